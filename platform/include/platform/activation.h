@@ -1,0 +1,58 @@
+#pragma once
+// Object activation by ProgID, in place of late-bound COM creation.
+//
+// A process may register in-process classes by ProgID. Any other ProgID of the form
+// "<Name>Zuri.Setup" (compared without regard to case) resolves to the plug-in
+// library Plugins/<Name>.so beside the program (or the folder set by
+// setPluginFolder), loaded once with dlopen and never unloaded. A plug-in library
+// exports one factory:
+//
+//   extern "C" mvnz::Object* mvnzCreateObject(int abiVersion) noexcept;
+//
+// It returns nullptr when it does not support abiVersion. No C++ exception crosses
+// a library boundary: the factory and every interface member catch their own.
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace mvnz {
+
+constexpr int kObjectAbiVersion = 1;
+
+// Base of every activatable object. Interfaces derive from it; a caller asks for the
+// interface it needs by name (no RTTI across library boundaries).
+class Object {
+ public:
+  virtual ~Object() = default;
+  // Returns this object as the interface named iid, or nullptr.
+  virtual void* queryInterface(const char* iid) noexcept = 0;
+};
+
+template <class I>
+I* interfaceCast(Object* o) {
+  return o ? static_cast<I*>(o->queryInterface(I::kInterfaceId)) : nullptr;
+}
+
+struct ActivationError {
+  int number = 0;          // 429 "can't create object" style numbers
+  QString source;
+  QString description;
+};
+
+namespace activation {
+
+using Factory = std::function<std::unique_ptr<Object>()>;
+
+// Registers (or replaces) an in-process class.
+void registerClass(const QString& progId, Factory factory);
+void unregisterClass(const QString& progId);
+// Creates an object; nullptr with err filled when it cannot be created.
+std::unique_ptr<Object> create(const QString& progId, ActivationError* err = nullptr);
+// Overrides the plug-in folder (default: paths::pluginDir()).
+void setPluginFolder(const QString& folder);
+QString pluginFolder();
+
+}  // namespace activation
+}  // namespace mvnz
+
+#define MVNZ_EXPORT extern "C" __attribute__((visibility("default")))

@@ -1,0 +1,45 @@
+#pragma once
+// Safe file operations shared by the daemon's built-in actions, its reject handling
+// and the file plug-ins. A file given to the system is never lost: no step removes
+// a source or a target before its replacement is safely in place, and a source and
+// target naming the same file (through another spelling, a link or a hard link) is
+// detected before anything is touched.
+#include <QString>
+
+namespace mvnz::fileops {
+
+enum class Status {
+  Ok,
+  SourceMissing,   // source does not exist (or is not a regular file)
+  TargetExists,    // target exists and replacing was not allowed
+  SameFile,        // source and target are one file
+  TargetFolderMissing,
+  Failed,          // any other failure; errorText says what
+};
+
+struct Outcome {
+  Status status = Status::Ok;
+  QString errorText;  // the system's error text, for log lines
+  bool ok() const { return status == Status::Ok; }
+};
+
+enum class Replace { No, Yes };
+
+// Moves a file. Replace::No never replaces an existing target (RENAME_NOREPLACE);
+// Replace::Yes replaces it atomically. Across file systems: copy to a temporary name
+// beside the target, flush, rename into place, keep time stamp and mode, and only
+// then remove the source; a failed copy leaves the source untouched.
+Outcome moveFile(const QString& source, const QString& target, Replace replace);
+// Copies a file through a temporary name beside the target, then renames it into
+// place; time stamp and mode kept.
+Outcome copyFile(const QString& source, const QString& target, Replace replace);
+// Removes a file permanently.
+Outcome deleteFile(const QString& path);
+// Moves a file to the freedesktop Trash; a failed trash never deletes permanently.
+Outcome trashFile(const QString& path);
+// Creates a folder and its missing parents; a level that appears concurrently is success.
+Outcome makeFolders(const QString& path);
+// True when both names denote one existing file (same device and inode).
+bool sameFile(const QString& a, const QString& b);
+
+}  // namespace mvnz::fileops

@@ -1,0 +1,30 @@
+#pragma once
+// Where the programs keep their files on this system. Every folder can be moved
+// through an environment variable so tests and demos never touch the real system.
+#include <QString>
+
+namespace mvnz::paths {
+
+// Default folder of the configuration file: $windir, else /etc/mervanezuri.
+QString windowsDir();
+// Folder of the running executable (from /proc/self/exe).
+QString appDir();
+// "Plugins" folder beside the running executable.
+QString pluginDir();
+// Machine-wide registry store: $MVNZ_REGISTRY_DIR, else /var/lib/mervanezuri/registry
+// when writable, else $XDG_CONFIG_HOME/mervanezuri/registry.
+QString registryDir();
+// Per-user settings: $XDG_CONFIG_HOME/mervanezuri (default ~/.config/mervanezuri).
+QString userSettingsDir();
+// Locks and local sockets: $MVNZ_RUNTIME_DIR, else $XDG_RUNTIME_DIR/mervanezuri,
+// else /tmp/mervanezuri-<uid>. Created (mode 0700) on first use.
+QString runtimeDir();
+// Folder of service unit files: $MVNZ_UNIT_DIR, else /etc/systemd/system.
+QString unitDir();
+// The service manager's control program: $MVNZ_SYSTEMCTL, else "systemctl".
+QString systemctlProgram();
+
+// Joins two path parts with exactly one "/" between them.
+QString join(const QString& a, const QString& b);
+
+}  // namespace mvnz::paths

@@ -1,0 +1,80 @@
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <unistd.h>
+
+namespace mvnz::paths {
+namespace {
+
+QString env(const char* name) { return qEnvironmentVariable(name); }
+
+QString xdgConfigHome() {
+  QString v = env("XDG_CONFIG_HOME");
+  if (!v.isEmpty()) return v;
+  return join(QDir::homePath(), ".config");
+}
+
+}  // namespace
+
+QString join(const QString& a, const QString& b) {
+  if (a.isEmpty()) return b;
+  if (b.isEmpty()) return a;
+  const bool aSlash = a.endsWith('/');
+  const bool bSlash = b.startsWith('/');
+  if (aSlash && bSlash) return a + b.mid(1);
+  if (aSlash || bSlash) return a + b;
+  return a + '/' + b;
+}
+
+QString windowsDir() {
+  QString v = env("windir");
+  return v.isEmpty() ? QStringLiteral("/etc/mervanezuri") : v;
+}
+
+QString appDir() {
+  QFileInfo exe(QStringLiteral("/proc/self/exe"));
+  QString target = exe.symLinkTarget();
+  if (target.isEmpty()) return QDir::currentPath();
+  return QFileInfo(target).absolutePath();
+}
+
+QString pluginDir() { return join(appDir(), "Plugins"); }
+
+QString registryDir() {
+  QString v = env("MVNZ_REGISTRY_DIR");
+  if (!v.isEmpty()) return v;
+  const QString system = QStringLiteral("/var/lib/mervanezuri/registry");
+  QFileInfo sys(system);
+  if (sys.isDir() ? sys.isWritable() : QFileInfo(QStringLiteral("/var/lib")).isWritable())
+    return system;
+  return join(xdgConfigHome(), "mervanezuri/registry");
+}
+
+QString userSettingsDir() { return join(xdgConfigHome(), "mervanezuri"); }
+
+QString runtimeDir() {
+  QString dir = env("MVNZ_RUNTIME_DIR");
+  if (dir.isEmpty()) {
+    QString xdg = env("XDG_RUNTIME_DIR");
+    dir = xdg.isEmpty() ? QStringLiteral("/tmp/mervanezuri-%1").arg(getuid())
+                        : join(xdg, "mervanezuri");
+  }
+  QDir().mkpath(dir);
+  QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                 QFileDevice::ExeOwner);
+  return dir;
+}
+
+QString unitDir() {
+  QString v = env("MVNZ_UNIT_DIR");
+  return v.isEmpty() ? QStringLiteral("/etc/systemd/system") : v;
+}
+
+QString systemctlProgram() {
+  QString v = env("MVNZ_SYSTEMCTL");
+  return v.isEmpty() ? QStringLiteral("systemctl") : v;
+}
+
+}  // namespace mvnz::paths

@@ -1,0 +1,56 @@
+// Test entry point: every test process gets its own temporary folder, and every
+// system path the programs use (registry, runtime folder, settings, units, the
+// configuration's default folder) is pointed into it before anything else runs.
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "testenv.h"
+
+#ifdef MVNZ_TEST_WIDGETS
+#include <QApplication>
+using App = QApplication;
+#else
+using App = QCoreApplication;
+#endif
+
+namespace mvnz::test {
+namespace {
+QTemporaryDir* g_root = nullptr;
+}
+
+QString rootDir() { return g_root ? g_root->path() : QString(); }
+
+QString makeDir(const QString& relative) {
+  const QString p = QDir(rootDir()).filePath(relative);
+  QDir().mkpath(p);
+  return p;
+}
+
+}  // namespace mvnz::test
+
+int main(int argc, char** argv) {
+  QTemporaryDir root(QDir::tempPath() + "/mvnz-test-XXXXXX");
+  mvnz::test::g_root = &root;
+  const QString base = root.path();
+  const struct {
+    const char* var;
+    const char* sub;
+  } dirs[] = {
+      {"windir", "windows"},         {"MVNZ_REGISTRY_DIR", "registry"},
+      {"MVNZ_RUNTIME_DIR", "run"},   {"XDG_CONFIG_HOME", "config"},
+      {"XDG_DATA_HOME", "data"},     {"MVNZ_UNIT_DIR", "units"},
+  };
+  for (const auto& d : dirs) {
+    const QString p = base + "/" + d.sub;
+    QDir().mkpath(p);
+    qputenv(d.var, p.toLocal8Bit());
+  }
+  qputenv("MVNZ_POWER_DRYRUN", "1");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+  App app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
