@@ -12,4 +12,4 @@ else
   SAN=OFF
 fi
 cmake -S . -B "$BUILD_DIR" -G Ninja -DMVNZ_SANITIZE=$SAN >/dev/null
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+cmake --build "$BUILD_DIR" -j "${MVNZ_JOBS:-$(nproc)}"
