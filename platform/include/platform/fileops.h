@@ -11,11 +11,11 @@ namespace mvnz::fileops {
 
 enum class Status {
   Ok,
-  SourceMissing,   // source does not exist (or is not a regular file)
-  TargetExists,    // target exists and replacing was not allowed
-  SameFile,        // source and target are one file
+  SourceMissing,  // source does not exist (or is not a regular file)
+  TargetExists,   // target exists and replacing was not allowed
+  SameFile,       // source and target are one file
   TargetFolderMissing,
-  Failed,          // any other failure; errorText says what
+  Failed,  // any other failure; errorText says what
 };
 
 struct Outcome {
