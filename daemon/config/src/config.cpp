@@ -5,8 +5,8 @@
 #include <QStringDecoder>
 
 #include "daemon/logging.h"
-#include "library/regwrap.h"
 #include "daemon/numbers.h"
+#include "library/regwrap.h"
 
 namespace mvnz::mvnd {
 
@@ -58,8 +58,7 @@ Fault ApplyBool(const QString& value, bool* field) {
   return {};
 }
 
-Fault ApplyGlobalKey(Daemon& d, const QString& key, const QString& value,
-                     SectionCounters& c) {
+Fault ApplyGlobalKey(Daemon& d, const QString& key, const QString& value, SectionCounters& c) {
   if (key == QLatin1String("LOGDIRECTORY")) {
     d.LogDirectory = value;
   } else if (key == QLatin1String("ENABLELOGGING")) {
@@ -71,7 +70,8 @@ Fault ApplyGlobalKey(Daemon& d, const QString& key, const QString& value,
   } else if (key == QLatin1String("SHOWUNSTABLEMESSAGES")) {
     d.ShowUnstableMessages = value.isEmpty() || value == QLatin1String("1");
   } else if (key == QLatin1String("GLOBALCONSTANT")) {
-    if (c.NextGlobalConstant >= kConstantSlots) return QStringLiteral("more than 15 global constants");
+    if (c.NextGlobalConstant >= kConstantSlots)
+      return QStringLiteral("more than 15 global constants");
     d.GlobalConstants[c.NextGlobalConstant++] = value;
   } else if (key == QLatin1String("AUTOSTART")) {
     return ApplyInt(value, &d.AutoStartEnabled);
@@ -100,24 +100,42 @@ Fault ApplyCommand(RoziRoruner& r, const QString& value, SectionCounters& c) {
 
 Fault ApplyRoziRorunerKey(RoziRoruner& r, const QString& key, const QString& value,
                           SectionCounters& c) {
-  if (key == QLatin1String("DESCRIPTION")) r.Description = value;
-  else if (key == QLatin1String("TRIGGER")) r.Trigger = value;
-  else if (key == QLatin1String("RUNDAYS")) r.RunDays = value.isEmpty() ? QStringLiteral("1111111") : value;
-  else if (key == QLatin1String("SCANDIRECTORY")) r.ScanDirectory = value;
-  else if (key == QLatin1String("INCLUDESUBDIR")) return ApplyInt(value, &r.IncludeSubdir);
-  else if (key == QLatin1String("OLDESTFIRST")) return ApplyInt(value, &r.OldestFirst);
-  else if (key == QLatin1String("INPUTFILTER")) r.InputFilter = value;
-  else if (key == QLatin1String("REJECTFILTER")) r.RejectFilter = value;
-  else if (key == QLatin1String("SKIPREJECTED")) return ApplyBool(value, &r.SkipRejected);
-  else if (key == QLatin1String("REMOVEREJECTED")) return ApplyBool(value, &r.RemoveRejected);
-  else if (key == QLatin1String("MOVEREJECTED")) return ApplyBool(value, &r.MoveRejected);
-  else if (key == QLatin1String("MOVEREJECTEDDIRECTORY")) r.MoveRejectedDirectory = value;
-  else if (key == QLatin1String("INTERVAL")) r.Interval = value;
-  else if (key == QLatin1String("STABLETIMER")) r.StableTimer = LeadingNumber(value);
-  else if (key == QLatin1String("INITIALLOCALSVALUE")) r.InitialLocalsValue = value;
-  else if (key == QLatin1String("SINGLEFILEHANDLING")) return ApplyInt(value, &r.SingleFileHandling);
-  else if (key == QLatin1String("ENABLED")) return ApplyInt(value, &r.Enabled);
-  else if (key == QLatin1String("COMMAND")) return ApplyCommand(r, value, c);
+  if (key == QLatin1String("DESCRIPTION"))
+    r.Description = value;
+  else if (key == QLatin1String("TRIGGER"))
+    r.Trigger = value;
+  else if (key == QLatin1String("RUNDAYS"))
+    r.RunDays = value.isEmpty() ? QStringLiteral("1111111") : value;
+  else if (key == QLatin1String("SCANDIRECTORY"))
+    r.ScanDirectory = value;
+  else if (key == QLatin1String("INCLUDESUBDIR"))
+    return ApplyInt(value, &r.IncludeSubdir);
+  else if (key == QLatin1String("OLDESTFIRST"))
+    return ApplyInt(value, &r.OldestFirst);
+  else if (key == QLatin1String("INPUTFILTER"))
+    r.InputFilter = value;
+  else if (key == QLatin1String("REJECTFILTER"))
+    r.RejectFilter = value;
+  else if (key == QLatin1String("SKIPREJECTED"))
+    return ApplyBool(value, &r.SkipRejected);
+  else if (key == QLatin1String("REMOVEREJECTED"))
+    return ApplyBool(value, &r.RemoveRejected);
+  else if (key == QLatin1String("MOVEREJECTED"))
+    return ApplyBool(value, &r.MoveRejected);
+  else if (key == QLatin1String("MOVEREJECTEDDIRECTORY"))
+    r.MoveRejectedDirectory = value;
+  else if (key == QLatin1String("INTERVAL"))
+    r.Interval = value;
+  else if (key == QLatin1String("STABLETIMER"))
+    r.StableTimer = LeadingNumber(value);
+  else if (key == QLatin1String("INITIALLOCALSVALUE"))
+    r.InitialLocalsValue = value;
+  else if (key == QLatin1String("SINGLEFILEHANDLING"))
+    return ApplyInt(value, &r.SingleFileHandling);
+  else if (key == QLatin1String("ENABLED"))
+    return ApplyInt(value, &r.Enabled);
+  else if (key == QLatin1String("COMMAND"))
+    return ApplyCommand(r, value, c);
   else if (key == QLatin1String("CONSTANT")) {
     if (c.NextConstant >= kConstantSlots) return QStringLiteral("more than 15 constants");
     r.LocalConstants[c.NextConstant++] = value;
@@ -172,10 +190,11 @@ void ReadConfigSection(Daemon& d, QString& Section, SectionCounters& counters) {
     }
     if (!fault.isEmpty()) {
       // What was stored so far stays; the rest of the section is not read.
-      LogConfigWarning(d, QStringLiteral("WARNING: Configuration section [%1] stopped at line %2 [%3][%4]")
-                              .arg(Section)
-                              .arg(i + 1)
-                              .arg(line, fault));
+      LogConfigWarning(
+          d, QStringLiteral("WARNING: Configuration section [%1] stopped at line %2 [%3][%4]")
+                 .arg(Section)
+                 .arg(i + 1)
+                 .arg(line, fault));
       break;
     }
     d.DoEvents();
@@ -194,9 +213,10 @@ void ListRoziRorunerSections(Daemon& d) {
       if (!line.startsWith(QLatin1Char('[')) || line.toUpper() == QLatin1String("[CONFIGURATION]"))
         continue;
       if (line.size() < 2) {
-        LogConfigWarning(d, QStringLiteral("WARNING: Configuration sections listed up to line %1 [%2]")
-                                .arg(i + 1)
-                                .arg(line));
+        LogConfigWarning(d,
+                         QStringLiteral("WARNING: Configuration sections listed up to line %1 [%2]")
+                             .arg(i + 1)
+                             .arg(line));
         break;
       }
       d.SectionNames.append(line.mid(1, line.size() - 2));
@@ -243,8 +263,9 @@ void ReloadConfiguration(Daemon& d) {
       ++d.RoziRorunerCount;
     }
   } else {
-    LogConfigWarning(d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
-                            .arg(d.ConfigPath));
+    LogConfigWarning(
+        d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
+               .arg(d.ConfigPath));
   }
   LoadDaemonSettings(d);
   d.GlobalVariables.fill(d.InitialGlobalsValue);
@@ -260,7 +281,8 @@ void ReloadConfiguration(Daemon& d) {
   }
   d.SelectedLog = 0;
   d.ui().RefillLogSelector(selector);
-  WriteLogLine(d, QStringLiteral("S"), QStringLiteral("%1 RoziRoruners loaded").arg(d.RoziRorunerCount), 0);
+  WriteLogLine(d, QStringLiteral("S"),
+               QStringLiteral("%1 RoziRoruners loaded").arg(d.RoziRorunerCount), 0);
   WriteLogLine(d, QStringLiteral("S"), QStringLiteral("Config-file: ") + d.ConfigPath, 0);
   d.ui().SetBusy(false);
   d.Reloading = wasReloading;

@@ -42,8 +42,8 @@ Daemon::Daemon(QObject* parent)
   LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"),
                 QString()};
   ExitHook = [this](int status) {
-    for (QTimer* t : {&tmrCommandQueue, &tmrPollingRate, &tmrIdleIndicator, &tmrShutdown,
-                      &tmrService})
+    for (QTimer* t :
+         {&tmrCommandQueue, &tmrPollingRate, &tmrIdleIndicator, &tmrShutdown, &tmrService})
       t->stop();
     QCoreApplication::exit(status);
   };

@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
   // The installer passes one text that may have been split at its blanks.
   const QString commandLine = app.arguments().mid(1).join(QLatin1Char(' '));
 
-  if (QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUpper() != QLatin1String("MVND"))
+  if (QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUpper() !=
+      QLatin1String("MVND"))
     return Refuse(commandLine, "the program must be named mvnd");
   process::InstanceLock lock(QStringLiteral("mvnd"));
   if (!lock.tryLock()) return Refuse(commandLine, "another instance of the daemon is running");
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
 #endif
   // The service manager's stop (and an interrupt) ends the daemon in order.
   InstallStopSignals(&d, [&d] {
-    if (d.SVC().IsRunningAsService()) d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
+    if (d.SVC().IsRunningAsService())
+      d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
     d.RunningAsService = false;
     ShutdownDaemon(d, kExitOk);
   });
@@ -65,8 +67,10 @@ int main(int argc, char** argv) {
   QString error;
   auto server = StartLogServer(d, &error);
   if (!server)
-    WriteLogLine(d, QStringLiteral("S"),
-                 QStringLiteral("WARNING: log socket not available [%1][%2]").arg(LogSocketPath(), error), 1);
+    WriteLogLine(
+        d, QStringLiteral("S"),
+        QStringLiteral("WARNING: log socket not available [%1][%2]").arg(LogSocketPath(), error),
+        1);
   StartTimers(d);
   AutoStart(d);
   if (d.ShuttingDown) return d.ExitCode;

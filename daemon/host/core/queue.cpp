@@ -1,11 +1,11 @@
 #include "daemon/queue.h"
 
+#include <QEventLoop>
 #include "daemon/config.h"
 #include "daemon/logging.h"
 #include "daemon/numbers.h"
 #include "daemon/service.h"
 #include "library/regwrap.h"
-#include "library/waitdispatch.h"
 
 namespace mvnz::mvnd {
 
@@ -73,10 +73,10 @@ bool StartProcessing(Daemon& d) {
   for (int i = 0; i < d.RoziRorunerCount; ++i) {
     const RoziRoruner& r = d.RoziRoruners[i];
     const char* state = r.Enabled == 1 ? "enabled" : (r.Enabled != 0 ? "standby" : "disabled");
-    WriteLogLine(d, S,
-                 QStringLiteral("  > [FS%1] [%2] is %3").arg(i + 1).arg(r.Description,
-                                                                  QLatin1String(state)),
-                 0);
+    WriteLogLine(
+        d, S,
+        QStringLiteral("  > [FS%1] [%2] is %3").arg(i + 1).arg(r.Description, QLatin1String(state)),
+        0);
   }
   d.ScanRunning = false;
   d.tmrPollingRate.start();
@@ -151,8 +151,8 @@ void ShutdownDaemon(Daemon& d, int status) {
   if (d.ShuttingDown) return;
   WriteLogLine(d, S, QStringLiteral("Daemon is shutting down..."), 0);
   d.ShuttingDown = true;
-  for (QTimer* t : {&d.tmrCommandQueue, &d.tmrPollingRate, &d.tmrIdleIndicator, &d.tmrShutdown,
-                    &d.tmrService})
+  for (QTimer* t :
+       {&d.tmrCommandQueue, &d.tmrPollingRate, &d.tmrIdleIndicator, &d.tmrShutdown, &d.tmrService})
     t->stop();
   d.ui().RemoveSystemTray();
   d.TrayIconShown = false;
@@ -172,8 +172,7 @@ void DoEndDaemon(Daemon& d) {
 }
 
 void DoStopDaemon(Daemon& d) {
-  if (d.AutoLogInternalCommands == 1)
-    WriteLogLine(d, M, QStringLiteral("Stopping daemon....."), 0);
+  if (d.AutoLogInternalCommands == 1) WriteLogLine(d, M, QStringLiteral("Stopping daemon....."), 0);
   PostCommand(d, QStringLiteral("STOP"));
 }
 
@@ -189,7 +188,11 @@ void ServiceTick(Daemon& d) {
   d.tmrService.stop();
   const QString delay = ServiceStartupDelayText();
   WriteLogLine(d, S, QStringLiteral("Daemon will start in %1 seconds.....").arg(delay), 0);
-  WaitMilliseconds(static_cast<long>(detail::LeadingNumber(delay) * 1000));
+  // Events keep running while the daemon waits; an end leaves the wait at once.
+  QEventLoop wait;
+  QTimer::singleShot(static_cast<int>(detail::LeadingNumber(delay) * 1000), &wait,
+                     &QEventLoop::quit);
+  wait.exec();
   if (d.ShuttingDown) return;
   d.RunningAsService = true;
   PostCommand(d, QStringLiteral("START"));

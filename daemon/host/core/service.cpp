@@ -53,7 +53,8 @@ QString UnitUser(const QString& account) {
 
 QString Quoted(const QString& s) {
   QString q = s;
-  q.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+  q.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+      .replace(QLatin1Char('"'), QStringLiteral("\\\""));
   return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
@@ -66,19 +67,23 @@ QString ServiceControl::UnitPath() const {
 QString ServiceControl::UnitText() const {
   QString t;
   t += QStringLiteral("[Unit]\n");
-  t += QStringLiteral("Description=%1\n").arg(ServiceDisplayName.isEmpty() ? ServiceKeyName : ServiceDisplayName);
+  t += QStringLiteral("Description=%1\n")
+           .arg(ServiceDisplayName.isEmpty() ? ServiceKeyName : ServiceDisplayName);
   if (!ServiceDescription.isEmpty()) t += QStringLiteral("# %1\n").arg(ServiceDescription);
   t += QStringLiteral("After=network.target\n\n[Service]\nType=simple\n");
-  t += QStringLiteral("ExecStart=%1\n").arg(Quoted(paths::join(paths::appDir(), QStringLiteral("mvnd"))));
+  t += QStringLiteral("ExecStart=%1\n")
+           .arg(Quoted(paths::join(paths::appDir(), QStringLiteral("mvnd"))));
   t += QStringLiteral("Environment=%1=1\n").arg(QLatin1String(kServiceMarkerVar));
   t += QStringLiteral("Environment=%1=%2\n").arg(QLatin1String(kServiceNameVar), ServiceKeyName);
   const QByteArray windir = qgetenv("windir");
   if (!windir.isEmpty())
-    t += QStringLiteral("Environment=%1\n").arg(Quoted(QStringLiteral("windir=") + QString::fromLocal8Bit(windir)));
+    t += QStringLiteral("Environment=%1\n")
+             .arg(Quoted(QStringLiteral("windir=") + QString::fromLocal8Bit(windir)));
   if (!UseLocalSystem && !ServiceAccount.isEmpty() &&
       ServiceAccount.compare(QLatin1String("LocalSystem"), Qt::CaseInsensitive) != 0)
     t += QStringLiteral("User=%1\n").arg(UnitUser(ServiceAccount));
-  t += QStringLiteral("Restart=on-failure\nKillSignal=SIGTERM\n\n[Install]\nWantedBy=multi-user.target\n");
+  t += QStringLiteral(
+      "Restart=on-failure\nKillSignal=SIGTERM\n\n[Install]\nWantedBy=multi-user.target\n");
   return t;
 }
 
@@ -101,7 +106,8 @@ bool ServiceControl::InstallService(bool /*interactive*/, QString* errorText) {
   QDir().mkpath(paths::unitDir());
   QSaveFile f(UnitPath());
   if (!f.open(QIODevice::WriteOnly) || f.write(UnitText().toUtf8()) < 0 || !f.commit()) {
-    if (errorText) *errorText = QStringLiteral("cannot write %1: %2").arg(UnitPath(), f.errorString());
+    if (errorText)
+      *errorText = QStringLiteral("cannot write %1: %2").arg(UnitPath(), f.errorString());
     return false;
   }
   const QString unit = ServiceKeyName + QStringLiteral(".service");
@@ -131,9 +137,9 @@ void ServiceControl::StopService() {
   QString name = ServiceKeyName;
   if (name.isEmpty()) name = QString::fromLocal8Bit(qgetenv(kServiceNameVar));
   if (!ValidKeyName(name)) return;
-  QProcess::startDetached(paths::systemctlProgram(),
-                          {QStringLiteral("stop"), QStringLiteral("--no-block"),
-                           name + QStringLiteral(".service")});
+  QProcess::startDetached(
+      paths::systemctlProgram(),
+      {QStringLiteral("stop"), QStringLiteral("--no-block"), name + QStringLiteral(".service")});
 }
 
 void ServiceControl::LogServiceEvent(int type, const QString& text) {

@@ -38,11 +38,16 @@ void ApplyServiceSettings(ServiceControl& svc, const QStringList& items) {
     const QString key = items[i].left(eq);
     // Everything after the first "=" is the value: a password may hold "=".
     const QString value = items[i].mid(eq + 1);
-    if (key == QLatin1String("ServiceName")) name = value;
-    else if (key == QLatin1String("DisplayName")) display = value;
-    else if (key == QLatin1String("LogonAccount")) account = value;
-    else if (key == QLatin1String("LogonPassword")) password = value;
-    else if (key == QLatin1String("StartupMode")) mode = value, haveMode = true;
+    if (key == QLatin1String("ServiceName"))
+      name = value;
+    else if (key == QLatin1String("DisplayName"))
+      display = value;
+    else if (key == QLatin1String("LogonAccount"))
+      account = value;
+    else if (key == QLatin1String("LogonPassword"))
+      password = value;
+    else if (key == QLatin1String("StartupMode"))
+      mode = value, haveMode = true;
   }
   if (account == QLatin1String("LocalSystem")) password.clear();
   svc.ServiceKeyName = name;
@@ -54,15 +59,19 @@ void ApplyServiceSettings(ServiceControl& svc, const QStringList& items) {
     svc.UseLocalSystem = true;
   if (!password.isEmpty()) svc.ServicePassword = password;
   if (haveMode) {
-    if (mode == QLatin1String("Automatic")) svc.ServiceStartMode = 0;
-    else if (mode == QLatin1String("Manual")) svc.ServiceStartMode = 1;
-    else if (mode == QLatin1String("Disabled")) svc.ServiceStartMode = 2;
+    if (mode == QLatin1String("Automatic"))
+      svc.ServiceStartMode = 0;
+    else if (mode == QLatin1String("Manual"))
+      svc.ServiceStartMode = 1;
+    else if (mode == QLatin1String("Disabled"))
+      svc.ServiceStartMode = 2;
   }
 }
 
 int ProcessCommandLine(Daemon& d, const QString& commandLine) {
   if (commandLine.isEmpty()) return kContinue;
-  const QStringList items = commandLine.split(QStringLiteral("]~["), Qt::KeepEmptyParts, Qt::CaseInsensitive);
+  const QStringList items =
+      commandLine.split(QStringLiteral("]~["), Qt::KeepEmptyParts, Qt::CaseInsensitive);
   const QString command = items.value(0);
   ServiceControl& svc = d.SVC();
   if (command == QLatin1String("-install")) {
@@ -88,7 +97,8 @@ int ProcessCommandLine(Daemon& d, const QString& commandLine) {
     }
     QString error;
     if (!svc.UninstallService(&error)) {
-      PrintError(QStringLiteral("cannot uninstall service [%1]: %2").arg(svc.ServiceKeyName, error));
+      PrintError(
+          QStringLiteral("cannot uninstall service [%1]: %2").arg(svc.ServiceKeyName, error));
       return kExitServiceFailed;
     }
     return kExitOk;
@@ -103,7 +113,9 @@ void SaveLastStartTime(const QDateTime& t) {
   s.sync();
 }
 
-QString LastStartTime() { return UserSettings().value(QStringLiteral("mvnd/LastStartTime")).toString(); }
+QString LastStartTime() {
+  return UserSettings().value(QStringLiteral("mvnd/LastStartTime")).toString();
+}
 
 void InitDaemon(Daemon& d) {
   d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
@@ -122,7 +134,8 @@ void InitDaemon(Daemon& d) {
   d.ShowUnstableMessages = true;
   d.DatedLogFolders = 1;
   d.ProcessReadOnly = 1;
-  d.LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"), QString()};
+  d.LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"),
+                  QString()};
   SaveLastStartTime(QDateTime::currentDateTime());
   d.SettingsKeySuffix = QStringLiteral("1");
   d.ConfigPath = paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
@@ -132,10 +145,11 @@ void InitDaemon(Daemon& d) {
   ReloadConfiguration(d);
   if (d.NoTrayIcon) d.ui().RemoveSystemTray();
   d.DaemonInitialized = true;
-  WriteLogLine(d, S, QStringLiteral("Program Started, version %1.%2.%3")
-                         .arg(versionMajor())
-                         .arg(versionMinor())
-                         .arg(versionRevision()),
+  WriteLogLine(d, S,
+               QStringLiteral("Program Started, version %1.%2.%3")
+                   .arg(versionMajor())
+                   .arg(versionMinor())
+                   .arg(versionRevision()),
                0);
   WriteLogLine(d, S, QStringLiteral("Config-file: ") + d.ConfigPath, 0);
   WriteLogLine(d, S, QStringLiteral("%1 Plugins loaded").arg(PluginCount), 0);
@@ -144,8 +158,10 @@ void InitDaemon(Daemon& d) {
   FlushPendingWarnings(d);
   if (!IsMdacInstalled()) {
     WriteLogLine(d, S, QStringLiteral("ERROR: MDAC not installed!"), 2);
-    WriteLogLine(d, S, QStringLiteral("Please download and install Microsoft Data Access Components!"), 2);
-    WriteLogLine(d, S, QStringLiteral("The components are available from the operating system vendor."), 2);
+    WriteLogLine(
+        d, S, QStringLiteral("Please download and install Microsoft Data Access Components!"), 2);
+    WriteLogLine(
+        d, S, QStringLiteral("The components are available from the operating system vendor."), 2);
   }
   d.ui().CycleSystemTrayIcon(5);
   d.ui().StateChanged();
@@ -155,7 +171,10 @@ void AutoStart(Daemon& d) {
   if (d.AutoStartEnabled == 0) return;
   int mode = d.AutoStartState;
   if ((mode == 1 || mode == 2) && !d.ui().IsWindowed()) {
-    WriteLogLine(d, S, QStringLiteral("WARNING: no window available for run mode %1, running hidden").arg(mode), 1);
+    WriteLogLine(
+        d, S,
+        QStringLiteral("WARNING: no window available for run mode %1, running hidden").arg(mode),
+        1);
     mode = 4;
   }
   switch (mode) {

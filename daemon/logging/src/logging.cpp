@@ -42,7 +42,7 @@ QDateTime ParseDateTimeText(const QString& text) {
     }
   }
   static const char* const formats[] = {
-      "dd-MM-yyyy hh:mm.ss", "dd-MM-yyyy hh:mm:ss", "d-M-yyyy h:mm.ss", "d-M-yyyy h:mm:ss",
+      "dd-MM-yyyy hh:mm.ss", "dd-MM-yyyy hh:mm:ss", "d-M-yyyy h:mm.ss",    "d-M-yyyy h:mm:ss",
       "dd-MM-yyyy hh:mm",    "d-M-yyyy h:mm",       "yyyy-MM-dd hh:mm:ss", "yyyy-MM-ddThh:mm:ss",
   };
   const QLocale c = QLocale::c();
@@ -91,8 +91,10 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int 
   const QString prefixed = QStringLiteral("[FS%1] ").arg(index + 1) + Message;
   if (d.MessageBarShown) {
     QString barText;
-    if (Source == QLatin1String("M")) barText = prefixed;
-    else if (system) barText = QStringLiteral("[SYS] ") + Message;
+    if (Source == QLatin1String("M"))
+      barText = prefixed;
+    else if (system)
+      barText = QStringLiteral("[SYS] ") + Message;
     d.ui().ShowLastMessage(barText, Level, d.ErrorCount);
   }
 
@@ -100,8 +102,7 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int 
   if (IsRoziRorunerSource(Source)) {
     if (!validIndex) return;
     if (d.LogBuffers.size() < index + 2) d.LogBuffers.resize(index + 2);
-    AddTrimmed(d.LogBuffers[index + 1],
-               {t, Message, QString::number(Level), Source}, d.BufferSize);
+    AddTrimmed(d.LogBuffers[index + 1], {t, Message, QString::number(Level), Source}, d.BufferSize);
   }
   const bool plain = system || Source == QLatin1String("D");
   AddTrimmed(d.TotalLog, {t, plain ? Message : prefixed, QString::number(Level), Source},
@@ -126,7 +127,8 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int 
   if (base.isEmpty()) return;
   QFile f(QDir(folder).filePath(base + QStringLiteral(".log")));
   if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-  f.write((QLatin1Char('[') + t + QStringLiteral("] ") + Message + QStringLiteral("\r\n")).toUtf8());
+  f.write(
+      (QLatin1Char('[') + t + QStringLiteral("] ") + Message + QStringLiteral("\r\n")).toUtf8());
   f.close();
 }
 

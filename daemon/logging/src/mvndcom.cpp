@@ -29,7 +29,8 @@ class MVNdcomObject : public MVNdcom {
       return mvnd::SetMessage(*d_, iType, iText, iTimestamp);
     } catch (const std::exception& e) {
       WriteLogLine(*d_, QStringLiteral("D"),
-                   QStringLiteral("SetMessage: [mvnd][%1]").arg(QString::fromLocal8Bit(e.what())), 2);
+                   QStringLiteral("SetMessage: [mvnd][%1]").arg(QString::fromLocal8Bit(e.what())),
+                   2);
       return false;
     } catch (...) {
       return false;
@@ -49,10 +50,9 @@ void RegisterMVNdcom(Daemon& d) {
   QPointer<Daemon> p(&d);
   // Creating the object before the daemon is initialised is harmless: its lines
   // are dropped (SetMessage answers false) and the daemon goes on.
-  activation::registerClass(QString::fromLatin1(MVNdcom::kProgId),
-                            [p]() -> std::unique_ptr<Object> {
-                              return std::make_unique<MVNdcomObject>(p);
-                            });
+  activation::registerClass(
+      QString::fromLatin1(MVNdcom::kProgId),
+      [p]() -> std::unique_ptr<Object> { return std::make_unique<MVNdcomObject>(p); });
 }
 
 void UnregisterMVNdcom() { activation::unregisterClass(QString::fromLatin1(MVNdcom::kProgId)); }

@@ -46,29 +46,29 @@ struct RoziRoruner {
   bool RemoveRejected = false;
   bool MoveRejected = false;
   QString MoveRejectedDirectory;
-  QString ScheduleText;  // runtime: Interval after token expansion
-  QString Interval;      // seconds, "*ON-STARTUP*", a date, a time or a date and time
-  QString Trigger;       // "FILE" or "TIME"
-  QString ScheduleKind;  // runtime: "NORMAL", "STARTUP", "TIME", "DATE", "DATETIME"
-  QString LastRunDay;    // runtime: "dd-mmm-yyyy"
-  double StableTimer = 0;  // seconds unchanged before a file is free; -1 = no wait
-  int Enabled = 0;         // 1 enabled, 0 disabled, other standby
-  bool Active = false;     // runtime: schedule still live
+  QString ScheduleText;            // runtime: Interval after token expansion
+  QString Interval;                // seconds, "*ON-STARTUP*", a date, a time or a date and time
+  QString Trigger;                 // "FILE" or "TIME"
+  QString ScheduleKind;            // runtime: "NORMAL", "STARTUP", "TIME", "DATE", "DATETIME"
+  QString LastRunDay;              // runtime: "dd-mmm-yyyy"
+  double StableTimer = 0;          // seconds unchanged before a file is free; -1 = no wait
+  int Enabled = 0;                 // 1 enabled, 0 disabled, other standby
+  bool Active = false;             // runtime: schedule still live
   QVector<CommandEntry> Commands;  // used 1..CommandCount; index 0 stays empty
   int CommandCount = 0;
   std::array<QString, kConstantSlots> LocalConstants;  // 1..15 ("<LC1>" is index 1)
   std::array<QString, kConstantSlots> LocalVariables;  // slot 0 is "<LV1>"
-  QString NextRun;  // runtime: "dd-mmm-yyyy hh:nn:ss"
+  QString NextRun;                                     // runtime: "dd-mmm-yyyy hh:nn:ss"
   int SingleFileHandling = 0;
   QString InitialLocalsValue;
-  bool ErrorActionSet = false;  // runtime
-  int ErrorActionLine = 0;      // runtime
-  bool AbortScript = false;     // runtime
-  qint64 FilesPending = 0;      // runtime
-  qint64 CurrentFile = 0;       // runtime, 0-based
+  bool ErrorActionSet = false;                  // runtime
+  int ErrorActionLine = 0;                      // runtime
+  bool AbortScript = false;                     // runtime
+  qint64 FilesPending = 0;                      // runtime
+  qint64 CurrentFile = 0;                       // runtime, 0-based
   QString RunDays = QStringLiteral("1111111");  // Monday first
-  double FilesHandled = 0;  // runtime
-  QString RescheduleText;   // runtime
+  double FilesHandled = 0;                      // runtime
+  QString RescheduleText;                       // runtime
   int OldestFirst = 0;
   std::shared_ptr<FileTable> FileList;  // runtime: the cycle's file table or null
 };
@@ -135,7 +135,6 @@ std::unique_ptr<Engine> MakeEngine();
 class ServiceControl;
 
 class Daemon : public QObject {
-
  public:
   explicit Daemon(QObject* parent = nullptr);
   ~Daemon() override;
@@ -178,8 +177,8 @@ class Daemon : public QObject {
   int SectionCount = 0;
   QString ConfigPath;
   std::array<QString, kConstantSlots> GlobalVariables;  // slot 0 is "<GV1>"
-  QStringList CommandQueue;  // queue words, oldest first
-  QVector<ModuleEntry> ModuleTable;  // valid rows 1..NextModuleRow-1
+  QStringList CommandQueue;                             // queue words, oldest first
+  QVector<ModuleEntry> ModuleTable;                     // valid rows 1..NextModuleRow-1
   int NextModuleRow = 0;
   bool Running = false;
   bool RunningAsService = false;
@@ -206,12 +205,12 @@ class Daemon : public QObject {
   QString SettingsKeySuffix;
 
   // ---- control states the windows mirror ----------------------------------------
-  QString MainCaption;                               // main window caption
+  QString MainCaption;                                 // main window caption
   QString StartStopCaption = QStringLiteral("Start");  // "Stop" while running
-  bool StartEnabled = true;   // picture button start
-  bool StopEnabled = false;   // picture button stop
-  bool StartStopButtonEnabled = true;  // disabled while running as a service
-  int SelectedLog = 0;        // 0 = all logs, i + 1 = RoziRoruner i
+  bool StartEnabled = true;                            // picture button start
+  bool StopEnabled = false;                            // picture button stop
+  bool StartStopButtonEnabled = true;                  // disabled while running as a service
+  int SelectedLog = 0;                                 // 0 = all logs, i + 1 = RoziRoruner i
   int LogWindowNextRow = 1;
   bool MessageWindowOnTop = false;
   int LogWindowRows = 0;  // rows the log window holds (mirrored count)

@@ -37,8 +37,8 @@ void DoStopDaemon(Daemon& d);
 void CommandQueueTick(Daemon& d);  // stopped-state consumer
 void PollingTick(Daemon& d);       // one scan cycle
 void IdleTick(Daemon& d);
-void ShutdownTick(Daemon& d);      // completes a stop once no cycle runs
-void ServiceTick(Daemon& d);       // service start-up delay, then START
+void ShutdownTick(Daemon& d);  // completes a stop once no cycle runs
+void ServiceTick(Daemon& d);   // service start-up delay, then START
 // Connects the handlers and starts tmrCommandQueue.
 void StartTimers(Daemon& d);
 
