@@ -377,46 +377,34 @@ void vistrel::setFloodType(qint16 type) {
   emit propertyChanged(kFloodType);
 }
 
+// Stores a bar setting and, with a flood type set, shows it.
+void vistrel::setFloodValue(auto& member, auto value, const QString& name) {
+  member = value;
+  if (floodType_ != None) {
+    PlaceText();
+    PlaceFlood();
+  }
+  emit propertyChanged(name);
+}
+
 void vistrel::setFloodPercent(int percent) {
-  floodPercent_ = qint16(clampPercent(percent));
-  if (floodType_ != None) {
-    PlaceText();
-    PlaceFlood();
-  }
-  emit propertyChanged(kFloodPercent);
+  setFloodValue(floodPercent_, qint16(clampPercent(percent)), kFloodPercent);
 }
-
-void vistrel::setFloodColor(quint32 color) {
-  floodColor_ = color;
-  if (floodType_ != None) {
-    PlaceText();
-    PlaceFlood();
-  }
-  emit propertyChanged(kFloodColor);
-}
-
+void vistrel::setFloodColor(quint32 color) { setFloodValue(floodColor_, color, kFloodColor); }
 void vistrel::setFloodBackColor(quint32 color) {
-  floodBackColor_ = color;
-  if (floodType_ != None) {
-    PlaceText();
-    PlaceFlood();
-  }
-  emit propertyChanged(kFloodBackColor);
+  setFloodValue(floodBackColor_, color, kFloodBackColor);
 }
 
-void vistrel::setBackColor(quint32 color) {
-  backColor_ = color;
+// Stores a panel colour and applies both colours.
+void vistrel::setPanelColor(quint32& member, quint32 color, const QString& name) {
+  member = color;
   ApplyColors();
   update();
-  emit propertyChanged(kBackColor);
+  emit propertyChanged(name);
 }
 
-void vistrel::setForeColor(quint32 color) {
-  foreColor_ = color;
-  ApplyColors();
-  update();
-  emit propertyChanged(kForeColor);
-}
+void vistrel::setBackColor(quint32 color) { setPanelColor(backColor_, color, kBackColor); }
+void vistrel::setForeColor(quint32 color) { setPanelColor(foreColor_, color, kForeColor); }
 
 // ---- persistence ----
 

@@ -214,6 +214,8 @@ class vistrel : public QWidget {
   void ShowCaption();
   void ApplyColors();
   void TimerTick();
+  void setFloodValue(auto& member, auto value, const QString& name);
+  void setPanelColor(quint32& member, quint32 color, const QString& name);
   QFont ambientFont() const;
   void setTwipsGeometry(QWidget* w, double left, double top, double width, double height);
   void setFill(QWidget* w, quint32 color);
