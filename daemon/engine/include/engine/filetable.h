@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace mvnz::engine {
+namespace mvnz::mvnd {
 
 struct FileRow {
   int folder = 0;      // index into FileTable::folders
@@ -16,8 +16,7 @@ struct FileRow {
   qint64 mtimeNs = 0;  // last modification, nanoseconds since the epoch
 };
 
-class FileTable {
- public:
+struct FileTable {
   struct Folder {
     QString path;    // "filepath": folder holding the file, no trailing "/"
     QString subdir;  // "subdir": relative to the scan folder, "." at its top
@@ -56,6 +55,13 @@ class FileTable {
   std::vector<FileRow> rows_;
   size_t pos_ = 0;
 };
+
+}  // namespace mvnz::mvnd
+
+namespace mvnz::engine {
+
+using mvnd::FileRow;
+using mvnd::FileTable;
 
 // Extension without the dot and name without the extension, as the file tokens give them.
 QString ExtensionName(const QString& name);

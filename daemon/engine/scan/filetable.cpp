@@ -14,6 +14,10 @@ QString BaseName(const QString& name) {
   return dot < 0 ? name : name.left(dot);
 }
 
+}  // namespace mvnz::engine
+
+namespace mvnz::mvnd {
+
 int FileTable::addFolder(const QString& path, const QString& subdir) {
   folders_.push_back({path, subdir});
   return int(folders_.size()) - 1;
@@ -36,8 +40,8 @@ void FileTable::clear() {
 }
 
 QString FileTable::filename() const { return atEnd() ? QString() : rows_[pos_].name; }
-QString FileTable::fileext() const { return ExtensionName(filename()); }
-QString FileTable::filenamenoext() const { return BaseName(filename()); }
+QString FileTable::fileext() const { return engine::ExtensionName(filename()); }
+QString FileTable::filenamenoext() const { return engine::BaseName(filename()); }
 QString FileTable::filepath() const {
   return atEnd() ? QString() : folders_[rows_[pos_].folder].path;
 }
@@ -56,4 +60,4 @@ QDateTime FileTable::timestamp() const {
   return QDateTime::fromSecsSinceEpoch(rows_[pos_].mtimeNs / 1000000000);
 }
 
-}  // namespace mvnz::engine
+}  // namespace mvnz::mvnd
