@@ -1,9 +1,9 @@
 #include "platform/paths.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <unistd.h>
 
 namespace mvnz::paths {
 namespace {
@@ -62,8 +62,8 @@ QString runtimeDir() {
                         : join(xdg, "mervanezuri");
   }
   QDir().mkpath(dir);
-  QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                 QFileDevice::ExeOwner);
+  QFile::setPermissions(dir,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   return dir;
 }
 

@@ -1,5 +1,5 @@
-#include <QDir>
 #include <gtest/gtest.h>
+#include <QDir>
 
 #include "platform/paths.h"
 #include "testenv.h"
@@ -9,9 +9,10 @@ using namespace mvnz;
 TEST(Paths, JoinUsesExactlyOneSeparator) {
   struct Case {
     const char *a, *b, *want;
-  } cases[] = {{"/x", "y", "/x/y"}, {"/x/", "y", "/x/y"}, {"/x/", "/y", "/x/y"},
+  } cases[] = {{"/x", "y", "/x/y"},  {"/x/", "y", "/x/y"}, {"/x/", "/y", "/x/y"},
                {"/x", "/y", "/x/y"}, {"", "y", "y"},       {"/x", "", "/x"}};
-  for (const auto& c : cases) EXPECT_EQ(paths::join(c.a, c.b), QString(c.want)) << c.a << "+" << c.b;
+  for (const auto& c : cases)
+    EXPECT_EQ(paths::join(c.a, c.b), QString(c.want)) << c.a << "+" << c.b;
 }
 
 TEST(Paths, SystemFoldersPointIntoTheTestRoot) {

@@ -33,17 +33,20 @@ I* interfaceCast(Object* o) {
   return o ? static_cast<I*>(o->queryInterface(I::kInterfaceId)) : nullptr;
 }
 
+// Why an object could not be created: number 429 and the run-time's text
+// "ActiveX component can't create object", the ProgID as source, and the cause.
 struct ActivationError {
-  int number = 0;          // 429 "can't create object" style numbers
+  int number = 0;
   QString source;
   QString description;
+  QString detail;  // e.g. the loader's message or "factory refused ABI version 1"
 };
 
 namespace activation {
 
 using Factory = std::function<std::unique_ptr<Object>()>;
 
-// Registers (or replaces) an in-process class.
+// Registers (or replaces) an in-process class; ProgIDs compare without regard to case.
 void registerClass(const QString& progId, Factory factory);
 void unregisterClass(const QString& progId);
 // Creates an object; nullptr with err filled when it cannot be created.

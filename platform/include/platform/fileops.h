@@ -5,16 +5,17 @@
 // target naming the same file (through another spelling, a link or a hard link) is
 // detected before anything is touched.
 #include <QString>
+#include <QStringList>
 
 namespace mvnz::fileops {
 
 enum class Status {
   Ok,
-  SourceMissing,   // source does not exist (or is not a regular file)
-  TargetExists,    // target exists and replacing was not allowed
-  SameFile,        // source and target are one file
+  SourceMissing,  // source does not exist (or is not a regular file)
+  TargetExists,   // target exists and replacing was not allowed
+  SameFile,       // source and target are one file
   TargetFolderMissing,
-  Failed,          // any other failure; errorText says what
+  Failed,  // any other failure; errorText says what
 };
 
 struct Outcome {
@@ -41,5 +42,15 @@ Outcome trashFile(const QString& path);
 Outcome makeFolders(const QString& path);
 // True when both names denote one existing file (same device and inode).
 bool sameFile(const QString& a, const QString& b);
+
+// Creates one folder level. A folder that exists already (also one that appears
+// concurrently) is success; *created tells whether this call made it.
+Outcome makeFolder(const QString& path, bool* created = nullptr);
+// Removes a folder only when it is empty (never recursive).
+Outcome removeEmptyFolder(const QString& path);
+// Names of the real subfolders of path, in listing order: directory links and
+// hidden entries (names beginning with ".") are left out. A missing path gives
+// SourceMissing with no names.
+Outcome listSubfolders(const QString& path, QStringList* names);
 
 }  // namespace mvnz::fileops

@@ -21,7 +21,7 @@ class Service {
 
 // The current service (the headless one until another is installed).
 Service& current();
-// Installs a service; returns the previous one.
+// Installs a service (nullptr: the headless one); returns the previous one.
 std::shared_ptr<Service> install(std::shared_ptr<Service> s);
 
 // Convenience calls on the current service.
@@ -29,7 +29,10 @@ Answer message(const QString& text, const QString& title = {}, Icon icon = Icon:
                Buttons buttons = Buttons::Ok);
 void beep();
 
-// Writes every prompt as one line to stderr and answers with the default button.
+// The default button of a box: Ok, or Yes for the Yes/No boxes.
+Answer firstButton(Buttons buttons);
+// Writes every prompt as one line to stderr ("title: text") and answers with the
+// default button, without waiting.
 std::shared_ptr<Service> makeHeadless();
 // Qt message boxes (needs a QApplication); defined in the widgets part.
 std::shared_ptr<Service> makeQt();

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
+
+#include "fixture.h"
+#include "platform/activation.h"
+#include "testenv.h"
+
+using namespace mvnz;
+
+namespace {
+
+class Activation : public ::testing::Test {
+ protected:
+  void SetUp() override { activation::setPluginFolder(FIXTURE_DIR); }
+};
+
+int serialOf(const std::unique_ptr<Object>& o) {
+  auto* c = interfaceCast<FixtureCounter>(o.get());
+  return c ? c->serial() : -1;
+}
+
+}  // namespace
+
+TEST_F(Activation, PluginLoadsOnceAndNameIgnoresCase) {
+  ActivationError err;
+  auto a = activation::create("GoodZuri.Setup", &err);
+  ASSERT_TRUE(a) << err.detail.toStdString();
+  auto b = activation::create("gOODzuri.sETUP", &err);
+  ASSERT_TRUE(b) << err.detail.toStdString();
+  // One copy of the library serves both: its counter goes on.
+  EXPECT_EQ(serialOf(a), 1);
+  EXPECT_EQ(serialOf(b), 2);
+  EXPECT_EQ(a->queryInterface("other/1"), nullptr);
+  a.reset();
+  EXPECT_EQ(serialOf(activation::create("GoodZuri.Setup")), 3);
+}
+
+TEST_F(Activation, FaultyPluginsFailWithTheCreateError) {
+  const char* cases[] = {"WrongAbiZuri.Setup",
+                         "NoFactoryZuri.Setup",
+                         "ThrowerZuri.Setup",
+                         "AbsentZuri.Setup",
+                         "Zuri.Setup",
+                         "Good.Setup",
+                         "../fixture-plugins/GoodZuri.Setup"};
+  for (const char* progId : cases) {
+    ActivationError err;
+    EXPECT_EQ(activation::create(progId, &err), nullptr) << progId;
+    EXPECT_EQ(err.number, 429) << progId;
+    EXPECT_EQ(err.description, QString("ActiveX component can't create object"));
+    EXPECT_EQ(err.source, QString(progId));
+    EXPECT_FALSE(err.detail.isEmpty()) << progId;
+  }
+  // Failures leave the good plug-in usable.
+  EXPECT_NE(activation::create("GoodZuri.Setup"), nullptr);
+}
+
+TEST_F(Activation, PluginFolderOverrideAndDefault) {
+  activation::setPluginFolder(test::makeDir("empty-plugins"));
+  EXPECT_EQ(activation::create("GoodZuri.Setup"), nullptr);
+  activation::setPluginFolder(QString());
+  EXPECT_EQ(activation::pluginFolder(), QDir(MVNZ_TEST_BIN_DIR).absolutePath() + "/Plugins");
+}
+
+TEST_F(Activation, InProcessClasses) {
+  struct Local : Object {
+    void* queryInterface(const char*) noexcept override { return this; }
+  };
+  activation::registerClass("mvnd.MVNdcom", [] { return std::make_unique<Local>(); });
+  EXPECT_NE(activation::create("MVND.mvndcom"), nullptr);
+  activation::unregisterClass("mvnd.mvndcom");
+  ActivationError err;
+  EXPECT_EQ(activation::create("mvnd.MVNdcom", &err), nullptr);
+  EXPECT_EQ(err.number, 429);
+
+  activation::registerClass("Throws.Class",
+                            []() -> std::unique_ptr<Object> { throw std::runtime_error("no"); });
+  EXPECT_EQ(activation::create("Throws.Class", &err), nullptr);
+  EXPECT_EQ(err.number, 429);
+}

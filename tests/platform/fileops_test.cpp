@@ -1,0 +1,348 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+#include <vector>
+
+#include "platform/fileops.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using fileops::Replace;
+using fileops::Status;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+  f.write(content);
+}
+
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Sets an old, exact modification time so a copy that loses it shows.
+void setTimes(const QString& path, time_t when) {
+  const struct timespec t[2] = {{when, 123456789}, {when, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), t, 0), 0);
+}
+
+struct stat statOf(const QString& path) {
+  struct stat st {};
+  ::stat(QFile::encodeName(path).constData(), &st);
+  return st;
+}
+
+// Everything in a folder, hidden names included: a leftover temporary shows here.
+QStringList entries(const QString& dir) {
+  return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+const char* statusName(Status s) {
+  switch (s) {
+    case Status::Ok:
+      return "Ok";
+    case Status::SourceMissing:
+      return "SourceMissing";
+    case Status::TargetExists:
+      return "TargetExists";
+    case Status::SameFile:
+      return "SameFile";
+    case Status::TargetFolderMissing:
+      return "TargetFolderMissing";
+    case Status::Failed:
+      return "Failed";
+  }
+  return "?";
+}
+
+using Op = fileops::Outcome (*)(const QString&, const QString&, Replace);
+
+}  // namespace
+
+// Move and copy over the combinations of an existing target and the replace flag.
+TEST(FileOps, MoveAndCopyHonourTheReplaceFlag) {
+  struct Case {
+    const char* name;
+    Op op;
+    bool isMove;
+    bool targetExists;
+    Replace replace;
+    Status want;
+  } cases[] = {
+      {"move new", fileops::moveFile, true, false, Replace::No, Status::Ok},
+      {"move over, no", fileops::moveFile, true, true, Replace::No, Status::TargetExists},
+      {"move over, yes", fileops::moveFile, true, true, Replace::Yes, Status::Ok},
+      {"copy new", fileops::copyFile, false, false, Replace::No, Status::Ok},
+      {"copy over, no", fileops::copyFile, false, true, Replace::No, Status::TargetExists},
+      {"copy over, yes", fileops::copyFile, false, true, Replace::Yes, Status::Ok},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString dir = test::makeDir(QString("mc%1").arg(n++));
+    const QString src = dir + "/src.txt", dst = dir + "/dst.txt";
+    writeFile(src, "source");
+    ::chmod(QFile::encodeName(src).constData(), 0640);
+    setTimes(src, 1000000000);
+    if (c.targetExists) writeFile(dst, "old target");
+
+    const fileops::Outcome o = c.op(src, dst, c.replace);
+    EXPECT_EQ(o.status, c.want) << statusName(o.status) << " " << o.errorText.toStdString();
+    if (c.want == Status::Ok) {
+      EXPECT_EQ(readFile(dst), "source");
+      EXPECT_EQ(QFileInfo::exists(src), !c.isMove);
+      const struct stat st = statOf(dst);
+      EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+      EXPECT_EQ(st.st_mode & 07777, 0640u);
+    } else {
+      EXPECT_EQ(readFile(src), "source");
+      EXPECT_EQ(readFile(dst), "old target");
+    }
+    EXPECT_EQ(entries(dir).size(), (c.isMove && c.want == Status::Ok) ? 1 : 2)
+        << entries(dir).join(",").toStdString();
+  }
+}
+
+TEST(FileOps, MissingSourceOrTargetFolder) {
+  const QString dir = test::makeDir("miss");
+  writeFile(dir + "/a", "a");
+  QDir().mkdir(dir + "/sub");
+  for (Op op : {Op(fileops::moveFile), Op(fileops::copyFile)}) {
+    EXPECT_EQ(op(dir + "/nope", dir + "/b", Replace::Yes).status, Status::SourceMissing);
+    EXPECT_EQ(op(dir + "/sub", dir + "/b", Replace::Yes).status, Status::SourceMissing);
+    EXPECT_EQ(op(dir + "/a", dir + "/no/such/b", Replace::Yes).status, Status::TargetFolderMissing);
+  }
+  EXPECT_EQ(readFile(dir + "/a"), "a");
+}
+
+// Source and target naming one file must never lose it, whatever the spelling.
+TEST(FileOps, SameFileIsDetectedBeforeAnythingIsTouched) {
+  const QString dir = test::makeDir("same");
+  const QString file = dir + "/f.txt";
+  writeFile(file, "precious");
+  ASSERT_EQ(::symlink(QFile::encodeName(file).constData(),
+                      QFile::encodeName(dir + "/link.txt").constData()),
+            0);
+  ASSERT_EQ(
+      ::link(QFile::encodeName(file).constData(), QFile::encodeName(dir + "/hard.txt").constData()),
+      0);
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir));
+  const QString spellings[] = {
+      file,      dir + "/./f.txt",       dir + "//f.txt",   "f.txt",
+      "./f.txt", dir + "/../same/f.txt", dir + "/link.txt", dir + "/hard.txt"};
+  for (const QString& other : spellings) {
+    SCOPED_TRACE(other.toStdString());
+    EXPECT_TRUE(fileops::sameFile(file, other));
+    for (Replace r : {Replace::No, Replace::Yes}) {
+      EXPECT_EQ(fileops::moveFile(file, other, r).status, Status::SameFile);
+      EXPECT_EQ(fileops::moveFile(other, file, r).status, Status::SameFile);
+      EXPECT_EQ(fileops::copyFile(other, file, r).status, Status::SameFile);
+    }
+    EXPECT_EQ(readFile(file), "precious");
+  }
+  QDir::setCurrent(cwd);
+  EXPECT_EQ(entries(dir).size(), 3);
+  writeFile(dir + "/g.txt", "precious");
+  EXPECT_FALSE(fileops::sameFile(file, dir + "/g.txt"));
+  EXPECT_FALSE(fileops::sameFile(file, dir + "/none"));
+}
+
+// /dev/shm is a tmpfs, the test root is not: the move copies, keeps the time stamp
+// and mode, and removes the source only once the copy is in place.
+TEST(FileOps, MoveAcrossFileSystems) {
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  const QString dir = test::makeDir("xfs");
+  ASSERT_NE(statOf(shm.path()).st_dev, statOf(dir).st_dev) << "needs two file systems";
+
+  const QByteArray big(3 * 1024 * 1024 + 17, 'x');
+  writeFile(shm.path() + "/a.bin", big);
+  ::chmod(QFile::encodeName(shm.path() + "/a.bin").constData(), 0604);
+  setTimes(shm.path() + "/a.bin", 1200000000);
+  ASSERT_TRUE(fileops::moveFile(shm.path() + "/a.bin", dir + "/a.bin", Replace::No).ok());
+  EXPECT_FALSE(QFileInfo::exists(shm.path() + "/a.bin"));
+  EXPECT_EQ(readFile(dir + "/a.bin"), big);
+  EXPECT_EQ(statOf(dir + "/a.bin").st_mtim.tv_sec, 1200000000);
+  EXPECT_EQ(statOf(dir + "/a.bin").st_mtim.tv_nsec, 123456789);
+  EXPECT_EQ(statOf(dir + "/a.bin").st_mode & 07777, 0604u);
+
+  // An existing target is kept with Replace::No, replaced with Replace::Yes.
+  writeFile(shm.path() + "/b.txt", "new");
+  writeFile(dir + "/b.txt", "old");
+  EXPECT_EQ(fileops::moveFile(shm.path() + "/b.txt", dir + "/b.txt", Replace::No).status,
+            Status::TargetExists);
+  EXPECT_EQ(readFile(shm.path() + "/b.txt"), "new");
+  EXPECT_EQ(readFile(dir + "/b.txt"), "old");
+  EXPECT_TRUE(fileops::moveFile(shm.path() + "/b.txt", dir + "/b.txt", Replace::Yes).ok());
+  EXPECT_EQ(readFile(dir + "/b.txt"), "new");
+  EXPECT_FALSE(QFileInfo::exists(shm.path() + "/b.txt"));
+  EXPECT_EQ(entries(dir), QStringList({"a.bin", "b.txt"}));
+}
+
+// A copy that fails half-way (here: the file size limit) leaves the source whole,
+// no target and no temporary behind.
+TEST(FileOps, FailedCrossFileSystemMoveKeepsTheSource) {
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  const QString dir = test::makeDir("xfail");
+  const QByteArray big(256 * 1024, 'y');
+  writeFile(shm.path() + "/big.bin", big);
+  writeFile(dir + "/keep.bin", "old");
+
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit lim {};
+  ::getrlimit(RLIMIT_FSIZE, &lim);
+  struct rlimit small = lim;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const fileops::Outcome o1 =
+      fileops::moveFile(shm.path() + "/big.bin", dir + "/big.bin", Replace::No);
+  const fileops::Outcome o2 =
+      fileops::moveFile(shm.path() + "/big.bin", dir + "/keep.bin", Replace::Yes);
+  const fileops::Outcome o3 =
+      fileops::copyFile(shm.path() + "/big.bin", dir + "/copy.bin", Replace::Yes);
+  ::setrlimit(RLIMIT_FSIZE, &lim);
+
+  for (const auto& o : {o1, o2, o3}) {
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_FALSE(o.errorText.isEmpty());
+  }
+  EXPECT_EQ(readFile(shm.path() + "/big.bin"), big);
+  EXPECT_EQ(readFile(dir + "/keep.bin"), "old");
+  EXPECT_EQ(entries(dir), QStringList({"keep.bin"}));
+}
+
+// Many movers racing for one name without replace: exactly one wins, no file is lost.
+TEST(FileOps, ConcurrentMovesNeverReplace) {
+  const QString dir = test::makeDir("race");
+  constexpr int kMovers = 16;
+  for (int i = 0; i < kMovers; ++i) writeFile(dir + QString("/s%1").arg(i), QByteArray::number(i));
+  std::atomic<int> won{0}, refused{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kMovers; ++i)
+    threads.emplace_back([&, i] {
+      const auto o = fileops::moveFile(dir + QString("/s%1").arg(i), dir + "/target", Replace::No);
+      if (o.ok()) ++won;
+      if (o.status == Status::TargetExists) ++refused;
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(won.load(), 1);
+  EXPECT_EQ(refused.load(), kMovers - 1);
+  EXPECT_EQ(entries(dir).size(), kMovers);
+}
+
+TEST(FileOps, DeleteRemovesFilesOnly) {
+  const QString dir = test::makeDir("del");
+  writeFile(dir + "/f", "x");
+  QDir().mkdir(dir + "/d");
+  EXPECT_TRUE(fileops::deleteFile(dir + "/f").ok());
+  EXPECT_FALSE(QFileInfo::exists(dir + "/f"));
+  EXPECT_EQ(fileops::deleteFile(dir + "/f").status, Status::SourceMissing);
+  EXPECT_EQ(fileops::deleteFile(dir + "/d").status, Status::Failed);
+  EXPECT_TRUE(QFileInfo(dir + "/d").isDir());
+}
+
+// The Trash lives in the test's own XDG_DATA_HOME.
+TEST(FileOps, TrashMovesIntoTheUsersTrash) {
+  const QString dir = test::makeDir("trash");
+  writeFile(dir + "/t.txt", "bin me");
+  ASSERT_TRUE(fileops::trashFile(dir + "/t.txt").ok());
+  EXPECT_FALSE(QFileInfo::exists(dir + "/t.txt"));
+  const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+  EXPECT_EQ(readFile(trash + "/files/t.txt"), "bin me");
+  EXPECT_TRUE(QFileInfo::exists(trash + "/info/t.txt.trashinfo"));
+  EXPECT_EQ(fileops::trashFile(dir + "/t.txt").status, Status::SourceMissing);
+}
+
+TEST(FileOps, FailedTrashNeverDeletes) {
+  const QString dir = test::makeDir("notrash");
+  QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash").removeRecursively();
+  writeFile(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash", "a file where the Trash should be");
+  writeFile(dir + "/t.txt", "keep me");
+  // Run from a folder of its own: nothing may land below the current folder either.
+  const QString cwd = test::makeDir("cwd");
+  ASSERT_TRUE(QDir::setCurrent(cwd));
+  const fileops::Outcome o = fileops::trashFile(dir + "/t.txt");
+  EXPECT_EQ(o.status, Status::Failed);
+  EXPECT_FALSE(o.errorText.isEmpty());
+  EXPECT_EQ(readFile(dir + "/t.txt"), "keep me");
+  EXPECT_TRUE(entries(cwd).isEmpty()) << entries(cwd).join(",").toStdString();
+}
+
+TEST(FileOps, MakeFoldersCreatesEveryLevel) {
+  const QString dir = test::makeDir("mk");
+  EXPECT_TRUE(fileops::makeFolders(dir + "/a/b//c/").ok());
+  EXPECT_TRUE(QFileInfo(dir + "/a/b/c").isDir());
+  EXPECT_TRUE(fileops::makeFolders(dir + "/a/b/c").ok());  // all there already
+
+  bool created = true;
+  EXPECT_TRUE(fileops::makeFolder(dir + "/a", &created).ok());
+  EXPECT_FALSE(created);
+  EXPECT_TRUE(fileops::makeFolder(dir + "/a/n", &created).ok());
+  EXPECT_TRUE(created);
+
+  writeFile(dir + "/file", "x");
+  EXPECT_EQ(fileops::makeFolder(dir + "/file").status, Status::Failed);
+  EXPECT_EQ(fileops::makeFolders(dir + "/file/sub").status, Status::Failed);
+  EXPECT_EQ(fileops::makeFolder(dir + "/none/sub").status, Status::TargetFolderMissing);
+}
+
+// Levels that appear concurrently (another creator got there first) are success.
+TEST(FileOps, MakeFoldersRacingCreatorsAllSucceed) {
+  const QString dir = test::makeDir("mkrace");
+  for (int round = 0; round < 20; ++round) {
+    const QString deep = dir + QString("/r%1/a/b/c/d/e/f").arg(round);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t)
+      threads.emplace_back([&] {
+        if (!fileops::makeFolders(deep).ok()) ++failures;
+      });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_TRUE(QFileInfo(deep).isDir());
+  }
+}
+
+TEST(FileOps, RemoveEmptyFolderOnlyRemovesEmptyOnes) {
+  const QString dir = test::makeDir("rm");
+  QDir().mkpath(dir + "/empty");
+  QDir().mkpath(dir + "/full");
+  writeFile(dir + "/full/f", "x");
+  EXPECT_TRUE(fileops::removeEmptyFolder(dir + "/empty").ok());
+  EXPECT_FALSE(QFileInfo::exists(dir + "/empty"));
+  EXPECT_EQ(fileops::removeEmptyFolder(dir + "/full").status, Status::Failed);
+  EXPECT_EQ(readFile(dir + "/full/f"), "x");
+  EXPECT_EQ(fileops::removeEmptyFolder(dir + "/empty").status, Status::SourceMissing);
+}
+
+TEST(FileOps, ListSubfoldersSkipsLinksFilesAndHiddenEntries) {
+  const QString dir = test::makeDir("ls");
+  const QString outside = test::makeDir("outside");
+  for (const char* d : {"b", "a", ".hidden"}) QDir().mkpath(dir + "/" + d);
+  writeFile(dir + "/file", "x");
+  ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(),
+                      QFile::encodeName(dir + "/link").constData()),
+            0);
+  QStringList names;
+  ASSERT_TRUE(fileops::listSubfolders(dir, &names).ok());
+  names.sort();
+  EXPECT_EQ(names, QStringList({"a", "b"}));
+  EXPECT_EQ(fileops::listSubfolders(dir + "/none", &names).status, Status::SourceMissing);
+  EXPECT_TRUE(names.isEmpty());
+  EXPECT_EQ(fileops::listSubfolders(dir + "/file", &names).status, Status::Failed);
+}
