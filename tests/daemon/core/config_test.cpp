@@ -70,7 +70,7 @@ TEST(ConfigReader, HeaderAndKeyRules) {
   const RoziRoruner& r = t.d.RoziRoruners[0];
   EXPECT_EQ(r.Name, "inbox");  // header compared without case, name kept
   EXPECT_EQ(r.RunDays, "1111111");
-  EXPECT_EQ(r.Description, "Inbox job");  // trailing blanks trimmed
+  EXPECT_EQ(r.Description, "Inbox job");   // trailing blanks trimmed
   EXPECT_EQ(r.ScanDirectory, "/data/in");  // a line beginning with a blank is skipped
   EXPECT_EQ(r.Interval, "a=b");
   EXPECT_TRUE(r.SkipRejected);
@@ -155,8 +155,8 @@ TEST(ConfigReader, GlobalSettingsAcrossReloads) {
   t.Load({QStringLiteral("[CONFIGURATION]"), QStringLiteral("GlobalConstant=a"),
           QStringLiteral("GlobalConstant=b"), QStringLiteral("GlobalConstant=c"),
           QStringLiteral("ShowUnstableMessages=0"), QStringLiteral("AutoStartState=4"),
-          QStringLiteral("AutoStart=1"), QStringLiteral("EnableLogging=1"),
-          QStringLiteral("[Job]"), QStringLiteral("Enabled=1")});
+          QStringLiteral("AutoStart=1"), QStringLiteral("EnableLogging=1"), QStringLiteral("[Job]"),
+          QStringLiteral("Enabled=1")});
   EXPECT_FALSE(t.d.ShowUnstableMessages);
   EXPECT_FALSE(t.d.NoTrayIcon);  // AUTOSTARTSTATE before AUTOSTART keeps the icon
   EXPECT_EQ(t.d.EnableLogging, 1);
@@ -199,11 +199,14 @@ TEST(ConfigReader, LinesThatAreNotUtf8AreReadAsLatin1) {
   TestDaemon t;
   QFile f(t.configPath);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("[Caf\xe9]\r\nDescription=Gr\xfc\xdf" "e\r\n[Ok]\r\nDescription=caf\xc3\xa9\r\n");
+  f.write(
+      "[Caf\xe9]\r\nDescription=Gr\xfc\xdf"
+      "e\r\n[Ok]\r\nDescription=caf\xc3\xa9\r\n");
   f.close();
   ReloadConfiguration(t.d);
   ASSERT_EQ(t.d.RoziRorunerCount, 2);
   EXPECT_EQ(t.d.RoziRoruners[0].Name, QString::fromUtf8("Caf\xc3\xa9"));
-  EXPECT_EQ(t.d.RoziRoruners[0].Description, QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e"));
+  EXPECT_EQ(t.d.RoziRoruners[0].Description, QString::fromUtf8("Gr\xc3\xbc\xc3\x9f"
+                                                               "e"));
   EXPECT_EQ(t.d.RoziRoruners[1].Description, QString::fromUtf8("caf\xc3\xa9"));
 }

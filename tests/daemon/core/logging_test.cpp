@@ -15,16 +15,20 @@ using namespace mvnz::mvnd::test;
 namespace {
 
 struct LogFixture {
-  explicit LogFixture(const QStringList& names = {QStringLiteral("Alpha"), QStringLiteral("Inbox")}) {
+  explicit LogFixture(const QStringList& names = {QStringLiteral("Alpha"),
+                                                  QStringLiteral("Inbox")}) {
     QDir(t.logDir).removeRecursively();  // each case of a table starts without files
     QStringList sections;
-    for (const QString& n : names) sections << QLatin1Char('[') + n + QLatin1Char(']') << QStringLiteral("Enabled=1");
+    for (const QString& n : names)
+      sections << QLatin1Char('[') + n + QLatin1Char(']') << QStringLiteral("Enabled=1");
     t.Load(Config(t.logDir, sections));
     t.d.MessageBarShown = true;
     t.d.TotalLog.clear();
     t.ui->window.clear();
   }
-  QString File(const QString& base) const { return QDir(DayFolder(t.logDir)).filePath(base + ".log"); }
+  QString File(const QString& base) const {
+    return QDir(DayFolder(t.logDir)).filePath(base + ".log");
+  }
   TestDaemon t;
 };
 
@@ -33,12 +37,12 @@ struct LogFixture {
 TEST(Logging, RoutingMatrix) {
   const struct {
     const char* source;
-    int selected;           // SelectedLog
-    bool buffered;          // in the buffer of RoziRoruner 1
-    const char* total;      // total log text
-    const char* window;     // window text, nullptr = not shown
-    const char* bar;        // bar text
-    const char* file;       // log file base name
+    int selected;        // SelectedLog
+    bool buffered;       // in the buffer of RoziRoruner 1
+    const char* total;   // total log text
+    const char* window;  // window text, nullptr = not shown
+    const char* bar;     // bar text
+    const char* file;    // log file base name
   } cases[] = {
       {"S", 0, false, "msg", "msg", "[SYS] msg", "System"},
       {"S", 2, false, "msg", nullptr, "[SYS] msg", "System"},
@@ -153,7 +157,8 @@ TEST(Logging, RoziRorunerNameCannotLeaveTheLogFolder) {
   WriteLogLine(f.t.d, "M", "two", 0, {}, 1);
   EXPECT_EQ(LogMessages(f.File("FS1_.._.._escape_x")), QStringList{"one"});
   EXPECT_EQ(LogMessages(f.File("FS2_..")), QStringList{"two"});
-  EXPECT_EQ(QDir(DayFolder(f.t.logDir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 2);
+  EXPECT_EQ(QDir(DayFolder(f.t.logDir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+            2);
   EXPECT_FALSE(QDir(DayFolder(f.t.logDir) + "/../../escape").exists());
 }
 

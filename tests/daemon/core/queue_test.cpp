@@ -25,11 +25,12 @@ class FakeEngine : public Engine {
 };
 
 QStringList JobConfig(const QString& logDir, const QString& enabled = QStringLiteral("1")) {
-  return Config(logDir, {QStringLiteral("[Job]"), QStringLiteral("Description=the job"),
-                         QStringLiteral("Trigger=TIME"), QStringLiteral("Interval=60"),
-                         QStringLiteral("InitialLocalsValue=init"),
-                         QStringLiteral("Enabled=") + enabled, QString(), QStringLiteral("[Standby]"),
-                         QStringLiteral("Description=other"), QStringLiteral("Enabled=2")});
+  return Config(logDir,
+                {QStringLiteral("[Job]"), QStringLiteral("Description=the job"),
+                 QStringLiteral("Trigger=TIME"), QStringLiteral("Interval=60"),
+                 QStringLiteral("InitialLocalsValue=init"), QStringLiteral("Enabled=") + enabled,
+                 QString(), QStringLiteral("[Standby]"), QStringLiteral("Description=other"),
+                 QStringLiteral("Enabled=2")});
 }
 
 struct QueueFixture {

@@ -32,7 +32,8 @@ QString DayFolder(const QString& logDir) {
 }
 
 TestDaemon::TestDaemon() : ui(std::make_shared<RecordingUi>()) {
-  configPath = QDir(mvnz::test::makeDir(QStringLiteral("windows"))).filePath(QStringLiteral("MVNZuri.ini"));
+  configPath =
+      QDir(mvnz::test::makeDir(QStringLiteral("windows"))).filePath(QStringLiteral("MVNZuri.ini"));
   logDir = QDir(mvnz::test::rootDir()).filePath(QStringLiteral("logs"));
   d.SetUi(ui);
   d.ConfigPath = configPath;
@@ -52,8 +53,8 @@ QStringList TestDaemon::SystemLog() const {
 }
 
 QStringList Config(const QString& logDir, const QStringList& sections) {
-  QStringList l{QStringLiteral("; test configuration"), QStringLiteral("[CONFIGURATION]"),
-                QStringLiteral("LogDirectory=") + logDir, QStringLiteral("EnableLogging=1"),
+  QStringList l{QStringLiteral("; test configuration"),      QStringLiteral("[CONFIGURATION]"),
+                QStringLiteral("LogDirectory=") + logDir,    QStringLiteral("EnableLogging=1"),
                 QStringLiteral("AutoLogInternalCommands=0"), QString()};
   return l + sections;
 }
