@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/vistrel.h"
 #include "platform/prompts.h"
 #include "plugins/framework.h"
 #include "plugins/popup.h"
@@ -31,20 +32,18 @@ QString libraryFolder() {
 // The start of an empty box's browse, and the text that means "nothing chosen".
 const QString kBrowseRoot = QStringLiteral("/");
 
+// The header panel across the top: the dialog's heading, bold, centred, on white.
 QWidget* makeHeader(const QString& caption, int borderStyle, QWidget* parent) {
-  auto* header = new QLabel(caption, parent);
+  auto* header = new controls::vistrel(parent);
   header->setObjectName(QStringLiteral("vistrel1"));
-  header->setProperty("BorderStyle", borderStyle);
-  QFont f = header->font();
+  header->setCaption(caption);
+  header->setBorderStyle(static_cast<qint16>(borderStyle));
+  QFont f = header->Font();
   f.setBold(true);
   header->setFont(f);
-  header->setAlignment(Qt::AlignCenter);
-  header->setAutoFillBackground(true);
-  QPalette pal = header->palette();
-  pal.setColor(QPalette::Window, Qt::white);
-  header->setPalette(pal);
-  header->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  header->setMinimumHeight(32);
+  header->setTextAlignment(controls::vistrel::CenterMiddle);
+  header->setBackColor(0x00FFFFFF);
+  header->setMinimumHeight(36);
   return header;
 }
 
