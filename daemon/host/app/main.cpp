@@ -7,6 +7,7 @@
 #include "daemon/queue.h"
 #include "daemon/service.h"
 #include "daemon/startup.h"
+#include "daemon/status.h"
 #include "platform/process.h"
 #include "platform/prompts.h"
 #include "signals.h"
@@ -74,6 +75,12 @@ int main(int argc, char** argv) {
   StartTimers(d);
   AutoStart(d);
   if (d.ShuttingDown) return d.ExitCode;
+  auto statusServer = StartStatusServer(d, &error);
+  if (!statusServer)
+    WriteLogLine(d, QStringLiteral("S"),
+                 QStringLiteral("WARNING: status socket not available [%1][%2]")
+                     .arg(StatusSettingsKey(), error),
+                 1);
   const int rc = app.exec();
   UnregisterMVNdcom();
   return d.ExitCode >= 0 ? d.ExitCode : rc;
