@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -346,6 +347,8 @@ Outcome listSubfolders(const QString& path, QStringList* names) {
     if (!ent) {
       const int e = errno;
       ::closedir(dir);
+      // By name, as the listing order of a file system is its own.
+      std::sort(names->begin(), names->end());
       return e ? failed(e) : Outcome{};
     }
     if (ent->d_name[0] == '.') continue;  // ".", ".." and hidden entries

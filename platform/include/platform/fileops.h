@@ -48,7 +48,7 @@ bool sameFile(const QString& a, const QString& b);
 Outcome makeFolder(const QString& path, bool* created = nullptr);
 // Removes a folder only when it is empty (never recursive).
 Outcome removeEmptyFolder(const QString& path);
-// Names of the real subfolders of path, in listing order: directory links and
+// Names of the real subfolders of path, sorted by name: directory links and
 // hidden entries (names beginning with ".") are left out. A missing path gives
 // SourceMissing with no names.
 Outcome listSubfolders(const QString& path, QStringList* names);

@@ -63,7 +63,8 @@ class MVNdcom : public Object {
   static constexpr const char* kProgId = "mvnd.MVNdcom";
   // Level 0..3, message (lines separated by CR LF), caller's time text.
   // True when the lines were handed to the daemon's log.
-  virtual bool SetMessage(short iType, const QString& iText, const QString& iTimestamp) noexcept = 0;
+  virtual bool SetMessage(short iType, const QString& iText,
+                          const QString& iTimestamp) noexcept = 0;
 };
 
 }  // namespace mvnz

@@ -1,0 +1,238 @@
+#pragma once
+// The daemon's core state: the RoziRoruner record, the global settings read from the
+// configuration file, the state flags and the control states the windows mirror.
+//
+// Everything the daemon runs lives in one `Daemon` object, so a test builds a fresh
+// one and a program holds exactly one. Fields keep the names every daemon module uses.
+// The core is Qt Core only: windows, tray icon and boxes sit behind `UiPort`, whose
+// default (null) implementation serves headless runs and tests; the scan cycle and
+// the schedules sit behind `Engine`, which the host's polling timer calls.
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+#include <array>
+#include <functional>
+#include <memory>
+
+namespace mvnz::mvnd {
+
+// One command of a script: a name and parameters 1..30 (index 0 is never filled).
+// A leading "!" on the name marks a disabled command; "COMMENT" carries its text in
+// parameter 1.
+struct CommandEntry {
+  QString Name;
+  std::array<QString, 31> Data;
+};
+
+constexpr int kMaxParameters = 30;
+constexpr int kConstantSlots = 16;  // constants 1..15 at indices 1..15; variables 0..15
+
+// The in-memory file table of one scan (defined by the engine).
+struct FileTable;
+
+// One watched job, one per section of the configuration file. Runtime fields are
+// never read from the file and start empty after every reload.
+struct RoziRoruner {
+  QString Name;  // section name as written in the file
+  QString Description;
+  QString ScanDirectory;  // may hold tokens
+  int IncludeSubdir = 0;
+  QString InputFilter;
+  QString RejectFilter;
+  bool SkipRejected = false;
+  bool RemoveRejected = false;
+  bool MoveRejected = false;
+  QString MoveRejectedDirectory;
+  QString ScheduleText;            // runtime: Interval after token expansion
+  QString Interval;                // seconds, "*ON-STARTUP*", a date, a time or a date and time
+  QString Trigger;                 // "FILE" or "TIME"
+  QString ScheduleKind;            // runtime: "NORMAL", "STARTUP", "TIME", "DATE", "DATETIME"
+  QString LastRunDay;              // runtime: "dd-mmm-yyyy"
+  double StableTimer = 0;          // seconds unchanged before a file is free; -1 = no wait
+  int Enabled = 0;                 // 1 enabled, 0 disabled, other standby
+  bool Active = false;             // runtime: schedule still live
+  QVector<CommandEntry> Commands;  // used 1..CommandCount; index 0 stays empty
+  int CommandCount = 0;
+  std::array<QString, kConstantSlots> LocalConstants;  // 1..15 ("<LC1>" is index 1)
+  std::array<QString, kConstantSlots> LocalVariables;  // slot 0 is "<LV1>"
+  QString NextRun;                                     // runtime: "dd-mmm-yyyy hh:nn:ss"
+  int SingleFileHandling = 0;
+  QString InitialLocalsValue;
+  bool ErrorActionSet = false;                  // runtime
+  int ErrorActionLine = 0;                      // runtime
+  bool AbortScript = false;                     // runtime
+  qint64 FilesPending = 0;                      // runtime
+  qint64 CurrentFile = 0;                       // runtime, 0-based
+  QString RunDays = QStringLiteral("1111111");  // Monday first
+  double FilesHandled = 0;                      // runtime
+  QString RescheduleText;                       // runtime
+  int OldestFirst = 0;
+  std::shared_ptr<FileTable> FileList;  // runtime: the cycle's file table or null
+};
+
+// One row of the module table: a built-in command (empty ProgID) or a plug-in module.
+struct ModuleEntry {
+  QString Name;
+  QString ProgID;
+};
+
+// One buffered log line.
+struct clsLogging {
+  QString Timestamp;  // formatted time text
+  QString message;
+  QString mType;   // level as decimal text
+  QString msType;  // source letter
+};
+
+class Daemon;
+
+// What the core needs of the windows, the tray icon and the busy pointer. Every
+// member does nothing here: this is the null port of headless runs and tests.
+class UiPort {
+ public:
+  virtual ~UiPort() = default;
+  // True when the daemon shows windows (a display and the windowed layer present).
+  virtual bool IsWindowed() const { return false; }
+  virtual void ShowMainWindow() {}
+  virtual void CloseWindows() {}
+  // Caption, start/stop captions, button states, selected log: read them from Daemon.
+  virtual void StateChanged() {}
+  virtual void ModifySystemTray() {}
+  virtual void RemoveSystemTray() {}
+  virtual void CycleSystemTrayIcon(int /*frame*/) {}
+  virtual void SetBusy(bool /*busy*/) {}
+  virtual void ClearLogWindow() {}
+  virtual void RemoveOldestLogRow() {}
+  virtual void AddLogWindowLine(const QString& /*timeText*/, const QString& /*text*/,
+                                int /*level*/) {}
+  virtual void RefillLogSelector(const QStringList& /*entries*/) {}
+  // The last-message bar, only called while MessageBarShown: text, level, ErrorCount.
+  virtual void ShowLastMessage(const QString& /*text*/, int /*level*/, qint64 /*errors*/) {}
+  // Saves the window settings (SAVE word); silent = no confirmation box.
+  virtual void SaveDaemonSettings(bool /*silent*/) {}
+};
+
+// The scan engine as the host sees it. The polling timer calls MainEventLoop once
+// per tick (never overlapping, ScanRunning set around it); StartProcessing and a
+// RELOAD taken while running call InitEventTimers.
+class Engine {
+ public:
+  virtual ~Engine() = default;
+  // One polling cycle: works the queue while running, then the due RoziRoruners.
+  virtual void MainEventLoop(Daemon& d) = 0;
+  // Initialises the schedules (ScheduleKind, ScheduleText, NextRun) of all RoziRoruners.
+  virtual void InitEventTimers(Daemon& d) = 0;
+};
+
+// A cycle that only works the queue: what runs until the real engine is linked.
+std::unique_ptr<Engine> MakeQueueOnlyEngine();
+// Implemented by daemon/engine (the host links it when that target exists).
+std::unique_ptr<Engine> MakeEngine();
+
+class ServiceControl;
+
+class Daemon : public QObject {
+ public:
+  explicit Daemon(QObject* parent = nullptr);
+  ~Daemon() override;
+
+  // ---- services -------------------------------------------------------------
+  UiPort& ui() { return *ui_; }
+  void SetUi(std::shared_ptr<UiPort> ui);
+  Engine& engine() { return *engine_; }
+  void SetEngine(std::shared_ptr<Engine> engine);
+  ServiceControl& SVC();  // created on first use
+  // Lets pending events run (after every configuration line, plug-in, file, ...).
+  void DoEvents();
+  bool AllowDoEvents = true;
+  // Ends the program with a status. The default stops every timer and leaves the
+  // event loops (QCoreApplication::exit); tests replace it to record the status.
+  std::function<void(int)> ExitHook;
+  int ExitCode = -1;  // set by ShutdownDaemon
+
+  // ---- global settings read from the configuration file ------------------------
+  QString LogDirectory;
+  int EnableLogging = 0;
+  int AutoLogInternalCommands = 0;
+  QString InitialGlobalsValue;
+  bool ShowUnstableMessages = true;
+  std::array<QString, kConstantSlots> GlobalConstants;  // 1..15
+  int AutoStartEnabled = 0;
+  int AutoStartState = 0;
+  // ---- settings with fixed values ---------------------------------------------
+  int BufferSize = 75;
+  int IdleLogging = 1;
+  int IdleInterval = 30;
+  int DatedLogFolders = 1;
+  int ProcessReadOnly = 1;
+
+  // ---- daemon state -------------------------------------------------------------
+  QVector<RoziRoruner> RoziRoruners;  // 0..RoziRorunerCount-1
+  int RoziRorunerCount = 0;
+  int CurrentRoziRoruner = 0;
+  QStringList SectionNames;
+  int SectionCount = 0;
+  QString ConfigPath;
+  std::array<QString, kConstantSlots> GlobalVariables;  // slot 0 is "<GV1>"
+  QStringList CommandQueue;                             // queue words, oldest first
+  QVector<ModuleEntry> ModuleTable;                     // valid rows 1..NextModuleRow-1
+  int NextModuleRow = 0;
+  bool Running = false;
+  bool RunningAsService = false;
+  bool ShuttingDown = false;
+  bool ScanRunning = false;
+  bool DaemonInitialized = false;
+  bool LoadConfigPending = false;
+  bool LastCommandError = false;
+  double CommandsExecuted = 0;
+  bool NoTrayIcon = false;
+  qint64 ErrorCount = 0;
+  int IdleTicks = 0;
+  int TrayFrame = 0;
+  bool TrayIconShown = false;
+  std::array<QString, 4> LevelNames;
+  QVector<QList<clsLogging>> LogBuffers;  // RoziRoruner i uses LogBuffers[i + 1]
+  QList<clsLogging> TotalLog;
+  QString ExpandedScanDirectory;
+  QString ExpandedMoveRejectedDirectory;
+  bool MessageBarShown = false;
+  QString VersionText;
+  QDateTime StartTime;
+  QString ShortDatePattern;
+  QString SettingsKeySuffix;
+
+  // ---- control states the windows mirror ----------------------------------------
+  QString MainCaption;                                 // main window caption
+  QString StartStopCaption = QStringLiteral("Start");  // "Stop" while running
+  bool StartEnabled = true;                            // picture button start
+  bool StopEnabled = false;                            // picture button stop
+  bool StartStopButtonEnabled = true;                  // disabled while running as a service
+  int SelectedLog = 0;                                 // 0 = all logs, i + 1 = RoziRoruner i
+  int LogWindowNextRow = 1;
+  bool MessageWindowOnTop = false;
+  int LogWindowRows = 0;  // rows the log window holds (mirrored count)
+
+  // ---- timers (intervals set by the constructor; handlers connected by StartTimers)
+  QTimer tmrCommandQueue;   // 1000 ms, works the queue while stopped
+  QTimer tmrPollingRate;    // 1000 ms, one scan cycle per tick
+  QTimer tmrIdleIndicator;  // 60000 ms
+  QTimer tmrShutdown;       // 500 ms, completes a stop
+  QTimer tmrService;        // 1000 ms, service start-up
+
+  // ---- re-entrancy guards ---------------------------------------------------------
+  bool QueueWorking = false;  // the stopped-state consumer is inside its loop
+  bool Reloading = false;     // a reload is reading the file
+
+  // Configuration warnings found while the log was not open yet; written once it is.
+  QStringList PendingWarnings;
+
+ private:
+  std::shared_ptr<UiPort> ui_;
+  std::shared_ptr<Engine> engine_;
+  std::unique_ptr<ServiceControl> svc_;
+};
+
+}  // namespace mvnz::mvnd

@@ -1,0 +1,17 @@
+#pragma once
+// Number parsing as the configuration file needs it.
+#include <QString>
+#include <optional>
+
+namespace mvnz::mvnd::detail {
+
+// The leading number of a text (blanks before it skipped); 0 when there is none.
+double LeadingNumber(const QString& text);
+// Rounds half to even.
+double RoundHalfEven(double v);
+// The leading number rounded to a whole number; nullopt beyond the signed 16-bit range.
+std::optional<int> LeadingInt16(const QString& text);
+// "True"/"False" in any case, or a number (0 False, other True); nullopt otherwise.
+std::optional<bool> ParseBoolean(const QString& text);
+
+}  // namespace mvnz::mvnd::detail

@@ -1,0 +1,54 @@
+#pragma once
+// Listing of a hot folder and the input and reject filters.
+//
+// Only regular files are listed; names beginning with "." are hidden; symbolic links
+// are never followed (a link to a folder is not entered, so a link loop ends, and a
+// link to a file is not a file of the folder). Each folder's entries are taken in
+// name order so the result does not depend on the file system; a folder's own files
+// come before those of its subfolders.
+#include <sys/stat.h>
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace mvnz::engine {
+
+// Matches a file name against one filter pattern (the system's regular expressions).
+using PatternMatcher = std::function<bool(const QString& subject, const QString& pattern)>;
+
+// Splits an input or reject filter into its patterns: every "*" is removed and the
+// rest split at ";". "*" and "*.*" stay whole (they accept every name).
+QStringList SplitFilter(const QString& filter);
+// True when a non-empty pattern matches the name; "*" and "*.*" match every name.
+bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match);
+
+struct WalkEntry {
+  const QString& folder;  // no trailing "/" (except the root folder "/")
+  const QString& subdir;  // relative to the scan folder, "." at its top
+  QString name;
+  const struct stat& st;
+};
+
+struct WalkOptions {
+  bool recursive = false;
+  bool withReadOnly = true;  // list files without any write permission bit
+  // A folder never entered (the reject folder inside the hot folder): device and inode.
+  bool hasExcluded = false;
+  dev_t excludedDev = 0;
+  ino_t excludedIno = 0;
+};
+
+// Lists folder into visit(); onError(folder, description) for a folder that cannot be
+// listed (the walk goes on with the others). Returns false when the top folder
+// could not be listed.
+bool WalkFolder(const QString& folder, const WalkOptions& options,
+                const std::function<void(const WalkEntry&)>& visit,
+                const std::function<void(const QString& folder, const QString& error)>& onError);
+
+// The existence test of a scan folder: trailing "/" and a trailing "/." are ignored.
+bool FolderExists(QString& path);
+bool FileExists(const QString& path);
+QString StripTrailingSlash(const QString& text);
+
+}  // namespace mvnz::engine

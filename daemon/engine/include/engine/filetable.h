@@ -1,0 +1,70 @@
+#pragma once
+// The cycle's in-memory table of accepted files: one row per file, the eight named
+// columns, forward iteration with a current row, deletion of the current row and a
+// stable ascending sort on the time stamp.
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace mvnz::mvnd {
+
+struct FileRow {
+  int folder = 0;      // index into FileTable::folders
+  QString name;        // "filename"
+  qint64 size = 0;     // "filesize"
+  qint64 mtimeNs = 0;  // last modification, nanoseconds since the epoch
+};
+
+struct FileTable {
+  struct Folder {
+    QString path;    // "filepath": folder holding the file, no trailing "/"
+    QString subdir;  // "subdir": relative to the scan folder, "." at its top
+  };
+
+  int addFolder(const QString& path, const QString& subdir);
+  void addRow(FileRow row) { rows_.push_back(std::move(row)); }
+
+  int count() const { return int(rows_.size()); }
+  bool atEnd() const { return pos_ >= rows_.size(); }
+  void moveFirst() { pos_ = 0; }
+  void moveNext() {
+    if (pos_ < rows_.size()) ++pos_;
+  }
+  // Deletes the current row; the next row becomes current.
+  void deleteCurrent();
+  void sortByTimestamp();
+  void clear();
+
+  // Columns of the current row (empty texts at the end of the table).
+  QString filename() const;
+  QString fileext() const;
+  QString filenamenoext() const;
+  QString filepath() const;
+  QString filepathname() const;
+  QString subdir() const;
+  double filesize() const;
+  QDateTime timestamp() const;
+
+  const FileRow* current() const { return atEnd() ? nullptr : &rows_[pos_]; }
+  const std::vector<FileRow>& rows() const { return rows_; }
+  const Folder& folder(int i) const { return folders_[i]; }
+
+ private:
+  std::vector<Folder> folders_;
+  std::vector<FileRow> rows_;
+  size_t pos_ = 0;
+};
+
+}  // namespace mvnz::mvnd
+
+namespace mvnz::engine {
+
+using mvnd::FileRow;
+using mvnd::FileTable;
+
+// Extension without the dot and name without the extension, as the file tokens give them.
+QString ExtensionName(const QString& name);
+QString BaseName(const QString& name);
+
+}  // namespace mvnz::engine

@@ -1,0 +1,41 @@
+#pragma once
+// The real lock probe: a kernel file lease taken on a read-only descriptor and
+// released at once. A write lease is granted only when no other descriptor of the
+// file is open; a read lease only when none is open for writing. Where the kernel
+// refuses leases (not the owner and no CAP_LEASE, or a file system without them) the
+// probe falls back to one scan of /proc/*/fd per cycle.
+#include <QSet>
+#include <QString>
+#include <utility>
+
+#include "engine/ports.h"
+
+namespace mvnz::engine {
+
+class LeaseProbe : public LockProbe {
+ public:
+  LeaseProbe();
+  void beginCycle() override;
+  bool heldOpen(const QString& path) override;
+  bool heldForWriting(const QString& path) override;
+
+  // Tests: skip leases and always use the /proc scan.
+  void setForceProcScan(bool on) { forceProc_ = on; }
+  // Number of /proc scans made (one per cycle at most).
+  int procScans() const { return procScans_; }
+
+ private:
+  enum class Answer { Free, Held, Refused };
+  Answer lease(const QString& path, bool writeLease);
+  bool procHeld(const QString& path, bool writersOnly);
+  void scanProc();
+
+  bool forceProc_ = false;
+  bool scanned_ = false;
+  int procScans_ = 0;
+  // device and inode of files other processes hold open, and of those held for writing
+  QSet<std::pair<quint64, quint64>> open_;
+  QSet<std::pair<quint64, quint64>> writing_;
+};
+
+}  // namespace mvnz::engine

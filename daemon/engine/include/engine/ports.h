@@ -1,0 +1,88 @@
+#pragma once
+// What the engine needs of the world, passed in so tests drive it headless: the clock,
+// the message pump, the file operations, the lock probe, the object factory and the
+// log sink. The defaults bind the real services.
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "platform/activation.h"
+#include "platform/fileops.h"
+
+namespace mvnz::engine {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Local date and time.
+  virtual QDateTime now() const = 0;
+};
+
+class SystemClock : public Clock {
+ public:
+  QDateTime now() const override { return QDateTime::currentDateTime(); }
+};
+
+// One pass of the event loop (timers, sockets, COM-style calls are served in it).
+class MessagePump {
+ public:
+  virtual ~MessagePump() = default;
+  virtual void pump() = 0;
+};
+
+class QtPump : public MessagePump {
+ public:
+  void pump() override;
+};
+
+// Lets the wrapped pump run at most once per time slice, so long loops over many
+// files and lines do not spend their time in the event loop.
+class SlicedPump {
+ public:
+  explicit SlicedPump(int sliceMs = 20) : sliceMs_(sliceMs) { timer_.start(); }
+  void setPump(MessagePump* p) { pump_ = p; }
+  // Pumps when the slice has passed since the last pass.
+  void step();
+  // Pumps now.
+  void now();
+
+ private:
+  MessagePump* pump_ = nullptr;
+  QElapsedTimer timer_;
+  int sliceMs_;
+};
+
+// Whether another process holds a file open. Never opens the file for writing.
+class LockProbe {
+ public:
+  virtual ~LockProbe() = default;
+  // Called once at the start of each cycle: forget what was learnt in the last one.
+  virtual void beginCycle() {}
+  // True when another process has the file open at all (or it cannot be checked).
+  virtual bool heldOpen(const QString& path) = 0;
+  // True when another process has the file open for writing (or it cannot be checked).
+  virtual bool heldForWriting(const QString& path) = 0;
+};
+
+// The file operations of the built-in commands and of the reject handling.
+class FileOperations {
+ public:
+  virtual ~FileOperations() = default;
+  virtual fileops::Outcome moveFile(const QString& source, const QString& target,
+                                    fileops::Replace replace) {
+    return fileops::moveFile(source, target, replace);
+  }
+  virtual fileops::Outcome deleteFile(const QString& path) { return fileops::deleteFile(path); }
+  virtual fileops::Outcome makeFolders(const QString& path) { return fileops::makeFolders(path); }
+};
+
+using ObjectFactory =
+    std::function<std::unique_ptr<Object>(const QString& progId, ActivationError* err)>;
+
+// Source letter, message, level, time text, RoziRoruner index (-1 = current).
+using LogSink = std::function<void(const QString& source, const QString& message, int level,
+                                   const QString& timeText, int index)>;
+
+}  // namespace mvnz::engine

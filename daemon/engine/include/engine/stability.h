@@ -1,0 +1,32 @@
+#pragma once
+// Whether a file is free to work on: it exists, no other process is writing it (or,
+// for a writable file, holds it open at all), and it was last modified at least the
+// stable time ago.
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+#include "engine/ports.h"
+
+namespace mvnz::engine {
+
+extern const char* const kNotFound;  // "Not Found"
+extern const char* const kFree;      // "Free"
+extern const char* const kLocked;    // "Locked"
+
+struct StabilityCheck {
+  LockProbe* probe = nullptr;
+  QDateTime now;
+  double stableTimer = -1;      // seconds; -1 = no age test
+  bool processReadOnly = true;  // a read-only file skips the age test
+  bool showUnstableMessages = true;
+  // Writes a line (message, level) to the current RoziRoruner's log.
+  std::function<void(const QString& message, int level)> log;
+};
+
+QString GetFileStatus(const QString& path, const StabilityCheck& check);
+
+// The stable time in whole seconds, halves to the even number.
+qint64 StableSeconds(double stableTimer);
+
+}  // namespace mvnz::engine

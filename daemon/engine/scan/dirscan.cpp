@@ -1,0 +1,128 @@
+#include "engine/dirscan.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QSet>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mvnz::engine {
+
+QStringList SplitFilter(const QString& filter) {
+  if (filter == "*" || filter == "*.*") return {filter};
+  QString f = filter;
+  f.remove('*');
+  if (!f.contains(';')) return {f, QString()};
+  return f.split(';');
+}
+
+bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match) {
+  for (const QString& p : patterns) {
+    if (p.isEmpty()) continue;
+    if (p == "*" || p == "*.*") return true;
+    if (match && match(name, p)) return true;
+  }
+  return false;
+}
+
+namespace {
+
+struct Walker {
+  const WalkOptions& opt;
+  const std::function<void(const WalkEntry&)>& visit;
+  const std::function<void(const QString&, const QString&)>& onError;
+  QSet<std::pair<quint64, quint64>> seen;
+
+  bool walk(const QString& folder, const QString& subdir) {
+    const int dfd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) {
+      if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
+      return false;
+    }
+    struct stat self;
+    if (::fstat(dfd, &self) == 0) seen.insert({quint64(self.st_dev), quint64(self.st_ino)});
+    DIR* d = ::fdopendir(dfd);
+    if (!d) {
+      if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
+      ::close(dfd);
+      return false;
+    }
+    struct Item {
+      std::string name;
+      unsigned char type;
+    };
+    std::vector<Item> items;
+    errno = 0;
+    while (dirent* e = ::readdir(d)) {
+      if (e->d_name[0] == '.') continue;  // ".", ".." and hidden names
+      items.push_back({e->d_name, e->d_type});
+    }
+    if (errno != 0 && onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
+    std::sort(items.begin(), items.end(),
+              [](const Item& a, const Item& b) { return a.name < b.name; });
+
+    std::vector<std::pair<QString, QString>> subfolders;
+    const QString prefix = folder.endsWith('/') ? folder : folder + '/';
+    for (const Item& it : items) {
+      if (it.type == DT_LNK) continue;
+      const bool maybeDir = it.type == DT_DIR || it.type == DT_UNKNOWN;
+      if (!maybeDir && it.type != DT_REG) continue;
+      struct stat st;
+      if (::fstatat(dfd, it.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      const QString name = QFile::decodeName(it.name.c_str());
+      if (S_ISDIR(st.st_mode)) {
+        if (!opt.recursive) continue;
+        if (opt.hasExcluded && st.st_dev == opt.excludedDev && st.st_ino == opt.excludedIno)
+          continue;
+        if (seen.contains({quint64(st.st_dev), quint64(st.st_ino)})) continue;
+        subfolders.emplace_back(prefix + name, subdir == "." ? name : subdir + '/' + name);
+        continue;
+      }
+      if (!S_ISREG(st.st_mode)) continue;
+      if (!opt.withReadOnly && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) continue;
+      visit(WalkEntry{folder, subdir, name, st});
+    }
+    ::closedir(d);
+    for (const auto& [path, sub] : subfolders) walk(path, sub);
+    return true;
+  }
+};
+
+}  // namespace
+
+bool WalkFolder(const QString& folder, const WalkOptions& options,
+                const std::function<void(const WalkEntry&)>& visit,
+                const std::function<void(const QString&, const QString&)>& onError) {
+  Walker w{options, visit, onError, {}};
+  return w.walk(folder, ".");
+}
+
+QString StripTrailingSlash(const QString& text) {
+  QString t = text.trimmed();
+  if (t.size() > 1 && t.endsWith('/')) t.chop(1);
+  return t;
+}
+
+bool FolderExists(QString& path) {
+  if (path.endsWith("/.")) path.chop(1);
+  path = StripTrailingSlash(path);
+  if (path.isEmpty()) return false;
+  struct stat st;
+  return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileExists(const QString& path) {
+  if (path.isEmpty()) return false;
+  struct stat st;
+  return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace mvnz::engine

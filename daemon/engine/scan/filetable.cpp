@@ -1,0 +1,63 @@
+#include "engine/filetable.h"
+
+#include <algorithm>
+
+namespace mvnz::engine {
+
+QString ExtensionName(const QString& name) {
+  const int dot = name.lastIndexOf('.');
+  return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+QString BaseName(const QString& name) {
+  const int dot = name.lastIndexOf('.');
+  return dot < 0 ? name : name.left(dot);
+}
+
+}  // namespace mvnz::engine
+
+namespace mvnz::mvnd {
+
+int FileTable::addFolder(const QString& path, const QString& subdir) {
+  folders_.push_back({path, subdir});
+  return int(folders_.size()) - 1;
+}
+
+void FileTable::deleteCurrent() {
+  if (pos_ < rows_.size()) rows_.erase(rows_.begin() + pos_);
+}
+
+void FileTable::sortByTimestamp() {
+  std::stable_sort(rows_.begin(), rows_.end(),
+                   [](const FileRow& a, const FileRow& b) { return a.mtimeNs < b.mtimeNs; });
+  pos_ = 0;
+}
+
+void FileTable::clear() {
+  rows_.clear();
+  folders_.clear();
+  pos_ = 0;
+}
+
+QString FileTable::filename() const { return atEnd() ? QString() : rows_[pos_].name; }
+QString FileTable::fileext() const { return engine::ExtensionName(filename()); }
+QString FileTable::filenamenoext() const { return engine::BaseName(filename()); }
+QString FileTable::filepath() const {
+  return atEnd() ? QString() : folders_[rows_[pos_].folder].path;
+}
+QString FileTable::filepathname() const {
+  if (atEnd()) return QString();
+  const QString& p = folders_[rows_[pos_].folder].path;
+  return (p.endsWith('/') ? p : p + '/') + rows_[pos_].name;
+}
+QString FileTable::subdir() const {
+  return atEnd() ? QString() : folders_[rows_[pos_].folder].subdir;
+}
+double FileTable::filesize() const { return atEnd() ? 0.0 : double(rows_[pos_].size); }
+QDateTime FileTable::timestamp() const {
+  if (atEnd()) return QDateTime();
+  // Whole seconds, as a file time stamp is shown.
+  return QDateTime::fromSecsSinceEpoch(rows_[pos_].mtimeNs / 1000000000);
+}
+
+}  // namespace mvnz::mvnd

@@ -1,0 +1,118 @@
+#include "engine/leaseprobe.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+
+namespace mvnz::engine {
+
+namespace {
+
+// A lease break arrives as SIGIO, whose default action ends the process. The probe
+// releases its lease at once, so the signal only needs to be harmless.
+void onLeaseBreak(int) {}
+
+void installLeaseBreakHandler() {
+  static const bool done = [] {
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = onLeaseBreak;
+    sa.sa_flags = SA_RESTART;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGIO, &sa, nullptr);
+    return true;
+  }();
+  (void)done;
+}
+
+}  // namespace
+
+LeaseProbe::LeaseProbe() { installLeaseBreakHandler(); }
+
+void LeaseProbe::beginCycle() {
+  scanned_ = false;
+  open_.clear();
+  writing_.clear();
+}
+
+LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
+  const QByteArray p = QFile::encodeName(path);
+  const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return Answer::Held;  // vanished or unreadable: not free to work on
+  Answer a = Answer::Free;
+  if (::fcntl(fd, F_SETLEASE, writeLease ? F_WRLCK : F_RDLCK) == 0) {
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+  } else if (errno == EAGAIN || errno == EBUSY) {
+    a = Answer::Held;
+  } else {
+    a = Answer::Refused;  // EACCES, EINVAL: no leases here
+  }
+  ::close(fd);
+  return a;
+}
+
+void LeaseProbe::scanProc() {
+  scanned_ = true;
+  ++procScans_;
+  const pid_t self = ::getpid();
+  DIR* proc = ::opendir("/proc");
+  if (!proc) return;
+  while (dirent* e = ::readdir(proc)) {
+    char* end = nullptr;
+    const long pid = std::strtol(e->d_name, &end, 10);
+    if (!end || *end || pid <= 0 || pid == self) continue;
+    char fdDir[64];
+    std::snprintf(fdDir, sizeof fdDir, "/proc/%ld/fd", pid);
+    const int dfd = ::open(fdDir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) continue;
+    DIR* fds = ::fdopendir(dfd);
+    if (!fds) {
+      ::close(dfd);
+      continue;
+    }
+    while (dirent* f = ::readdir(fds)) {
+      if (f->d_name[0] == '.') continue;
+      struct stat target, link;
+      if (::fstatat(dfd, f->d_name, &target, 0) != 0 || !S_ISREG(target.st_mode)) continue;
+      const auto key = std::make_pair(quint64(target.st_dev), quint64(target.st_ino));
+      open_.insert(key);
+      // The link's permission bits mirror the descriptor's open mode.
+      if (::fstatat(dfd, f->d_name, &link, AT_SYMLINK_NOFOLLOW) == 0 && (link.st_mode & S_IWUSR))
+        writing_.insert(key);
+    }
+    ::closedir(fds);
+  }
+  ::closedir(proc);
+}
+
+bool LeaseProbe::procHeld(const QString& path, bool writersOnly) {
+  struct stat st;
+  if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return true;
+  if (!scanned_) scanProc();
+  const auto key = std::make_pair(quint64(st.st_dev), quint64(st.st_ino));
+  return writersOnly ? writing_.contains(key) : open_.contains(key);
+}
+
+bool LeaseProbe::heldOpen(const QString& path) {
+  if (!forceProc_) {
+    const Answer a = lease(path, true);
+    if (a != Answer::Refused) return a == Answer::Held;
+  }
+  return procHeld(path, false);
+}
+
+bool LeaseProbe::heldForWriting(const QString& path) {
+  if (!forceProc_) {
+    const Answer a = lease(path, false);
+    if (a != Answer::Refused) return a == Answer::Held;
+  }
+  return procHeld(path, true);
+}
+
+}  // namespace mvnz::engine

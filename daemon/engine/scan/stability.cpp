@@ -1,0 +1,52 @@
+#include "engine/stability.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <cmath>
+
+namespace mvnz::engine {
+
+const char* const kNotFound = "Not Found";
+const char* const kFree = "Free";
+const char* const kLocked = "Locked";
+
+qint64 StableSeconds(double stableTimer) {
+  // Round half to even, whatever the current rounding mode.
+  const double f = std::floor(stableTimer);
+  const double diff = stableTimer - f;
+  double r = f;
+  if (diff > 0.5 || (diff == 0.5 && std::fmod(f, 2.0) != 0.0)) r = f + 1;
+  return qint64(r);
+}
+
+QString GetFileStatus(const QString& path, const StabilityCheck& c) {
+  struct stat st;
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+      !S_ISREG(st.st_mode))
+    return kNotFound;
+  auto notStable = [&]() -> QString {
+    if (c.showUnstableMessages && c.log) c.log("File [" + path + "] is not stable", 0);
+    return kLocked;
+  };
+  const bool readOnly = !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+  if (readOnly) {
+    if (!c.processReadOnly) {
+      if (c.log)
+        c.log(
+            "WARNING: File [" + path + "] is ReadOnly and <Process ReadOnly> setting is disabled!",
+            1);
+      return kLocked;
+    }
+    // A file being written may well be read-only here: only the age test is skipped.
+    if (c.probe && c.probe->heldForWriting(path)) return notStable();
+    return kFree;
+  }
+  if (c.probe && c.probe->heldOpen(path)) return notStable();
+  if (c.stableTimer == -1) return kFree;
+  const qint64 age = c.now.toSecsSinceEpoch() - qint64(st.st_mtim.tv_sec);
+  if (age >= StableSeconds(c.stableTimer)) return kFree;
+  return notStable();
+}
+
+}  // namespace mvnz::engine

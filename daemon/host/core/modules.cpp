@@ -1,0 +1,49 @@
+#include "daemon/modules.h"
+
+#include "library/common.h"
+#include "platform/activation.h"
+#include "plugins/contract.h"
+
+namespace mvnz::mvnd {
+
+void LoadPluginModules(Daemon& d) {
+  static const char* const kBuiltIns[] = {"ErrorAction", "EndDaemon",  "StopDaemon",
+                                          "Comment",     "LoadCOnfig", "Reschedule"};
+  d.ModuleTable.clear();
+  d.ModuleTable.resize(7);
+  for (int i = 0; i < 6; ++i) d.ModuleTable[i + 1].Name = QLatin1String(kBuiltIns[i]);
+  d.NextModuleRow = 7;
+
+  PluginNames.clear();
+  PluginCount = 0;
+  QString folder = activation::pluginFolder();
+  ListPluginFiles(folder);
+  for (int p = 0; p < PluginCount && p < PluginNames.size(); ++p) {
+    const QString progId = PluginNames[p] + QStringLiteral("Zuri.Setup");
+    // A plug-in that cannot be created or fails keeps the rows it gave so far.
+    std::unique_ptr<Object> object = activation::create(progId);
+    if (Setup* setup = interfaceCast<Setup>(object.get())) {
+      setup->Init();
+      const short n = setup->ModuleCount();
+      for (short j = 1; j <= n; ++j) {
+        ModType info;
+        if (setup->ModuleInfo(j, &info) != 0) break;
+        d.ModuleTable.resize(d.NextModuleRow + 1);
+        d.ModuleTable[d.NextModuleRow] = {info.name, progId};
+        ++d.NextModuleRow;
+      }
+    }
+    object.reset();
+    d.DoEvents();
+  }
+  // One spare row at the end.
+  d.ModuleTable.resize(d.NextModuleRow + 1);
+}
+
+int FindModule(const Daemon& d, const QString& name) {
+  for (int i = 1; i < d.NextModuleRow && i < d.ModuleTable.size(); ++i)
+    if (d.ModuleTable[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
+  return 0;
+}
+
+}  // namespace mvnz::mvnd

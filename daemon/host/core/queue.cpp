@@ -1,0 +1,210 @@
+#include "daemon/queue.h"
+
+#include <QEventLoop>
+#include "daemon/config.h"
+#include "daemon/logging.h"
+#include "daemon/numbers.h"
+#include "daemon/service.h"
+#include "library/regwrap.h"
+
+namespace mvnz::mvnd {
+
+namespace {
+
+const QString S = QStringLiteral("S");
+const QString M = QStringLiteral("M");
+
+void ShowStopped(Daemon& d) {
+  d.StartStopCaption = QStringLiteral("Start");
+  d.StopEnabled = false;
+  d.StartEnabled = true;
+}
+
+// The part of a start that a reload taken while running must repeat: fresh records
+// have no schedule and no local variables.
+void PrepareRecords(Daemon& d) {
+  for (RoziRoruner& r : d.RoziRoruners)
+    for (int i = 0; i <= 10; ++i) r.LocalVariables[i] = r.InitialLocalsValue;
+  d.engine().InitEventTimers(d);
+}
+
+}  // namespace
+
+void PostCommand(Daemon& d, const QString& Words) {
+  if (d.AutoLogInternalCommands != 0)
+    WriteLogLine(d, S, QStringLiteral("System-command: ") + Words, 3, {}, -1);
+  d.CommandQueue.append(Words.split(QLatin1Char(',')));
+}
+
+void SetDaemonState(Daemon& d, const QString& State) {
+  if (State == QLatin1String("Start")) {
+    if (!d.Running && StartProcessing(d)) {
+      d.TrayFrame = 0;
+      d.StartStopCaption = QStringLiteral("Stop");
+      d.StopEnabled = true;
+      d.StartEnabled = false;
+      d.Running = true;
+      if (d.RunningAsService) d.StartStopButtonEnabled = false;
+    }
+  } else if (State == QLatin1String("Stop")) {
+    if (d.Running) {
+      ShowStopped(d);
+      d.tmrPollingRate.stop();
+      d.tmrIdleIndicator.stop();
+      d.tmrShutdown.start();
+    }
+  }
+  d.ui().StateChanged();
+  if (d.TrayIconShown && !d.NoTrayIcon) d.ui().ModifySystemTray();
+}
+
+bool StartProcessing(Daemon& d) {
+  if (d.RoziRorunerCount == 0) {
+    WriteLogLine(d, S, QStringLiteral("There are no RoziRoruners defined!"), 0);
+    return false;
+  }
+  bool anyEnabled = false;
+  for (int i = 0; i < d.RoziRorunerCount; ++i) anyEnabled |= d.RoziRoruners[i].Enabled == 1;
+  if (!anyEnabled) {
+    WriteLogLine(d, S, QStringLiteral("There are no RoziRoruners enabled!"), 0);
+    return false;
+  }
+  PrepareRecords(d);
+  for (int i = 0; i < d.RoziRorunerCount; ++i) {
+    const RoziRoruner& r = d.RoziRoruners[i];
+    const char* state = r.Enabled == 1 ? "enabled" : (r.Enabled != 0 ? "standby" : "disabled");
+    WriteLogLine(
+        d, S,
+        QStringLiteral("  > [FS%1] [%2] is %3").arg(i + 1).arg(r.Description, QLatin1String(state)),
+        0);
+  }
+  d.ScanRunning = false;
+  d.tmrPollingRate.start();
+  if (d.IdleLogging == 1) d.tmrIdleIndicator.start();
+  WriteLogLine(d, S, QStringLiteral("Processing Started"), 0);
+  return true;
+}
+
+void CommandQueueTick(Daemon& d) {
+  if (d.Running || d.QueueWorking || d.ShuttingDown) return;
+  d.QueueWorking = true;
+  while (!d.CommandQueue.isEmpty() && !d.ShuttingDown) {
+    const QString word = d.CommandQueue.first();
+    if (word == QLatin1String("SHUTDOWN")) {
+      d.QueueWorking = false;
+      ShutdownDaemon(d, kExitOk);
+      return;
+    }
+    if (word == QLatin1String("RELOAD")) {
+      // Polling must not run on half-read records; a reload taken after a START
+      // of the same pass gives the fresh records their schedules as START would.
+      const bool polling = d.tmrPollingRate.isActive();
+      d.tmrPollingRate.stop();
+      ReloadConfiguration(d);
+      if (d.Running) PrepareRecords(d);
+      if (polling && d.Running) d.tmrPollingRate.start();
+    } else if (word == QLatin1String("START")) {
+      SetDaemonState(d, QStringLiteral("Start"));
+    } else if (word == QLatin1String("SAVE")) {
+      d.ui().SaveDaemonSettings(true);
+    } else if (word == QLatin1String("STOPSERVICE")) {
+      d.SVC().StopService();
+    }
+    if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+  }
+  d.QueueWorking = false;
+}
+
+void PollingTick(Daemon& d) {
+  if (d.ScanRunning || d.Reloading || d.ShuttingDown) return;
+  d.tmrPollingRate.stop();
+  d.ScanRunning = true;
+  d.engine().MainEventLoop(d);
+  d.ScanRunning = false;
+  // A stop or an end that came in during the cycle keeps the polling off.
+  if (d.Running && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();
+}
+
+void IdleTick(Daemon& d) {
+  ++d.IdleTicks;
+  if (d.IdleTicks >= d.IdleInterval) {
+    WriteLogLine(d, S, QStringLiteral("Idle"), 0);
+    d.IdleTicks = 0;
+  }
+}
+
+void ShutdownTick(Daemon& d) {
+  if (d.ScanRunning) return;
+  d.tmrPollingRate.stop();
+  d.tmrIdleIndicator.stop();
+  d.Running = false;
+  ShowStopped(d);
+  for (RoziRoruner& r : d.RoziRoruners)
+    if (r.FilesPending >= 1) r.FileList.reset();
+  d.ui().StateChanged();
+  if (d.TrayIconShown && !d.NoTrayIcon) d.ui().ModifySystemTray();
+  WriteLogLine(d, S, QStringLiteral("Daemon stopped"), 0);
+  d.tmrShutdown.stop();
+}
+
+void ShutdownDaemon(Daemon& d, int status) {
+  if (d.ShuttingDown) return;
+  WriteLogLine(d, S, QStringLiteral("Daemon is shutting down..."), 0);
+  d.ShuttingDown = true;
+  for (QTimer* t :
+       {&d.tmrCommandQueue, &d.tmrPollingRate, &d.tmrIdleIndicator, &d.tmrShutdown, &d.tmrService})
+    t->stop();
+  d.ui().RemoveSystemTray();
+  d.TrayIconShown = false;
+  d.CommandQueue.clear();
+  d.TotalLog.clear();
+  d.LogBuffers.clear();
+  for (RoziRoruner& r : d.RoziRoruners) r.FileList.reset();
+  d.ui().CloseWindows();
+  d.ExitCode = status;
+  if (d.ExitHook) d.ExitHook(status);
+}
+
+void DoEndDaemon(Daemon& d) {
+  if (d.AutoLogInternalCommands == 1)
+    WriteLogLine(d, M, QStringLiteral("Shutting down daemon....."), 0);
+  PostCommand(d, QStringLiteral("STOP,SHUTDOWN"));
+}
+
+void DoStopDaemon(Daemon& d) {
+  if (d.AutoLogInternalCommands == 1) WriteLogLine(d, M, QStringLiteral("Stopping daemon....."), 0);
+  PostCommand(d, QStringLiteral("STOP"));
+}
+
+QString ServiceStartupDelayText() {
+  const QString delay = GetRegString(QStringLiteral("Software\\Orvendel\\MervaneZuri\\Daemon\\"),
+                                     QStringLiteral("ServiceStartupDelay"));
+  if (delay.isEmpty() || detail::LeadingNumber(delay) < 10) return QStringLiteral("10");
+  return delay;
+}
+
+void ServiceTick(Daemon& d) {
+  if (!d.SVC().IsRunningAsService()) return;
+  d.tmrService.stop();
+  const QString delay = ServiceStartupDelayText();
+  WriteLogLine(d, S, QStringLiteral("Daemon will start in %1 seconds.....").arg(delay), 0);
+  // Events keep running while the daemon waits; an end leaves the wait at once.
+  QEventLoop wait;
+  QTimer::singleShot(static_cast<int>(detail::LeadingNumber(delay) * 1000), &wait,
+                     &QEventLoop::quit);
+  wait.exec();
+  if (d.ShuttingDown) return;
+  d.RunningAsService = true;
+  PostCommand(d, QStringLiteral("START"));
+}
+
+void StartTimers(Daemon& d) {
+  QObject::connect(&d.tmrCommandQueue, &QTimer::timeout, &d, [&d] { CommandQueueTick(d); });
+  QObject::connect(&d.tmrPollingRate, &QTimer::timeout, &d, [&d] { PollingTick(d); });
+  QObject::connect(&d.tmrIdleIndicator, &QTimer::timeout, &d, [&d] { IdleTick(d); });
+  QObject::connect(&d.tmrShutdown, &QTimer::timeout, &d, [&d] { ShutdownTick(d); });
+  QObject::connect(&d.tmrService, &QTimer::timeout, &d, [&d] { ServiceTick(d); });
+  d.tmrCommandQueue.start();
+}
+
+}  // namespace mvnz::mvnd

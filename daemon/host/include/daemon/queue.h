@@ -1,0 +1,48 @@
+#pragma once
+// The command queue and the start, stop and shutdown transitions.
+//
+// Every state change goes through the queue: callers only post words (START, STOP,
+// RELOAD, SAVE, SHUTDOWN, STOPSERVICE). While stopped the command-queue timer works
+// the queue; while running the scan cycle takes the words (Engine::MainEventLoop):
+// it handles STOP with SetDaemonState(d, "Stop") and leaves the rest queued.
+#include <QString>
+
+#include "daemon/core.h"
+
+namespace mvnz::mvnd {
+
+// Exit statuses of mvnd.
+enum ExitStatus : int {
+  kExitOk = 0,
+  kExitFatal = 1,             // a fatal end: a service manager may restart the daemon
+  kExitRefused = 2,           // wrong program name or another instance runs
+  kExitAlreadyInstalled = 3,  // -install of an installed service
+  kExitServiceFailed = 4,     // -install / -uninstall failed
+};
+
+// Appends the words of a comma-separated list (no trimming).
+void PostCommand(Daemon& d, const QString& Words);
+// "Start" or "Stop"; other texts do nothing.
+void SetDaemonState(Daemon& d, const QString& State);
+// Checks the records, resets local variables, initialises schedules, starts polling.
+bool StartProcessing(Daemon& d);
+// Ends the program with status (kExitOk for an ordered end, kExitFatal otherwise).
+// Sets ShuttingDown; callers return at once after it (nothing more is run).
+void ShutdownDaemon(Daemon& d, int status = kExitOk);
+// The built-in commands EndDaemon and StopDaemon.
+void DoEndDaemon(Daemon& d);
+void DoStopDaemon(Daemon& d);
+
+// Timer handlers (connected by StartTimers; callable directly in tests).
+void CommandQueueTick(Daemon& d);  // stopped-state consumer
+void PollingTick(Daemon& d);       // one scan cycle
+void IdleTick(Daemon& d);
+void ShutdownTick(Daemon& d);  // completes a stop once no cycle runs
+void ServiceTick(Daemon& d);   // service start-up delay, then START
+// Connects the handlers and starts tmrCommandQueue.
+void StartTimers(Daemon& d);
+
+// Seconds of the service start-up delay (registry "ServiceStartupDelay", at least 10).
+QString ServiceStartupDelayText();
+
+}  // namespace mvnz::mvnd

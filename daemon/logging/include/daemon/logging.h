@@ -1,0 +1,56 @@
+#pragma once
+// The daemon's one log routine and the log class through which plug-ins log.
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "daemon/core.h"
+
+namespace mvnz::mvnd {
+
+// Writes one log line to every sink: error counter, last-message bar, the
+// RoziRoruner's buffer, the total log, the log window and the log files.
+//   Source: "S" system, "M" RoziRoruner line, "D" failure inside SetMessage.
+//   Level: 0 OK, 1 WARNING, 2 ERROR (counted), 3 internal; other values are kept
+//          as given and never used as an index.
+//   TimeText: "" = now; a date-time text is reformatted, other text kept as is.
+//   RoziRorunerIndex: -1 = CurrentRoziRoruner.
+// Lines written before DaemonInitialized are dropped. Never reports a failure.
+void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int Level,
+                  const QString& TimeText = {}, int RoziRorunerIndex = -1);
+
+// A configuration warning: logged at once when the log is open, else kept in
+// PendingWarnings and written by FlushPendingWarnings.
+void LogConfigWarning(Daemon& d, const QString& text);
+void FlushPendingWarnings(Daemon& d);
+
+// Hands a message (lines separated by CR LF) to WriteLogLine as "M" lines of the
+// current RoziRoruner. False when the daemon is not initialised (the lines are dropped).
+bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTimestamp);
+
+// Empties every log buffer, the total log and the window; resets ErrorCount.
+void ClearLogWindow(Daemon& d);
+// Re-creates the RoziRoruner buffers empty for RoziRorunerCount.
+void ResetLogBuffers(Daemon& d);
+
+// Log line time format "dd-mm-yyyy hh:nn.ss".
+QString FormatLogTime(const QDateTime& t);
+// Reads a date-time text in the forms the daemon and the plug-ins write; invalid when not.
+QDateTime ParseDateTimeText(const QString& text);
+// Folder the log files go to today (dated or not); "" when file logging is off.
+QString LogFolder(const Daemon& d);
+// Base name of the log file of a line ("System", "FS<n>_<name>" made safe).
+QString LogFileBaseName(const Daemon& d, const QString& source, int index);
+
+// Registers "mvnd.MVNdcom" with the in-process object activation, bound to d.
+void RegisterMVNdcom(Daemon& d);
+void UnregisterMVNdcom();
+
+// Serves SetMessage for other processes on a local socket in the runtime folder
+// (runtime folder/"mvnd.MVNdcom"). One request per connection: a JSON object
+// {"level": n, "text": "...", "time": "..."} followed by a newline; the answer is
+// "1\n" (handed to the log) or "0\n".
+std::unique_ptr<QObject> StartLogServer(Daemon& d, QString* error = nullptr);
+QString LogSocketPath();
+
+}  // namespace mvnz::mvnd

@@ -1,0 +1,67 @@
+#pragma once
+// The status page for monitoring tools: a TCP listener that answers the request
+// line "<any word> /ping-daemon ..." with a small HTML page of the daemon's state.
+//
+// Every connection is served on its own: its bytes are collected up to the end of
+// the first line (at most kMaxRequestLine bytes, within the connection timeout), then
+// either the page is sent and the connection closed, or the connection is closed
+// without a byte. Any other path, a line that is too long and an idle client are
+// all closed silently.
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "daemon/core.h"
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace mvnz::mvnd {
+
+// Registry values under StatusSettingsKey().
+constexpr quint16 kDefaultStatusPort = 8791;
+constexpr const char* kDefaultStatusBindAddress = "127.0.0.1";
+QString StatusSettingsKey();
+
+class StatusServer : public QObject {
+ public:
+  static constexpr qsizetype kMaxRequestLine = 8192;
+  static constexpr int kDefaultTimeoutMs = 10000;
+  static constexpr int kMaxConnections = 32;
+
+  explicit StatusServer(Daemon& d, QObject* parent = nullptr);
+  ~StatusServer() override;
+  // Starts listening; false with a reason when the address cannot be bound.
+  bool Listen(const QHostAddress& address, quint16 port, QString* error = nullptr);
+  quint16 Port() const;
+  // Milliseconds a connection may take to deliver its request line.
+  void SetTimeout(int ms) { timeoutMs_ = ms; }
+
+ private:
+  void Accept();
+  void Serve(QTcpSocket* socket);
+
+  Daemon& d_;
+  QTcpServer* server_ = nullptr;
+  int timeoutMs_ = kDefaultTimeoutMs;
+  int open_ = 0;
+};
+
+// The path of a request, judged on its first line: the second of its words split at
+// every single blank ("" when there is none).
+QString RequestPath(const QByteArray& firstLine);
+// The page body and the whole reply (Content-Length counts the body's bytes).
+QByteArray StatusBody(const Daemon& d, const QString& localIp);
+QByteArray StatusReply(const QByteArray& body);
+// The computer name; "N/A" when the system has none.
+QString GetMachineName();
+// The first address of this machine other than the loopback one; "" when none.
+QString LocalIP();
+
+// Reads StatusBindAddress and StatusPort (defaults for missing or invalid values)
+// and opens the listener; null with a reason when it cannot be opened.
+std::unique_ptr<StatusServer> StartStatusServer(Daemon& d, QString* error = nullptr);
+
+}  // namespace mvnz::mvnd

@@ -1,0 +1,181 @@
+// The log routine's routing: sources x selection -> buffers, window, bar and files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "daemon/logging.h"
+#include "plugins/contract.h"
+#include "support.h"
+#include "testenv.h"
+
+using namespace mvnz::mvnd;
+using namespace mvnz::mvnd::test;
+
+namespace {
+
+struct LogFixture {
+  explicit LogFixture(const QStringList& names = {QStringLiteral("Alpha"),
+                                                  QStringLiteral("Inbox")}) {
+    QDir(t.logDir).removeRecursively();  // each case of a table starts without files
+    QStringList sections;
+    for (const QString& n : names)
+      sections << QLatin1Char('[') + n + QLatin1Char(']') << QStringLiteral("Enabled=1");
+    t.Load(Config(t.logDir, sections));
+    t.d.MessageBarShown = true;
+    t.d.TotalLog.clear();
+    t.ui->window.clear();
+  }
+  QString File(const QString& base) const {
+    return QDir(DayFolder(t.logDir)).filePath(base + ".log");
+  }
+  TestDaemon t;
+};
+
+}  // namespace
+
+TEST(Logging, RoutingMatrix) {
+  const struct {
+    const char* source;
+    int selected;        // SelectedLog
+    bool buffered;       // in the buffer of RoziRoruner 1
+    const char* total;   // total log text
+    const char* window;  // window text, nullptr = not shown
+    const char* bar;     // bar text
+    const char* file;    // log file base name
+  } cases[] = {
+      {"S", 0, false, "msg", "msg", "[SYS] msg", "System"},
+      {"S", 2, false, "msg", nullptr, "[SYS] msg", "System"},
+      {"M", 0, true, "[FS2] msg", "[FS2] msg", "[FS2] msg", "FS2_Inbox"},
+      {"M", 2, true, "[FS2] msg", "msg", "[FS2] msg", "FS2_Inbox"},
+      {"M", 1, true, "[FS2] msg", nullptr, "[FS2] msg", "FS2_Inbox"},
+      {"D", 0, true, "msg", "msg", "", "FS2_Inbox"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.source) + " selected " + std::to_string(c.selected));
+    LogFixture f;
+    f.t.d.SelectedLog = c.selected;
+    WriteLogLine(f.t.d, QString::fromLatin1(c.source), QStringLiteral("msg"), 0, {}, 1);
+    EXPECT_EQ(f.t.d.LogBuffers[2].size(), c.buffered ? 1 : 0);
+    EXPECT_TRUE(f.t.d.LogBuffers[1].isEmpty());
+    ASSERT_EQ(f.t.d.TotalLog.size(), 1);
+    EXPECT_EQ(f.t.d.TotalLog[0].message, c.total);
+    EXPECT_EQ(f.t.d.TotalLog[0].msType, c.source);
+    EXPECT_EQ(f.t.ui->window, c.window ? QStringList{c.window} : QStringList{});
+    EXPECT_EQ(f.t.ui->bar, QStringList{c.bar});
+    // The file never carries the prefix.
+    EXPECT_EQ(LogMessages(f.File(QString::fromLatin1(c.file))), QStringList{"msg"});
+  }
+}
+
+TEST(Logging, SetMessageSplitsAtCrLf) {
+  const struct {
+    const char* text;
+    QStringList lines;
+  } cases[] = {
+      {"a\r\nb", {"a", "b"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\r\n\r\nb", {"a", "", "b"}},
+      {"", {""}},
+      {"a\nb", {"a\nb"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    LogFixture f;
+    EXPECT_TRUE(SetMessage(f.t.d, 0, QString::fromLatin1(c.text), {}));
+    QStringList got;
+    for (const clsLogging& l : f.t.d.LogBuffers[1]) got << l.message;
+    EXPECT_EQ(got, c.lines);
+  }
+}
+
+TEST(Logging, TimeTextsAndLevels) {
+  LogFixture f;
+  // The plug-ins' time text is read back into the log's own form.
+  SetMessage(f.t.d, 1, QStringLiteral("x"), QStringLiteral("08-Dec-2026 09:05.42"));
+  EXPECT_EQ(f.t.d.LogBuffers[1].last().Timestamp, "08-12-2026 09:05.42");
+  SetMessage(f.t.d, 1, QStringLiteral("x"), QStringLiteral("not a time"));
+  EXPECT_EQ(f.t.d.LogBuffers[1].last().Timestamp, "not a time");
+  // A level outside 0-3 is kept as given and harms nothing; only level 2 counts.
+  f.t.d.ErrorCount = 70000;  // beyond 16 bits
+  SetMessage(f.t.d, 7, QStringLiteral("odd"), {});
+  SetMessage(f.t.d, -1, QStringLiteral("odd"), {});
+  SetMessage(f.t.d, 2, QStringLiteral("bad"), {});
+  EXPECT_EQ(f.t.d.LogBuffers[1].last().mType, "2");
+  EXPECT_EQ(f.t.d.LogBuffers[1][2].mType, "7");
+  EXPECT_EQ(f.t.d.ErrorCount, 70001);
+  EXPECT_EQ(f.t.ui->barErrors, 70001);
+}
+
+TEST(Logging, BufferSizeKeepsNewestPlusOne) {
+  LogFixture f;
+  f.t.d.BufferSize = 5;
+  for (int i = 1; i <= 7; ++i) WriteLogLine(f.t.d, "M", QString::number(i), 0, {}, 0);
+  ASSERT_EQ(f.t.d.LogBuffers[1].size(), 6);
+  EXPECT_EQ(f.t.d.LogBuffers[1].first().message, "2");
+  EXPECT_EQ(f.t.d.TotalLog.size(), 6);
+  EXPECT_EQ(f.t.ui->window, (QStringList{"[FS1] 3", "[FS1] 4", "[FS1] 5", "[FS1] 6", "[FS1] 7"}));
+}
+
+TEST(Logging, FilesOffMissingOrUncreatable) {
+  {
+    SCOPED_TRACE("EnableLogging 0");
+    LogFixture f;
+    QDir(f.t.logDir).removeRecursively();
+    f.t.d.EnableLogging = 0;
+    WriteLogLine(f.t.d, "S", "x", 0);
+    EXPECT_FALSE(QDir(f.t.logDir).exists());
+    EXPECT_EQ(f.t.d.TotalLog.size(), 1);
+  }
+  {
+    SCOPED_TRACE("uncreatable folder");
+    LogFixture f;
+    const QString blocker = QDir(mvnz::test::rootDir()).filePath("afile");
+    QFile b(blocker);
+    ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+    b.close();
+    f.t.d.LogDirectory = blocker + "/logs";
+    EXPECT_TRUE(SetMessage(f.t.d, 0, "still logged", {}));
+    EXPECT_EQ(f.t.d.LogBuffers[1].size(), 1);
+    EXPECT_EQ(f.t.ui->window.size(), 1);
+  }
+  {
+    SCOPED_TRACE("before initialisation");
+    LogFixture f;
+    f.t.d.DaemonInitialized = false;
+    EXPECT_FALSE(SetMessage(f.t.d, 0, "dropped", {}));
+    WriteLogLine(f.t.d, "S", "dropped", 0);
+    EXPECT_TRUE(f.t.d.TotalLog.isEmpty());
+    EXPECT_FALSE(QFile::exists(f.File("System")));
+  }
+}
+
+// A RoziRoruner name is only a part of a file name: nothing escapes the log folder.
+TEST(Logging, RoziRorunerNameCannotLeaveTheLogFolder) {
+  LogFixture f({QStringLiteral("../../escape/x"), QStringLiteral("..")});
+  WriteLogLine(f.t.d, "M", "one", 0, {}, 0);
+  WriteLogLine(f.t.d, "M", "two", 0, {}, 1);
+  EXPECT_EQ(LogMessages(f.File("FS1_.._.._escape_x")), QStringList{"one"});
+  EXPECT_EQ(LogMessages(f.File("FS2_..")), QStringList{"two"});
+  EXPECT_EQ(QDir(DayFolder(f.t.logDir)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+            2);
+  EXPECT_FALSE(QDir(DayFolder(f.t.logDir) + "/../../escape").exists());
+}
+
+TEST(Logging, MVNdcomObjectLogsIntoTheCurrentRoziRoruner) {
+  LogFixture f;
+  RegisterMVNdcom(f.t.d);
+  f.t.d.CurrentRoziRoruner = 1;
+  auto o = mvnz::activation::create(QString::fromLatin1(mvnz::MVNdcom::kProgId));
+  auto* log = mvnz::interfaceCast<mvnz::MVNdcom>(o.get());
+  ASSERT_NE(log, nullptr);
+  EXPECT_TRUE(log->SetMessage(0, "from a plug-in", {}));
+  EXPECT_EQ(LogMessages(f.File("FS2_Inbox")), QStringList{"from a plug-in"});
+  // Before initialisation the object is harmless: its line is dropped, nothing ends.
+  f.t.d.DaemonInitialized = false;
+  auto early = mvnz::activation::create(QString::fromLatin1(mvnz::MVNdcom::kProgId));
+  ASSERT_NE(early, nullptr);
+  EXPECT_FALSE(mvnz::interfaceCast<mvnz::MVNdcom>(early.get())->SetMessage(0, "early", {}));
+  EXPECT_TRUE(f.t.exits.isEmpty());
+  UnregisterMVNdcom();
+}

@@ -1,0 +1,159 @@
+// Installing and removing the service through the command line, against a fake
+// systemctl that records its calls and a temporary unit folder.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "daemon/queue.h"
+#include "daemon/service.h"
+#include "daemon/startup.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+#include "testenv.h"
+
+using namespace mvnz::mvnd;
+
+namespace {
+
+// Installs the fake systemctl; exitCode is what every call returns.
+QString FakeSystemctl(int exitCode) {
+  const QString root = mvnz::test::rootDir();
+  const QString script = root + "/systemctl";
+  QFile f(script);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\nexit %2\n")
+              .arg(root)
+              .arg(exitCode)
+              .toUtf8());
+  f.close();
+  f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  qputenv("MVNZ_SYSTEMCTL", script.toLocal8Bit());
+  QFile::remove(root + "/calls");
+  return root + "/calls";
+}
+
+QStringList Calls(const QString& file) {
+  QFile f(file);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QString ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString Unit() { return mvnz::paths::join(mvnz::paths::unitDir(), "MVNDZuri.service"); }
+
+const QString kBase =
+    "-install]~[ServiceName=MVNDZuri]~[DisplayName=Mervane Zuri Daemon]~[Configuration=/x.ini";
+
+}  // namespace
+
+TEST(ServiceControl, InstallItems) {
+  const struct {
+    QString items;
+    QStringList calls;
+    QStringList inUnit, notInUnit;
+  } cases[] = {
+      {"]~[StartupMode=Automatic",
+       {"daemon-reload", "enable MVNDZuri.service"},
+       {"Description=Mervane Zuri Daemon", "Environment=MVNZ_RUNNING_AS_SERVICE=1", "/mvnd\""},
+       {"User="}},
+      {"]~[StartupMode=Disabled]~[LogonAccount=DOM\\bob]~[LogonPassword=p=w=d",
+       {"daemon-reload", "disable MVNDZuri.service"},
+       {"User=bob"},
+       {"p=w=d", "pw"}},
+      {"]~[StartupMode=Manual]~[LogonAccount=LocalSystem]~[LogonPassword=secret",
+       {"daemon-reload"},
+       {},
+       {"User=", "secret"}},
+      {"]~[StartupMode=Sometimes", {"daemon-reload"}, {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.items.toStdString());
+    const QString calls = FakeSystemctl(0);
+    QFile::remove(Unit());
+    Daemon d;
+    EXPECT_EQ(ProcessCommandLine(d, kBase + c.items), kExitOk);
+    EXPECT_EQ(Calls(calls), c.calls);
+    const QString unit = ReadAll(Unit());
+    for (const QString& s : c.inUnit)
+      EXPECT_TRUE(unit.contains(s)) << s.toStdString() << "\n" << unit.toStdString();
+    for (const QString& s : c.notInUnit) EXPECT_FALSE(unit.contains(s)) << s.toStdString();
+  }
+}
+
+TEST(ServiceControl, ApplyServiceSettings) {
+  ServiceControl a;
+  ApplyServiceSettings(a, QString("-install]~[ServiceName=S]~[LogonPassword=a=b=c]~[LogonAccount="
+                                  "x\\y]~[StartupMode=Manual]~[novalue")
+                              .split("]~["));
+  EXPECT_EQ(a.ServicePassword, "a=b=c");  // everything after the first "="
+  EXPECT_EQ(a.ServiceAccount, "x\\y");
+  EXPECT_FALSE(a.UseLocalSystem);
+  EXPECT_EQ(a.ServiceStartMode, 1);
+  EXPECT_EQ(a.ServiceDescription, "Mervane Zuri");
+
+  ServiceControl b;
+  ApplyServiceSettings(b, QString("-install]~[ServiceName=S]~[LogonAccount=LocalSystem]~["
+                                  "LogonPassword=pw]~[StartupMode=Other")
+                              .split("]~["));
+  EXPECT_EQ(b.ServiceAccount, "LocalSystem");
+  EXPECT_TRUE(b.ServicePassword.isEmpty());
+  EXPECT_EQ(b.ServiceStartMode, -1);
+
+  ServiceControl c;
+  ApplyServiceSettings(c, QString("-install]~[ServiceName=S").split("]~["));
+  EXPECT_TRUE(c.UseLocalSystem);
+}
+
+TEST(ServiceControl, RefusedAndFailedEndsAreDistinct) {
+  QString calls = FakeSystemctl(0);
+  Daemon d;
+  EXPECT_EQ(ProcessCommandLine(d, kBase), kExitOk);
+  EXPECT_EQ(ProcessCommandLine(d, kBase), kExitAlreadyInstalled);
+  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitOk);
+  EXPECT_FALSE(QFile::exists(Unit()));
+  EXPECT_EQ(Calls(calls),
+            (QStringList{"daemon-reload", "disable MVNDZuri.service", "daemon-reload"}));
+  // Not installed: nothing to remove, nothing called.
+  calls = FakeSystemctl(0);
+  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitOk);
+  EXPECT_TRUE(Calls(calls).isEmpty());
+
+  FakeSystemctl(1);
+  Daemon e;
+  EXPECT_EQ(ProcessCommandLine(e, kBase), kExitServiceFailed);
+  // A line break in a setting would add lines to the unit: refused.
+  FakeSystemctl(0);
+  QFile::remove(Unit());
+  Daemon f;
+  EXPECT_EQ(ProcessCommandLine(
+                f, "-install]~[ServiceName=MVNDZuri]~[DisplayName=a\nExecStartPre=/bin/evil"),
+            kExitServiceFailed);
+  EXPECT_FALSE(QFile::exists(Unit()));
+  Daemon g;
+  EXPECT_EQ(ProcessCommandLine(g, "-install]~[ServiceName=../evil"), kExitServiceFailed);
+}
+
+TEST(ServiceControl, OtherCommandLinesStartNormally) {
+  Daemon d;
+  for (const char* line : {"", "-Install]~[ServiceName=X", "-Embedding", "-uninstallX"})
+    EXPECT_EQ(ProcessCommandLine(d, line), kContinue) << line;
+}
+
+TEST(ServiceControl, StartupDelay) {
+  const struct {
+    const char* stored;
+    const char* delay;
+  } cases[] = {{nullptr, "10"}, {"5", "10"}, {"25", "25"}, {"abc", "10"}, {"", "10"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored ? c.stored : "(missing)");
+    if (c.stored)
+      mvnz::registry::writeValue("Software\\Orvendel\\MervaneZuri\\Daemon", "ServiceStartupDelay",
+                                 c.stored);
+    EXPECT_EQ(ServiceStartupDelayText(), c.delay);
+  }
+}

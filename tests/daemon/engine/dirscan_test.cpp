@@ -1,0 +1,106 @@
+// The folder walk and the filter splitting: what is listed, in which order, and which
+// folders are never entered.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+
+#include "engine/dirscan.h"
+#include "enginetestutil.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using namespace mvnz::engine;
+
+namespace {
+
+QStringList walk(const QString& dir, WalkOptions o, QStringList* errors = nullptr) {
+  QStringList out;
+  WalkFolder(
+      dir, o, [&](const WalkEntry& e) { out << e.subdir + "|" + e.name; },
+      [&](const QString& f, const QString&) {
+        if (errors) *errors << f;
+      });
+  return out;
+}
+
+}  // namespace
+
+TEST(DirScan, ListsRegularFilesInNameOrderFoldersFirst) {
+  const QString d = test::makeDir("hot");
+  for (const char* n : {"b.txt", "a.txt", "C.txt", ".hidden", "sub/z.txt", "sub/.h/x.txt",
+                        "sub/deeper/y.txt", "a-sub/q.txt"})
+    test::writeFile(d + "/" + n);
+  ::symlink(QFile::encodeName(d).constData(), QFile::encodeName(d + "/loop").constData());
+  ::symlink(QFile::encodeName(d + "/a.txt").constData(),
+            QFile::encodeName(d + "/link.txt").constData());
+  ::mkfifo(QFile::encodeName(d + "/fifo").constData(), 0644);
+
+  WalkOptions flat;
+  EXPECT_EQ(walk(d, flat), (QStringList{".|C.txt", ".|a.txt", ".|b.txt"}));
+  WalkOptions deep;
+  deep.recursive = true;
+  EXPECT_EQ(walk(d + "/", deep), (QStringList{".|C.txt", ".|a.txt", ".|b.txt", "a-sub|q.txt",
+                                              "sub|z.txt", "sub/deeper|y.txt"}));
+  // The reject folder inside the hot folder is never entered.
+  struct stat st;
+  ASSERT_EQ(::stat(QFile::encodeName(d + "/sub").constData(), &st), 0);
+  deep.hasExcluded = true;
+  deep.excludedDev = st.st_dev;
+  deep.excludedIno = st.st_ino;
+  EXPECT_EQ(walk(d, deep), (QStringList{".|C.txt", ".|a.txt", ".|b.txt", "a-sub|q.txt"}));
+}
+
+TEST(DirScan, ReadOnlyFilesAndUnreadableFolders) {
+  const QString d = test::makeDir("ro");
+  test::writeFile(d + "/w.txt");
+  test::writeFile(d + "/r.txt");
+  ::chmod(QFile::encodeName(d + "/r.txt").constData(), 0444);
+  WalkOptions o;
+  EXPECT_EQ(walk(d, o), (QStringList{".|r.txt", ".|w.txt"}));
+  o.withReadOnly = false;
+  EXPECT_EQ(walk(d, o), (QStringList{".|w.txt"}));
+  QStringList errors;
+  EXPECT_FALSE(WalkFolder(
+      d + "/missing", o, [](const WalkEntry&) {},
+      [&](const QString& f, const QString&) { errors << f; }));
+  EXPECT_EQ(errors, QStringList{d + "/missing"});
+}
+
+TEST(DirScan, SplitFilterAndMatch) {
+  const PatternMatcher contains = [](const QString& s, const QString& p) { return s.contains(p); };
+  const struct {
+    const char* filter;
+    QStringList patterns;
+  } splits[] = {
+      {"*.txt", {".txt", ""}},
+      {".txt;.csv", {".txt", ".csv"}},
+      {"*", {"*"}},
+      {"*.*", {"*.*"}},
+      {"", {"", ""}},
+      {"a;;b;", {"a", "", "b", ""}},
+      {"**.log*", {".log", ""}},
+  };
+  for (const auto& c : splits) EXPECT_EQ(SplitFilter(c.filter), c.patterns) << c.filter;
+  EXPECT_TRUE(MatchesAny("x.txt", SplitFilter("*.txt"), contains));
+  EXPECT_FALSE(MatchesAny("x.doc", SplitFilter("*.txt"), contains));
+  EXPECT_TRUE(MatchesAny("noext", SplitFilter("*"), contains));
+  EXPECT_TRUE(MatchesAny("noext", SplitFilter("*.*"), contains));
+  EXPECT_FALSE(MatchesAny("anything", SplitFilter(""), contains));
+}
+
+TEST(DirScan, FolderExistsIgnoresTrailingSlashAndDot) {
+  const QString d = test::makeDir("in");
+  for (QString p : {d, d + "/", d + "/."}) {
+    EXPECT_TRUE(FolderExists(p));
+    EXPECT_EQ(p, d);
+  }
+  QString empty;
+  EXPECT_FALSE(FolderExists(empty));
+  QString file = d + "/f";
+  test::writeFile(file);
+  EXPECT_FALSE(FolderExists(file));
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(FileExists(d));
+}

@@ -1,0 +1,127 @@
+// File stability: age against the stable time, writers holding the file, read-only
+// files, missing files; the lease probe and its /proc fallback.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "engine/leaseprobe.h"
+#include "engine/stability.h"
+#include "enginetestutil.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using namespace mvnz::engine;
+
+namespace {
+
+struct Lines {
+  QStringList lines;
+  std::function<void(const QString&, int)> sink() {
+    return [this](const QString& m, int l) { lines << QString::number(l) + ":" + m; };
+  }
+};
+
+}  // namespace
+
+TEST(Stability, AgeAgainstStableTime) {
+  const QDateTime now(QDate(2026, 3, 11), QTime(10, 0, 0));
+  struct Case {
+    double stable;
+    qint64 ageSecs;  // negative: a time stamp in the future
+    const char* expected;
+  } cases[] = {
+      {20, 19, kLocked},   {20, 20, kFree},   {20, 600, kFree}, {-1, 0, kFree},
+      {-1, -60, kFree},    {0, 0, kFree},     {0, -5, kLocked}, {20.5, 20, kFree},
+      {21.5, 21, kLocked}, {21.5, 22, kFree}, {2.5, 2, kFree},  {3.5, 3, kLocked},
+  };
+  const QString dir = test::makeDir("age");
+  LeaseProbe probe;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(QString("stable %1 age %2").arg(c.stable).arg(c.ageSecs).toStdString());
+    const QString f = dir + "/f.txt";
+    test::writeFile(f, "data", now.addSecs(-c.ageSecs));
+    Lines log;
+    StabilityCheck chk{&probe, now, c.stable, true, true, log.sink()};
+    EXPECT_EQ(GetFileStatus(f, chk), QString(c.expected));
+    if (QString(c.expected) == kLocked)
+      EXPECT_EQ(log.lines, QStringList{"0:File [" + f + "] is not stable"});
+    else
+      EXPECT_TRUE(log.lines.isEmpty());
+  }
+}
+
+TEST(Stability, MissingFileAndNoMessagesWhenOff) {
+  LeaseProbe probe;
+  Lines log;
+  const QDateTime now = QDateTime::currentDateTime();
+  StabilityCheck chk{&probe, now, 20, true, true, log.sink()};
+  EXPECT_EQ(GetFileStatus(test::rootDir() + "/nothing.txt", chk), QString(kNotFound));
+  EXPECT_EQ(GetFileStatus(test::rootDir(), chk), QString(kNotFound));  // a folder
+  const QString f = test::rootDir() + "/young.txt";
+  test::writeFile(f, "x", now);
+  chk.showUnstableMessages = false;
+  EXPECT_EQ(GetFileStatus(f, chk), QString(kLocked));
+  EXPECT_TRUE(log.lines.isEmpty());
+}
+
+// A writer makes the file Locked whatever its age, for leases and for the /proc scan;
+// once it has exited the file is Free.
+TEST(Stability, WriterHoldsFileUntilItExits) {
+  for (bool procScan : {false, true}) {
+    SCOPED_TRACE(procScan ? "proc scan" : "lease");
+    const QString f = test::rootDir() + (procScan ? "/p.txt" : "/l.txt");
+    const QDateTime now = QDateTime::currentDateTime();
+    test::writeFile(f, "x", now.addSecs(-3600));
+    LeaseProbe probe;
+    probe.setForceProcScan(procScan);
+    StabilityCheck chk{&probe, now, 20, true, true, {}};
+    {
+      test::Writer w(f);
+      ASSERT_TRUE(w.started());
+      probe.beginCycle();
+      EXPECT_EQ(GetFileStatus(f, chk), QString(kLocked));
+      EXPECT_EQ(GetFileStatus(f, chk), QString(kLocked));
+      // Read-only while being written: still the writer test.
+      ::chmod(QFile::encodeName(f).constData(), 0444);
+      EXPECT_EQ(GetFileStatus(f, chk), QString(kLocked));
+      ::chmod(QFile::encodeName(f).constData(), 0644);
+      w.stop();
+    }
+    probe.beginCycle();
+    EXPECT_EQ(GetFileStatus(f, chk), QString(kFree));
+    if (procScan) {
+      EXPECT_EQ(probe.procScans(), 2);  // once per cycle, not per file
+    }
+  }
+}
+
+TEST(Stability, ReadOnlyFile) {
+  const QString f = test::rootDir() + "/ro.txt";
+  const QDateTime now = QDateTime::currentDateTime();
+  test::writeFile(f, "x", now);  // young: the age test is skipped for it
+  ::chmod(QFile::encodeName(f).constData(), 0444);
+  LeaseProbe probe;
+  Lines log;
+  StabilityCheck chk{&probe, now, 20, true, true, log.sink()};
+  EXPECT_EQ(GetFileStatus(f, chk), QString(kFree));
+  // A reader does not hold a read-only file back.
+  QFile reader(f);
+  ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+  EXPECT_EQ(GetFileStatus(f, chk), QString(kFree));
+  reader.close();
+  chk.processReadOnly = false;
+  EXPECT_EQ(GetFileStatus(f, chk), QString(kLocked));
+  EXPECT_EQ(log.lines, QStringList{"1:WARNING: File [" + f +
+                                   "] is ReadOnly and <Process ReadOnly> setting is disabled!"});
+}
+
+TEST(Stability, StableSecondsRoundsHalvesToEven) {
+  EXPECT_EQ(StableSeconds(0.5), 0);
+  EXPECT_EQ(StableSeconds(1.5), 2);
+  EXPECT_EQ(StableSeconds(2.5), 2);
+  EXPECT_EQ(StableSeconds(2.6), 3);
+  EXPECT_EQ(StableSeconds(20), 20);
+  EXPECT_EQ(StableSeconds(-1), -1);
+}

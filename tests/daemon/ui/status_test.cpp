@@ -1,0 +1,172 @@
+// The status page: the real mvnd answered by curl and by raw clients, and the
+// listener's limits in process.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QThread>
+
+#include "daemon/status.h"
+#include "mvnd_process.h"
+
+using namespace mvnz::mvnd;
+using namespace mvnz::mvnd::test;
+
+namespace {
+
+const char* const kLabels[] = {"Status :",
+                               "Version :",
+                               "Last Start Time :",
+                               "System Time :",
+                               "Number of RoziRoruners :",
+                               "Commands Executed :",
+                               "Computername :",
+                               "IP Address :"};
+
+struct Reply {
+  QByteArray status, body;
+  qsizetype contentLength = -1;
+};
+
+Reply Parse(const QByteArray& raw) {
+  Reply r;
+  const qsizetype split = raw.indexOf("\r\n\r\n");
+  if (split < 0) return r;
+  const QList<QByteArray> head = raw.left(split).split('\n');
+  r.status = head.value(0).trimmed();
+  for (const QByteArray& h : head)
+    if (h.startsWith("Content-Length: ")) r.contentLength = h.mid(16).trimmed().toLongLong();
+  r.body = raw.mid(split + 4);
+  return r;
+}
+
+// The values of the page's rows, in page order.
+QStringList RowValues(const QByteArray& body, QStringList* labels) {
+  static const QRegularExpression row(QStringLiteral(
+      R"(<tr><td nowrap width="25%"><div align="right">(.*?)</div></td><td nowrap width="75%"><div align="left">(.*?)</div></td></tr>\r\n)"));
+  QStringList values;
+  for (auto it = row.globalMatch(QString::fromUtf8(body)); it.hasNext();) {
+    const auto m = it.next();
+    *labels << m.captured(1);
+    values << m.captured(2);
+  }
+  return values;
+}
+
+QString StatusOf(const MvndProcess& p) {
+  QStringList labels;
+  return RowValues(Parse(p.Curl(QStringLiteral("/ping-daemon"))).body, &labels).value(0);
+}
+
+void Spin(int ms) {
+  QDeadlineTimer t(ms);
+  while (!t.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+}
+
+}  // namespace
+
+TEST(StatusSocket, PageOfAStoppedDaemon) {
+  MvndProcess p(StatusConfig(false));
+  ASSERT_TRUE(p.Started());
+  const Reply r = Parse(p.Curl(QStringLiteral("/ping-daemon")));
+  EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+  EXPECT_EQ(r.contentLength, r.body.size());
+  EXPECT_TRUE(
+      r.body.startsWith("<title>Mervane Zuri Debug Status</title>\r\n<body "
+                        "bgcolor=\"#FFFFFF\">\r\n<p><b>Mervane Zuri Daemon "
+                        "Status</b></p>\r\n<table width=\"400\""));
+  EXPECT_TRUE(r.body.endsWith("</div></td></tr>\r\n</table>\r\n"));
+  QStringList labels;
+  const QStringList values = RowValues(r.body, &labels);
+  ASSERT_EQ(labels.size(), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(labels[i], QLatin1String(kLabels[i]));
+  EXPECT_EQ(values[0], "stopped");
+  EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(^\d+\.\d+\.\d+$)")).match(values[1]).hasMatch());
+  EXPECT_FALSE(values[2].isEmpty());  // written at start-up
+  EXPECT_EQ(values[4], "1");
+  EXPECT_EQ(values[5], "0");
+}
+
+TEST(StatusSocket, RunningAfterStart) {
+  MvndProcess p(StatusConfig(true));
+  ASSERT_TRUE(p.Started());
+  QDeadlineTimer deadline(60000);
+  QString status = StatusOf(p);
+  while (status != QLatin1String("running") && !deadline.hasExpired()) {
+    QThread::msleep(200);
+    status = StatusOf(p);
+  }
+  EXPECT_EQ(status, "running");
+}
+
+TEST(StatusSocket, RequestLinesTable) {
+  MvndProcess p(StatusConfig(false));
+  ASSERT_TRUE(p.Started());
+  const struct {
+    QByteArray request;
+    bool answered;
+  } cases[] = {
+      {"GET /ping-daemon HTTP/1.1\r\n\r\n", true},
+      {"POST /ping-daemon HTTP/1.1\r\n\r\n", true},
+      {"GET /ping-daemon\r\n", true},
+      {"GET /PING-DAEMON HTTP/1.1\r\n\r\n", false},
+      {"GET /ping-daemon?x HTTP/1.1\r\n\r\n", false},
+      {"GET  /ping-daemon HTTP/1.1\r\n\r\n", false},
+      {"GET\r\n\r\n", false},
+      {"\r\n", false},
+  };
+  for (const auto& c : cases) {
+    const QByteArray got = p.Exchange({c.request});
+    if (c.answered)
+      EXPECT_TRUE(got.startsWith("HTTP/1.1 200 OK\r\n")) << c.request.constData();
+    else
+      EXPECT_TRUE(got.isEmpty()) << c.request.constData() << " got " << got.constData();
+  }
+}
+
+TEST(StatusSocket, RequestLineSplitOverPacketsIsAnswered) {
+  MvndProcess p(StatusConfig(false));
+  ASSERT_TRUE(p.Started());
+  const Reply r = Parse(p.Exchange({"GET /ping-", "daemon HTTP/1.1", "\r\n\r\n"}, 300));
+  EXPECT_EQ(r.status, "HTTP/1.1 200 OK");
+  EXPECT_EQ(r.contentLength, r.body.size());
+}
+
+TEST(StatusSocket, IdleClientDoesNotBlockAnother) {
+  MvndProcess p(StatusConfig(false));
+  ASSERT_TRUE(p.Started());
+  QTcpSocket idle;
+  idle.connectToHost(QHostAddress::LocalHost, p.Port());
+  ASSERT_TRUE(idle.waitForConnected(10000));
+  idle.write("GET /ping");  // half a request line, then nothing
+  idle.waitForBytesWritten(5000);
+  EXPECT_EQ(Parse(p.Curl(QStringLiteral("/ping-daemon"))).status, "HTTP/1.1 200 OK");
+  EXPECT_EQ(idle.state(), QAbstractSocket::ConnectedState);
+}
+
+// In process: an idle connection and an endless request line are both dropped.
+TEST(StatusSocket, IdleAndOverlongConnectionsAreClosed) {
+  Daemon d;
+  StatusServer server(d);
+  server.SetTimeout(300);
+  ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
+  QTcpSocket idle, longLine;
+  idle.connectToHost(QHostAddress::LocalHost, server.Port());
+  longLine.connectToHost(QHostAddress::LocalHost, server.Port());
+  Spin(100);
+  longLine.write(QByteArray(StatusServer::kMaxRequestLine + 100, 'x'));
+  QDeadlineTimer deadline(30000);
+  while ((idle.state() != QAbstractSocket::UnconnectedState ||
+          longLine.state() != QAbstractSocket::UnconnectedState) &&
+         !deadline.hasExpired())
+    Spin(50);
+  EXPECT_EQ(idle.state(), QAbstractSocket::UnconnectedState);
+  EXPECT_EQ(longLine.state(), QAbstractSocket::UnconnectedState);
+  EXPECT_TRUE(idle.readAll().isEmpty());
+  EXPECT_TRUE(longLine.readAll().isEmpty());
+}

@@ -1,0 +1,462 @@
+// The six file actions run through the built plug-ins over temporary folders, with the
+// lines they send to a recording log. "$T" in a case stands for its own folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+
+#include "pluginfixture.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using test::params;
+using test::readFile;
+using test::sentLines;
+using test::writeFile;
+
+namespace {
+
+struct Expect {
+  short level;
+  QString text;
+};
+
+QString sub(QString s, const QString& t) { return s.replace("$T", t); }
+
+// Runs one command, returns the Error flag.
+bool run(const QString& plugin, const QStringList& values, bool autoLog = true) {
+  test::Plugin p = test::loadPlugin(plugin);
+  EXPECT_NE(p.setup, nullptr);
+  if (!p.setup) return true;
+  p->SetAutoLog(autoLog);
+  QString module = plugin;
+  p->RunP(module, params(values));
+  return p->Error();
+}
+
+void expectLines(const std::vector<Expect>& want, const QString& t) {
+  std::vector<std::pair<short, QString>> got, expected;
+  for (const auto& l : sentLines()) got.emplace_back(l.level, l.text);
+  for (const auto& w : want) expected.emplace_back(w.level, sub(w.text, t));
+  EXPECT_EQ(got, expected);
+}
+
+void setMtime(const QString& path, const QDateTime& when) {
+  const time_t secs = when.toSecsSinceEpoch();
+  const struct timespec t[2] = {{secs, 0}, {secs, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), t, 0), 0);
+}
+
+}  // namespace
+
+class FileActions : public ::testing::Test {
+ protected:
+  void SetUp() override { test::installRecordingLog(); }
+  QString folder() {
+    sentLines().clear();
+    return test::makeDir(QString("case%1").arg(n_++));
+  }
+  int n_ = 0;
+};
+
+TEST_F(FileActions, RelocateAndDuplicate) {
+  struct Case {
+    const char* name;
+    const char* plugin;
+    QStringList params;  // S, D, O, C
+    bool sourceExists, targetExists;
+    std::vector<Expect> lines;
+    bool error;
+    QByteArray source, target;  // contents afterwards
+  } cases[] = {
+      {"missing source, overwrite 1",
+       "Relocate",
+       {"$T/s", "$T/d", "1", "0"},
+       false,
+       true,
+       {{1, "WARNING_RELOCATE: Sourcefile [$T/s] not found!"}},
+       false,
+       "<missing>",
+       "old"},
+      {"move over existing, overwrite 1",
+       "Relocate",
+       {"$T/s", "$T/d", "1", "0"},
+       true,
+       true,
+       {{0, "Moving file [$T/s] to [$T/d]..."}},
+       false,
+       "<missing>",
+       "new"},
+      {"move over existing, overwrite 0",
+       "Relocate",
+       {"$T/s", "$T/d", "0", "0"},
+       true,
+       true,
+       {{2, "ERROR_RELOCATE: File [$T/d] exists & OVERWRITE=OFF, file not copied!"}},
+       true,
+       "new",
+       "old"},
+      {"move over existing, overwrite empty",
+       "Relocate",
+       {"$T/s", "$T/d", "", "0"},
+       true,
+       true,
+       {{0, "Moving file [$T/s] to [$T/d]..."},
+        {2, "ERROR_RELOCATE: Could not move file [$T/s] to [$T/d] []"}},
+       true,
+       "new",
+       "old"},
+      {"copy missing source",
+       "Duplicate",
+       {"$T/s", "$T/d", "1", "1"},
+       false,
+       false,
+       {{1, "WARNING_DUPLICATE: Sourcefile [$T/s] not found!"}},
+       false,
+       "<missing>",
+       "<missing>"},
+      {"copy over existing, overwrite 1",
+       "Duplicate",
+       {"$T/s", "$T/d", "1", "0"},
+       true,
+       true,
+       {{0, "Copying file [$T/s] to [$T/d]..."}},
+       false,
+       "new",
+       "new"},
+      {"copy over existing, overwrite 0",
+       "Duplicate",
+       {"$T/s", "$T/d", "0", "0"},
+       true,
+       true,
+       {{2, "ERROR_DUPLICATE: File [$T/d] exists & OVERWRITE=OFF, file not copied!"}},
+       true,
+       "new",
+       "old"},
+      {"copy over existing, overwrite empty",
+       "Duplicate",
+       {"$T/s", "$T/d", "", "0"},
+       true,
+       true,
+       {{0, "Copying file [$T/s] to [$T/d]..."}},
+       false,
+       "new",
+       "new"},
+      {"move into a missing folder without creating it",
+       "Relocate",
+       {"$T/s", "$T/x/d", "1", "0"},
+       true,
+       false,
+       {{0, "Moving file [$T/s] to [$T/x/d]..."},
+        {2, "ERROR_RELOCATE: Could not move file [$T/s] to [$T/x/d] [No such file or directory]"}},
+       true,
+       "new",
+       "<missing>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString t = folder();
+    if (c.sourceExists) writeFile(t + "/s", "new");
+    if (c.targetExists) writeFile(t + "/d", "old");
+    QStringList ps;
+    for (const QString& p : c.params) ps << sub(p, t);
+    EXPECT_EQ(run(c.plugin, ps), c.error);
+    expectLines(c.lines, t);
+    EXPECT_EQ(readFile(t + "/s"), c.source);
+    EXPECT_EQ(readFile(ps[1]), c.target);
+  }
+}
+
+TEST_F(FileActions, DestinationFoldersAreCreatedLevelByLevel) {
+  for (const char* plugin : {"Relocate", "Duplicate"}) {
+    for (bool autoLog : {true, false}) {
+      SCOPED_TRACE(std::string(plugin) + (autoLog ? " AutoLog" : " quiet"));
+      const QString t = folder();
+      writeFile(t + "/s", "data");
+      EXPECT_FALSE(run(plugin, {t + "/s", t + "/a/b/d.txt", "0", "1"}, autoLog));
+      const QString verb = QString(plugin) == "Relocate" ? "Moving" : "Copying";
+      if (autoLog) {
+        ASSERT_EQ(sentLines().size(), 3u);
+        EXPECT_EQ(sentLines()[0].text, "Created directory [" + t + "/a]");
+        EXPECT_EQ(sentLines()[1].text, "Created directory [" + t + "/a/b]");
+        EXPECT_EQ(sentLines()[2].text, verb + " file [" + t + "/s] to [" + t + "/a/b/d.txt]...");
+      } else {
+        EXPECT_TRUE(sentLines().empty());
+      }
+      EXPECT_EQ(readFile(t + "/a/b/d.txt"), "data");
+      // A second run finds the folders there and creates nothing.
+      writeFile(t + "/s2", "more");
+      sentLines().clear();
+      EXPECT_FALSE(run(plugin, {t + "/s2", t + "/a/b/e.txt", "0", "1"}, autoLog));
+      EXPECT_EQ(sentLines().size(), autoLog ? 1u : 0u);
+    }
+  }
+}
+
+// Source and destination naming one file: nothing is deleted, whatever overwrite says.
+TEST_F(FileActions, SameFileThroughAnotherPathIsNeverLost) {
+  for (const char* plugin : {"Relocate", "Duplicate"}) {
+    const QString t = folder();
+    writeFile(t + "/f.txt", "precious");
+    ASSERT_EQ(::link(QFile::encodeName(t + "/f.txt").constData(),
+                     QFile::encodeName(t + "/hard.txt").constData()),
+              0);
+    ASSERT_EQ(::symlink(QFile::encodeName(t + "/f.txt").constData(),
+                        QFile::encodeName(t + "/sym.txt").constData()),
+              0);
+    for (const QString& other : {t + "/./f.txt", t + "//f.txt", t + "/hard.txt", t + "/sym.txt"}) {
+      for (const char* o : {"1", "", "0"}) {
+        SCOPED_TRACE(std::string(plugin) + " " + other.toStdString() + " O=" + o);
+        sentLines().clear();
+        EXPECT_TRUE(run(plugin, {t + "/f.txt", other, o, "1"}));
+        ASSERT_FALSE(sentLines().empty());
+        EXPECT_EQ(sentLines().back().level, 2);
+        EXPECT_EQ(readFile(t + "/f.txt"), "precious");
+      }
+    }
+    EXPECT_EQ(QDir(t).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 3);
+  }
+}
+
+TEST_F(FileActions, RelocateAcrossFileSystemsKeepsContentAndTimeStamp) {
+  QTemporaryDir shm("/dev/shm/mvnz-relocate-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  const QString t = folder();
+  writeFile(shm.path() + "/f.bin", QByteArray(100000, 'z'));
+  const QDateTime when(QDate(2020, 2, 3), QTime(4, 5, 6));
+  setMtime(shm.path() + "/f.bin", when);
+  EXPECT_FALSE(run("Relocate", {shm.path() + "/f.bin", t + "/in/f.bin", "0", "1"}));
+  EXPECT_FALSE(QFileInfo::exists(shm.path() + "/f.bin"));
+  EXPECT_EQ(readFile(t + "/in/f.bin"), QByteArray(100000, 'z'));
+  EXPECT_EQ(QFileInfo(t + "/in/f.bin").lastModified(), when);
+}
+
+TEST_F(FileActions, Erase) {
+  struct Case {
+    bool empty;
+    const char *E, *R;
+    const char* line;  // "" = nothing logged
+    enum { Kept, Trashed, Deleted } result;
+  } cases[] = {
+      {true, "1", "1", "Moving empty file [$T/f] to recycle bin", Case::Trashed},
+      {true, "1", "0", "Deleting empty file [$T/f]", Case::Deleted},
+      {true, "0", "1", "Moving file [$T/f] to recycle bin", Case::Trashed},
+      {true, "0", "0", "Deleting file [$T/f]", Case::Deleted},
+      {true, "0", "", "Moving file [$T/f] to recycle bin", Case::Trashed},
+      {true, "", "0", "", Case::Kept},
+      {false, "1", "1", "", Case::Kept},
+      {false, "1", "0", "", Case::Kept},
+      {false, "0", "1", "Moving file [$T/f] to recycle bin", Case::Trashed},
+      {false, "0", "0", "Deleting file [$T/f]", Case::Deleted},
+      {false, "", "", "", Case::Kept},
+  };
+  const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+  for (const auto& c : cases) {
+    const QString t = folder();
+    SCOPED_TRACE(QString("empty=%1 E=%2 R=%3").arg(c.empty).arg(c.E, c.R).toStdString());
+    QDir(trash).removeRecursively();
+    writeFile(t + "/f", c.empty ? "" : "content");
+    EXPECT_FALSE(run("Erase", {t + "/f", c.E, c.R}));
+    if (*c.line)
+      expectLines({{0, c.line}}, t);
+    else
+      expectLines({}, t);
+    EXPECT_EQ(QFileInfo::exists(t + "/f"), c.result == Case::Kept);
+    EXPECT_EQ(QFileInfo::exists(trash + "/files/f"), c.result == Case::Trashed);
+  }
+}
+
+TEST_F(FileActions, EraseOfAMissingFileOrAFolderOnlyWarns) {
+  const QString t = folder();
+  QDir().mkdir(t + "/dir");
+  for (const QString& f : {t + "/none", t + "/dir"}) {
+    sentLines().clear();
+    EXPECT_FALSE(run("Erase", {f, "0", "0"}));
+    expectLines({{1, "WARNING_ERASE: Sourcefile [" + f + "] not found!"}}, t);
+  }
+  EXPECT_TRUE(QFileInfo(t + "/dir").isDir());
+}
+
+// A Trash that cannot be used leaves the file in place: never a permanent delete.
+TEST_F(FileActions, EraseIntoAnUnavailableTrashKeepsTheFile) {
+  const QString t = folder();
+  const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+  QDir(trash).removeRecursively();
+  writeFile(trash, "not a folder");
+  writeFile(t + "/f", "keep");
+  EXPECT_FALSE(run("Erase", {t + "/f", "0", "1"}));
+  EXPECT_EQ(readFile(t + "/f"), "keep");
+  expectLines({{0, "Moving file [$T/f] to recycle bin"}}, t);
+}
+
+TEST_F(FileActions, ScourByCalendarDays) {
+  const QDate today = QDate::currentDate();
+  struct File {
+    const char* name;
+    int daysBack;
+    QTime time;
+  } files[] = {{"today", 0, QTime(0, 0, 30)},
+               {"yesterday", 1, QTime(23, 59, 0)},
+               {"six", 6, QTime(23, 59, 59)},
+               {"seven", 7, QTime(0, 0, 1)},
+               {"future", -2, QTime(12, 0, 0)}};
+  struct Case {
+    const char* days;
+    QStringList purged;
+  } cases[] = {
+      {"7", {"seven"}},
+      {"1", {"yesterday", "six", "seven"}},
+      {"0", {"today", "yesterday", "six", "seven"}},
+      {"6.9", {"seven"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.days);
+    const QString t = folder();
+    for (const auto& f : files) {
+      writeFile(t + "/" + f.name, "x");
+      setMtime(t + "/" + f.name, QDateTime(today.addDays(-f.daysBack), f.time));
+    }
+    for (const auto& f : files) {
+      sentLines().clear();
+      EXPECT_FALSE(run("Scour", {c.days, t + "/" + f.name}));
+      const bool purged = c.purged.contains(f.name);
+      EXPECT_EQ(QFileInfo::exists(t + "/" + f.name), !purged) << f.name;
+      if (purged)
+        expectLines({{0, "Purging file [$T/" + QString(f.name) + "]"}}, t);
+      else
+        expectLines({}, t);
+    }
+  }
+}
+
+// A day count that expanded to nothing or to no number purges nothing.
+TEST_F(FileActions, ScourWithoutADayCountPurgesNothing) {
+  for (const char* days : {"", "abc", "<LV1>"}) {
+    SCOPED_TRACE(days);
+    const QString t = folder();
+    writeFile(t + "/old", "x");
+    setMtime(t + "/old", QDateTime::currentDateTime().addDays(-400));
+    EXPECT_FALSE(run("Scour", {days, t + "/old"}));
+    EXPECT_TRUE(QFileInfo::exists(t + "/old"));
+    ASSERT_EQ(sentLines().size(), 1u);
+    EXPECT_EQ(sentLines()[0].level, 1);
+    EXPECT_TRUE(sentLines()[0].text.startsWith("WARNING_SCOUR: "))
+        << sentLines()[0].text.toStdString();
+  }
+  const QString t = folder();
+  EXPECT_FALSE(run("Scour", {"3", t + "/none"}));
+  expectLines({{1, "WARNING_SCOUR: File [$T/none] not found!"}}, t);
+}
+
+TEST_F(FileActions, MakeFolder) {
+  const QString t = folder();
+  QDir().mkdir(t + "/a");
+  EXPECT_FALSE(run("MakeFolder", {t + "/a/b/c"}));
+  expectLines({{0, "Created directory [$T/a/b]"}, {0, "Created directory [$T/a/b/c]"}}, t);
+  sentLines().clear();
+  EXPECT_FALSE(run("MakeFolder", {t + "/a/b/c/"}));  // all there: nothing to say
+  expectLines({}, t);
+  EXPECT_FALSE(run("MakeFolder", {t + "/q/r"}, false));
+  expectLines({}, t);
+  EXPECT_TRUE(QFileInfo(t + "/q/r").isDir());
+
+  writeFile(t + "/file", "x");
+  EXPECT_TRUE(run("MakeFolder", {t + "/file/x/y"}));
+  expectLines(
+      {{2, "ERROR_MAKE-FOLDER: Could not create directory: [$T/file/x/y] [Not a directory]"}}, t);
+}
+
+TEST_F(FileActions, DropFolderRemovesEmptyFoldersDeepestFirst) {
+  struct Case {
+    const char* name;
+    QStringList folders;  // below $T/root
+    QStringList files;
+    QString param;  // folder given
+    QStringList removedInOrder;
+    QStringList kept;
+  } cases[] = {
+      {"a tree", {"a/b/c"}, {}, "$T/root", {"a/b/c", "a/b", "a"}, {}},
+      {"siblings", {"x", "y"}, {}, "$T/root", {"x", "y"}, {}},
+      {"trailing slash", {"a/b"}, {}, "$T/root/", {"a/b", "a"}, {}},
+      {"a file keeps its folders",
+       {"a/b", "a/e", "z"},
+       {"a/b/f"},
+       "$T/root",
+       {"z", "a/e"},
+       {"a/b", "a"}},
+      {"a dot-folder is neither listed nor removed",
+       {"p/.hid", ".top"},
+       {},
+       "$T/root",
+       {},
+       {"p/.hid", "p", ".top"}},
+      {"missing path", {}, {}, "$T/none", {}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString t = folder();
+    const QString root = t + "/root";
+    QDir().mkpath(root);
+    for (const QString& f : c.folders) QDir().mkpath(root + "/" + f);
+    for (const QString& f : c.files) writeFile(root + "/" + f, "x");
+
+    std::vector<Expect> want;
+    for (const QString& r : c.removedInOrder)
+      want.push_back({0, "Removed directory [$T/root/" + r + "]"});
+    EXPECT_FALSE(run("DropFolder", {sub(c.param, t)}));
+    expectLines(want, t);
+    EXPECT_TRUE(QFileInfo(root).isDir());
+    for (const QString& r : c.removedInOrder) EXPECT_FALSE(QFileInfo::exists(root + "/" + r));
+    for (const QString& k : c.kept)
+      EXPECT_TRUE(QFileInfo(root + "/" + k).isDir()) << k.toStdString();
+
+    // The same tree with AutoLog off: the same folders go, without a line.
+    const QString t2 = folder();
+    const QString root2 = t2 + "/root";
+    QDir().mkpath(root2);
+    for (const QString& f : c.folders) QDir().mkpath(root2 + "/" + f);
+    for (const QString& f : c.files) writeFile(root2 + "/" + f, "x");
+    EXPECT_FALSE(run("DropFolder", {sub(c.param, t2)}, false));
+    EXPECT_TRUE(sentLines().empty());
+    for (const QString& r : c.removedInOrder) EXPECT_FALSE(QFileInfo::exists(root2 + "/" + r));
+    for (const QString& k : c.kept) EXPECT_TRUE(QFileInfo(root2 + "/" + k).isDir());
+  }
+}
+
+// A directory link inside the tree is not followed: an empty tree outside stays, and
+// the link (an entry) keeps its folder. A link loop ends too.
+TEST_F(FileActions, DropFolderNeverFollowsDirectoryLinks) {
+  const QString t = folder();
+  QDir().mkpath(t + "/outside/e1/e2");
+  QDir().mkpath(t + "/root/holder");
+  QDir().mkpath(t + "/root/empty");
+  ASSERT_EQ(::symlink(QFile::encodeName(t + "/outside").constData(),
+                      QFile::encodeName(t + "/root/holder/link").constData()),
+            0);
+  ASSERT_EQ(::symlink(QFile::encodeName(t + "/root").constData(),
+                      QFile::encodeName(t + "/root/loop").constData()),
+            0);
+  EXPECT_FALSE(run("DropFolder", {t + "/root"}));
+  expectLines({{0, "Removed directory [$T/root/empty]"}}, t);
+  EXPECT_TRUE(QFileInfo(t + "/outside/e1/e2").isDir());
+  EXPECT_TRUE(QFileInfo(t + "/root/holder").isDir());
+  EXPECT_TRUE(QFileInfo(t + "/root/holder/link").isSymLink());
+}
+
+// An empty folder parameter (a token that expanded to nothing) touches nothing, not
+// even the current folder's empty subfolders.
+TEST_F(FileActions, DropFolderWithAnEmptyPathDoesNothing) {
+  const QString t = folder();
+  QDir().mkpath(t + "/e");
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(t));
+  EXPECT_FALSE(run("DropFolder", {""}));
+  QDir::setCurrent(cwd);
+  EXPECT_TRUE(QFileInfo(t + "/e").isDir());
+  EXPECT_TRUE(sentLines().empty());
+}
