@@ -143,8 +143,8 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
 }
 
 TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
-#ifndef MVND_WITH_ENGINE
-  GTEST_SKIP() << "needs the scan engine's interpreter";
+#ifndef MVND_WITH_INTERPRETER
+  GTEST_SKIP() << "needs the command-script interpreter";
 #endif
   Program prog;
   WriteCrlf(prog.config,
