@@ -116,6 +116,20 @@ TEST(Interpreter, PluginLineGetsExpandedParametersAndGivesBackVariables) {
   EXPECT_FALSE(g.d.LastCommandError);  // the unknown line left it as it was
 }
 
+TEST(Interpreter, TokensSeeTheRunsRoziRorunerAndFile) {
+  ScriptFixture f;
+  f.Files({"a.txt", "b.txt"});
+  f.d.ExpandedScanDirectory = "/scan";
+  f.d.ShortDatePattern = "mm/dd/yyyy";
+  f.rr().LocalConstants[3] = "lc3";
+  f.Script({Line("Copy Files", {"<SCANDIR>|<ROZIRORUNERNAME>|<HH:MM>|<DD-MMM-YYYY>",
+                                "<CURRENTFILENUMBER>/<TOTALFILENUMBER>|<LC3>|<FILETIMESTAMP>"})});
+  f.Run();
+  ASSERT_EQ(f.world.calls.size(), 1u);
+  EXPECT_EQ(f.world.calls[0].data[1], "/scan|Orders|10:00|11-Mar-2026");
+  EXPECT_EQ(f.world.calls[0].data[2], "1/2|lc3|03/01/2026 08:30:05");
+}
+
 TEST(Interpreter, RunTimeErrorsEndTheRun) {
   const struct {
     const char* what;

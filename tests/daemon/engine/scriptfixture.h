@@ -5,9 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <functional>
-#include <ostream>
 #include <map>
 #include <memory>
+#include <ostream>
 
 #include "daemon/core.h"
 #include "engine/filetable.h"
@@ -176,9 +176,10 @@ struct ScriptFixture {
     hot = makeDir("hot");
     auto table = std::make_shared<mvnd::FileTable>();
     const int f = table->addFolder(hot, ".");
+    const QDateTime stamp(QDate(2026, 3, 1), QTime(8, 30, 5));
     for (const QString& n : names) {
-      writeFile(hot + "/" + n, "data");
-      table->addRow({f, n, 4, 0});
+      writeFile(hot + "/" + n, "data", stamp);
+      table->addRow({f, n, 4, stamp.toSecsSinceEpoch() * 1000000000LL});
     }
     rr().FileList = table;
     rr().FilesPending = names.size();
