@@ -1,6 +1,7 @@
 #include "daemon/logging.h"
 #include "engine/datetexts.h"
 #include "engine/engine.h"
+#include "engine/interpreter.h"
 #include "engine/leaseprobe.h"
 #include "engine/stability.h"
 
@@ -29,28 +30,10 @@ void EngineServices::log(Daemon& d, const QString& source, const QString& messag
 }
 
 ExpansionContext EngineServices::expansionContext(Daemon& d) {
-  ExpansionContext c;
-  c.globalConstants = d.GlobalConstants.data();
-  c.globalVariables = d.GlobalVariables.data();
-  c.scanDirectory = d.ExpandedScanDirectory;
-  if (!d.ShortDatePattern.isEmpty()) c.shortDatePattern = d.ShortDatePattern;
-  c.clock = ports_.clock.get();
-  c.owners = &owners_;
-  c.log = [this, &d](const QString& message, int level) {
-    log(d, QStringLiteral("M"), message, level);
-  };
-  const int i = d.CurrentRoziRoruner;
-  if (i >= 0 && i < d.RoziRoruners.size()) {
-    mvnd::RoziRoruner& r = d.RoziRoruners[i];
-    c.name = &r.Name;
-    c.description = &r.Description;
-    c.localConstants = r.LocalConstants.data();
-    c.localVariables = r.LocalVariables.data();
-    c.filesPending = long(r.FilesPending);
-    c.currentFile = long(r.CurrentFile);
-    c.fileList = r.FileList.get();
-  }
-  return c;
+  return MakeExpansionContext(d, d.CurrentRoziRoruner, ports_.clock.get(), &owners_,
+                              [this, &d](const QString& message, int level) {
+                                log(d, QStringLiteral("M"), message, level);
+                              });
 }
 
 QString EngineServices::expand(Daemon& d, const QString& text) {
@@ -73,7 +56,18 @@ QString EngineServices::fileStatus(Daemon& d, const QString& path) {
 }
 
 void EngineServices::runScript(Daemon& d) {
-  if (ports_.runScript) ports_.runScript(d, *this);
+  if (ports_.runScript) {
+    ports_.runScript(d, *this);
+    return;
+  }
+  ScriptPorts p;
+  p.clock = ports_.clock.get();
+  p.pump = &pump_;
+  p.files = ports_.files.get();
+  p.createObject = ports_.factory;
+  p.log = ports_.log;
+  p.owners = &owners_;
+  RunCommandScript(d, d.CurrentRoziRoruner, p);
 }
 
 void EngineServices::rememberDue(int index, const QString& text, const QDateTime& at) {

@@ -23,7 +23,8 @@ using ScriptRunner = std::function<void(mvnd::Daemon& d, EngineServices& s)>;
 
 // What the engine is built from. Empty members get the real services (the system
 // clock, the Qt event loop, the safe file operations, the lease probe, the object
-// activation, the daemon's log routine); matcher and runScript have no default.
+// activation, the daemon's log routine, the command-script interpreter); the matcher
+// has no default.
 struct EnginePorts {
   std::shared_ptr<Clock> clock;
   std::shared_ptr<MessagePump> pump;
@@ -57,9 +58,8 @@ class EngineServices {
   ExpansionContext expansionContext(mvnd::Daemon& d);
   // "Not Found", "Free" or "Locked" for the current RoziRoruner ("GetFileStatus").
   QString fileStatus(mvnd::Daemon& d, const QString& path);
-  // Runs the command script of the current RoziRoruner (nothing when none is bound).
+  // Runs the command script of the current RoziRoruner.
   void runScript(mvnd::Daemon& d);
-  bool hasScriptRunner() const { return bool(ports_.runScript); }
 
   // Due times as date-times, so a text that is ambiguous on a day the clocks go back
   // still means the moment it was computed for. Keyed by RoziRoruner index; an entry
