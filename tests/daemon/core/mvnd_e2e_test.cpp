@@ -27,9 +27,10 @@ struct Program {
     logDir = QDir(mvnz::test::rootDir()).filePath("logs");
     config = QDir(mvnz::test::makeDir("windows")).filePath("MVNZuri.ini");
   }
-  QProcess* Start(const QStringList& args = {}) {
+  QProcess* Start(const QStringList& args = {},
+                  const QString& program = QStringLiteral(MVNZ_BIN_DIR "/mvnd")) {
     auto* p = new QProcess;
-    p->setProgram(QStringLiteral(MVNZ_BIN_DIR "/mvnd"));
+    p->setProgram(program);
     p->setArguments(args);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("MVNZ_SYSTEMCTL", "/bin/true");
@@ -140,6 +141,25 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
   EXPECT_FALSE(unit.exists());
   // Nothing of these runs started a daemon or wrote a log.
   EXPECT_FALSE(QFile::exists(prog.SystemLogPath()));
+}
+
+TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
+  Program prog;
+  WriteCrlf(prog.config, Hidden(prog.logDir, {"[Job]", "Trigger=TIME", "Enabled=1"}));
+  const QString copy = QDir(mvnz::test::makeDir("renamed")).filePath("mvndcopy");
+  ASSERT_TRUE(QFile::copy(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), copy));
+  QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+  QProcess* plain = prog.Start({}, copy);
+  ASSERT_TRUE(plain->waitForFinished(kWaitMs));
+  EXPECT_EQ(plain->exitCode(), 2);
+  QProcess* install = prog.Start({"-install]~[ServiceName=MVNDZuri"}, copy);
+  ASSERT_TRUE(install->waitForFinished(kWaitMs));
+  EXPECT_EQ(install->exitCode(), 2);
+  EXPECT_TRUE(install->readAllStandardError().contains("must be named mvnd"));
+  EXPECT_FALSE(
+      QFile::exists(QDir(qEnvironmentVariable("MVNZ_UNIT_DIR")).filePath("MVNDZuri.service")));
+  EXPECT_FALSE(QDir(prog.logDir).exists());
 }
 
 TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {

@@ -1,0 +1,177 @@
+#include "engine/erroraction.h"
+
+#include <QFileInfo>
+#include <exception>
+
+#include "daemon/queue.h"
+#include "engine/dirscan.h"
+#include "library/waitdispatch.h"
+#include "services.h"
+
+namespace mvnz::engine {
+
+namespace {
+
+using detail::Services;
+using fileops::Status;
+
+const QString kTrue = QStringLiteral("True");
+
+// The current file of a pass, or null for a time-triggered run (no file list).
+const FileTable* currentFile(const mvnd::RoziRoruner& r) {
+  const FileTable* t = r.FileList.get();
+  if (r.FilesPending <= 0 || !t || t->atEnd()) return nullptr;
+  return t;
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+  return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+void killFile(const Services& s, const QString& path, const QString& onlyIfEmpty) {
+  try {
+    if (!FileExists(path)) {
+      s.line(1, "WARNING_KILLFILE: Sourcefile [" + path + "] not found!");
+      return;
+    }
+    if (onlyIfEmpty == QLatin1String("1") && QFileInfo(path).size() == 0)
+      s.autoLine(0, "Deleting empty file [" + path + "]");
+    else if (onlyIfEmpty == QLatin1String("0"))
+      s.autoLine(0, "Deleting file [" + path + "]");
+    else
+      return;
+    const fileops::Outcome o = s.files.deleteFile(path);
+    if (o.ok()) return;
+    if (o.status == Status::SourceMissing) {  // gone meanwhile
+      s.line(1, "WARNING_KILLFILE: Sourcefile [" + path + "] not found!");
+      return;
+    }
+    s.line(2, "ERROR_KILLFILE: Could not delete file [" + path + "] [][" + o.errorText + "]");
+  } catch (const std::exception& e) {
+    s.line(2, "ERROR_KILLFILE: Could not delete file [" + path + "] [][" +
+                  QString::fromLocal8Bit(e.what()) + "]");
+  }
+  s.d.LastCommandError = true;
+}
+
+void transferFile(const Services& s, const QString& source, const QString& destination,
+                  const QString& overwrite, const QString& createFolders) {
+  QString errorText;
+  try {
+    if (!FileExists(source)) {
+      s.line(1, "WARNING_RELOCATE: Sourcefile [" + source + "] not found!");
+      return;
+    }
+    if (createFolders == QLatin1String("1")) {
+      const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
+      const QString folder = slash > 0 ? destination.left(slash) : QString();
+      if (!folder.isEmpty()) s.files.makeFolders(folder);  // a failure shows in the move
+    }
+    s.autoLine(0, "Moving file [" + source + "] to [" + destination + "]...");
+    // "1" replaces atomically, never deleting the destination first; anything else
+    // never replaces it. A move onto the file itself is refused before anything happens.
+    const fileops::Outcome o = s.files.moveFile(
+        source, destination,
+        overwrite == QLatin1String("1") ? fileops::Replace::Yes : fileops::Replace::No);
+    if (o.ok()) return;
+    if (o.status == Status::TargetExists && overwrite == QLatin1String("0")) {
+      s.line(2,
+             "ERROR_RELOCATE: File [" + destination + "] exists & OVERWRITE=OFF, file not copied!");
+      s.d.LastCommandError = true;
+      return;
+    }
+    if (o.status == Status::SourceMissing) {
+      s.line(1, "WARNING_RELOCATE: Sourcefile [" + source + "] not found!");
+      return;
+    }
+    errorText = o.errorText;
+  } catch (const std::exception& e) {
+    errorText = QString::fromLocal8Bit(e.what());
+  }
+  s.line(2, "ERROR_RELOCATE: Could not move file [" + source + "] to [" + destination + "] [][" +
+                errorText + "]");
+  s.d.LastCommandError = true;
+}
+
+}  // namespace
+
+void DoOnError(mvnd::Daemon& d, int index, const ScriptParams& Params, const ScriptPorts& ports) {
+  const Services s(d, ports);
+  if (index < 0 || index >= d.RoziRoruners.size()) return;
+  d.RoziRoruners[index].AbortScript = true;
+  try {
+    if (Params[1] != kTrue) {
+      const mvnd::RoziRoruner& r = d.RoziRoruners[index];
+      if (Params[3] == kTrue) {
+        s.autoLine(0, QStringLiteral("Executing [OnError] Command <Delete File>"));
+        if (const FileTable* f = currentFile(r))
+          killFile(s, f->filepathname(), QStringLiteral("0"));
+        else
+          s.line(2, QStringLiteral("ERROR_DO-ON-ERROR: No current file to delete!"));
+      } else if (Params[4] == kTrue) {
+        s.autoLine(0, QStringLiteral("Executing [OnError] Command <Move File>"));
+        const FileTable* f = currentFile(r);
+        if (!f)
+          s.line(2, QStringLiteral("ERROR_DO-ON-ERROR: No current file to move!"));
+        else if (Params[5].isEmpty())
+          // An empty folder would move the file to the top of the file system.
+          s.line(2, "ERROR_DO-ON-ERROR: Destination folder is empty, file [" + f->filepathname() +
+                        "] not moved!");
+        else
+          transferFile(s, f->filepathname(), joinPath(Params[5], f->filename()),
+                       QStringLiteral("1"), QStringLiteral("1"));
+      } else if (Params[6] == kTrue && Params[7] == QLatin1String("0")) {
+        s.autoLine(0, QStringLiteral("Executing [OnError] Command <Abort CommandScript>"));
+      } else if (Params[9] == kTrue) {
+        s.autoLine(0, QStringLiteral("Executing [OnError] Command <StopDaemon>"));
+        mvnd::DoStopDaemon(d);
+      }
+    }
+    if (Params[7] == QLatin1String("1")) {
+      d.RoziRoruners[index].AbortScript = false;
+      s.autoLine(0, QStringLiteral("Resuming CommandScript after Error"));
+    }
+  } catch (const std::exception& e) {
+    s.line(2, "ERROR_DO-ON-ERROR: Error while executing DoOnError function [][" +
+                  QString::fromLocal8Bit(e.what()) + "]");
+    if (index < d.RoziRoruners.size()) d.RoziRoruners[index].AbortScript = true;
+  }
+}
+
+void KillFile(mvnd::Daemon& d, const QString& path, const QString& onlyIfEmpty,
+              const ScriptPorts& ports) {
+  killFile(Services(d, ports), path, onlyIfEmpty);
+}
+
+void TransferFile(mvnd::Daemon& d, const QString& source, const QString& destination,
+                  const QString& overwrite, const QString& createFolders,
+                  const ScriptPorts& ports) {
+  transferFile(Services(d, ports), source, destination, overwrite, createFolders);
+}
+
+void DoLoadConfig(mvnd::Daemon& d, const QString& path, const ScriptPorts& ports) {
+  const Services s(d, ports);
+  try {
+    if (!FileExists(path)) {
+      s.line(1, "ERROR_LOADCONFIG: Configuration-file [" + path + "] not found!");
+      d.LastCommandError = true;
+      return;
+    }
+    d.ConfigPath = path;
+    s.autoLine(0, "Loading configuration-file [" + path + "]");
+    d.LoadConfigPending = true;
+    d.ScanRunning = false;
+    mvnd::PostCommand(d, QStringLiteral("STOP,RELOAD,START"));
+  } catch (const std::exception& e) {
+    s.line(2, "ERROR_LOADCONFIG: Could not load configuration-file [" + path + "] [][" +
+                  QString::fromLocal8Bit(e.what()) + "]");
+    d.LastCommandError = true;
+  }
+}
+
+void WaitSeconds(long n) {
+  if (n <= 0 || n > 2147483L) return;  // n * 1000 beyond the Long range skips the wait
+  WaitMilliseconds(n * 1000);
+}
+
+}  // namespace mvnz::engine
