@@ -10,6 +10,7 @@
 #include "engine/hotfolder.h"
 #include "engine/schedules.h"
 #include "engine/stability.h"
+#include "library/regexpr.h"
 
 namespace mvnz::engine {
 
@@ -182,6 +183,9 @@ namespace mvnz::mvnd {
 
 std::unique_ptr<Engine> MakeEngine() {
   engine::EnginePorts ports;
+  ports.matcher = [](const QString& name, const QString& pattern) {
+    return RegExprMatchesName(name, pattern);
+  };
   return engine::MakeCycleEngine(std::move(ports));
 }
 

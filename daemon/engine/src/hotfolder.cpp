@@ -8,6 +8,7 @@
 #include "engine/dirscan.h"
 #include "engine/filetable.h"
 #include "engine/stability.h"
+#include "library/regexpr.h"
 
 namespace mvnz::engine {
 
@@ -135,6 +136,17 @@ void GetFileList(Daemon& d, EngineServices& s) {
   const RoziRoruner job = d.RoziRoruners[index];
   const QStringList inputPatterns = SplitFilter(job.InputFilter);
   const QStringList rejectPatterns = SplitFilter(job.RejectFilter);
+  // A pattern the expression engine cannot read matches no name; say so once per listing.
+  for (const QStringList* patterns : {&inputPatterns, &rejectPatterns})
+    for (const QString& p : *patterns) {
+      if (p.isEmpty() || p == QLatin1String("*") || p == QLatin1String("*.*")) continue;
+      RegExprError err;
+      RegExpr(QString(), p, 0, &err);
+      if (err)
+        s.log(d, M,
+              QStringLiteral("WARNING: Filter pattern [%1] cannot be used [%2]").arg(p, err.text()),
+              1);
+    }
   const bool rejectAllElse = job.RejectFilter == QLatin1String(".");
   const bool rejectAll = rejectAllElse && job.InputFilter == QLatin1String(".");
 

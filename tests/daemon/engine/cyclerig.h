@@ -1,9 +1,8 @@
 #pragma once
 // A daemon state with the engine built on fake ports: a set clock, a pump that counts
-// its passes and can run a step inside one, a log sink that records, a matcher on
-// QRegularExpression standing in for the system's engine, and a script runner that
-// records which RoziRoruner ran over which file.
-#include <QRegularExpression>
+// its passes and can run a step inside one, a log sink that records, the system's
+// expression engine as the filter matcher, and a script runner that records which
+// RoziRoruner ran over which file.
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "daemon/core.h"
 #include "engine/engine.h"
 #include "enginetestutil.h"
+#include "library/regexpr.h"
 
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -43,7 +43,7 @@ struct CycleRig {
     };
     if (!p.matcher)
       p.matcher = [](const QString& subject, const QString& pattern) {
-        return QRegularExpression(pattern).match(subject).hasMatch();
+        return RegExprMatchesName(subject, pattern);
       };
     p.runScript = [this](mvnd::Daemon& dd, engine::EngineServices& s) {
       const mvnd::RoziRoruner& r = dd.RoziRoruners[dd.CurrentRoziRoruner];

@@ -213,3 +213,20 @@ TEST(HotFolder, SubfoldersAndOldestFirst) {
     EXPECT_EQ(seen, c.runs);
   }
 }
+
+TEST(HotFolder, UnusableFilterPatternIsReported) {
+  const QString hot = test::makeDir("badpattern");
+  test::writeFile(hot + "/a.txt", "a", kOld);
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+  r.ScanDirectory = hot;
+  r.InputFilter = "(a;.txt";
+  rig.Init();
+  rig.TakeLines();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:a.txt"});  // the other pattern still works
+  const QStringList lines = rig.TakeLines();
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [(a] cannot be used [Error #"))
+      << lines[0].toStdString();
+}
