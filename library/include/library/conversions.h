@@ -35,6 +35,11 @@ std::optional<double> ToDouble(const QString& s);
 std::optional<short> ToInteger(const QString& s);
 std::optional<int> ToLong(const QString& s);
 
+// The shortest general text of a double (CStr): up to 15 significant digits, no
+// thousands separator, the current locale's decimal sign, exponent form ("1E+15",
+// "1E-05") from 1E+15 up and below 1E-04; 1 + 2 gives "3".
+QString CStr(double v);
+
 // "True" / "False".
 QString BoolText(bool b);
 // "True"/"False" in any case, or a number (non-zero is True).
