@@ -104,6 +104,19 @@ TEST_F(ToolPlugins, HostFactsReportsWithoutAutoLog) {
       << got[7].second.toStdString();
 }
 
+// Without the desktop's tools there is no default browser: an error, whatever AutoLog.
+TEST_F(ToolPlugins, BrowseLinkWithoutABrowserFails) {
+  qputenv("PATH", test::makeDir("emptybin").toLocal8Bit());
+  EXPECT_TRUE(run("BrowseLink", {"http://example.invalid/a b;c"}, true));
+  EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{
+                         {0, "Opening URL [http://example.invalid/a b;c]....."},
+                         {2, "ERROR_BROWSE-LINK: Cannot find default browser!"}}));
+  sentLines().clear();
+  EXPECT_TRUE(run("BrowseLink", {"http://example.invalid/"}, false));
+  EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{
+                         {2, "ERROR_BROWSE-LINK: Cannot find default browser!"}}));
+}
+
 // HostFacts has no dialog: Props only clears the data count, for any module name.
 TEST_F(ToolPlugins, NoDialogProps) {
   auto recorder = std::make_shared<prompts::Recorder>();
