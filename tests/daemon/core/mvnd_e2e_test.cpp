@@ -164,7 +164,7 @@ TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
 
 TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 #ifndef MVND_WITH_ENGINE
-  GTEST_SKIP() << "needs the scan engine's interpreter";
+  GTEST_SKIP() << "needs the scan engine";
 #endif
   Program prog;
   WriteCrlf(prog.config,

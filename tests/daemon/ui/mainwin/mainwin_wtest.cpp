@@ -276,10 +276,15 @@ TEST(TrayIcon, FrameTable) {
     qint64 icon;
     QString tip;
   } rows[] = {
-      {0, running[0], "Running, "},  {1, running[1], "Running, "}, {2, running[2], "Running, "},
-      {3, running[3], "Running, "},  {4, running[4], "Running, "}, {5, stop, "Idle, "},
-      {6, running[0], "Running, "},  {7, running[0], "Running, "},  // any other frame keeps the
-                                                                    // picture
+      {0, running[0], "Running, "},
+      {1, running[1], "Running, "},
+      {2, running[2], "Running, "},
+      {3, running[3], "Running, "},
+      {4, running[4], "Running, "},
+      {5, stop, "Idle, "},
+      {6, running[0], "Running, "},
+      {7, running[0], "Running, "},  // any other frame keeps the
+                                     // picture
       {-1, running[0], "Running, "},
   };
   for (const auto& r : rows) {
