@@ -12,7 +12,10 @@
 #include "daemon/config.h"
 #include "daemon/logging.h"
 #include "daemon/queue.h"
+#include "daemon/windows/logwindow.h"
+#include "daemon/windows/messagebar.h"
 #include "daemon/windows/windowedui.h"
+#include "library/regwrap.h"
 #include "testenv.h"
 
 using namespace mvnz;
@@ -276,10 +279,15 @@ TEST(TrayIcon, FrameTable) {
     qint64 icon;
     QString tip;
   } rows[] = {
-      {0, running[0], "Running, "},  {1, running[1], "Running, "}, {2, running[2], "Running, "},
-      {3, running[3], "Running, "},  {4, running[4], "Running, "}, {5, stop, "Idle, "},
-      {6, running[0], "Running, "},  {7, running[0], "Running, "},  // any other frame keeps the
-                                                                    // picture
+      {0, running[0], "Running, "},
+      {1, running[1], "Running, "},
+      {2, running[2], "Running, "},
+      {3, running[3], "Running, "},
+      {4, running[4], "Running, "},
+      {5, stop, "Idle, "},
+      {6, running[0], "Running, "},
+      {7, running[0], "Running, "},  // any other frame keeps the
+                                     // picture
       {-1, running[0], "Running, "},
   };
   for (const auto& r : rows) {
@@ -465,4 +473,63 @@ TEST(TrayMenus, ConfigurationManagerItems) {
   w.Init();
   for (QAction* a : {w.ui->Main().mnuCM, w.ui->Dummy().mnuSetup, w.ui->Dummy().mnuCM}) a->trigger();
   EXPECT_EQ(w.TotalMessages().count("Start Configuration Manager"), 3);
+}
+
+// The hidden form's items drive the last-message bar of the log windows.
+TEST(TrayMenus, ItemsDriveTheMessageBar) {
+  Windows w;
+  w.Init();
+  frmDummy& f = w.ui->Dummy();
+  frmMessage* bar = w.ui->Logs().messageBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisible());
+  f.mnuShowLastMessageBar->trigger();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_TRUE(w.d.MessageBarShown);
+  WriteLogLine(w.d, "S", "hello", 2);
+  EXPECT_EQ(bar->lblMessage->text(), "[SYS] hello");
+  EXPECT_EQ(bar->lblError->text(), "1");
+  f.mnuClearErrors->trigger();
+  EXPECT_EQ(bar->lblError->text(), "0");
+  EXPECT_EQ(w.d.ErrorCount, 0);
+  f.mnuOnTop->trigger();
+  EXPECT_TRUE(bar->OnTop());
+  f.mnuOnTop->trigger();
+  EXPECT_FALSE(bar->OnTop());
+  f.mnuShowLastMessageBar->trigger();
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_FALSE(w.d.MessageBarShown);
+}
+
+// Stored window settings set the items' check marks at a reload.
+TEST(TrayMenus, CheckMarksFollowStoredSettings) {
+  Windows w;
+  const QString key = "Software\\Orvendel\\MervaneZuri\\Daemon1";
+  SaveRegString(key, "MessageWindowStatus", "1");
+  SaveRegString(key, "MessageWindowOnTop", "1");
+  w.Init();
+  EXPECT_TRUE(w.ui->Dummy().mnuShowLastMessageBar->isChecked());
+  EXPECT_TRUE(w.ui->Dummy().mnuOnTop->isChecked());
+  EXPECT_TRUE(w.ui->Logs().messageBar()->isVisible());
+  SaveRegString(key, "MessageWindowStatus", "0");
+  ReloadConfiguration(w.d);
+  EXPECT_FALSE(w.ui->Dummy().mnuShowLastMessageBar->isChecked());
+  EXPECT_FALSE(w.ui->Logs().messageBar()->isVisible());
+}
+
+// The main window holds the log window; lines reach its grid, and it follows the
+// window's size.
+TEST(MainWindow, HoldsTheLogWindow) {
+  Windows w;
+  w.Init();
+  LogWindow* log = w.ui->Logs().logWindow();
+  ASSERT_NE(log, nullptr);
+  EXPECT_TRUE(w.ui->Main().isAncestorOf(log));
+  const int rows = log->rowCount();
+  WriteLogLine(w.d, "S", "a line", 0);
+  EXPECT_EQ(log->rowCount(), rows + 1);
+  frmMain& m = w.ui->Main();
+  m.show();
+  m.resize(1000, 600);
+  QTRY_COMPARE_WITH_TIMEOUT(log->width(), m.logArea->width(), 1000);
 }
