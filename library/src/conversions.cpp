@@ -1,10 +1,12 @@
 // Basic-style conversions: numbers, Booleans and date-time texts.
 #include "library/conversions.h"
 
+#include <QLocale>
 #include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace mvnz {
@@ -141,6 +143,43 @@ std::optional<short> ToInteger(const QString& s) {
 std::optional<int> ToLong(const QString& s) {
   const auto v = ToDouble(s);
   return v ? roundTo<int32_t>(*v) : std::nullopt;
+}
+
+QString CStr(double v) {
+  if (v == 0 || !std::isfinite(v)) return QStringLiteral("0");
+  // Rounded to 15 significant digits first, so the exponent is that of the rounded value.
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", v);
+  QString s = QString::fromLatin1(buf);
+  const bool negative = s.startsWith(QLatin1Char('-'));
+  if (negative) s.remove(0, 1);
+  const qsizetype e = s.indexOf(QLatin1Char('e'));
+  const int exp = s.mid(e + 1).toInt();
+  QString digits = s.left(e).remove(QLatin1Char('.'));
+  while (digits.size() > 1 && digits.endsWith(QLatin1Char('0'))) digits.chop(1);
+  const QString dec = QLocale().decimalPoint();
+  QString out;
+  if (exp >= 15 || exp < -4) {
+    out = digits.left(1);
+    if (digits.size() > 1) out += dec + digits.mid(1);
+    out += QStringLiteral("E%1%2")
+               .arg(QLatin1Char(exp < 0 ? '-' : '+'))
+               .arg(std::abs(exp), 2, 10, QLatin1Char('0'));
+  } else if (exp >= 0) {
+    out = digits.left(exp + 1).leftJustified(exp + 1, QLatin1Char('0'));
+    if (digits.size() > exp + 1) out += dec + digits.mid(exp + 1);
+  } else {
+    out = QStringLiteral("0") + dec + QString(-exp - 1, QLatin1Char('0')) + digits;
+  }
+  return negative ? QStringLiteral("-") + out : out;
+}
+
+std::optional<double> ToDoubleInLocale(const QString& s) {
+  const QString t = s.trimmed();
+  bool ok = false;
+  const double v = QLocale().toDouble(t, &ok);
+  if (ok) return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+  return ToDouble(t);
 }
 
 QString BoolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }

@@ -19,6 +19,7 @@ const QString kErrDivisionByZero = QStringLiteral("Division by zero");
 const QString kErrOverflow = QStringLiteral("Overflow");
 const QString kErrSubscript = QStringLiteral("Subscript out of range");
 const QString kErrStringSpace = QStringLiteral("Out of string space");
+const QString kErrInvalidCall = QStringLiteral("Invalid procedure call or argument");
 
 Evaluation value(const QString& v) { return {Evaluation::Value, v}; }
 Evaluation error(const QString& description) { return {Evaluation::Error, description}; }
@@ -89,10 +90,10 @@ Evaluation Evaluate(const QString& function, const QString& d1, const QString& d
     const double start = num::Val(d1);
     if (!(start > 0) || d2.isEmpty() || d3.isEmpty() || start > double(d3.size()))
       return warning("Missing or illegal data", "FindString");
-    // A start below 1.5 can round to 0; position 0 is no place in the text (and
-    // would mean "from the end" to a Qt search).
+    // A start below 0.5 rounds to 0, which is no position in the text (and would
+    // mean "from the end" to a Qt search): the search itself refuses it.
     const qsizetype from = qsizetype(num::Nearest(start));
-    if (from < 1) return warning("Missing or illegal data", "FindString");
+    if (from < 1) return error(kErrInvalidCall);
     const qsizetype pos = d3.indexOf(d2, from - 1, Qt::CaseInsensitive) + 1;
     if (pos > 32767) return error(kErrOverflow);
     return value(QString::number(pos));
@@ -125,10 +126,18 @@ Evaluation Evaluate(const QString& function, const QString& d1, const QString& d
   if (f == u"REPLACESTRING") {
     if (d1.isEmpty() || d2.isEmpty() || d3.isEmpty())
       return warning("Incorrect syntax", "ReplaceString");
+    // Capped like ReplaceChar: long operands or a variable fed back into its own
+    // replacement grow fast. count() also counts overlapping matches: an upper bound.
+    const qint64 grown =
+        qint64(d3.size()) + qint64(d3.count(d1)) * (qint64(d2.size()) - qint64(d1.size()));
+    if (grown > kMaxValueLength) return error(kErrStringSpace);
     return value(QString(d3).replace(d1, d2, Qt::CaseSensitive));
   }
   if (f == u"REPLACESPACE") {
     if (d1.isEmpty() || d2.isEmpty()) return warning("Incorrect syntax", "ReplaceSpace");
+    const qint64 grown =
+        qint64(d1.size()) + qint64(d1.count(QChar(u' '))) * (qint64(d2.size()) - 1);
+    if (grown > kMaxValueLength) return error(kErrStringSpace);
     return value(QString(d1).replace(QChar(u' '), d2));
   }
   if (f == u"STRIPCHAR") {

@@ -235,6 +235,7 @@ void LoadDaemonSettings(Daemon& d) {
     d.BufferSize = size;
     ClearLogWindow(d);
   }
+  d.ui().LoadDaemonSettings();
 }
 
 void ReloadConfiguration(Daemon& d) {

@@ -1,13 +1,19 @@
 // mvnd: the daemon's entry point.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cstdio>
+#include <memory>
+
+#include "daemon/config.h"
 
 #include "daemon/logging.h"
 #include "daemon/queue.h"
 #include "daemon/service.h"
 #include "daemon/startup.h"
 #include "daemon/status.h"
+#include "daemon/windows/windowedui.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/prompts.h"
 #include "signals.h"
@@ -32,12 +38,36 @@ int Refuse(const QString& commandLine, const char* why) {
   return kExitRefused;
 }
 
+// Whether this run shows windows, decided before the application object exists:
+// the run modes with a window or an icon (1, 2, and no auto-start), on a display,
+// outside the service manager. Modes 3 and 4 and installation commands stay
+// headless.
+bool WantsWindows(const QString& commandLine) {
+  if (IsServiceCommand(commandLine) || !DisplayAvailable()) return false;
+  if (qgetenv(kServiceMarkerVar) == "1") return false;
+  Daemon probe;
+  probe.AllowDoEvents = false;
+  probe.ConfigPath = paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
+  SectionCounters counters;
+  QString section = QStringLiteral("CONFIGURATION");
+  ReadConfigSection(probe, section, counters);
+  if (probe.AutoStartEnabled == 0) return true;
+  return probe.AutoStartState != 3 && probe.AutoStartState != 4;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   // The installer passes one text that may have been split at its blanks.
-  const QString commandLine = app.arguments().mid(1).join(QLatin1Char(' '));
+  const QString commandLine = args.join(QLatin1Char(' '));
+  const bool windowed = WantsWindows(commandLine);
+  std::unique_ptr<QCoreApplication> app;
+  if (windowed)
+    app = std::make_unique<QApplication>(argc, argv);
+  else
+    app = std::make_unique<QCoreApplication>(argc, argv);
 
   if (QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUpper() !=
       QLatin1String("MVND"))
@@ -52,6 +82,15 @@ int main(int argc, char** argv) {
 #ifdef MVND_WITH_ENGINE
   d.SetEngine(MakeEngine());
 #endif
+  std::shared_ptr<WindowedUi> windows;
+  if (windowed) {
+    // The hidden main window and the tray keep the program alive, not a window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    prompts::install(prompts::makeQt());
+    windows = std::make_shared<WindowedUi>(d);
+    d.SetUi(windows);
+    windows->InitSystemTray();
+  }
   // The service manager's stop (and an interrupt) ends the daemon in order.
   InstallStopSignals(&d, [&d] {
     if (d.SVC().IsRunningAsService())
@@ -81,7 +120,7 @@ int main(int argc, char** argv) {
                  QStringLiteral("WARNING: status socket not available [%1][%2]")
                      .arg(StatusSettingsKey(), error),
                  1);
-  const int rc = app.exec();
+  const int rc = app->exec();
   UnregisterMVNdcom();
   return d.ExitCode >= 0 ? d.ExitCode : rc;
 }

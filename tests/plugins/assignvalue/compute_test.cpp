@@ -63,7 +63,8 @@ TEST_F(AssignValue, Functions) {
       {"FindString", "3", "a", "abca", K::Value, "4"},
       {"FindString", "4", "a", "abc", K::Warning,
        "WARNING_ASSIGNVALUE: Missing or illegal data in <AssignValue> <FindString> function"},
-      {"FindString", "0.4", "c", "abc", K::Warning, ""},  // rounds to 0: never "from the end"
+      {"FindString", "0.4", "c", "abc", K::Error,
+       "Invalid procedure call or argument"},  // rounds to 0: never "from the end"
       {"FindString", "1", "", "abc", K::Warning, ""},
       {"TrimString", "  a b \t ", "", "", K::Value, "a b \t"},
       {"TrimString", "", "", "", K::Warning, ""},
@@ -222,4 +223,28 @@ TEST_F(AssignValue, VerboseLines) {
             "zero]");
   EXPECT_EQ(run.lines[0].level, 2);
   EXPECT_TRUE(run.error);
+}
+
+// The replacements that grow a text refuse a result beyond the cap as ReplaceChar does.
+TEST_F(AssignValue, ReplaceStringAndSpaceGrowthIsCapped) {
+  const QString big(2000, 'x');
+  const QString spaces(1000, ' ');
+  struct Case {
+    const char* f;
+    QString d1, d2, d3;
+    Evaluation::Kind kind;
+  } cases[] = {
+      {"ReplaceString", "x", big, big, Evaluation::Error},   // 4,000,000 characters
+      {"ReplaceString", "x", "yy", big, Evaluation::Value},  // 4,000: fine
+      {"ReplaceString", "xx", "y", big, Evaluation::Value},  // shrinks
+      {"ReplaceSpace", spaces, big, "", Evaluation::Error},  // 2,000,000
+      {"ReplaceSpace", spaces, "ab", "", Evaluation::Value},
+  };
+  for (const auto& c : cases) {
+    const Evaluation e = Evaluate(c.f, c.d1, c.d2, c.d3);
+    EXPECT_EQ(e.kind, c.kind) << c.f << " " << c.d2.size();
+    if (c.kind == Evaluation::Error) EXPECT_EQ(e.text, "Out of string space");
+  }
+  EXPECT_EQ(Evaluate("ReplaceString", "x", "yy", big).text.size(), 4000);
+  EXPECT_EQ(Evaluate("ReplaceString", "xx", "y", big).text.size(), 1000);
 }

@@ -22,7 +22,8 @@ void ListRoziRorunerSections(Daemon& d);
 // Re-reads ConfigPath and rebuilds RoziRoruners and the dependent state. A missing
 // file keeps the records loaded before and logs a warning.
 void ReloadConfiguration(Daemon& d);
-// The registry settings read at every reload (the buffer size).
+// The registry settings read at every reload: the buffer size here, the window
+// settings through the UI port.
 void LoadDaemonSettings(Daemon& d);
 
 // Registry key of the daemon's window settings ("...\Daemon" + SettingsKeySuffix).

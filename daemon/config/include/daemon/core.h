@@ -111,6 +111,9 @@ class UiPort {
   virtual void RefillLogSelector(const QStringList& /*entries*/) {}
   // The last-message bar, only called while MessageBarShown: text, level, ErrorCount.
   virtual void ShowLastMessage(const QString& /*text*/, int /*level*/, qint64 /*errors*/) {}
+  // Applies the window settings of the registry; called by LoadDaemonSettings at
+  // every reload, after BufferSize.
+  virtual void LoadDaemonSettings() {}
   // Saves the window settings (SAVE word); silent = no confirmation box.
   virtual void SaveDaemonSettings(bool /*silent*/) {}
 };

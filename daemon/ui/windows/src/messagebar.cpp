@@ -1,0 +1,222 @@
+#include "daemon/windows/messagebar.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <cmath>
+
+#include "controls/panehost.h"
+#include "daemon/windows/logwindows.h"
+
+namespace mvnz::mvnd {
+
+namespace {
+
+constexpr int kTwips = controls::kTwipsPerPixel;
+
+int Px(double twips) { return int(std::lround(twips / kTwips)); }
+// A coordinate in twips as the handlers keep it: a whole number.
+int Whole(double twips) { return int(std::nearbyint(twips)); }
+
+int BasicButton(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton:
+      return 1;
+    case Qt::RightButton:
+      return 2;
+    case Qt::MiddleButton:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+QRgb MessageColor(int level, bool* known) {
+  *known = true;
+  switch (level) {
+    case 0:
+      return qRgb(0, 100, 0);
+    case 1:
+      return qRgb(100, 100, 0);
+    case 2:
+      return qRgb(100, 0, 0);
+    case 3:
+      return qRgb(0, 0, 100);
+    default:
+      *known = false;
+      return 0;
+  }
+}
+
+}  // namespace
+
+frmMessage::frmMessage(Daemon& d, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint), d_(d) {
+  setObjectName(QStringLiteral("frmMessage"));
+  setWindowTitle(QString());
+  setAutoFillBackground(true);
+
+  ZephMb = new controls::ZephContainer(this);
+  ZephMb->setObjectName(QStringLiteral("ZephMb"));
+  ZephMb->setBorderStyle(controls::eBorderStyles::Raised);
+  ZephMb->setBackColor(0xE0E0E0u);
+  ZephMb->setAutoSizeChildren(false);
+
+  auto picture = [this](const char* name, const QString& tip) {
+    auto* l = new QLabel(ZephMb);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setToolTip(tip);
+    l->setAlignment(Qt::AlignCenter);
+    return l;
+  };
+  picStatus = picture("picStatus", {});
+  picError = picture("picError", QStringLiteral("Error Counter"));
+  picError->setPixmap(LevelPicture(2));
+  picID = picture("picID", QStringLiteral("Daemon Instance"));
+  picResize = picture("picResize", QStringLiteral("click & drag to resize"));
+  picResize->setText(QStringLiteral("\u22ee"));
+  picResize->setCursor(Qt::SizeHorCursor);
+
+  lblMessage = new QLabel(QStringLiteral("message"), ZephMb);
+  lblMessage->setObjectName(QStringLiteral("lblMessage"));
+  lblMessage->setFont(QFont(QStringLiteral("Tahoma"), 8));
+  lblMessage->setTextFormat(Qt::PlainText);
+  lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  lblError = new QLabel(QStringLiteral("0"), ZephMb);
+  lblError->setObjectName(QStringLiteral("lblError"));
+  lblError->setToolTip(QStringLiteral("Error Counter"));
+  lblError->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+  for (QLabel* l : {lblMessage, picResize}) l->installEventFilter(this);
+  connect(ZephMb, &controls::ZephContainer::MouseDown, this,
+          [this](qint16& b, qint16&, float& x, float& y) { MoveMouseDown(b, x, y); });
+  connect(ZephMb, &controls::ZephContainer::MouseMove, this,
+          [this](qint16&, qint16&, float& x, float& y) { MoveMouseMove(x, y); });
+  connect(ZephMb, &controls::ZephContainer::MouseUp, this,
+          [this](qint16& b, qint16&, float&, float&) { MoveMouseUp(b, QCursor::pos()); });
+
+  // Load: no drag; the instance icon of this daemon.
+  DragStartX = DragStartY = -1;
+  picID->setPixmap(InstancePicture(d_.SettingsKeySuffix.toInt()));
+  setMinimumWidth(Px(kMinWidthTwips));
+  resize(Px(2000), Px(kHeight));
+}
+
+void frmMessage::placeChildren() {
+  // The container keeps the positions given here (no automatic arrangement).
+  const int w = Width() - 60;
+  ZephMb->setGeometry(Px(30), Px(30), Px(w), height() - 2 * Px(30));
+  const int h = ZephMb->height();
+  const int icon = 16;
+  const int iconTop = (h - icon) / 2;
+  picStatus->setGeometry(Px(75), iconTop, icon, icon);
+  picResize->setGeometry(Px(w - 150), 0, Px(120), h);
+  picError->setGeometry(Px(w - 825), iconTop, icon, icon);
+  lblError->setGeometry(Px(w - 825) + icon + 3, 0, Px(w - 405) - Px(w - 825) - icon - 6, h);
+  picID->setGeometry(Px(w - 405), iconTop, icon, icon);
+  const int msgLeft = Px(375);
+  lblMessage->setGeometry(msgLeft, 0, std::max(0, Px(w - 825) - msgLeft - 4), h);
+}
+
+void frmMessage::resizeEvent(QResizeEvent*) { placeChildren(); }
+
+void frmMessage::ShowMessage(const QString& text, int level, qint64 errors) {
+  lblError->setText(QString::number(errors));
+  if (level >= 0 && level <= 3) picStatus->setPixmap(LevelPicture(level));
+  bool known = false;
+  const QRgb color = MessageColor(level, &known);
+  if (known) {
+    QPalette p = lblMessage->palette();
+    p.setColor(QPalette::WindowText, QColor(color));
+    lblMessage->setPalette(p);
+  }
+  if (!text.isEmpty()) lblMessage->setText(text);
+  lblMessage->repaint();
+}
+
+void frmMessage::SetErrorCount(qint64 errors) { lblError->setText(QString::number(errors)); }
+
+bool frmMessage::OnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+void frmMessage::SetOnTop(bool onTop) {
+  if (OnTop() == onTop) return;
+  const bool shown = isVisible();
+  const QPoint at = pos();
+  const QSize size = this->size();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);  // hides a shown window
+  move(at);
+  resize(size);
+  if (shown) show();
+}
+
+int frmMessage::Left() const { return x() * kTwips; }
+int frmMessage::Top() const { return y() * kTwips; }
+int frmMessage::Width() const { return width() * kTwips; }
+void frmMessage::setLeft(int twips) { move(Px(twips), y()); }
+void frmMessage::setTop(int twips) { move(x(), Px(twips)); }
+void frmMessage::setWidth(int twips) { resize(Px(twips), height()); }
+
+void frmMessage::MoveMouseDown(int, double X, double Y) {
+  DragStartX = Whole(X);
+  DragStartY = Whole(Y);
+}
+
+void frmMessage::MoveMouseMove(double X, double Y) {
+  if (DragStartX == -1 || DragStartY == -1) return;
+  move(Px(X - DragStartX + Left()), Px(Y - DragStartY + Top()));
+}
+
+void frmMessage::MoveMouseUp(int Button, const QPoint& globalPos) {
+  DragStartX = DragStartY = -1;
+  if (Button == 2) {
+    emit menuRequested(globalPos);
+    if (menu_) menu_->popup(globalPos);
+  }
+}
+
+void frmMessage::ResizeMouseDown(double X) { DragStartX = Whole(X); }
+
+void frmMessage::ResizeMouseMove(double X) {
+  if (DragStartX == -1) return;
+  const double w = X - DragStartX + Width();
+  if (w >= kMinWidthTwips) setWidth(int(w));
+}
+
+void frmMessage::ResizeMouseUp() { DragStartX = -1; }
+
+void frmMessage::mousePressEvent(QMouseEvent* e) {
+  MoveMouseDown(BasicButton(e->button()), e->position().x() * kTwips, e->position().y() * kTwips);
+}
+
+void frmMessage::mouseMoveEvent(QMouseEvent* e) {
+  MoveMouseMove(e->position().x() * kTwips, e->position().y() * kTwips);
+}
+
+void frmMessage::mouseReleaseEvent(QMouseEvent* e) {
+  MoveMouseUp(BasicButton(e->button()), e->globalPosition().toPoint());
+}
+
+bool frmMessage::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type t = event->type();
+  if (t != QEvent::MouseButtonPress && t != QEvent::MouseMove && t != QEvent::MouseButtonRelease)
+    return QWidget::eventFilter(watched, event);
+  auto* e = static_cast<QMouseEvent*>(event);
+  const double x = e->position().x() * kTwips;
+  const double y = e->position().y() * kTwips;
+  if (watched == lblMessage) {
+    if (t == QEvent::MouseButtonPress) MoveMouseDown(BasicButton(e->button()), x, y);
+    if (t == QEvent::MouseMove) MoveMouseMove(x, y);
+    if (t == QEvent::MouseButtonRelease)
+      MoveMouseUp(BasicButton(e->button()), e->globalPosition().toPoint());
+    return true;
+  }
+  if (watched == picResize) {
+    if (t == QEvent::MouseButtonPress) ResizeMouseDown(x);
+    if (t == QEvent::MouseMove) ResizeMouseMove(x);
+    if (t == QEvent::MouseButtonRelease) ResizeMouseUp();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace mvnz::mvnd

@@ -1,0 +1,245 @@
+// The engine's entry points and its one set of match state.
+#include "library/regexpr.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <memory>
+#include <new>
+
+#include "rx_internal.h"
+
+namespace mvnz {
+namespace {
+
+using rx::RxError;
+using rx::SubMatch;
+
+struct State {
+  bool matchFound = false;
+  int matchStart = 0;
+  int matchEnd = 0;
+  QString storedSubject;
+  SubMatch subMatches[rx::kMaxGroups + 1];
+  int groupCount = 0;
+  int options = 0;
+};
+State g_state;
+
+void ClearSubMatches() {
+  for (SubMatch& s : g_state.subMatches) s = SubMatch{};
+  g_state.groupCount = 0;
+}
+
+// A pattern rewritten once, with its compiled form when it has one.
+struct Prepared {
+  QString processed;
+  int groupCount = 0;
+  bool anchored = false;  // without reMultiline
+  bool failed = false;
+  RxError error;
+  rx::Program* program = nullptr;
+  ~Prepared() { rx::Release(program); }
+};
+
+// Recently used patterns (filters are few and used again every cycle).
+constexpr int kCacheSize = 64;
+QHash<QString, std::shared_ptr<Prepared>>& Cache() {
+  static QHash<QString, std::shared_ptr<Prepared>> cache;
+  return cache;
+}
+
+std::shared_ptr<Prepared> Prepare(const QString& pattern, bool ignoreCase) {
+  const QString key = (ignoreCase ? QLatin1Char('i') : QLatin1Char('c')) + pattern;
+  auto& cache = Cache();
+  if (auto it = cache.constFind(key); it != cache.constEnd()) return it.value();
+  auto p = std::make_shared<Prepared>();
+  try {
+    p->processed = rx::ProcessParentheses(rx::ExpandEscapes(pattern), p->groupCount);
+    p->anchored = rx::IsAnchoredAtStart(p->processed, 0);
+    p->program = rx::Compile(p->processed, ignoreCase);
+  } catch (const RxError& e) {
+    p->failed = true;
+    p->error = e;
+  }
+  if (cache.size() >= kCacheSize) cache.clear();
+  cache.insert(key, p);
+  return p;
+}
+
+const QString& ProgramName() {
+  static const QString name = [] {
+    const QString target = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return target.isEmpty() ? QStringLiteral("mvnz") : QFileInfo(target).fileName();
+  }();
+  return name;
+}
+
+void Report(const RxError& e, RegExprError* out) {
+  if (!out) return;
+  out->number = e.number;
+  if (e.procedure.isEmpty()) {  // a run-time error of the platform
+    out->source = ProgramName();
+    out->description = e.message;
+  } else {
+    out->source = ProgramName() + QStringLiteral(".RegExpr");
+    out->description =
+        QStringLiteral("Error in RegExpr.") + e.procedure + QStringLiteral(": ") + e.message;
+  }
+}
+
+void Clear(RegExprError* out) {
+  if (out) *out = RegExprError{};
+}
+
+// Tries the positions in turn; the leftmost match wins.
+bool MatchAnywhere(const Prepared& prep, int options) {
+  const QString& subject = g_state.storedSubject;
+  rx::MatchContext m;
+  m.s = subject.constData();
+  m.len = int(subject.size());
+  m.options = options;
+  m.groupCount = prep.groupCount;
+  m.subs = g_state.subMatches;
+  const int last = prep.anchored && !(options & reMultiline) ? 0 : m.len;
+  for (int pos = 0; pos <= last; ++pos) {
+    if (prep.program && !rx::MayStartAt(*prep.program, m, pos)) continue;
+    const int end = prep.program ? rx::CompiledMatchAt(m, *prep.program, pos)
+                                 : rx::TextMatchAt(m, prep.processed, pos);
+    if (end >= 0) {
+      g_state.matchStart = pos + 1;
+      g_state.matchEnd = end;
+      return true;
+    }
+    m.undo(0);
+  }
+  return false;
+}
+
+// Moves a stored range after its text [start, start + length - 1] was replaced by
+// newLength characters. The replaced range itself, and one that covers it, keep
+// their start and their end follows the new text; one after it moves along; one that
+// lies inside it or overlaps it partly is dropped.
+void ShiftMatchPositions(int& startPos, int& endPos, bool& valid, int start, int length,
+                         int newLength) {
+  if (!valid) return;
+  const int end = start + length - 1;
+  const int delta = newLength - length;
+  if (startPos == start && endPos == end) {
+    endPos += delta;
+  } else if (endPos < start) {
+  } else if (startPos > end) {
+    startPos += delta;
+    endPos += delta;
+  } else if (startPos <= start && endPos >= end) {
+    endPos += delta;
+  } else {
+    valid = false;
+    startPos = endPos = 0;
+  }
+}
+
+}  // namespace
+
+QString RegExprError::text() const {
+  return QStringLiteral("Error #%1: ").arg(number) + description;
+}
+
+bool RegExpr(const QString& subject, const QString& pattern, int options, RegExprError* error) {
+  Clear(error);
+  if ((options & reSingleLine) && (options & reMultiline)) {
+    Report({rx::kErrArgument, QStringLiteral("RegExpr"),
+            QStringLiteral("Cannot specify both reSingleLine and reMultiline at the same time.")},
+           error);
+    return false;
+  }
+  g_state.matchFound = false;
+  g_state.matchStart = g_state.matchEnd = 0;
+  ClearSubMatches();
+  g_state.options = options;
+  g_state.storedSubject = subject;
+  try {
+    const std::shared_ptr<Prepared> prep = Prepare(pattern, options & reIgnoreCase);
+    g_state.groupCount = prep->groupCount;
+    if (prep->failed) throw prep->error;
+    g_state.matchFound = MatchAnywhere(*prep, options);
+  } catch (const RxError& e) {
+    Report(e, error);
+  } catch (const std::bad_alloc&) {
+    Report({7, QString(), QStringLiteral("Out of memory")}, error);
+  }
+  if (!g_state.matchFound) {
+    const int groups = g_state.groupCount;
+    ClearSubMatches();
+    g_state.groupCount = groups;
+    g_state.matchStart = g_state.matchEnd = 0;
+  }
+  return g_state.matchFound;
+}
+
+bool RegExprMatchesName(const QString& fileName, const QString& pattern, RegExprError* error) {
+  return RegExpr(fileName, pattern, 0, error);
+}
+
+bool RegExprIndex(int resultType, int& start, int& length, RegExprError* error) {
+  Clear(error);
+  const State& s = g_state;
+  if (!s.matchFound) {
+    Report({rx::kErrNoMatch, QStringLiteral("RegExprIndex"),
+            QStringLiteral("No match on last call to RegExpr, or RegExpr not called at all")},
+           error);
+    return false;
+  }
+  switch (resultType) {
+    case -3:
+      start = s.matchStart;
+      length = s.matchEnd - s.matchStart + 1;
+      return true;
+    case -2:
+      start = 1;
+      length = s.matchStart - 1;
+      return true;
+    case -1:
+      start = s.matchEnd + 1;
+      length = int(s.storedSubject.size()) - s.matchEnd;
+      return true;
+    case 0:
+      start = length = s.groupCount;
+      return true;
+    default:
+      break;
+  }
+  if (resultType >= 1 && resultType <= s.groupCount) {
+    const SubMatch& g = s.subMatches[resultType];
+    start = g.valid ? g.startPos : 0;
+    length = g.valid ? g.endPos - g.startPos + 1 : 0;
+    return true;
+  }
+  if (resultType >= 1 && resultType <= rx::kMaxGroups) {
+    Report({rx::kErrArgument, QStringLiteral("RegExprIndex"),
+            QStringLiteral("No match stored for regular sub-expression #%1").arg(resultType)},
+           error);
+  } else {
+    Report({rx::kErrArgument, QStringLiteral("RegExprIndex"),
+            QStringLiteral("Invalid value, parameter ResultType = %1").arg(resultType)},
+           error);
+  }
+  return false;
+}
+
+QString RegExprReplace(const QString& replacement, int resultType, RegExprError* error) {
+  int start = 0, length = 0;
+  if (!RegExprIndex(resultType, start, length, error) || start == 0) return QString();
+  State& s = g_state;
+  const int newLength = int(replacement.size());
+  ShiftMatchPositions(s.matchStart, s.matchEnd, s.matchFound, start, length, newLength);
+  for (int n = 1; n <= s.groupCount; ++n) {
+    SubMatch& g = s.subMatches[n];
+    ShiftMatchPositions(g.startPos, g.endPos, g.valid, start, length, newLength);
+  }
+  s.storedSubject = s.storedSubject.left(start - 1) + replacement +
+                    s.storedSubject.mid(qsizetype(start) - 1 + length);
+  return s.storedSubject;
+}
+
+}  // namespace mvnz

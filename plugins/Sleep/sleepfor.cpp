@@ -1,0 +1,60 @@
+#include "sleepfor.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "library/conversions.h"
+
+namespace mvnz::sleepaction {
+
+namespace {
+
+// CLng of a number text in the current locale.
+std::optional<qint64> wholeNumber(const QString& text, QString* why) {
+  const std::optional<double> v = ToDoubleInLocale(text);
+  if (!v) {
+    *why = QStringLiteral("Type mismatch");
+    return std::nullopt;
+  }
+  const double r = std::nearbyint(*v);  // halves go to the even neighbour
+  if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) {
+    *why = QStringLiteral("Overflow");
+    return std::nullopt;
+  }
+  return qint64(r);
+}
+
+}  // namespace
+
+bool Milliseconds(const QString& count, const QString& unit, long* ms, QString* why) {
+  const std::optional<qint64> c = wholeNumber(count, why);
+  if (!c) return false;
+  const std::optional<qint64> u = wholeNumber(unit, why);
+  if (!u) return false;
+  const qint64 product = *c * *u;
+  if (product > std::numeric_limits<qint32>::max() ||
+      product < std::numeric_limits<qint32>::min()) {
+    *why = QStringLiteral("Overflow");
+    return false;
+  }
+  *ms = product < 0 ? 0 : long(product);
+  return true;
+}
+
+bool SleepFor(const QStringList& data, bool autoLog, const LogFn& log, const Waiter& wait) {
+  const QString count = data.value(1), unit = data.value(2);
+  if (autoLog)
+    log(QStringLiteral("Sleeping for ") + CStr(Val(count) * Val(unit)) + QStringLiteral(" ms....."),
+        0);
+  long ms = 0;
+  QString why;
+  if (!Milliseconds(count, unit, &ms, &why)) {
+    log(QStringLiteral("ERROR_SLEEP: ") + why, 2);
+    return true;
+  }
+  wait(ms);
+  return false;
+}
+
+}  // namespace mvnz::sleepaction

@@ -1,0 +1,58 @@
+// The interpreter with the real services: plug-ins created by object activation from
+// the plug-in folder, their SetMessage lines and the interpreter's own lines in the
+// daemon's log buffers.
+#include <gtest/gtest.h>
+
+#include "daemon/logging.h"
+#include "daemon/modules.h"
+#include "engine/interpreter.h"
+#include "library/common.h"
+#include "platform/activation.h"
+#include "scriptfixture.h"
+
+using namespace mvnz;
+using namespace mvnz::test;
+
+namespace {
+
+QStringList Lines(const QList<mvnd::clsLogging>& buffer, const QString& source) {
+  QStringList m;
+  for (const auto& l : buffer)
+    if (l.msType == source) m << l.message;
+  return m;
+}
+
+}  // namespace
+
+TEST(ScriptHost, PluginsThroughActivationLogIntoTheRunningRoziRoruner) {
+  mvnd::Daemon d;
+  d.RoziRoruners.resize(2);
+  d.RoziRorunerCount = 2;
+  d.RoziRoruners[1].Name = "Second";
+  d.CurrentRoziRoruner = 1;
+  d.DaemonInitialized = true;
+  d.Running = true;
+  d.StartStopCaption = "Stop";
+  d.AllowDoEvents = false;
+  mvnd::ResetLogBuffers(d);
+  mvnd::RegisterMVNdcom(d);
+  InitKnownPlugins();
+  activation::setPluginFolder(SCRIPT_FIXTURE_DIR);
+  mvnd::LoadPluginModules(d);
+  ASSERT_EQ(mvnd::FindModule(d, "RECORD"), 7);
+
+  mvnd::RoziRoruner& r = d.RoziRoruners[1];
+  r.Commands = {mvnd::CommandEntry{}, Line("record", {"one"}), Line("Unknown"),
+                Line("Record", {"<LV1>+<ROZIRORUNERNAME>", "fail"})};
+  r.CommandCount = 3;
+  engine::RunCommandScript(d, 1);
+
+  EXPECT_EQ(Lines(d.LogBuffers[2], "M"), (QStringList{"recorded one", "recorded one+Second"}));
+  EXPECT_EQ(Lines(d.TotalLog, "S"),
+            QStringList{"ATTENTION: Module <UNKNOWN> is unknown or not registered!"});
+  EXPECT_EQ(r.LocalVariables[0], "one+Second");
+  EXPECT_EQ(d.GlobalVariables[2], "g");
+  EXPECT_TRUE(d.LastCommandError);
+  EXPECT_EQ(d.CommandsExecuted, 3);
+  mvnd::UnregisterMVNdcom();
+}
