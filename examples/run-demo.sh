@@ -49,7 +49,7 @@ for f in "$ROOT/logs/$day"/FS*.log; do
 done
 
 fail=0
-expect() { if [ "$1" "$2" ]; then :; else echo "run-demo: expected $1 $2" >&2; fail=1; fi; }
+expect() { if [ "$@" ]; then :; else echo "run-demo: expected $*" >&2; fail=1; fi; }
 today=$(date +%Y-%m-%d)
 for f in invoice-001.txt invoice-002.txt stock.csv; do
   expect -f "$ROOT/outbox/$today/$f"
