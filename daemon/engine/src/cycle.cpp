@@ -69,8 +69,6 @@ class CycleEngine : public mvnd::Engine {
 
   void InitEventTimers(Daemon& d) override { engine::InitEventTimers(d, s_); }
 
-  EngineServices& services() { return s_; }
-
  private:
   // A failure inside one RoziRoruner's turn takes only that RoziRoruner out (until
   // the next reload); the cycle and the daemon go on with the others.
@@ -102,7 +100,7 @@ class CycleEngine : public mvnd::Engine {
       case Due::Yes:
         break;
     }
-    d.RoziRoruners[i].LastRunDay = FormatDayOf(s_.now());
+    d.RoziRoruners[i].LastRunDay = FormatDay(s_.now().date());
     const bool timeTrigger = d.RoziRoruners[i].Trigger == QLatin1String("TIME");
 
     if (!timeTrigger) {
@@ -119,8 +117,6 @@ class CycleEngine : public mvnd::Engine {
               QStringLiteral("schedule [%1] cannot be read").arg(d.RoziRoruners[i].ScheduleText));
     return Turn::Next;
   }
-
-  static QString FormatDayOf(const QDateTime& t);
 
   // One script run per free file. True when the cycle must end at once.
   bool RunFiles(Daemon& d, int i) {
@@ -168,8 +164,6 @@ class CycleEngine : public mvnd::Engine {
 
   EngineServices s_;
 };
-
-QString CycleEngine::FormatDayOf(const QDateTime& t) { return FormatDay(t.date()); }
 
 }  // namespace
 

@@ -248,3 +248,23 @@ TEST(Cycle, PumpsByTimeSliceNotPerFile) {
   // Every file was listed, judged and run, yet the pump ran far less often.
   EXPECT_LT(rig.pump->passes, 200);
 }
+
+TEST(Cycle, ErrorActionArmedAcrossFilesOfOneTurnOnly) {
+  const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = HotFolder("armed", {"a.txt", "b.txt"}, old);
+  r.InputFilter = ".txt";
+  rig.Init();
+  QStringList seen;  // ErrorActionSet and LastCommandError as each script starts
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
+    mvnd::RoziRoruner& j = d.RoziRoruners[0];
+    seen << QString("%1%2").arg(j.ErrorActionSet).arg(d.LastCommandError);
+    j.ErrorActionSet = true;  // an ERRORACTION line was passed
+    d.LastCommandError = true;
+  };
+  rig.Cycle();
+  rig.Cycle();
+  EXPECT_EQ(seen, (QStringList{"00", "10", "00", "10"}));
+  EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 4);
+}

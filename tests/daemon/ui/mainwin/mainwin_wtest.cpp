@@ -533,3 +533,53 @@ TEST(MainWindow, HoldsTheLogWindow) {
   m.resize(1000, 600);
   QTRY_COMPARE_WITH_TIMEOUT(log->width(), m.logArea->width(), 1000);
 }
+
+namespace {
+
+// A desktop tray that counts what reaches the desktop.
+class CountingTray : public ThrottledTrayIcon {
+ public:
+  CountingTray() : ThrottledTrayIcon(100) {}
+  QStringList applied;
+  bool shown = false;
+
+ protected:
+  bool Shown() const override { return shown; }
+  void Show() override { shown = true; }
+  void Hide() override { shown = false; }
+  void Apply(const Record& r) override { applied << r.tip; }
+};
+
+}  // namespace
+
+// A burst of icon steps reaches the desktop as the first and the last one.
+TEST(TrayIcon, DesktopChangesAreThrottled) {
+  CountingTray tray;
+  tray.setTooltip("first");
+  tray.Add();
+  tray.Add();  // shown already: the shell refuses a second add
+  EXPECT_TRUE(tray.shown);
+  EXPECT_EQ(tray.applied, QStringList{"first"});
+  for (int i = 0; i < 50; ++i) {
+    tray.setTooltip(QString::number(i));
+    tray.Modify();
+  }
+  EXPECT_EQ(tray.applied, QStringList{"first"});
+  QTRY_COMPARE(tray.applied, QStringList({"first", "49"}));
+  QTest::qWait(250);
+  EXPECT_EQ(tray.applied.size(), 2);
+  // Removed: pending changes are dropped; a later add brings the icon back.
+  tray.setTooltip("now");
+  tray.Modify();  // the desktop was idle: at once
+  EXPECT_EQ(tray.applied.last(), "now");
+  tray.setTooltip("lost");
+  tray.Modify();  // held back, then dropped with the icon
+  tray.Remove();
+  EXPECT_FALSE(tray.shown);
+  tray.Modify();  // no icon on the desktop: nothing to modify
+  tray.setTooltip("back");
+  tray.Add();
+  QTest::qWait(250);
+  EXPECT_EQ(tray.applied.last(), "back");
+  EXPECT_FALSE(tray.applied.contains("lost"));
+}

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QLabel>
+#include <QMenu>
 #include <QTableWidget>
 
 #include "controls/panehost.h"
@@ -176,7 +179,18 @@ TEST(LogGrid, StartNowOnlyForAnEnabledRoziRorunersLog) {
     EXPECT_TRUE(f.log().mnuLWclear->isEnabled());
   }
 
+  // A right click on the grid opens the menu, prepared for the log shown.
+  f.log().show();
+  Choose(f.log(), 2);
+  f.log().mnuStartNow->setEnabled(true);
+  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20));
+  QApplication::sendEvent(f.log().lvLogwindow->viewport(), &click);
+  EXPECT_TRUE(f.log().mnuLogWindow->isVisible());
+  EXPECT_FALSE(f.log().mnuStartNow->isEnabled());
+  f.log().mnuLogWindow->hide();
+
   Choose(f.log(), 3);
+  f.log().PrepareLogMenu();
   const QDateTime before = QDateTime::currentDateTime();
   f.log().mnuStartNow->trigger();
   const auto due = mvnz::ParseDate(f.d.RoziRoruners[2].NextRun, mvnz::kDueTimeFormat);
