@@ -1,5 +1,65 @@
 #!/usr/bin/env bash
-# Runs the demo from an existing build folder ($1, default build).
+# Runs the daemon once on the sample configuration in examples/demo, in a folder of its
+# own, and shows what it did. The configuration's last job ends the daemon after its
+# first cycle, so the demo stops by itself. Ends non-zero when a file is not where the
+# sample jobs should have put it.
+#   $1  build folder (default build)
+#   MVNZ_DEMO_DIR  where to run (default: a new temporary folder, kept afterwards)
 set -euo pipefail
-BUILD_DIR=${1:-build}
-echo "The demo is not built yet."
+HERE=$(cd "$(dirname "$0")" && pwd)
+BUILD_DIR=$(cd "${1:-build}" && pwd)
+MVND="$BUILD_DIR/bin/mvnd"
+[ -x "$MVND" ] || { echo "run-demo: $MVND is missing; build first" >&2; exit 1; }
+
+ROOT=${MVNZ_DEMO_DIR:-$(mktemp -d /tmp/mvnz-demo.XXXXXX)}
+mkdir -p "$ROOT"
+ROOT=$(cd "$ROOT" && pwd)
+rm -rf "${ROOT:?}"/{inbox,archive,outbox,rejected,logs,windows,registry,run,config,data}
+mkdir -p "$ROOT"/{inbox,archive,outbox,rejected,logs,windows,registry,run,config,data}
+
+# Every system path of the daemon points into the demo folder; nothing outside it is touched.
+export windir="$ROOT/windows" MVNZ_REGISTRY_DIR="$ROOT/registry" MVNZ_RUNTIME_DIR="$ROOT/run"
+export XDG_CONFIG_HOME="$ROOT/config" XDG_DATA_HOME="$ROOT/data" MVNZ_UNIT_DIR="$ROOT/units"
+export MVNZ_POWER_DRYRUN=1 QT_QPA_PLATFORM=offscreen
+unset MVNZ_RUNNING_AS_SERVICE
+
+# The configuration file is CR LF text.
+sed -e "s|@ROOT@|$ROOT|g" -e 's/$/\r/' "$HERE/demo/MVNZuri.ini.in" > "$windir/MVNZuri.ini"
+
+# Sample files, old enough to count as stable at once; one archived file is 60 days old.
+cp "$HERE"/demo/inbox/* "$ROOT/inbox/"
+touch -d '1 hour ago' "$ROOT"/inbox/*
+printf 'last quarter\n' > "$ROOT/archive/old-report.txt"
+touch -d '60 days ago' "$ROOT/archive/old-report.txt"
+
+listing() { (cd "$ROOT" && find inbox archive outbox rejected -type f | sort | sed 's/^/  /'); }
+echo "Demo folder: $ROOT"
+echo "Before:"; listing
+
+status=0
+timeout 120 "$MVND" || status=$?
+echo "mvnd ended with status $status"
+
+echo "After:"; listing
+day=$(date +%Y/%m/%d)
+echo; echo "System log:"; sed 's/\r$//; s/^/  /' "$ROOT/logs/$day/System.log" 2>/dev/null || true
+for f in "$ROOT/logs/$day"/FS*.log; do
+  [ -e "$f" ] || continue
+  echo; echo "$(basename "$f"):"; sed 's/\r$//; s/^/  /' "$f"
+done
+
+fail=0
+expect() { if [ "$@" ]; then :; else echo "run-demo: expected $*" >&2; fail=1; fi; }
+today=$(date +%Y-%m-%d)
+for f in invoice-001.txt invoice-002.txt stock.csv; do
+  expect -f "$ROOT/outbox/$today/$f"
+  expect -f "$ROOT/archive/$f"
+  expect ! -e "$ROOT/inbox/$f"
+  cmp -s "$HERE/demo/inbox/$f" "$ROOT/outbox/$today/$f" || { echo "run-demo: $f changed" >&2; fail=1; }
+done
+expect -f "$ROOT/rejected/scratch.tmp"
+expect -f "$ROOT/inbox/photo.png"
+expect ! -e "$ROOT/archive/old-report.txt"
+[ "$status" -eq 0 ] || fail=1
+if [ "$fail" -eq 0 ]; then echo; echo "Demo finished: every sample file is where its job put it."; fi
+exit "$fail"

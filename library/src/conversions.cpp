@@ -174,6 +174,14 @@ QString CStr(double v) {
   return negative ? QStringLiteral("-") + out : out;
 }
 
+std::optional<double> ToDoubleInLocale(const QString& s) {
+  const QString t = s.trimmed();
+  bool ok = false;
+  const double v = QLocale().toDouble(t, &ok);
+  if (ok) return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+  return ToDouble(t);
+}
+
 QString BoolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
 
 std::optional<bool> ToBool(const QString& s) {

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 
 #include "library/waitdispatch.h"
-#include "platform/lifecycle.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 #include "sleepfor.h"
@@ -13,13 +12,11 @@
 namespace mvnz::plugin {
 namespace {
 
-// A fresh timed wait per run; the program's end (service stop, shutdown) cuts it short.
+// A fresh timed wait per run; the program's end (service stop, shutdown) ends it
+// early.
 void WaitDispatching(long ms) {
-  if (ms <= 0 || lifecycle::ending()) return;
   CWaitNDispatch wait;
-  const int watch = lifecycle::watchEnding([&wait] { wait.Cancel(); });
   wait.Wait(ms);
-  lifecycle::unwatchEnding(watch);
 }
 
 class SleepDialog final : public CommandDialog {

@@ -1,25 +1,45 @@
 #include "sleepfor.h"
 
+#include <cmath>
 #include <limits>
+#include <optional>
 
 #include "library/conversions.h"
 
 namespace mvnz::sleepaction {
 
+namespace {
+
+// CLng of a number text in the current locale.
+std::optional<qint64> wholeNumber(const QString& text, QString* why) {
+  const std::optional<double> v = ToDoubleInLocale(text);
+  if (!v) {
+    *why = QStringLiteral("Type mismatch");
+    return std::nullopt;
+  }
+  const double r = std::nearbyint(*v);  // halves go to the even neighbour
+  if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) {
+    *why = QStringLiteral("Overflow");
+    return std::nullopt;
+  }
+  return qint64(r);
+}
+
+}  // namespace
+
 bool Milliseconds(const QString& count, const QString& unit, long* ms, QString* why) {
-  try {
-    const qint64 product = qint64(CLng(count)) * qint64(CLng(unit));
-    if (product > std::numeric_limits<qint32>::max() ||
-        product < std::numeric_limits<qint32>::min()) {
-      *why = QStringLiteral("Overflow");
-      return false;
-    }
-    *ms = product < 0 ? 0 : long(product);
-    return true;
-  } catch (const ConversionError& e) {
-    *why = e.description;
+  const std::optional<qint64> c = wholeNumber(count, why);
+  if (!c) return false;
+  const std::optional<qint64> u = wholeNumber(unit, why);
+  if (!u) return false;
+  const qint64 product = *c * *u;
+  if (product > std::numeric_limits<qint32>::max() ||
+      product < std::numeric_limits<qint32>::min()) {
+    *why = QStringLiteral("Overflow");
     return false;
   }
+  *ms = product < 0 ? 0 : long(product);
+  return true;
 }
 
 bool SleepFor(const QStringList& data, bool autoLog, const LogFn& log, const Waiter& wait) {

@@ -33,3 +33,29 @@ TEST(CStr, GeneralNumberText) {
   EXPECT_EQ(CStr(1.5e-5), "1,5E-05");
   QLocale::setDefault(QLocale::c());
 }
+
+// What CStr writes reads back in the same locale; the locale-free forms always read.
+TEST(CStr, ReadsBackInTheLocale) {
+  struct Case {
+    QLocale locale;
+    const char* text;
+    std::optional<double> want;
+  } cases[] = {
+      {QLocale(QLocale::German, QLocale::Germany), "2,5", 2.5},
+      {QLocale(QLocale::German, QLocale::Germany), "1E+20", 1e20},
+      {QLocale(QLocale::German, QLocale::Germany), "&H10", 16},
+      {QLocale(QLocale::English, QLocale::UnitedStates), " 2.5 ", 2.5},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "1e3", 1000},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "abc", std::nullopt},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "", std::nullopt},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "inf", std::nullopt},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "1e999", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    QLocale::setDefault(c.locale);
+    EXPECT_EQ(ToDoubleInLocale(c.text), c.want) << c.text;
+  }
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(ToDoubleInLocale(CStr(-0.125)), -0.125);
+  QLocale::setDefault(QLocale::c());
+}

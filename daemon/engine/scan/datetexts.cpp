@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <QTimeZone>
 
 namespace mvnz::engine {
 
@@ -159,7 +160,15 @@ std::optional<QDateTime> ParseDateTimeText(const QString& text, const QString& s
     if (!tod) return std::nullopt;
     time = *tod;
   }
-  return QDateTime(*date, time);
+  return LocalDateTime(*date, time);
+}
+
+QDateTime LocalDateTime(const QDate& date, const QTime& time) {
+  QDateTime t(date, time);
+  if (t.isValid() || !date.isValid() || !time.isValid()) return t;
+  // Inside a gap: read the wall time with the offset in force before the change.
+  const QDateTime before(date.addDays(-1), QTime(12, 0));
+  return QDateTime(date, time, QTimeZone(before.offsetFromUtc())).toLocalTime();
 }
 
 qint64 SecondsBetween(const QDateTime& a, const QDateTime& b) {

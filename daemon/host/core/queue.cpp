@@ -6,7 +6,6 @@
 #include "daemon/numbers.h"
 #include "daemon/service.h"
 #include "library/regwrap.h"
-#include "platform/lifecycle.h"
 
 namespace mvnz::mvnd {
 
@@ -152,7 +151,6 @@ void ShutdownDaemon(Daemon& d, int status) {
   if (d.ShuttingDown) return;
   WriteLogLine(d, S, QStringLiteral("Daemon is shutting down..."), 0);
   d.ShuttingDown = true;
-  lifecycle::announceEnding();  // a script waiting in a Sleep stops waiting
   for (QTimer* t :
        {&d.tmrCommandQueue, &d.tmrPollingRate, &d.tmrIdleIndicator, &d.tmrShutdown, &d.tmrService})
     t->stop();

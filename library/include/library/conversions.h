@@ -39,6 +39,10 @@ std::optional<int> ToLong(const QString& s);
 // thousands separator, the current locale's decimal sign, exponent form ("1E+15",
 // "1E-05") from 1E+15 up and below 1E-04; 1 + 2 gives "3".
 QString CStr(double v);
+// A number text as a user of the current locale writes it ("2,5" under a comma
+// locale, so what CStr wrote reads back), else the locale-free forms CDbl knows.
+// std::nullopt for a text that is no number or beyond the range of a double.
+std::optional<double> ToDoubleInLocale(const QString& s);
 
 // "True" / "False".
 QString BoolText(bool b);

@@ -1,9 +1,14 @@
 // The real mvnd program on a temporary configuration.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
@@ -164,7 +169,7 @@ TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
 
 TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 #ifndef MVND_WITH_ENGINE
-  GTEST_SKIP() << "needs the scan engine's interpreter";
+  GTEST_SKIP() << "needs the scan engine";
 #endif
   Program prog;
   WriteCrlf(prog.config,
@@ -179,4 +184,164 @@ TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
   ASSERT_GE(log.size(), 3);
   EXPECT_TRUE(log.contains("Processing Started"));
   EXPECT_EQ(log.mid(log.size() - 2), (QStringList{"Daemon stopped", "Daemon is shutting down..."}));
+}
+
+namespace {
+
+// A command line as the configuration file carries it: the name and 30 parameters.
+QString CommandLine(const QString& name, const QStringList& params = {}) {
+  QStringList p = params;
+  while (p.size() < 30) p << QString();
+  return "Command=" + name + "]~[" + p.join("]~[");
+}
+
+QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteFile(const QString& path, const QByteArray& data, qint64 ageSecs) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+  f.close();
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  f.setFileTime(QDateTime::currentDateTime().addSecs(-ageSecs), QFileDevice::FileModificationTime);
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < kWaitMs) {
+    if (done()) return true;
+    QThread::msleep(50);
+  }
+  return done();
+}
+
+// A folder on another file system than the test's temporary root, when there is one.
+struct ShmFolder {
+  ShmFolder() {
+    path = QString("/dev/shm/mvnz-e2e-%1").arg(QCoreApplication::applicationPid());
+    if (!QDir().mkpath(path)) path = mvnz::test::makeDir("hot-local");
+  }
+  ~ShmFolder() {
+    if (path.startsWith("/dev/shm/")) QDir(path).removeRecursively();
+  }
+  QString path;
+};
+
+}  // namespace
+
+TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
+  Program prog;
+  ShmFolder shm;
+  const QString hot = shm.path + "/hot", out = mvnz::test::rootDir() + "/out";
+  const QString rej = mvnz::test::rootDir() + "/rejected";
+  const QString hot2 = mvnz::test::makeDir("hot2"), hot3 = mvnz::test::makeDir("hot3");
+  const QByteArray big(3 << 20, 'b');
+  WriteFile(hot + "/a.txt", "a", 600);
+  WriteFile(hot + "/big.txt", big, 600);
+  WriteFile(hot + "/x.doc", "x", 600);
+  WriteFile(hot + "/notes.csv", "n", 600);  // matches neither filter
+  WriteFile(hot + "/held.txt", "part1\n", 600);
+  WriteFile(hot2 + "/y.doc", "y", 600);
+  WriteFile(hot3 + "/z.doc", "z", 600);
+
+  // The writer keeps held.txt open, then appends a line and closes it when told.
+  QProcess writer;
+  writer.start("/bin/sh", {"-c",
+                           "exec 3>>\"$0\"; echo ready; read go; echo tail >&3; exec 3>&-; "
+                           "echo closed; exec sleep 300",
+                           hot + "/held.txt"});
+  ASSERT_TRUE(writer.waitForStarted(kWaitMs) && writer.waitForReadyRead(kWaitMs));
+  writer.readAll();
+
+  const QString relocate =
+      CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"});
+  auto job = [&](const QString& name, const QString& dir, const QStringList& rule) {
+    return QStringList{"[" + name + "]",
+                       "Trigger=FILE",
+                       "ScanDirectory=" + dir,
+                       "InputFilter=.txt",
+                       "RejectFilter=\\.doc$",
+                       "Interval=1",
+                       "StableTimer=3",
+                       relocate,
+                       "Enabled=1"} +
+           rule + QStringList{QString()};
+  };
+  WriteCrlf(
+      prog.config,
+      Hidden(prog.logDir, job("Mover", hot, {"MoveRejected=True", "MoveRejectedDirectory=" + rej}) +
+                              job("Remover", hot2, {"RemoveRejected=True"}) +
+                              job("Leaver", hot3, {"SkipRejected=True"})));
+  QProcess* p = prog.Start();
+  ASSERT_TRUE(WaitFor([&] {
+    return FilesIn(out) == QStringList{"a.txt", "big.txt"};
+  })) << FilesIn(out).join(' ').toStdString()
+      << "\n"
+      << prog.SystemLog().join('\n').toStdString();
+  ASSERT_TRUE(WaitFor([&] { return FilesIn(rej) == QStringList{"x.doc"}; }));
+  ASSERT_TRUE(WaitFor([&] { return FilesIn(hot2).isEmpty(); }));
+  EXPECT_EQ(ReadAll(out + "/big.txt"), big);  // nothing lost on the way from /dev/shm
+  EXPECT_EQ(ReadAll(rej + "/x.doc"), "x");
+  EXPECT_EQ(FilesIn(hot3), QStringList{"z.doc"});
+  EXPECT_EQ(FilesIn(hot), (QStringList{"held.txt", "notes.csv"}));
+
+  // Held open: not touched, several cycles later.
+  QThread::msleep(2500);
+  EXPECT_EQ(FilesIn(hot), (QStringList{"held.txt", "notes.csv"}));
+  // Closed but just written: still too young for its stable time of 3 seconds.
+  writer.write("go\n");
+  ASSERT_TRUE(writer.waitForReadyRead(kWaitMs));
+  QThread::msleep(500);
+  EXPECT_TRUE(QFile::exists(hot + "/held.txt"));
+  ASSERT_TRUE(WaitFor([&] { return FilesIn(out).contains("held.txt"); }));
+  EXPECT_EQ(ReadAll(out + "/held.txt"), "part1\ntail\n");
+  EXPECT_EQ(FilesIn(hot), QStringList{"notes.csv"});
+  writer.kill();
+  writer.waitForFinished(kWaitMs);
+
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+  EXPECT_EQ(p->exitCode(), 0);
+  for (const QString& l : prog.SystemLog()) EXPECT_FALSE(l.contains("ERROR")) << l.toStdString();
+}
+
+TEST(MvndProgram, StopPostedMidCycleIsTakenAfterTheRoziRoruners) {
+  Program prog;
+  const QString hot = mvnz::test::makeDir("stophot"), out = mvnz::test::rootDir() + "/stopout";
+  for (const char* n : {"s1.txt", "s2.txt", "s3.txt"}) WriteFile(hot + "/" + n, "s", 600);
+  WriteFile(mvnz::test::rootDir() + "/fixed.txt", "f", 600);
+  QStringList cfg = Hidden(
+      prog.logDir, {"[Stopper]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt",
+                    "Interval=3600", "StableTimer=-1", CommandLine("StopDaemon"),
+                    CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),
+                    "Enabled=1", QString(), "[After]", "Trigger=TIME", "Interval=3600",
+                    CommandLine("Relocate", {mvnz::test::rootDir() + "/fixed.txt",
+                                             out + "/fixed.txt", "1", "1"}),
+                    "Enabled=1", QString()});
+  cfg.replaceInStrings("AutoLogInternalCommands=0", "AutoLogInternalCommands=1");
+  WriteCrlf(prog.config, cfg);
+  QProcess* p = prog.Start();
+  ASSERT_TRUE(prog.WaitForLines({"Processing Started", "Daemon stopped"}))
+      << prog.SystemLog().join('\n').toStdString();
+  // Every file's script and the later RoziRoruner's returned after their first line.
+  const QString day = DayFolder(prog.logDir);
+  const QStringList stopper = LogMessages(QDir(day).filePath("FS1_Stopper.log"));
+  EXPECT_EQ(stopper.count("Processing command <STOPDAEMON> ....."), 3)
+      << stopper.join('\n').toStdString();
+  EXPECT_EQ(stopper.filter("<RELOCATE>").size(), 0);
+  EXPECT_EQ(LogMessages(QDir(day).filePath("FS2_After.log")).filter("<RELOCATE>").size(), 1);
+  EXPECT_EQ(FilesIn(hot), (QStringList{"s1.txt", "s2.txt", "s3.txt"}));
+  EXPECT_EQ(FilesIn(out), QStringList{"fixed.txt"});
+  // Stopped, not ended: the daemon still answers and ends in order.
+  EXPECT_EQ(p->state(), QProcess::Running);
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+  EXPECT_EQ(p->exitCode(), 0);
 }

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include "platform/lifecycle.h"
+#include <QCoreApplication>
 #include "platform/power.h"
 #include "platform/prompts.h"
 #include "pluginfixture.h"
@@ -102,6 +102,19 @@ TEST_F(ToolPlugins, HostFactsReportsWithoutAutoLog) {
   EXPECT_TRUE(
       QRegularExpression("^ > Memory Load : \\d{1,3}[.,]00%$").match(got[7].second).hasMatch())
       << got[7].second.toStdString();
+}
+
+// Without the desktop's tools there is no default browser: an error, whatever AutoLog.
+TEST_F(ToolPlugins, BrowseLinkWithoutABrowserFails) {
+  qputenv("PATH", test::makeDir("emptybin").toLocal8Bit());
+  EXPECT_TRUE(run("BrowseLink", {"http://example.invalid/a b;c"}, true));
+  EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{
+                         {0, "Opening URL [http://example.invalid/a b;c]....."},
+                         {2, "ERROR_BROWSE-LINK: Cannot find default browser!"}}));
+  sentLines().clear();
+  EXPECT_TRUE(run("BrowseLink", {"http://example.invalid/"}, false));
+  EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{
+                         {2, "ERROR_BROWSE-LINK: Cannot find default browser!"}}));
 }
 
 // HostFacts has no dialog: Props only clears the data count, for any module name.
@@ -218,7 +231,7 @@ TEST_F(ToolPlugins, SleepWaitsWhileTimersFire) {
 // The program's end cuts a long Sleep short, and later ones do not wait at all.
 // (Last in this file: the end, once announced, stays for the process.)
 TEST_F(ToolPlugins, SleepEndsWhenTheProgramEnds) {
-  QTimer::singleShot(50, [] { lifecycle::announceEnding(); });
+  QTimer::singleShot(50, [] { QCoreApplication::exit(0); });
   QElapsedTimer clock;
   clock.start();
   EXPECT_FALSE(run("Sleep", {"600", "1000"}, false));

@@ -47,3 +47,13 @@ TEST(SleepAction, MillisecondsTable) {
     }
   }
 }
+
+// A count written by a comma locale (an AssignValue result) reads in that locale.
+TEST(SleepAction, CountInTheLocale) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  long waited = -1;
+  EXPECT_FALSE(SleepFor(
+      {"", "3,5", "1000"}, false, [](const QString&, short) {}, [&](long ms) { waited = ms; }));
+  EXPECT_EQ(waited, 4000);
+  QLocale::setDefault(QLocale::c());
+}

@@ -28,6 +28,10 @@ std::optional<QTime> ParseTimeOfDay(const QString& text);
 std::optional<QDateTime> ParseDateTimeText(const QString& text,
                                            const QString& shortDatePattern = QString());
 
+// A local date and time; a time the clocks skip (the hour lost in spring) becomes the
+// same distance past the change, as the clock on the wall reads it then.
+QDateTime LocalDateTime(const QDate& date, const QTime& time);
+
 // Whole seconds from a to b (b - a), both cut to whole seconds first.
 qint64 SecondsBetween(const QDateTime& a, const QDateTime& b);
 

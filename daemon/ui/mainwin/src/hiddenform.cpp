@@ -37,8 +37,6 @@ frmDummy::frmDummy(Daemon& d, QObject* parent) : QObject(parent), d_(d) {
   picStop.images << images::Stopped();
   ImageList* running[] = {&pic1, &pic2, &pic3, &pic4, &pic5};
   for (int f = 0; f < 5; ++f) running[f]->images << images::Running(f);
-  picMB.images << images::Instance();
-  for (int level = 0; level <= 3; ++level) picStatus << images::Level(level);
 
   tmrStartupIcon.setInterval(50);
   connect(&tmrStartupIcon, &QTimer::timeout, this, [this] {

@@ -54,42 +54,6 @@ QIcon Stopped() {
 
 QIcon Running(int frame) { return Wheel(QColor(40, 150, 60), QColor(255, 255, 255), frame, 5); }
 
-QIcon Instance() {
-  QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(QPen(QColor(40, 60, 120), 1.5));
-  g.setBrush(QColor(90, 130, 210));
-  g.drawRoundedRect(QRectF(3, 3, 26, 26), 5, 5);
-  g.setPen(Qt::white);
-  QFont f(QStringLiteral("Arial"));
-  f.setBold(true);
-  f.setPixelSize(18);
-  g.setFont(f);
-  g.drawText(QRectF(3, 3, 26, 26), Qt::AlignCenter, QStringLiteral("1"));
-  return QIcon(p);
-}
-
-QIcon Level(int level) {
-  static const QColor colours[] = {QColor(0, 140, 0), QColor(200, 160, 0), QColor(190, 0, 0),
-                                   QColor(0, 0, 160)};
-  static const char* marks[] = {"\u2713", "!", "\u00D7", "i"};
-  const int i = level >= 0 && level <= 3 ? level : 0;
-  QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(Qt::NoPen);
-  g.setBrush(colours[i]);
-  g.drawEllipse(QRectF(2, 2, 28, 28));
-  g.setPen(Qt::white);
-  QFont f(QStringLiteral("Arial"));
-  f.setBold(true);
-  f.setPixelSize(20);
-  g.setFont(f);
-  g.drawText(QRectF(2, 2, 28, 28), Qt::AlignCenter, QString::fromUtf8(marks[i]));
-  return QIcon(p);
-}
-
 QIcon StartButton() {
   QPixmap p = Canvas();
   QPainter g(&p);

@@ -1,6 +1,6 @@
 #pragma once
-// The daemon's pictures, drawn at run time: tray frames, level pictures, the
-// instance icon, the buttons' icons and the product picture.
+// The main window's and the tray's pictures, drawn at run time: tray frames, the
+// buttons' icons, the banner and the product picture.
 #include <QIcon>
 #include <QPixmap>
 
@@ -9,8 +9,6 @@ namespace mvnz::mvnd::images {
 QIcon Startup(int frame);  // 0..5
 QIcon Stopped();
 QIcon Running(int frame);  // 0..4
-QIcon Instance();
-QIcon Level(int level);  // 0..3
 QIcon StartButton();
 QIcon StopButton();
 QIcon ReloadButton();

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "controls/panehost.h"
+#include "controls/propertybag.h"
 #include "daemon/queue.h"
 #include "daemon/shellhelpers.h"
 #include "daemon/windows/hiddenform.h"
@@ -30,6 +31,13 @@ constexpr int kStripTop = 44, kStripHeight = 44;
 constexpr int kLogLeft = 4, kLogTop = 92;
 
 }  // namespace
+
+void LoadContainer(ZephContainer* container) {
+  if (!container) return;
+  controls::PropertyBag bag;
+  container->WriteProperties(bag);
+  container->ReadProperties(bag);
+}
 
 QString WindowCaption(const Daemon& d) {
   return d.MainCaption.isEmpty() ? QString::fromUtf8(kDesignCaption) : d.MainCaption;
@@ -121,6 +129,7 @@ void frmMain::BuildStrip() {
   Zephmenu = new ZephContainer(central);
   Zephmenu->setBorderStyle(controls::eBorderStyles::Raised);
   Zephmenu->setGeometry(Px(60), kStripTop, kInitialWidth - Px(120), kStripHeight);
+  LoadContainer(Zephmenu);
 
   auto button = [this](const QString& text, const QIcon& icon, int left) {
     auto* b = new QToolButton(Zephmenu);

@@ -50,19 +50,47 @@ void TrayIcon::Dispatch(int message) {
   busy_ = false;
 }
 
+ThrottledTrayIcon::ThrottledTrayIcon(int intervalMs) : throttle_(new QTimer(this)) {
+  throttle_->setSingleShot(true);
+  throttle_->setInterval(intervalMs);
+  connect(throttle_, &QTimer::timeout, this, [this] {
+    if (dirty_) Flush();
+  });
+}
+
+void ThrottledTrayIcon::Flush() {
+  dirty_ = false;
+  Apply(pending_);
+  throttle_->start();
+}
+
+void ThrottledTrayIcon::ShellAdd(const Record& record) {
+  if (Shown()) return;
+  pending_ = record;
+  Flush();
+  Show();
+}
+
+void ThrottledTrayIcon::ShellModify(const Record& record) {
+  if (!Shown()) return;
+  pending_ = record;
+  dirty_ = true;
+  if (!throttle_->isActive()) Flush();
+}
+
+void ThrottledTrayIcon::ShellRemove(const Record&) {
+  throttle_->stop();
+  dirty_ = false;
+  Hide();
+}
+
 namespace {
 
-// QSystemTrayIcon. Every log line and script line steps the icon, so changes are
-// handed to the desktop at most every kThrottleMs; the last one always arrives.
-class QtTrayIcon : public TrayIcon {
+// QSystemTrayIcon; clicks come as activation reasons and map to the shell's
+// button-up messages.
+class QtTrayIcon : public ThrottledTrayIcon {
  public:
   QtTrayIcon() {
-    throttle_.setSingleShot(true);
-    throttle_.setInterval(kThrottleMs);
-    connect(&throttle_, &QTimer::timeout, this, [this] {
-      if (dirty_) Apply();
-    });
-    // Clicks come as activation reasons; they map to the shell's button-up messages.
     connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
       switch (r) {
         case QSystemTrayIcon::Trigger:
@@ -82,37 +110,16 @@ class QtTrayIcon : public TrayIcon {
   bool HasShell() const override { return true; }
 
  protected:
-  // Adding an icon that is there fails in the shell; adding a lost one brings it back.
-  void ShellAdd(const Record& record) override {
-    if (icon_.isVisible()) return;
-    pending_ = record;
-    Apply();
-    icon_.show();
-  }
-  void ShellModify(const Record& record) override {
-    if (!icon_.isVisible()) return;
-    pending_ = record;
-    dirty_ = true;
-    if (!throttle_.isActive()) Apply();
-  }
-  void ShellRemove(const Record&) override {
-    throttle_.stop();
-    dirty_ = false;
-    icon_.hide();
+  bool Shown() const override { return icon_.isVisible(); }
+  void Show() override { icon_.show(); }
+  void Hide() override { icon_.hide(); }
+  void Apply(const Record& record) override {
+    icon_.setIcon(record.icon);
+    if (icon_.toolTip() != record.tip) icon_.setToolTip(record.tip);
   }
 
  private:
-  static constexpr int kThrottleMs = 200;
-  void Apply() {
-    dirty_ = false;
-    icon_.setIcon(pending_.icon);
-    if (icon_.toolTip() != pending_.tip) icon_.setToolTip(pending_.tip);
-    throttle_.start();
-  }
   QSystemTrayIcon icon_;
-  QTimer throttle_;
-  Record pending_;
-  bool dirty_ = false;
 };
 
 }  // namespace

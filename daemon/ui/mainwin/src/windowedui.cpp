@@ -4,6 +4,8 @@
 #include <QCursor>
 
 #include "daemon/logging.h"
+#include "daemon/windows/logwindow.h"
+#include "daemon/windows/messagebar.h"
 
 namespace mvnz::mvnd {
 
@@ -14,10 +16,21 @@ bool DisplayAvailable() {
 }
 
 WindowedUi::WindowedUi(Daemon& d, std::function<std::unique_ptr<TrayIcon>()> makeTray)
-    : d_(d), main_(std::make_unique<frmMain>(d)), dummy_(std::make_unique<frmDummy>(d)) {
+    : d_(d),
+      main_(std::make_unique<frmMain>(d)),
+      dummy_(std::make_unique<frmDummy>(d)),
+      logs_(std::make_unique<LogWindows>(d)) {
   if (makeTray) dummy_->MakeTray = std::move(makeTray);
   frmMain& m = *main_;
   frmDummy& f = *dummy_;
+  LogWindows& logs = *logs_;
+  m.SetLogWindow(logs.logWindow());
+  LoadContainer(logs.logWindow()->fraMain);
+  logs.setMainWindow(&m);
+  logs.setMessageBarMenu(&f.mnuMB);
+  f.ShowMessageBar = [&logs](bool shown) { logs.SetMessageBarShown(shown); };
+  f.SetMessageBarOnTop = [&logs](bool onTop) { logs.SetMessageBarOnTop(onTop); };
+  f.ClearErrorCounter = [&logs] { logs.ClearErrorCounter(); };
   f.MainCaption = [&m] { return m.windowTitle(); };
   f.ShowMainWindow = [&m] { m.ShowNormal(); };
   f.StopRestartTimer = [&m] { m.tmrRestartSystemTray.stop(); };
@@ -37,10 +50,34 @@ void WindowedUi::InitSystemTray() {
   dummy_->StartStartupIcon();
 }
 
+void WindowedUi::ClearLogWindow() { logs_->ClearLogWindow(); }
+
+void WindowedUi::RemoveOldestLogRow() { logs_->RemoveOldestLogRow(); }
+
+void WindowedUi::AddLogWindowLine(const QString& timeText, const QString& text, int level) {
+  logs_->AddLogWindowLine(timeText, text, level);
+}
+
+void WindowedUi::RefillLogSelector(const QStringList& entries) {
+  logs_->RefillLogSelector(entries);
+}
+
+void WindowedUi::ShowLastMessage(const QString& text, int level, qint64 errors) {
+  logs_->ShowLastMessage(text, level, errors);
+}
+
+void WindowedUi::LoadDaemonSettings() {
+  logs_->LoadDaemonSettings();
+  dummy_->StateChanged();  // the check marks of "MessageBar" and "Always On Top"
+}
+
+void WindowedUi::SaveDaemonSettings(bool silent) { logs_->SaveDaemonSettings(silent); }
+
 void WindowedUi::ShowMainWindow() { main_->ShowNormal(); }
 
 void WindowedUi::CloseWindows() {
   dummy_->StopStartupIcon();
+  if (frmMessage* bar = logs_->messageBar()) bar->close();
   main_->close();
 }
 

@@ -21,6 +21,19 @@
 
 namespace mvnz::mvnd {
 
+namespace {
+
+const QPixmap& BlankPicture() {
+  static const QPixmap blank = [] {
+    QPixmap p(16, 16);
+    p.fill(Qt::transparent);
+    return p;
+  }();
+  return blank;
+}
+
+}  // namespace
+
 LevelColors LogLevelColors(int level) {
   switch (level) {
     case 1:
@@ -120,7 +133,8 @@ void LogWindow::AddLogWindowLine(const QString& TimeText, const QString& Text, i
   const int row = lvLogwindow->rowCount();
   lvLogwindow->insertRow(row);
   auto* time = new QTableWidgetItem(TimeText);
-  if (!icon.isNull()) time->setIcon(QIcon(icon));
+  // A row without an icon keeps its place free, so the times stay aligned.
+  time->setIcon(QIcon(icon.isNull() ? BlankPicture() : icon));
   time->setData(Qt::UserRole, Level);
   time->setBackground(QColor(c.back1));
   time->setForeground(QColor(c.text));

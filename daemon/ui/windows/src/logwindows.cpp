@@ -92,7 +92,13 @@ void LogWindows::LoadDaemonSettings() {
   }
   SetMessageBarOnTop(s.MessageWindowOnTop);
   SetMessageBarShown(s.MessageWindowStatus);
-  if (m->bar) m->bar->lblMessage->setText(QString());
+  if (m->bar) {
+    m->bar->lblMessage->setText(QString());
+    // The instance number is known from the first reload on.
+    m->bar->picID->setPixmap(InstancePicture(m->d.SettingsKeySuffix.toInt()));
+  }
+  // The menus' check marks follow MessageBarShown and MessageWindowOnTop.
+  m->d.ui().StateChanged();
 }
 
 void LogWindows::SaveDaemonSettings(bool silent) {

@@ -87,13 +87,11 @@ frmMessage::frmMessage(Daemon& d, QWidget* parent)
   lblError->setToolTip(QStringLiteral("Error Counter"));
   lblError->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-  for (QLabel* l : {lblMessage, picResize}) l->installEventFilter(this);
-  connect(ZephMb, &controls::ZephContainer::MouseDown, this,
-          [this](qint16& b, qint16&, float& x, float& y) { MoveMouseDown(b, x, y); });
-  connect(ZephMb, &controls::ZephContainer::MouseMove, this,
-          [this](qint16&, qint16&, float& x, float& y) { MoveMouseMove(x, y); });
-  connect(ZephMb, &controls::ZephContainer::MouseUp, this,
-          [this](qint16& b, qint16&, float&, float&) { MoveMouseUp(b, QCursor::pos()); });
+  // The container's surface moves the bar as its mouse events would; watching its
+  // events (rather than its relayed ones) keeps a drag that passes over a child.
+  for (QWidget* w : {static_cast<QWidget*>(lblMessage), static_cast<QWidget*>(picResize),
+                     static_cast<QWidget*>(ZephMb)})
+    w->installEventFilter(this);
 
   // Load: no drag; the instance icon of this daemon.
   DragStartX = DragStartY = -1;
@@ -184,12 +182,21 @@ void frmMessage::ResizeMouseMove(double X) {
 
 void frmMessage::ResizeMouseUp() { DragStartX = -1; }
 
+// The event's point in twips of w. Taken from the screen position and w's place as
+// the bar last set it, so events queued before a move are not read against the
+// old place (which would make the bar jump while it is dragged).
+QPointF frmMessage::twipsIn(QWidget* w, const QMouseEvent* e) const {
+  return QPointF(w->mapFromGlobal(e->globalPosition())) * kTwips;
+}
+
 void frmMessage::mousePressEvent(QMouseEvent* e) {
-  MoveMouseDown(BasicButton(e->button()), e->position().x() * kTwips, e->position().y() * kTwips);
+  const QPointF p = twipsIn(this, e);
+  MoveMouseDown(BasicButton(e->button()), p.x(), p.y());
 }
 
 void frmMessage::mouseMoveEvent(QMouseEvent* e) {
-  MoveMouseMove(e->position().x() * kTwips, e->position().y() * kTwips);
+  const QPointF p = twipsIn(this, e);
+  MoveMouseMove(p.x(), p.y());
 }
 
 void frmMessage::mouseReleaseEvent(QMouseEvent* e) {
@@ -201,18 +208,22 @@ bool frmMessage::eventFilter(QObject* watched, QEvent* event) {
   if (t != QEvent::MouseButtonPress && t != QEvent::MouseMove && t != QEvent::MouseButtonRelease)
     return QWidget::eventFilter(watched, event);
   auto* e = static_cast<QMouseEvent*>(event);
-  const double x = e->position().x() * kTwips;
-  const double y = e->position().y() * kTwips;
-  if (watched == lblMessage) {
-    if (t == QEvent::MouseButtonPress) MoveMouseDown(BasicButton(e->button()), x, y);
-    if (t == QEvent::MouseMove) MoveMouseMove(x, y);
+  auto* w = static_cast<QWidget*>(watched);
+  const QPointF p = twipsIn(w, e);
+  if (watched == lblMessage || watched == ZephMb) {
+    // The container's own surface only: a press on one of its pictures does nothing.
+    if (watched == ZephMb && t == QEvent::MouseButtonPress &&
+        ZephMb->childAt(e->position().toPoint()))
+      return false;
+    if (t == QEvent::MouseButtonPress) MoveMouseDown(BasicButton(e->button()), p.x(), p.y());
+    if (t == QEvent::MouseMove) MoveMouseMove(p.x(), p.y());
     if (t == QEvent::MouseButtonRelease)
       MoveMouseUp(BasicButton(e->button()), e->globalPosition().toPoint());
-    return true;
+    return watched == lblMessage;
   }
   if (watched == picResize) {
-    if (t == QEvent::MouseButtonPress) ResizeMouseDown(x);
-    if (t == QEvent::MouseMove) ResizeMouseMove(x);
+    if (t == QEvent::MouseButtonPress) ResizeMouseDown(p.x());
+    if (t == QEvent::MouseMove) ResizeMouseMove(p.x());
     if (t == QEvent::MouseButtonRelease) ResizeMouseUp();
     return true;
   }

@@ -12,7 +12,10 @@
 #include "daemon/config.h"
 #include "daemon/logging.h"
 #include "daemon/queue.h"
+#include "daemon/windows/logwindow.h"
+#include "daemon/windows/messagebar.h"
 #include "daemon/windows/windowedui.h"
+#include "library/regwrap.h"
 #include "testenv.h"
 
 using namespace mvnz;
@@ -276,10 +279,15 @@ TEST(TrayIcon, FrameTable) {
     qint64 icon;
     QString tip;
   } rows[] = {
-      {0, running[0], "Running, "},  {1, running[1], "Running, "}, {2, running[2], "Running, "},
-      {3, running[3], "Running, "},  {4, running[4], "Running, "}, {5, stop, "Idle, "},
-      {6, running[0], "Running, "},  {7, running[0], "Running, "},  // any other frame keeps the
-                                                                    // picture
+      {0, running[0], "Running, "},
+      {1, running[1], "Running, "},
+      {2, running[2], "Running, "},
+      {3, running[3], "Running, "},
+      {4, running[4], "Running, "},
+      {5, stop, "Idle, "},
+      {6, running[0], "Running, "},
+      {7, running[0], "Running, "},  // any other frame keeps the
+                                     // picture
       {-1, running[0], "Running, "},
   };
   for (const auto& r : rows) {
@@ -465,4 +473,113 @@ TEST(TrayMenus, ConfigurationManagerItems) {
   w.Init();
   for (QAction* a : {w.ui->Main().mnuCM, w.ui->Dummy().mnuSetup, w.ui->Dummy().mnuCM}) a->trigger();
   EXPECT_EQ(w.TotalMessages().count("Start Configuration Manager"), 3);
+}
+
+// The hidden form's items drive the last-message bar of the log windows.
+TEST(TrayMenus, ItemsDriveTheMessageBar) {
+  Windows w;
+  w.Init();
+  frmDummy& f = w.ui->Dummy();
+  frmMessage* bar = w.ui->Logs().messageBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisible());
+  f.mnuShowLastMessageBar->trigger();
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_TRUE(w.d.MessageBarShown);
+  WriteLogLine(w.d, "S", "hello", 2);
+  EXPECT_EQ(bar->lblMessage->text(), "[SYS] hello");
+  EXPECT_EQ(bar->lblError->text(), "1");
+  f.mnuClearErrors->trigger();
+  EXPECT_EQ(bar->lblError->text(), "0");
+  EXPECT_EQ(w.d.ErrorCount, 0);
+  f.mnuOnTop->trigger();
+  EXPECT_TRUE(bar->OnTop());
+  f.mnuOnTop->trigger();
+  EXPECT_FALSE(bar->OnTop());
+  f.mnuShowLastMessageBar->trigger();
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_FALSE(w.d.MessageBarShown);
+}
+
+// Stored window settings set the items' check marks at a reload.
+TEST(TrayMenus, CheckMarksFollowStoredSettings) {
+  Windows w;
+  const QString key = "Software\\Orvendel\\MervaneZuri\\Daemon1";
+  SaveRegString(key, "MessageWindowStatus", "1");
+  SaveRegString(key, "MessageWindowOnTop", "1");
+  w.Init();
+  EXPECT_TRUE(w.ui->Dummy().mnuShowLastMessageBar->isChecked());
+  EXPECT_TRUE(w.ui->Dummy().mnuOnTop->isChecked());
+  EXPECT_TRUE(w.ui->Logs().messageBar()->isVisible());
+  SaveRegString(key, "MessageWindowStatus", "0");
+  ReloadConfiguration(w.d);
+  EXPECT_FALSE(w.ui->Dummy().mnuShowLastMessageBar->isChecked());
+  EXPECT_FALSE(w.ui->Logs().messageBar()->isVisible());
+}
+
+// The main window holds the log window; lines reach its grid, and it follows the
+// window's size.
+TEST(MainWindow, HoldsTheLogWindow) {
+  Windows w;
+  w.Init();
+  LogWindow* log = w.ui->Logs().logWindow();
+  ASSERT_NE(log, nullptr);
+  EXPECT_TRUE(w.ui->Main().isAncestorOf(log));
+  const int rows = log->rowCount();
+  WriteLogLine(w.d, "S", "a line", 0);
+  EXPECT_EQ(log->rowCount(), rows + 1);
+  frmMain& m = w.ui->Main();
+  m.show();
+  m.resize(1000, 600);
+  QTRY_COMPARE_WITH_TIMEOUT(log->width(), m.logArea->width(), 1000);
+}
+
+namespace {
+
+// A desktop tray that counts what reaches the desktop.
+class CountingTray : public ThrottledTrayIcon {
+ public:
+  CountingTray() : ThrottledTrayIcon(100) {}
+  QStringList applied;
+  bool shown = false;
+
+ protected:
+  bool Shown() const override { return shown; }
+  void Show() override { shown = true; }
+  void Hide() override { shown = false; }
+  void Apply(const Record& r) override { applied << r.tip; }
+};
+
+}  // namespace
+
+// A burst of icon steps reaches the desktop as the first and the last one.
+TEST(TrayIcon, DesktopChangesAreThrottled) {
+  CountingTray tray;
+  tray.setTooltip("first");
+  tray.Add();
+  tray.Add();  // shown already: the shell refuses a second add
+  EXPECT_TRUE(tray.shown);
+  EXPECT_EQ(tray.applied, QStringList{"first"});
+  for (int i = 0; i < 50; ++i) {
+    tray.setTooltip(QString::number(i));
+    tray.Modify();
+  }
+  EXPECT_EQ(tray.applied, QStringList{"first"});
+  QTRY_COMPARE(tray.applied, QStringList({"first", "49"}));
+  QTest::qWait(250);
+  EXPECT_EQ(tray.applied.size(), 2);
+  // Removed: pending changes are dropped; a later add brings the icon back.
+  tray.setTooltip("now");
+  tray.Modify();  // the desktop was idle: at once
+  EXPECT_EQ(tray.applied.last(), "now");
+  tray.setTooltip("lost");
+  tray.Modify();  // held back, then dropped with the icon
+  tray.Remove();
+  EXPECT_FALSE(tray.shown);
+  tray.Modify();  // no icon on the desktop: nothing to modify
+  tray.setTooltip("back");
+  tray.Add();
+  QTest::qWait(250);
+  EXPECT_EQ(tray.applied.last(), "back");
+  EXPECT_FALSE(tray.applied.contains("lost"));
 }

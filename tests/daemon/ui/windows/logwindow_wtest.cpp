@@ -3,15 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateTime>
 #include <QLabel>
+#include <QMenu>
 #include <QTableWidget>
 
 #include "controls/panehost.h"
 #include "daemon/config.h"
 #include "daemon/logging.h"
 #include "daemon/windows/logwindow.h"
+#include "daemon/windows/logwindows.h"
 #include "daemon/windows/messagebar.h"
 #include "library/conversions.h"
 #include "windowsfixture.h"
@@ -23,6 +27,22 @@ namespace {
 
 const QString S = QStringLiteral("S");
 const QString M = QStringLiteral("M");
+
+// The picture a grid cell shows (16 x 16), and whether it is a level's picture or
+// an empty place.
+QImage CellPicture(const QTableWidgetItem* item) {
+  return item->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+bool ShowsLevelPicture(const QTableWidgetItem* item, int level) {
+  return CellPicture(item) == LevelPicture(level).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+bool ShowsNoPicture(const QTableWidgetItem* item) {
+  const QImage img = CellPicture(item);
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (qAlpha(img.pixel(x, y)) != 0) return false;
+  return true;
+}
 
 // Chooses a selector entry as a user does.
 void Choose(LogWindow& w, int index) {
@@ -107,14 +127,15 @@ TEST(LogGrid, ColoursAndIconsPerLevel) {
     EXPECT_EQ(g->item(r, 1)->foreground().color().rgb(), c.text);
     EXPECT_EQ(g->item(r, 0)->background().color().rgb(), c.back1);
     EXPECT_EQ(g->item(r, 1)->background().color().rgb(), c.back2);
-    EXPECT_EQ(!g->item(r, 0)->icon().isNull(), c.icon);
+    if (c.icon) EXPECT_TRUE(ShowsLevelPicture(g->item(r, 0), c.level));
+    EXPECT_EQ(ShowsNoPicture(g->item(r, 0)), !c.icon);
     EXPECT_TRUE(g->item(r, 1)->icon().isNull());
   }
   // Refilled rows look the same as rows written one by one.
   Choose(f.log(), 0);
   for (int r = 0; r < g->rowCount(); ++r) {
     EXPECT_EQ(g->item(r, 0)->background().color().rgb(), cases[r].back1);
-    EXPECT_EQ(!g->item(r, 0)->icon().isNull(), cases[r].icon);
+    EXPECT_EQ(ShowsNoPicture(g->item(r, 0)), !cases[r].icon);
   }
   EXPECT_EQ(g->horizontalHeaderItem(0)->text(), "Timestamp");
   EXPECT_EQ(g->horizontalHeaderItem(1)->text(), "Message");
@@ -158,7 +179,18 @@ TEST(LogGrid, StartNowOnlyForAnEnabledRoziRorunersLog) {
     EXPECT_TRUE(f.log().mnuLWclear->isEnabled());
   }
 
+  // A right click on the grid opens the menu, prepared for the log shown.
+  f.log().show();
+  Choose(f.log(), 2);
+  f.log().mnuStartNow->setEnabled(true);
+  QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20));
+  QApplication::sendEvent(f.log().lvLogwindow->viewport(), &click);
+  EXPECT_TRUE(f.log().mnuLogWindow->isVisible());
+  EXPECT_FALSE(f.log().mnuStartNow->isEnabled());
+  f.log().mnuLogWindow->hide();
+
   Choose(f.log(), 3);
+  f.log().PrepareLogMenu();
   const QDateTime before = QDateTime::currentDateTime();
   f.log().mnuStartNow->trigger();
   const auto due = mvnz::ParseDate(f.d.RoziRoruners[2].NextRun, mvnz::kDueTimeFormat);

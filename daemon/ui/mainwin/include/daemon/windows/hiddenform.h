@@ -63,9 +63,8 @@ class frmDummy : public QObject {
   std::function<void(QMenu&, const QPoint&)> PopupMenu;
 
   // ---- pictures -----------------------------------------------------------------
-  ImageList picStartup, picStop, pic1, pic2, pic3, pic4, pic5, picMB;
-  QList<QIcon> picStatus;  // one per log level 0..3
-  QTimer tmrStartupIcon;   // 50 ms
+  ImageList picStartup, picStop, pic1, pic2, pic3, pic4, pic5;
+  QTimer tmrStartupIcon;  // 50 ms
 
   // ---- menus ------------------------------------------------------------------------
   QMenu mnuSysTray, mnuMB;

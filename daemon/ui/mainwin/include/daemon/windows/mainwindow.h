@@ -18,6 +18,10 @@ class ZephContainer;
 
 namespace mvnz::mvnd {
 
+// Loads a container placed in code as a form load does: it reads back the
+// properties it was given, which also attaches its own size handling.
+void LoadContainer(controls::ZephContainer* container);
+
 // The design caption, replaced by the configuration's non-empty title.
 inline constexpr const char* kDesignCaption = "Orvendel - Mervane Zuri";
 QString WindowCaption(const Daemon& d);

@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
 
 namespace mvnz::mvnd {
@@ -71,6 +72,31 @@ class NullTrayIcon : public TrayIcon {
   void ShellAdd(const Record&) override {}
   void ShellModify(const Record&) override {}
   void ShellRemove(const Record&) override {}
+};
+
+// A tray on a desktop. Every log line and script line steps the icon, so changes
+// are handed to the desktop at most once per interval; the last one always arrives.
+// Adding an icon that is shown fails in the shell (nothing happens); adding one the
+// desktop has lost brings it back.
+class ThrottledTrayIcon : public TrayIcon {
+ public:
+  explicit ThrottledTrayIcon(int intervalMs = 200);
+
+ protected:
+  virtual bool Shown() const = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
+  virtual void Apply(const Record& record) = 0;  // picture and tip to the desktop
+
+  void ShellAdd(const Record& record) final;
+  void ShellModify(const Record& record) final;
+  void ShellRemove(const Record& record) final;
+
+ private:
+  void Flush();
+  QTimer* throttle_;
+  Record pending_;
+  bool dirty_ = false;
 };
 
 // The desktop's notification area when it has one, else the null tray.

@@ -70,6 +70,7 @@ class frmMessage : public QWidget {
 
  private:
   void placeChildren();
+  QPointF twipsIn(QWidget* w, const QMouseEvent* e) const;
   Daemon& d_;
   QPointer<QMenu> menu_;
 };

@@ -1,0 +1,85 @@
+#pragma once
+// The daemon's engine bound to its state: the services every engine routine shares
+// (ports, the time-sliced pump, the owner cache, the due times), token expansion and
+// the stability judgement for the current RoziRoruner, and the engine the host's
+// polling timer drives.
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "daemon/core.h"
+#include "engine/dirscan.h"
+#include "engine/expansion.h"
+#include "engine/ports.h"
+
+namespace mvnz::engine {
+
+class EngineServices;
+
+// Runs the command script of the current RoziRoruner once.
+using ScriptRunner = std::function<void(mvnd::Daemon& d, EngineServices& s)>;
+
+// What the engine is built from. Empty members get the real services (the system
+// clock, the Qt event loop, the safe file operations, the lease probe, the object
+// activation, the daemon's log routine, the command-script interpreter); the matcher
+// has no default.
+struct EnginePorts {
+  std::shared_ptr<Clock> clock;
+  std::shared_ptr<MessagePump> pump;
+  std::shared_ptr<FileOperations> files;
+  std::shared_ptr<LockProbe> probe;
+  ObjectFactory factory;
+  LogSink log;
+  PatternMatcher matcher;
+  ScriptRunner runScript;
+};
+
+class EngineServices {
+ public:
+  explicit EngineServices(EnginePorts ports);
+
+  QDateTime now() const { return ports_.clock->now(); }
+  const Clock& clock() const { return *ports_.clock; }
+  FileOperations& files() { return *ports_.files; }
+  LockProbe& probe() { return *ports_.probe; }
+  const ObjectFactory& factory() const { return ports_.factory; }
+  const PatternMatcher& matcher() const { return ports_.matcher; }
+  // Lets window messages run at most once per time slice (pump().now() at once).
+  SlicedPump& pump() { return pump_; }
+  OwnerCache& owners() { return owners_; }
+
+  // Source letter, message, level, time text, RoziRoruner index (-1 = current).
+  void log(mvnd::Daemon& d, const QString& source, const QString& message, int level,
+           const QString& timeText = {}, int index = -1);
+  // The text with its tokens expanded for the current RoziRoruner ("COMMAND-INTERPRETER").
+  QString expand(mvnd::Daemon& d, const QString& text);
+  ExpansionContext expansionContext(mvnd::Daemon& d);
+  // "Not Found", "Free" or "Locked" for the current RoziRoruner ("GetFileStatus").
+  QString fileStatus(mvnd::Daemon& d, const QString& path);
+  // Runs the command script of the current RoziRoruner.
+  void runScript(mvnd::Daemon& d);
+
+  // Due times as date-times, so a text that is ambiguous on a day the clocks go back
+  // still means the moment it was computed for. Keyed by RoziRoruner index; an entry
+  // holds only while NextRun still reads as the text it was made for.
+  void rememberDue(int index, const QString& text, const QDateTime& at);
+  // NextRun of the RoziRoruner read as a date-time; invalid when it cannot be read.
+  QDateTime dueTime(const mvnd::Daemon& d, int index) const;
+
+ private:
+  EnginePorts ports_;
+  SlicedPump pump_;
+  OwnerCache owners_;
+  struct Due {
+    QString text;
+    QDateTime at;
+  };
+  QHash<int, Due> due_;
+};
+
+// The engine of mvnd built from ports; MakeEngine() is this with the real services.
+std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports);
+
+}  // namespace mvnz::engine

@@ -1,0 +1,186 @@
+// The scan cycle: the queue words, then every enabled, due RoziRoruner in order: its
+// file list and one script run per free file (or one run for a time trigger), then
+// its next run.
+#include <exception>
+
+#include "daemon/queue.h"
+#include "engine/datetexts.h"
+#include "engine/dirscan.h"
+#include "engine/engine.h"
+#include "engine/hotfolder.h"
+#include "engine/schedules.h"
+#include "engine/stability.h"
+#include "library/regexpr.h"
+
+namespace mvnz::engine {
+
+using mvnd::Daemon;
+using mvnd::RoziRoruner;
+
+namespace {
+
+const QString S = QStringLiteral("S");
+const QString M = QStringLiteral("M");
+
+enum class Turn { Next, EndCycle };
+
+class CycleEngine : public mvnd::Engine {
+ public:
+  explicit CycleEngine(EnginePorts ports) : s_(std::move(ports)) {}
+
+  void MainEventLoop(Daemon& d) override {
+    while (!d.CommandQueue.isEmpty()) {
+      const QString word = d.CommandQueue.first();
+      if (word == QLatin1String("STOP")) {
+        mvnd::SetDaemonState(d, QStringLiteral("Stop"));
+        if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+        return;
+      }
+      if (word == QLatin1String("SAVE")) d.ui().SaveDaemonSettings(true);
+      if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+    }
+    d.LoadConfigPending = false;
+    s_.probe().beginCycle();
+    s_.owners().clear();
+
+    for (int i = 0; i < d.RoziRorunerCount && i < d.RoziRoruners.size(); ++i) {
+      d.CurrentRoziRoruner = i;
+      Turn t = Turn::Next;
+      try {
+        t = RunTurn(d, i);
+      } catch (const std::exception& e) {
+        Isolate(d, i, QStringLiteral("MainEventLoop"), QString::fromLocal8Bit(e.what()));
+      } catch (...) {
+        Isolate(d, i, QStringLiteral("MainEventLoop"), QStringLiteral("unknown error"));
+      }
+      if (t == Turn::EndCycle || d.ShuttingDown) return;
+    }
+
+    const qsizetype stop = d.CommandQueue.indexOf(QStringLiteral("STOP"));
+    if (stop >= 0) {
+      mvnd::SetDaemonState(d, QStringLiteral("Stop"));
+      if (stop < d.CommandQueue.size()) d.CommandQueue.removeAt(stop);
+    } else {
+      s_.pump().now();
+      if (d.ShuttingDown) return;
+    }
+    d.ui().CycleSystemTrayIcon(6);
+  }
+
+  void InitEventTimers(Daemon& d) override { engine::InitEventTimers(d, s_); }
+
+ private:
+  // A failure inside one RoziRoruner's turn takes only that RoziRoruner out (until
+  // the next reload); the cycle and the daemon go on with the others.
+  void Isolate(Daemon& d, int i, const QString& source, const QString& description) {
+    if (i >= d.RoziRoruners.size()) return;
+    RoziRoruner& r = d.RoziRoruners[i];
+    r.Active = false;
+    s_.log(d, S,
+           QStringLiteral("ERROR-MAIN_EVENT_LOOP: Error during Main-Event-Loop [%1][%2][%3], "
+                          "RoziRoruner made inactive until the next reload")
+               .arg(r.Name, source, description),
+           2, {}, i);
+  }
+
+  // True when the turn must end the cycle: the daemon ends, or its records changed.
+  static bool Gone(const Daemon& d, int i) { return d.ShuttingDown || i >= d.RoziRoruners.size(); }
+
+  Turn RunTurn(Daemon& d, int i) {
+    d.RoziRoruners[i].ErrorActionSet = false;
+    if (d.RoziRoruners[i].Enabled != 1 || !d.RoziRoruners[i].Active) return Turn::Next;
+
+    switch (IsDue(d, s_)) {
+      case Due::No:
+        return Turn::Next;
+      case Due::Unreadable:
+        Isolate(d, i, QStringLiteral("NextRun"),
+                QStringLiteral("due time [%1] cannot be read").arg(d.RoziRoruners[i].NextRun));
+        return Turn::Next;
+      case Due::Yes:
+        break;
+    }
+    d.RoziRoruners[i].LastRunDay = FormatDay(s_.now().date());
+    const bool timeTrigger = d.RoziRoruners[i].Trigger == QLatin1String("TIME");
+
+    if (!timeTrigger) {
+      GetFileList(d, s_);
+      if (Gone(d, i)) return Turn::EndCycle;
+    }
+    if (timeTrigger || d.RoziRoruners[i].FilesPending >= 1) {
+      if (d.RoziRoruners[i].SingleFileHandling == 1) d.RoziRoruners[i].FilesPending = 1;
+      if (timeTrigger ? RunTimeJob(d, i) : RunFiles(d, i)) return Turn::EndCycle;
+    }
+
+    if (!ComputeNextRun(d, s_))
+      Isolate(d, i, QStringLiteral("Interval"),
+              QStringLiteral("schedule [%1] cannot be read").arg(d.RoziRoruners[i].ScheduleText));
+    return Turn::Next;
+  }
+
+  // One script run per free file. True when the cycle must end at once.
+  bool RunFiles(Daemon& d, int i) {
+    // The table stays alive for this loop even if a handler drops the record's pointer.
+    const std::shared_ptr<mvnd::FileTable> list = d.RoziRoruners[i].FileList;
+    if (!list) return false;
+    const qint64 last = d.RoziRoruners[i].FilesPending - 1;
+    d.RoziRoruners[i].CurrentFile = 0;
+    while (d.RoziRoruners[i].CurrentFile <= last) {
+      const QString path = list->filepathname();
+      if (FileExists(path)) {
+        if (d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages)
+          s_.log(d, M, QStringLiteral("Found file: [%1]").arg(path), 0);
+        if (s_.fileStatus(d, path) == QLatin1String(kFree)) {
+          d.LastCommandError = false;
+          s_.runScript(d);
+          if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;
+          if (d.AutoLogInternalCommands == 1) s_.log(d, M, QStringLiteral("Done."), 0);
+          d.RoziRoruners[i].FilesHandled += 1;
+        }
+        s_.pump().step();
+        if (Gone(d, i)) return true;
+        if (d.StartStopCaption != QLatin1String("Stop")) return true;
+      }
+      if (d.RoziRoruners[i].FilesPending > 0) list->moveNext();
+      if (d.tmrShutdown.isActive()) break;
+      d.RoziRoruners[i].CurrentFile += 1;
+    }
+    if (d.RoziRoruners[i].FilesPending >= 1) d.RoziRoruners[i].FileList.reset();
+    return false;
+  }
+
+  // The script of a time-triggered RoziRoruner. True when the cycle must end at once.
+  bool RunTimeJob(Daemon& d, int i) {
+    if (d.AutoLogInternalCommands == 1)
+      s_.log(d, M,
+             QStringLiteral("Executing commands of RoziRoruner [%1]").arg(d.RoziRoruners[i].Name),
+             0);
+    d.LastCommandError = false;
+    s_.runScript(d);
+    if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;
+    if (d.AutoLogInternalCommands == 1) s_.log(d, M, QStringLiteral("Done."), 0);
+    return false;
+  }
+
+  EngineServices s_;
+};
+
+}  // namespace
+
+std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports) {
+  return std::make_unique<CycleEngine>(std::move(ports));
+}
+
+}  // namespace mvnz::engine
+
+namespace mvnz::mvnd {
+
+std::unique_ptr<Engine> MakeEngine() {
+  engine::EnginePorts ports;
+  ports.matcher = [](const QString& name, const QString& pattern) {
+    return RegExprMatchesName(name, pattern);
+  };
+  return engine::MakeCycleEngine(std::move(ports));
+}
+
+}  // namespace mvnz::mvnd

@@ -1,0 +1,259 @@
+#include "engine/hotfolder.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <vector>
+
+#include "engine/dirscan.h"
+#include "engine/filetable.h"
+#include "engine/stability.h"
+#include "library/regexpr.h"
+
+namespace mvnz::engine {
+
+using mvnd::Daemon;
+using mvnd::RoziRoruner;
+
+namespace {
+
+const QString S = QStringLiteral("S");
+const QString M = QStringLiteral("M");
+
+struct Rejected {
+  QString source;
+  QString directory;  // expanded reject folder, "" when it expanded to nothing
+  QString target;
+};
+
+QString Join(const QString& folder, const QString& name) {
+  return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString OutcomeText(const fileops::Outcome& o) {
+  if (!o.errorText.isEmpty()) return o.errorText;
+  switch (o.status) {
+    case fileops::Status::SourceMissing:
+      return QStringLiteral("Source file not found");
+    case fileops::Status::TargetExists:
+      return QStringLiteral("Target exists");
+    case fileops::Status::SameFile:
+      return QStringLiteral("Source and target are the same file");
+    case fileops::Status::TargetFolderMissing:
+      return QStringLiteral("Target folder not found");
+    default:
+      return QString();
+  }
+}
+
+bool AutoLog(const Daemon& d) { return d.AutoLogInternalCommands == 1; }
+
+}  // namespace
+
+void ResetFileList(Daemon& d, int index) {
+  if (index < 0 || index >= d.RoziRoruners.size()) return;
+  RoziRoruner& r = d.RoziRoruners[index];
+  r.FilesPending = 0;
+  r.CurrentFile = 0;
+  r.FileList.reset();
+}
+
+bool BuildFolderPath(Daemon& d, EngineServices& s, const QString& path, bool quiet) {
+  if (path.isEmpty()) return false;
+  for (qsizetype i = 1; i <= path.size(); ++i) {
+    if (i < path.size() && path.at(i) != QLatin1Char('/')) continue;
+    QString level = path.left(i);
+    if (FolderExists(level)) continue;
+    const fileops::Outcome o = s.files().makeFolders(path.left(i));
+    if (o.ok()) {
+      if (!quiet && AutoLog(d))
+        s.log(d, M, QStringLiteral("Created directory [%1]").arg(path.left(i)), 0);
+      continue;
+    }
+    if (quiet) continue;
+    s.log(d, M,
+          QStringLiteral("ERROR-CREATE_DIRECTORY: Could not create directory: [%1] [%2][%3]")
+              .arg(path, QStringLiteral("BuildFolderPath"), OutcomeText(o)),
+          2);
+    d.LastCommandError = true;
+    return false;
+  }
+  return true;
+}
+
+void DeleteRejectedFile(Daemon& d, EngineServices& s, const QString& path) {
+  if (s.fileStatus(d, path) != QLatin1String(kFree)) return;
+  if (AutoLog(d)) s.log(d, M, QStringLiteral("Deleting rejected-file [%1]").arg(path), 0);
+  const fileops::Outcome o = s.files().deleteFile(path);
+  if (!o.ok()) {
+    s.log(d, M,
+          QStringLiteral("ERROR-DELETE_REJECTED: Could not delete file [%1] [%2][%3]")
+              .arg(path, QStringLiteral("DeleteRejectedFile"), OutcomeText(o)),
+          2);
+    d.LastCommandError = true;
+    return;
+  }
+  if (AutoLog(d)) s.log(d, M, QStringLiteral("Done."), 0);
+}
+
+void MoveRejectedFile(Daemon& d, EngineServices& s, const QString& source,
+                      const QString& destination) {
+  if (s.fileStatus(d, source) != QLatin1String(kFree)) return;
+  if (AutoLog(d))
+    s.log(d, M, QStringLiteral("Moving rejected-file [%1] to [%2]").arg(source, destination), 0);
+  // The move replaces a file of that name atomically and refuses to move a file onto
+  // itself, so no step can lose the rejected file or the one it replaces.
+  const fileops::Outcome o = s.files().moveFile(source, destination, fileops::Replace::Yes);
+  if (!o.ok()) {
+    s.log(d, M,
+          QStringLiteral("ERROR-MOVE_REJECTED: Could not move file [%1] to [%2] [%3][%4]")
+              .arg(source, destination, QStringLiteral("MoveRejectedFile"), OutcomeText(o)),
+          2);
+    d.LastCommandError = true;
+    return;
+  }
+  if (AutoLog(d)) s.log(d, M, QStringLiteral("Done."), 0);
+}
+
+void GetFileList(Daemon& d, EngineServices& s) {
+  const int index = d.CurrentRoziRoruner;
+  bool scanMessagePending = true;
+  ResetFileList(d, index);
+  auto table = std::make_shared<mvnd::FileTable>();
+  d.RoziRoruners[index].FileList = table;
+
+  d.ExpandedScanDirectory = s.expand(d, d.RoziRoruners[index].ScanDirectory);
+  if (!FolderExists(d.ExpandedScanDirectory)) {
+    s.log(
+        d, M,
+        QStringLiteral("WARNING: ScanDirectory [%1] does not exist!").arg(d.ExpandedScanDirectory),
+        1);
+    return;
+  }
+  const QString scanDir = d.ExpandedScanDirectory;
+
+  // Copies: the pump inside the walk may run other handlers.
+  const RoziRoruner job = d.RoziRoruners[index];
+  const QStringList inputPatterns = SplitFilter(job.InputFilter);
+  const QStringList rejectPatterns = SplitFilter(job.RejectFilter);
+  // A pattern the expression engine cannot read matches no name; say so once per listing.
+  for (const QStringList* patterns : {&inputPatterns, &rejectPatterns})
+    for (const QString& p : *patterns) {
+      if (p.isEmpty() || p == QLatin1String("*") || p == QLatin1String("*.*")) continue;
+      RegExprError err;
+      RegExpr(QString(), p, 0, &err);
+      if (err)
+        s.log(d, M,
+              QStringLiteral("WARNING: Filter pattern [%1] cannot be used [%2]").arg(p, err.text()),
+              1);
+    }
+  const bool rejectAllElse = job.RejectFilter == QLatin1String(".");
+  const bool rejectAll = rejectAllElse && job.InputFilter == QLatin1String(".");
+
+  WalkOptions opt;
+  opt.recursive = job.IncludeSubdir == 1;
+  opt.withReadOnly = d.ProcessReadOnly == 1;
+  if (job.MoveRejected && !job.RemoveRejected) {
+    // The reject folder is never listed: a file moved there is not met again.
+    const QString rejectDir = StripTrailingSlash(s.expand(d, job.MoveRejectedDirectory));
+    struct stat st;
+    if (!rejectDir.isEmpty() && ::stat(QFile::encodeName(rejectDir).constData(), &st) == 0 &&
+        S_ISDIR(st.st_mode)) {
+      opt.hasExcluded = true;
+      opt.excludedDev = st.st_dev;
+      opt.excludedIno = st.st_ino;
+    }
+  }
+
+  std::vector<Rejected> toMove, toDelete;
+  qint64 pending = 0;
+  QString lastFolder;
+  int folderIndex = -1;
+  const PatternMatcher& match = s.matcher();
+  WalkFolder(
+      scanDir, opt,
+      [&](const WalkEntry& e) {
+        if (scanMessagePending) {
+          if (d.AutoLogInternalCommands != 0)
+            s.log(d, M, QStringLiteral("Scanning hotfolder contents....."), 0);
+          scanMessagePending = false;
+        }
+        const QString fullPath = Join(e.folder, e.name);
+        const bool inputMatch = MatchesAny(e.name, inputPatterns, match);
+        bool rejectMatch = MatchesAny(e.name, rejectPatterns, match);
+        if (rejectAllElse) rejectMatch = rejectAll || !inputMatch;
+        if (inputMatch && !rejectMatch) {
+          if (folderIndex < 0 || e.folder != lastFolder) {
+            lastFolder = e.folder;
+            folderIndex = table->addFolder(e.folder, e.subdir);
+          }
+          table->addRow(mvnd::FileRow{
+              folderIndex, e.name, qint64(e.st.st_size),
+              qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)});
+          ++pending;
+        } else if (rejectMatch) {
+          if (job.RemoveRejected) {
+            toDelete.push_back({fullPath, {}, {}});
+          } else if (job.MoveRejected) {
+            d.ExpandedMoveRejectedDirectory =
+                StripTrailingSlash(s.expand(d, job.MoveRejectedDirectory));
+            const QString dir = d.ExpandedMoveRejectedDirectory;
+            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : Join(dir, e.name)});
+          } else if (job.SkipRejected && d.AutoLogInternalCommands == 1) {
+            s.log(d, M, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
+          }
+        }
+        s.pump().step();
+      },
+      [&](const QString& folder, const QString& error) {
+        s.log(d, S,
+              QStringLiteral("ERROR-READ_DIR: Error reading contents of directory [%1] [%2][%3]")
+                  .arg(folder, QStringLiteral("ReadDir"), error),
+              2);
+        d.LastCommandError = true;
+      });
+  if (d.ShuttingDown || index >= d.RoziRoruners.size()) return;
+  d.RoziRoruners[index].FilesPending = pending;
+
+  for (const Rejected& m : toMove) {
+    if (m.directory.isEmpty()) {
+      // An empty reject folder would send the file to the root folder: refused.
+      s.log(d, M,
+            QStringLiteral("ERROR-MOVE_REJECTED: Could not move file [%1] to [] [%2][%3]")
+                .arg(m.source, QStringLiteral("MoveRejectedFile"),
+                     QStringLiteral("The reject directory is empty")),
+            2);
+      d.LastCommandError = true;
+      continue;
+    }
+    BuildFolderPath(d, s, m.directory, true);
+    MoveRejectedFile(d, s, m.source, m.target);
+    s.pump().step();
+    if (d.ShuttingDown) return;
+  }
+  for (const Rejected& r : toDelete) {
+    DeleteRejectedFile(d, s, r.source);
+    s.pump().step();
+    if (d.ShuttingDown) return;
+  }
+
+  RoziRoruner& r = d.RoziRoruners[index];
+  if (r.FilesPending > 0) {
+    table->moveFirst();
+    if (job.OldestFirst == 1) table->sortByTimestamp();
+    if (job.SingleFileHandling == 1) {
+      r.FilesPending = 1;
+      for (;;) {
+        if (table->atEnd() || s.fileStatus(d, table->filepathname()) == QLatin1String(kFree)) break;
+        table->deleteCurrent();
+        if (table->count() == 0) {
+          d.RoziRoruners[index].FilesPending = 0;
+          break;
+        }
+        table->moveFirst();
+      }
+    }
+  }
+}
+
+}  // namespace mvnz::engine

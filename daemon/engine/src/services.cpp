@@ -1,0 +1,86 @@
+#include "daemon/logging.h"
+#include "engine/datetexts.h"
+#include "engine/engine.h"
+#include "engine/interpreter.h"
+#include "engine/leaseprobe.h"
+#include "engine/stability.h"
+
+namespace mvnz::engine {
+
+using mvnd::Daemon;
+
+EngineServices::EngineServices(EnginePorts ports) : ports_(std::move(ports)) {
+  if (!ports_.clock) ports_.clock = std::make_shared<SystemClock>();
+  if (!ports_.pump) ports_.pump = std::make_shared<QtPump>();
+  if (!ports_.files) ports_.files = std::make_shared<FileOperations>();
+  if (!ports_.probe) ports_.probe = std::make_shared<LeaseProbe>();
+  if (!ports_.factory)
+    ports_.factory = [](const QString& progId, ActivationError* err) {
+      return activation::create(progId, err);
+    };
+  pump_.setPump(ports_.pump.get());
+}
+
+void EngineServices::log(Daemon& d, const QString& source, const QString& message, int level,
+                         const QString& timeText, int index) {
+  if (ports_.log)
+    ports_.log(source, message, level, timeText, index);
+  else
+    mvnd::WriteLogLine(d, source, message, level, timeText, index);
+}
+
+ExpansionContext EngineServices::expansionContext(Daemon& d) {
+  return MakeExpansionContext(d, d.CurrentRoziRoruner, ports_.clock.get(), &owners_,
+                              [this, &d](const QString& message, int level) {
+                                log(d, QStringLiteral("M"), message, level);
+                              });
+}
+
+QString EngineServices::expand(Daemon& d, const QString& text) {
+  if (!text.contains(QLatin1Char('<'))) return text;
+  return CommandInterpreter(text, expansionContext(d));
+}
+
+QString EngineServices::fileStatus(Daemon& d, const QString& path) {
+  StabilityCheck c;
+  c.probe = ports_.probe.get();
+  c.now = now();
+  const int i = d.CurrentRoziRoruner;
+  c.stableTimer = (i >= 0 && i < d.RoziRoruners.size()) ? d.RoziRoruners[i].StableTimer : -1;
+  c.processReadOnly = d.ProcessReadOnly == 1;
+  c.showUnstableMessages = d.ShowUnstableMessages;
+  c.log = [this, &d](const QString& message, int level) {
+    log(d, QStringLiteral("M"), message, level);
+  };
+  return GetFileStatus(path, c);
+}
+
+void EngineServices::runScript(Daemon& d) {
+  if (ports_.runScript) {
+    ports_.runScript(d, *this);
+    return;
+  }
+  ScriptPorts p;
+  p.clock = ports_.clock.get();
+  p.pump = &pump_;
+  p.files = ports_.files.get();
+  p.createObject = ports_.factory;
+  p.log = ports_.log;
+  p.owners = &owners_;
+  RunCommandScript(d, d.CurrentRoziRoruner, p);
+}
+
+void EngineServices::rememberDue(int index, const QString& text, const QDateTime& at) {
+  due_.insert(index, Due{text, at});
+}
+
+QDateTime EngineServices::dueTime(const Daemon& d, int index) const {
+  if (index < 0 || index >= d.RoziRoruners.size()) return {};
+  const QString& text = d.RoziRoruners[index].NextRun;
+  const auto it = due_.constFind(index);
+  if (it != due_.constEnd() && it->text == text) return it->at;
+  const auto parsed = ParseDateTimeText(text, d.ShortDatePattern);
+  return parsed ? *parsed : QDateTime();
+}
+
+}  // namespace mvnz::engine

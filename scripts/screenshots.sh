@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Pictures of the daemon's windows, for a person to look at (not a test). Runs the
+# real mvnd in its window mode under Xvfb in a temporary root, fills its log through
+# the log socket, and saves:
+#   <out>/mainwindow.png   the main window with a filled log
+#   <out>/messagebar.png   the last-message bar
+# Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+BUILD_DIR=${BUILD_DIR:-build}
+OUT=$(realpath -m "${1:-$BUILD_DIR/screenshots}")
+cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
+cmake --build "$BUILD_DIR" --target mvnd -j "${MVNZ_JOBS:-3}"
+mkdir -p "$OUT"
+
+ROOT=$(mktemp -d /tmp/mvnz-shots-XXXXXX)
+trap 'rm -rf "$ROOT"' EXIT
+export windir=$ROOT/windows MVNZ_REGISTRY_DIR=$ROOT/registry MVNZ_RUNTIME_DIR=$ROOT/run
+export XDG_CONFIG_HOME=$ROOT/config XDG_DATA_HOME=$ROOT/data MVNZ_POWER_DRYRUN=1
+mkdir -p "$windir" "$MVNZ_REGISTRY_DIR" "$MVNZ_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$ROOT/hot"
+chmod 700 "$MVNZ_RUNTIME_DIR"
+TITLE="Mervane Zuri - screenshot"
+
+# Mode 1 (window) with two RoziRoruners; CR LF lines as the manager writes them.
+printf '%s\r\n' "[CONFIGURATION]" "RoziRoruTitle=$TITLE" "LogDirectory=$ROOT/logs" \
+  "EnableLogging=1" "AutoStart=1" "AutoStartState=1" "" \
+  "[Invoices]" "Trigger=FILE" "Description=incoming invoices" "ScanDirectory=$ROOT/hot" \
+  "InputFilter=*.pdf" "Interval=30" "Enabled=1" "" \
+  "[Nightly]" "Trigger=TIME" "Description=nightly clean-up" "Interval=23:30" "Enabled=1" "" \
+  >"$windir/MVNZuri.ini"
+
+# Window settings (twips, 15 per pixel): the main window at 30,30 px and
+# 800 x 460 px, the bar shown below it.
+python3 - "$MVNZ_REGISTRY_DIR/store.json" <<'PY'
+import json, sys
+daemon = {"values": {
+    "LogWindowLeft": "450", "LogWindowTop": "450",
+    "LogWindowWidth": "12000", "LogWindowHeight": "6900",
+    "MessageWindowLeft": "450", "MessageWindowTop": "8250", "MessageWindowWidth": "9000",
+    "MessageWindowStatus": "1", "MessageWindowOnTop": "0"}, "keys": {}}
+def key(keys): return {"values": {}, "keys": keys}
+store = key({"Software": key({"Orvendel": key({"MervaneZuri": key({"Daemon1": daemon})})})})
+json.dump(store, open(sys.argv[1], "w"))
+PY
+
+MVND=$(realpath "$BUILD_DIR/bin/mvnd")
+export MVND OUT TITLE ROOT
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  unset QT_QPA_PLATFORM
+  "$MVND" >"$ROOT/mvnd.out" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do [ -S "$MVNZ_RUNTIME_DIR/mvnd.MVNdcom" ] && break; sleep 0.1; done
+  # Log lines of every level, as plug-ins send them.
+  python3 - "$MVNZ_RUNTIME_DIR/mvnd.MVNdcom" <<"PY"
+import json, socket, sys, time
+lines = [(0, "Scanning [incoming invoices] ....."), (0, "File [2026-117.pdf] is free"),
+         (0, "Relocated [2026-117.pdf] to [archive/2026]"),
+         (1, "WARNING_DUPLICATE: Target exists [archive/2026/2026-118.pdf]"),
+         (0, "Duplicated [2026-118.pdf] to [backup]"),
+         (2, "ERROR_ERASE: Cannot delete [2026-119.pdf] [permission denied]"),
+         (3, "System-command: STOP,RELOAD,START"), (0, "Memory load [23%]")]
+for level, text in lines:
+    s = socket.socket(socket.AF_UNIX)
+    s.connect(sys.argv[1])
+    s.sendall((json.dumps({"level": level, "text": text, "time": ""}) + "\n").encode())
+    s.recv(16)
+    s.close()
+    time.sleep(0.05)
+PY
+  sleep 1.5
+  xwd -silent -name "$TITLE" | convert xwd:- "$OUT/mainwindow.png"
+  # The bar has no caption: cut it out of the screen at its stored place.
+  xwd -silent -root | convert xwd:- -crop 600x24+30+550 +repage "$OUT/messagebar.png"
+  kill -INT $pid
+  wait $pid || true
+'
+echo "Saved $OUT/mainwindow.png and $OUT/messagebar.png"

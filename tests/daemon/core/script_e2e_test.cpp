@@ -1,0 +1,93 @@
+// A command script run by the real mvnd over a hot folder, with a real plug-in: a
+// failing line fires the script's ErrorAction, which moves that file aside; the next
+// file goes through.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include "support.h"
+#include "testenv.h"
+
+using namespace mvnz::mvnd::test;
+
+namespace {
+
+QString Command(const QString& name, const QStringList& params) {
+  QStringList p = params;
+  while (p.size() < 30) p << QString();
+  return "Command=" + name + "]~[" + p.join("]~[");
+}
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+}
+
+}  // namespace
+
+TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
+  const QString root = mvnz::test::rootDir();
+  const QString in = mvnz::test::makeDir("in"), done = mvnz::test::makeDir("done");
+  const QString failed = root + "/failed";
+  const QString logDir = root + "/logs";
+  Write(in + "/a.txt", "A");
+  Write(in + "/b.txt", "B");
+  Write(done + "/a.txt", "old");  // Relocate of a.txt fails: OVERWRITE=OFF
+
+  QStringList config = Config(logDir, {});
+  config.removeLast();
+  config << "AutoStart=1"
+         << "AutoStartState=4" << QString() << "[Mover]"
+         << "Trigger=FILE"
+         << "Description=moves orders"
+         << "ScanDirectory=" + in << "InputFilter=*"
+         << "Interval=1"
+         << "StableTimer=-1"
+         << Command("ErrorAction",
+                    {"False", "", "False", "True", failed + "/<LC1>", "False", "0", "0", "False"})
+         << Command("Relocate", {"<SCANPATHFILENAME>", done + "/<FILENAME>", "0", "1"})
+         << Command("Relocate", {"<SCANPATHFILENAME>", root + "/never/<FILENAME>", "0", "1"})
+         << "Constant=day"
+         << "Enabled=1";
+  const QString configPath = QDir(mvnz::test::makeDir("windows")).filePath("MVNZuri.ini");
+  WriteCrlf(configPath, config);
+
+  QProcess p;
+  p.setProgram(MVNZ_BIN_DIR "/mvnd");
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("MVNZ_SYSTEMCTL", "/bin/true");
+  env.remove("MVNZ_RUNNING_AS_SERVICE");
+  p.setProcessEnvironment(env);
+  p.start();
+  ASSERT_TRUE(p.waitForStarted(60000));
+
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < 60000 &&
+         !(QFile::exists(failed + "/day/a.txt") && QFile::exists(done + "/b.txt")))
+    QThread::msleep(50);
+  p.terminate();
+  ASSERT_TRUE(p.waitForFinished(60000));
+
+  EXPECT_EQ(Read(failed + "/day/a.txt"), "A");
+  EXPECT_EQ(Read(done + "/a.txt"), "old");
+  EXPECT_EQ(Read(done + "/b.txt"), "B");
+  EXPECT_TRUE(QDir(in).entryList(QDir::Files).isEmpty());
+  EXPECT_FALSE(QDir(root + "/never").exists());  // the script ended after the error action
+
+  const QStringList logs = QDir(DayFolder(logDir)).entryList({"*Mover*"}, QDir::Files);
+  ASSERT_EQ(logs.size(), 1);
+  EXPECT_TRUE(LogMessages(DayFolder(logDir) + "/" + logs[0])
+                  .contains("ERROR_RELOCATE: File [" + done +
+                            "/a.txt] exists & OVERWRITE=OFF, file not copied!"));
+}

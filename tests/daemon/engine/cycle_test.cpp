@@ -1,0 +1,270 @@
+// The scan cycle: queue words while running, stops noticed during a script, single-file
+// handling, empty and missing folders, a failing RoziRoruner isolated from the others,
+// stability of the listed files, and the time-sliced pump.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "cyclerig.h"
+#include "daemon/queue.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using namespace mvnz::engine;
+using mvnz::test::CycleRig;
+
+namespace {
+
+QString HotFolder(const QString& name, const QStringList& files, const QDateTime& mtime) {
+  const QString dir = test::makeDir(name);
+  for (const QString& f : files) test::writeFile(dir + "/" + f, "data", mtime);
+  return dir;
+}
+
+// A script that takes its file away, as a move or delete command would.
+void ConsumeFile(mvnd::Daemon& d, EngineServices&) {
+  const mvnd::RoziRoruner& r = d.RoziRoruners[d.CurrentRoziRoruner];
+  if (r.FileList && !r.FileList->atEnd()) QFile::remove(r.FileList->filepathname());
+}
+
+}  // namespace
+
+TEST(Cycle, QueueWordsWhileRunning) {
+  const struct {
+    const char* posted;
+    QStringList left;
+    QStringList runs;
+    int saves;
+    bool stopping;
+  } cases[] = {
+      {"SAVE,START", {}, {"Job"}, 1, false},
+      {"STOP,RELOAD,START", {"RELOAD", "START"}, {}, 0, true},
+      {"SAVE,STOP,SHUTDOWN", {"SHUTDOWN"}, {}, 1, true},
+      {"BOGUS, STOP", {}, {"Job"}, 0, false},  // " STOP" is no word
+  };
+  struct SaveCounter : mvnd::UiPort {
+    void SaveDaemonSettings(bool silent) override { saves += silent ? 1 : 100; }
+    int saves = 0;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.posted);
+    CycleRig rig;
+    auto ui = std::make_shared<SaveCounter>();
+    rig.d.SetUi(ui);
+    rig.Add("Job", "30");
+    rig.Init();
+    rig.d.CommandQueue = QString(c.posted).split(',');
+    rig.Cycle();
+    EXPECT_EQ(rig.d.CommandQueue, c.left);
+    EXPECT_EQ(rig.TakeRuns(), c.runs);
+    EXPECT_EQ(ui->saves, c.saves);
+    EXPECT_EQ(rig.d.tmrShutdown.isActive(), c.stopping);
+    EXPECT_EQ(rig.d.StartStopCaption, c.stopping ? "Start" : "Stop");
+    // A cycle ended by STOP leaves the due time: the job is due again at the next start.
+    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun,
+              c.stopping ? "11-Mar-2026 10:00:00" : "11-Mar-2026 10:00:30");
+  }
+}
+
+TEST(Cycle, StopsNoticedDuringScripts) {
+  const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
+  enum Kind { QueuedStop, CaptionStart, NotRunning, LoadConfig, Shutdown };
+  const struct {
+    Kind kind;
+    QStringList runs;        // of the cycle in which the first script stops
+    bool nextRunAdvanced;    // for the first RoziRoruner
+    QStringList queueAfter;  // what the cycle leaves queued
+  } cases[] = {
+      // The STOP a script posts is taken after the RoziRoruners: every file and every
+      // later RoziRoruner still gets its (short) turn and its next run.
+      {QueuedStop, {"Files:a.txt", "Files:b.txt", "Later"}, true, {}},
+      // A stop that came through the button ends the cycle after that file.
+      {CaptionStart, {"Files:a.txt"}, false, {}},
+      {NotRunning, {"Files:a.txt"}, false, {}},
+      {LoadConfig, {"Files:a.txt"}, false, {"STOP", "RELOAD", "START"}},
+      {Shutdown, {"Files:a.txt"}, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.kind));
+    CycleRig rig;
+    const QString dir = HotFolder("stops" + QString::number(int(c.kind)), {"a.txt", "b.txt"}, old);
+    mvnd::RoziRoruner& f = rig.Add("Files", "30", "FILE");
+    f.ScanDirectory = dir;
+    f.InputFilter = ".txt";
+    rig.Add("Later", "30");
+    rig.Init();
+    QList<int> exits;
+    rig.d.ExitHook = [&](int s) { exits << s; };
+    bool once = false;
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
+      if (once) return;
+      once = true;
+      switch (c.kind) {
+        case QueuedStop:
+          mvnd::DoStopDaemon(d);
+          break;
+        case CaptionStart:
+          mvnd::SetDaemonState(d, "Stop");
+          break;
+        case NotRunning:
+          d.Running = false;
+          break;
+        case LoadConfig:
+          d.LoadConfigPending = true;
+          mvnd::PostCommand(d, "STOP,RELOAD,START");
+          break;
+        case Shutdown:
+          mvnd::ShutdownDaemon(d, 0);
+          break;
+      }
+    };
+    rig.Cycle();
+    EXPECT_EQ(rig.TakeRuns(), c.runs);
+    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun,
+              c.nextRunAdvanced ? "11-Mar-2026 10:00:30" : "11-Mar-2026 10:00:00");
+    EXPECT_EQ(rig.d.CommandQueue, c.queueAfter);
+    if (c.kind == QueuedStop) {
+      EXPECT_EQ(rig.d.StartStopCaption, "Start");
+      EXPECT_TRUE(rig.d.tmrShutdown.isActive());
+    }
+    if (c.kind == Shutdown) EXPECT_EQ(exits, QList<int>{0});
+  }
+}
+
+TEST(Cycle, SingleFileHandlingAndEmptyOrMissingFolders) {
+  const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
+  CycleRig rig;
+  mvnd::RoziRoruner& one = rig.Add("One", "0", "FILE");
+  one.ScanDirectory = HotFolder("single", {"a.txt", "b.txt", "c.txt"}, old);
+  one.InputFilter = ".txt";
+  one.SingleFileHandling = 1;
+  mvnd::RoziRoruner& empty = rig.Add("Empty", "60", "FILE");
+  empty.ScanDirectory = test::makeDir("empty");
+  empty.InputFilter = ".txt";
+  mvnd::RoziRoruner& missing = rig.Add("Missing", "60", "FILE");
+  missing.ScanDirectory = test::rootDir() + "/nowhere/";
+  mvnd::RoziRoruner& timed = rig.Add("Timed", "60");
+  timed.SingleFileHandling = 1;
+  rig.Init();
+  rig.TakeLines();
+  QList<qint64> pendingSeen;
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s) {
+    pendingSeen << d.RoziRoruners[d.CurrentRoziRoruner].FilesPending;
+    ConsumeFile(d, s);
+  };
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), (QStringList{"One:a.txt", "Timed"}));
+  EXPECT_EQ(pendingSeen, (QList<qint64>{1, 1}));
+  EXPECT_EQ(rig.TakeLines(), QStringList{"M2:1:WARNING: ScanDirectory [" + test::rootDir() +
+                                         "/nowhere] does not exist!"});
+  // The empty and the missing folder advance like a run.
+  EXPECT_EQ(rig.d.RoziRoruners[1].NextRun, "11-Mar-2026 10:01:00");
+  EXPECT_EQ(rig.d.RoziRoruners[1].LastRunDay, "11-Mar-2026");
+  EXPECT_EQ(rig.d.RoziRoruners[2].NextRun, "11-Mar-2026 10:01:00");
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"One:b.txt"});
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"One:c.txt"});
+  rig.Cycle();
+  EXPECT_TRUE(rig.TakeRuns().isEmpty());
+  EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 3);
+}
+
+TEST(Cycle, FailingRoziRorunerIsIsolated) {
+  CycleRig rig;
+  rig.Add("Broken", "30");
+  rig.Add("Drifting", "<LV1>").LocalVariables[0] = "7:30";
+  rig.Add("Fine", "30");
+  rig.Init();
+  rig.d.RoziRoruners[0].NextRun = "not a time";
+  rig.d.RoziRoruners[1].NextRun = "11-Mar-2026 10:00:00";
+  // The script of "Drifting" turns its interval into something unreadable.
+  rig.onRun = [](mvnd::Daemon& d, EngineServices&) {
+    if (d.CurrentRoziRoruner == 1) d.RoziRoruners[1].LocalVariables[0] = "25:99";
+  };
+  rig.TakeLines();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), (QStringList{"Drifting", "Fine"}));
+  const QStringList lines = rig.TakeLines();
+  ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+  EXPECT_TRUE(
+      lines[0].startsWith("S0:2:ERROR-MAIN_EVENT_LOOP: Error during Main-Event-Loop [Broken]"))
+      << lines[0].toStdString();
+  EXPECT_TRUE(
+      lines[1].startsWith("S1:2:ERROR-MAIN_EVENT_LOOP: Error during Main-Event-Loop [Drifting]"))
+      << lines[1].toStdString();
+  EXPECT_FALSE(rig.d.RoziRoruners[0].Active);
+  EXPECT_FALSE(rig.d.RoziRoruners[1].Active);
+  EXPECT_TRUE(rig.d.RoziRoruners[2].Active);
+  EXPECT_FALSE(rig.d.ShuttingDown);
+  // The failing ones stay out quietly; the other keeps its rhythm.
+  rig.clock->advance(30);
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Fine"});
+  EXPECT_TRUE(rig.TakeLines().isEmpty());
+}
+
+TEST(Cycle, FilesRunOnlyWhenStable) {
+  const QDateTime start = QDateTime::currentDateTime();
+  CycleRig rig(start);
+  const QString dir = test::makeDir("stable");
+  const QString held = dir + "/held.txt";
+  test::writeFile(held, "data", start.addSecs(-600));
+  test::writeFile(dir + "/young.txt", "data", start.addSecs(-10));
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = dir;
+  r.InputFilter = ".txt";
+  r.StableTimer = 20;
+  rig.d.ShowUnstableMessages = true;
+  rig.Init();
+  rig.TakeLines();
+  rig.onRun = ConsumeFile;
+  test::Writer writer(held);
+  ASSERT_TRUE(writer.started());
+  rig.Cycle();
+  EXPECT_TRUE(rig.TakeRuns().isEmpty());
+  EXPECT_EQ(rig.TakeLines(), (QStringList{"M0:0:File [" + held + "] is not stable",
+                                          "M0:0:File [" + dir + "/young.txt] is not stable"}));
+  rig.clock->advance(10);
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:young.txt"});
+  writer.stop();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:held.txt"});
+}
+
+TEST(Cycle, PumpsByTimeSliceNotPerFile) {
+  const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
+  QStringList names;
+  for (int i = 0; i < 400; ++i) names << QString("f%1.txt").arg(i, 3, 10, QChar('0'));
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+  r.ScanDirectory = HotFolder("many", names, old);
+  r.InputFilter = ".txt";
+  rig.Init();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns().size(), 400);
+  // Every file was listed, judged and run, yet the pump ran far less often.
+  EXPECT_LT(rig.pump->passes, 200);
+}
+
+TEST(Cycle, ErrorActionArmedAcrossFilesOfOneTurnOnly) {
+  const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = HotFolder("armed", {"a.txt", "b.txt"}, old);
+  r.InputFilter = ".txt";
+  rig.Init();
+  QStringList seen;  // ErrorActionSet and LastCommandError as each script starts
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
+    mvnd::RoziRoruner& j = d.RoziRoruners[0];
+    seen << QString("%1%2").arg(j.ErrorActionSet).arg(d.LastCommandError);
+    j.ErrorActionSet = true;  // an ERRORACTION line was passed
+    d.LastCommandError = true;
+  };
+  rig.Cycle();
+  rig.Cycle();
+  EXPECT_EQ(seen, (QStringList{"00", "10", "00", "10"}));
+  EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 4);
+}

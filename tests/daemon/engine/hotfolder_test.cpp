@@ -1,0 +1,232 @@
+// The hot folder of a turn: input and reject filters, rejected files left, deleted or
+// moved (also into a folder inside the hot folder and onto another file system),
+// subfolders and oldest-first order.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "cyclerig.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using namespace mvnz::engine;
+using mvnz::test::CycleRig;
+
+namespace {
+
+const QDateTime kOld(QDate(2026, 3, 11), QTime(9, 0));
+
+QStringList Files(const QString& dir) {
+  QStringList out;
+  const QDir d(dir);
+  for (const QString& n : d.entryList(QDir::Files, QDir::Name)) out << n;
+  return out;
+}
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+TEST(HotFolder, FiltersAndRejectRules) {
+  const QStringList all{"a.txt", "atxt", "b.csv", "c.doc", "notes.txt.bak"};
+  enum Rule { Leave, Skip, Remove, Move, RemoveAndMove };
+  const struct {
+    const char* input;
+    const char* reject;
+    Rule rule;
+    QStringList accepted;
+    QStringList left;   // in the hot folder afterwards
+    QStringList moved;  // in the reject folder afterwards
+    QStringList lines;  // "Rejected" lines (built-in logging on)
+  } cases[] = {
+      {".txt;.csv", "", Remove, {"a.txt", "atxt", "b.csv", "notes.txt.bak"}, all, {}, {}},
+      {"*.txt", "", Leave, {"a.txt", "atxt", "notes.txt.bak"}, all, {}, {}},
+      {"^b\\.csv$", "", Leave, {"b.csv"}, all, {}, {}},
+      {"*", "", Leave, all, all, {}, {}},
+      {"*.*", "", Leave, all, all, {}, {}},
+      {"", "", Remove, {}, all, {}, {}},
+      {".txt", ".", Skip, {"a.txt", "atxt", "notes.txt.bak"}, all, {}, {"b.csv", "c.doc"}},
+      {".txt", ".", Leave, {"a.txt", "atxt", "notes.txt.bak"}, all, {}, {}},
+      {".", ".", Remove, {}, {}, {}, {}},
+      {".txt", ".bak;.doc", RemoveAndMove, {"a.txt", "atxt"}, {"a.txt", "atxt", "b.csv"}, {}, {}},
+      {".txt",
+       "\\.doc$",
+       Move,
+       {"a.txt", "atxt", "notes.txt.bak"},
+       {"a.txt", "atxt", "b.csv", "notes.txt.bak"},
+       {"c.doc"},
+       {}},
+      {"*",
+       "\\.csv$;\\.doc$",
+       Move,
+       {"a.txt", "atxt", "notes.txt.bak"},
+       {"a.txt", "atxt", "notes.txt.bak"},
+       {"b.csv", "c.doc"},
+       {}},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.input) + " | " + c.reject + " | " + std::to_string(int(c.rule)));
+    const QString dir = test::makeDir(QString("filters%1/in").arg(n));
+    const QString rejectDir = test::rootDir() + QString("/filters%1/rejected").arg(n++);
+    for (const QString& f : all) test::writeFile(dir + "/" + f, "data", kOld);
+    CycleRig rig;
+    rig.d.AutoLogInternalCommands = 1;
+    rig.d.ShowUnstableMessages = false;
+    mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+    r.ScanDirectory = dir;
+    r.InputFilter = c.input;
+    r.RejectFilter = c.reject;
+    r.SkipRejected = c.rule == Skip;
+    r.RemoveRejected = c.rule == Remove || c.rule == RemoveAndMove;
+    r.MoveRejected = c.rule == Move || c.rule == RemoveAndMove;
+    r.MoveRejectedDirectory = rejectDir;
+    rig.Init();
+    rig.TakeLines();
+    rig.Cycle();
+    QStringList accepted;
+    for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
+    EXPECT_EQ(accepted, c.accepted);
+    EXPECT_EQ(Files(dir), c.left);
+    EXPECT_EQ(Files(rejectDir), c.moved);
+    QStringList rejectedLines;
+    for (const QString& l : rig.TakeLines())
+      if (l.contains("Rejected: [")) rejectedLines << l.section('/', -1).chopped(1);
+    EXPECT_EQ(rejectedLines, c.lines);
+  }
+}
+
+TEST(HotFolder, RejectFolderInsideTheHotFolderLosesNothing) {
+  const QString hot = test::makeDir("inside/hot");
+  const QString rej = hot + "/rejected";
+  test::writeFile(hot + "/x.doc", "new x", kOld);
+  test::writeFile(hot + "/sub/y.doc", "y", kOld);
+  test::writeFile(hot + "/keep.txt", "k", kOld);
+  test::writeFile(rej + "/x.doc", "old x", kOld);  // replaced by the newer reject
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = hot + "/";
+  r.IncludeSubdir = 1;
+  r.InputFilter = ".txt";
+  r.RejectFilter = ".doc";
+  r.MoveRejected = true;
+  r.MoveRejectedDirectory = hot + "/<LC1>";
+  r.LocalConstants[1] = "rejected";
+  rig.Init();
+  rig.TakeLines();
+  for (int i = 0; i < 3; ++i) rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), (QStringList{"Job:keep.txt", "Job:keep.txt", "Job:keep.txt"}));
+  EXPECT_EQ(Files(rej), (QStringList{"x.doc", "y.doc"}));
+  EXPECT_EQ(Read(rej + "/x.doc"), "new x");
+  EXPECT_EQ(Read(rej + "/y.doc"), "y");
+  EXPECT_TRUE(rig.TakeLines().isEmpty());
+  EXPECT_EQ(rig.d.ExpandedScanDirectory, hot);
+}
+
+TEST(HotFolder, RefusedAndHeldRejects) {
+  const QString hot = test::makeDir("refused/hot");
+  test::writeFile(hot + "/a.doc", "a", kOld);
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = hot;
+  r.InputFilter = ".txt";
+  r.RejectFilter = ".doc";
+  r.MoveRejected = true;
+  r.MoveRejectedDirectory = "<LC1>";  // expands to nothing
+  rig.Init();
+  rig.TakeLines();
+  rig.Cycle();
+  EXPECT_EQ(Files(hot), QStringList{"a.doc"});
+  EXPECT_EQ(rig.TakeLines(),
+            QStringList{"M0:2:ERROR-MOVE_REJECTED: Could not move file [" + hot +
+                        "/a.doc] to [] [MoveRejectedFile][The reject directory is empty]"});
+  EXPECT_TRUE(rig.d.LastCommandError);
+
+  // A rejected file still being written is left until its writer is done.
+  const QString rej = test::rootDir() + "/refused/rej";
+  rig.d.RoziRoruners[0].LocalConstants[1] = rej;
+  test::Writer writer(hot + "/a.doc");
+  ASSERT_TRUE(writer.started());
+  rig.Cycle();
+  EXPECT_EQ(Files(hot), QStringList{"a.doc"});
+  writer.stop();
+  rig.Cycle();
+  EXPECT_TRUE(Files(hot).isEmpty());
+  EXPECT_EQ(Files(rej), QStringList{"a.doc"});
+}
+
+TEST(HotFolder, RejectMovedToAnotherFileSystem) {
+  const QString shm = QString("/dev/shm/mvnz-hotfolder-%1").arg(::getpid());
+  if (!QDir().mkpath(shm)) GTEST_SKIP() << "no /dev/shm";
+  const QString hot = shm + "/in";
+  test::writeFile(hot + "/big.doc", QByteArray(1 << 20, 'z'), kOld);
+  const QString rej = test::rootDir() + "/far/rej";
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = hot;
+  r.RejectFilter = ".doc";
+  r.MoveRejected = true;
+  r.MoveRejectedDirectory = rej;
+  rig.Init();
+  rig.Cycle();
+  const QByteArray moved = Read(rej + "/big.doc");
+  QDir(shm).removeRecursively();
+  EXPECT_EQ(moved, QByteArray(1 << 20, 'z'));
+  EXPECT_EQ(QFileInfo(rej + "/big.doc").lastModified(), kOld);
+}
+
+TEST(HotFolder, SubfoldersAndOldestFirst) {
+  const QString hot = test::makeDir("order/hot");
+  test::writeFile(hot + "/b.txt", "b", kOld.addSecs(-10));
+  test::writeFile(hot + "/c.txt", "c", kOld.addSecs(-20));
+  test::writeFile(hot + "/x/y/a.txt", "a", kOld.addSecs(-30));
+  const struct {
+    int includeSubdir;
+    int oldestFirst;
+    QStringList runs;  // name@subdir
+  } cases[] = {
+      {0, 0, {"b.txt@.", "c.txt@."}},
+      {1, 0, {"b.txt@.", "c.txt@.", "a.txt@x/y"}},
+      {1, 1, {"a.txt@x/y", "c.txt@.", "b.txt@."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.includeSubdir * 10 + c.oldestFirst);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+    r.ScanDirectory = hot + "/.";
+    r.InputFilter = ".txt";
+    r.IncludeSubdir = c.includeSubdir;
+    r.OldestFirst = c.oldestFirst;
+    rig.Init();
+    QStringList seen;
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
+      const auto& t = *d.RoziRoruners[0].FileList;
+      seen << t.filename() + "@" + t.subdir();
+      EXPECT_EQ(t.filepathname(), t.filepath() + "/" + t.filename());
+    };
+    rig.Cycle();
+    EXPECT_EQ(seen, c.runs);
+  }
+}
+
+TEST(HotFolder, UnusableFilterPatternIsReported) {
+  const QString hot = test::makeDir("badpattern");
+  test::writeFile(hot + "/a.txt", "a", kOld);
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+  r.ScanDirectory = hot;
+  r.InputFilter = "(a;.txt";
+  rig.Init();
+  rig.TakeLines();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:a.txt"});  // the other pattern still works
+  const QStringList lines = rig.TakeLines();
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [(a] cannot be used [Error #"))
+      << lines[0].toStdString();
+}
