@@ -5,7 +5,9 @@
 //
 // Environment: MVNZ_BENCH_SCAN_FILES (default 100000), MVNZ_BENCH_SCAN_FOLDERS
 // (subfolders of the nested layout, default 1000), MVNZ_BENCH_SCAN_ROUNDS (default 5),
-// MVNZ_BENCH_DIR (where the trees are made, default the temporary folder).
+// MVNZ_BENCH_DIR (where the trees are made, default the temporary folder),
+// MVNZ_BENCH_SCAN_INPUT and MVNZ_BENCH_SCAN_REJECT (the filters, default "*.txt" and
+// "*.tmp").
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -26,18 +28,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/dirscan.h"
-#include "engine/filetable.h"
-#include "engine/leaseprobe.h"
-#include "engine/stability.h"
-#if __has_include("library/regexpr.h")
-#include "library/regexpr.h"
-#define MVNZ_BENCH_WITH_REGEX 1
-#endif
-#ifdef MVNZ_BENCH_WITH_CYCLE
 #include "daemon/core.h"
 #include "engine/engine.h"
-#endif
+#include "library/regexpr.h"
 
 extern char** environ;
 
@@ -131,25 +124,12 @@ Timing RunFind(const std::string& dir) {
   return t;
 }
 
-bool Match(const QString& subject, const QString& pattern) {
-#ifdef MVNZ_BENCH_WITH_REGEX
-  return RegExprMatchesName(subject, pattern);
-#else
-  (void)subject;
-  (void)pattern;
-  return false;
-#endif
-}
+// The filters of the RoziRoruner; every name ends in ".txt", so each file is tried
+// against both patterns.
+const QString kInputFilter = qEnvironmentVariable("MVNZ_BENCH_SCAN_INPUT", QStringLiteral("*.txt"));
+const QString kRejectFilter =
+    qEnvironmentVariable("MVNZ_BENCH_SCAN_REJECT", QStringLiteral("*.tmp"));
 
-#ifdef MVNZ_BENCH_WITH_REGEX
-const QString kInputFilter = QStringLiteral("*.txt");
-const QString kRejectFilter = QStringLiteral("*.tmp");
-#else
-const QString kInputFilter = QStringLiteral("*");
-const QString kRejectFilter;
-#endif
-
-#ifdef MVNZ_BENCH_WITH_CYCLE
 // The daemon's own cycle (MainEventLoop) over one FILE RoziRoruner, with a script
 // runner that only counts the files it is called for and a log sink that counts lines.
 class Cycle {
@@ -160,7 +140,9 @@ class Cycle {
       ++lines_;
       if (level >= 1 && notes_.size() < 3) notes_ << message;
     };
-    p.matcher = Match;
+    p.matcher = [](const QString& name, const QString& pattern) {
+      return RegExprMatchesName(name, pattern);
+    };
     p.runScript = [this](mvnd::Daemon&, engine::EngineServices&) { ++runs_; };
     engine_ = engine::MakeCycleEngine(std::move(p));
     d_.Running = true;
@@ -203,52 +185,6 @@ class Cycle {
   qint64 runs_ = 0, lines_ = 0;
   QStringList notes_;
 };
-#else
-// The engine's pieces as the cycle uses them: the folder walk with the filters into
-// the file table, then the existence and stability judgement of every row.
-class Cycle {
- public:
-  Cycle(const QString& dir, bool recursive) : dir_(dir) { opt_.recursive = recursive; }
-  qint64 Run() {
-    const QStringList in = engine::SplitFilter(kInputFilter);
-    const QStringList rej = engine::SplitFilter(kRejectFilter);
-    probe_.beginCycle();
-    engine::FileTable table;
-    QString lastFolder;
-    int folder = -1;
-    engine::WalkFolder(
-        dir_, opt_,
-        [&](const engine::WalkEntry& e) {
-          if (!engine::MatchesAny(e.name, in, Match) || engine::MatchesAny(e.name, rej, Match))
-            return;
-          if (folder < 0 || e.folder != lastFolder) {
-            lastFolder = e.folder;
-            folder = table.addFolder(e.folder, e.subdir);
-          }
-          table.addRow({folder, e.name, qint64(e.st.st_size),
-                        qint64(e.st.st_mtim.tv_sec) * 1000000000 + e.st.st_mtim.tv_nsec});
-        },
-        nullptr);
-    engine::StabilityCheck check;
-    check.probe = &probe_;
-    check.now = QDateTime::currentDateTime();
-    check.stableTimer = 20;
-    qint64 free = 0;
-    for (table.moveFirst(); !table.atEnd(); table.moveNext()) {
-      const QString path = table.filepathname();
-      if (engine::FileExists(path) && engine::GetFileStatus(path, check) == engine::kFree) ++free;
-    }
-    return free;
-  }
-  QStringList notes() const { return {}; }
-  static const char* What() { return "the engine's walk, filters, file table and GetFileStatus"; }
-
- private:
-  QString dir_;
-  engine::WalkOptions opt_;
-  engine::LeaseProbe probe_;
-};
-#endif
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -304,14 +240,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("scan cycle: %s\n", Cycle::What());
-#ifdef MVNZ_BENCH_WITH_REGEX
   std::printf("filters: input \"%s\", reject \"%s\" (the system's regular expressions)\n",
               qPrintable(kInputFilter), qPrintable(kRejectFilter));
-#else
-  std::printf(
-      "filters: input \"*\", no reject filter (the regular-expression engine is not "
-      "built yet)\n");
-#endif
   std::printf(
       "stable time 20 s, files an hour old; peer: find DIR -type f -printf '%%s %%T@ "
       "%%p\\n' >/dev/null\n");
