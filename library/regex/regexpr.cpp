@@ -92,28 +92,34 @@ void Clear(RegExprError* out) {
   if (out) *out = RegExprError{};
 }
 
-// Tries the positions in turn; the leftmost match wins.
-bool MatchAnywhere(const Prepared& prep, int options) {
-  const QString& subject = g_state.storedSubject;
+// Tries the positions in turn; the leftmost match wins. Returns the end of the match
+// (0-based, exclusive) and sets start, or returns -1.
+int MatchAnywhere(const Prepared& prep, const QString& subject, int options, SubMatch* subs,
+                  bool allowCompiled, int& start) {
   rx::MatchContext m;
   m.s = subject.constData();
   m.len = int(subject.size());
   m.options = options;
   m.groupCount = prep.groupCount;
-  m.subs = g_state.subMatches;
+  m.subs = subs;
+  const rx::Program* program = allowCompiled ? prep.program : nullptr;
   const int last = prep.anchored && !(options & reMultiline) ? 0 : m.len;
   for (int pos = 0; pos <= last; ++pos) {
-    if (prep.program && !rx::MayStartAt(*prep.program, m, pos)) continue;
-    const int end = prep.program ? rx::CompiledMatchAt(m, *prep.program, pos)
-                                 : rx::TextMatchAt(m, prep.processed, pos);
+    if (program) {
+      if (const int cost = rx::SkippedStartCost(*program, m, pos)) {
+        m.spend(cost);
+        continue;
+      }
+    }
+    const int end =
+        program ? rx::CompiledMatchAt(m, *program, pos) : rx::TextMatchAt(m, prep.processed, pos);
     if (end >= 0) {
-      g_state.matchStart = pos + 1;
-      g_state.matchEnd = end;
-      return true;
+      start = pos;
+      return end;
     }
     m.undo(0);
   }
-  return false;
+  return -1;
 }
 
 // Moves a stored range after its text [start, start + length - 1] was replaced by
@@ -162,7 +168,14 @@ bool RegExpr(const QString& subject, const QString& pattern, int options, RegExp
     const std::shared_ptr<Prepared> prep = Prepare(pattern, options & reIgnoreCase);
     g_state.groupCount = prep->groupCount;
     if (prep->failed) throw prep->error;
-    g_state.matchFound = MatchAnywhere(*prep, options);
+    int start = 0;
+    const int end =
+        MatchAnywhere(*prep, g_state.storedSubject, options, g_state.subMatches, true, start);
+    if (end >= 0) {
+      g_state.matchFound = true;
+      g_state.matchStart = start + 1;
+      g_state.matchEnd = end;
+    }
   } catch (const RxError& e) {
     Report(e, error);
   } catch (const std::bad_alloc&) {
@@ -242,4 +255,35 @@ QString RegExprReplace(const QString& replacement, int resultType, RegExprError*
   return s.storedSubject;
 }
 
+namespace rx {
+
+SearchResult Search(const QString& subject, const QString& pattern, int options,
+                    bool allowCompiled) {
+  SearchResult r;
+  SubMatch subs[kMaxGroups + 1];
+  Prepared prep;
+  try {
+    prep.processed = ProcessParentheses(ExpandEscapes(pattern), prep.groupCount);
+    prep.anchored = IsAnchoredAtStart(prep.processed, 0);
+    if (allowCompiled) prep.program = Compile(prep.processed, options & reIgnoreCase);
+    r.compiled = prep.program != nullptr;
+    int start = 0;
+    const int end = MatchAnywhere(prep, subject, options, subs, allowCompiled, start);
+    if (end >= 0) {
+      r.found = true;
+      r.start = start + 1;
+      r.length = end - start;
+      for (int n = 1; n <= prep.groupCount; ++n) {
+        const SubMatch& g = subs[n];
+        r.groups.emplace_back(g.valid ? g.startPos : 0, g.valid ? g.endPos - g.startPos + 1 : 0);
+      }
+    }
+  } catch (const RxError& e) {
+    r.error = e.number;
+    r.message = e.procedure + ": " + e.message;
+  }
+  return r;
+}
+
+}  // namespace rx
 }  // namespace mvnz

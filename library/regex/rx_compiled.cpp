@@ -1,10 +1,538 @@
-// The compiled matcher.
+// The compiled matcher: the processed pattern parsed once into a tree, matched by
+// backtracking over continuations instead of pattern texts. A continuation is a
+// chain of cells (what is still to match), shared between roads and allocated in an
+// arena that is cut back when a road is taken up again.
+//
+// The rewrites of the text matcher become cells: "A A* Rest" is an atom cell before
+// a starred atom cell before Rest; a count becomes a counter cell instead of copies
+// of its atom, so no count makes anything grow. Matcher calls are counted as the
+// text matcher counts them (one per atom taken, one per alternative split), so the
+// nesting limit, its boundary and the step budget fall at the same point.
+//
+// Patterns whose meaning would change when the rewrites join pattern texts (a "{"
+// or a quantifier character taken as a literal atom, a ")" without "(", a count
+// holding anything but a number, two quantifiers in a row) are left to the text
+// matcher.
+#include <cstdint>
+
 #include "rx_internal.h"
 
 namespace mvnz::rx {
-struct Program {};
-Program* Compile(const QString&, bool) { return nullptr; }
+namespace {
+
+enum class Quant : uint8_t { None, Star, Plus, Opt, Count };
+
+struct Node;
+struct Seq {
+  std::vector<Node> items;
+};
+
+struct CompiledSet {
+  CharSet set;
+  bool bitmap = false;  // no CR LF item and no bad range: chars below 256 by table
+  uint64_t bits[4] = {0, 0, 0, 0};
+};
+
+struct Node {
+  enum Kind : uint8_t { Simple, Set, Marker, Group, Look } kind = Simple;
+  Quant q = Quant::None;
+  bool lazy = false;
+  bool negative = false;  // Look: "(?!"
+  bool single = false;    // takes exactly one character, with no other effect
+  SimpleAtom simple;
+  int set = -1;
+  int marker = 0;
+  std::vector<Seq> alts;  // Group and Look: the alternatives
+  // Count: the bounds, or the error raised when the matcher reaches the count.
+  Counted counted;
+  bool countFails = false;
+  RxError countError;
+};
+
+}  // namespace
+
+struct Program {
+  std::vector<Seq> top;
+  std::vector<CompiledSet> sets;
+};
+
+namespace {
+
+constexpr int kMaxNesting = 200;  // deeper patterns go to the text matcher
+
+struct Parser {
+  Program& prog;
+  bool ignoreCase;
+  bool clean = true;
+
+  std::vector<Seq> alternatives(QStringView text, int nesting) {
+    std::vector<Seq> out;
+    for (QStringView alt : SplitAlternatives(text)) out.push_back(sequence(alt, nesting));
+    return out;
+  }
+
+  static bool NumericCount(QStringView q) {
+    for (QChar c : q) {
+      if (!((c >= '0' && c <= '9') || c == ' ' || c == ',' || c == '.' || c == '-' || c == '+' ||
+            c == '{' || c == '}' || c == '?'))
+        return false;
+    }
+    return true;
+  }
+
+  Seq sequence(QStringView text, int nesting) {
+    Seq seq;
+    if (nesting > kMaxNesting) {
+      clean = false;
+      return seq;
+    }
+    qsizetype i = 0;
+    while (clean && i < text.size()) {
+      const QChar c = text[i];
+      qsizetype alen = 1;
+      if (c == '(') {
+        alen = FindGroupEnd(text, i) - i + 1;
+        if (alen <= 0) {
+          clean = false;
+          break;
+        }
+      } else if (c == '[') {
+        alen = FindSetEnd(text, i) - i + 1;
+        if (alen <= 0) {
+          clean = false;
+          break;
+        }
+      } else if (c == '\\') {
+        alen = i + 1 < text.size() ? 2 : 1;
+      } else if (c == '*' || c == '+' || c == '?' || c == '{' || c == ')' || c == '|' ||
+                 IsMarker(c)) {
+        clean = false;
+        break;
+      }
+      const QStringView atom = text.mid(i, alen);
+      i += alen;
+      Node node;
+      if (c == '(') {
+        if (atom.startsWith(u"(?=") || atom.startsWith(u"(?!")) {
+          node.kind = Node::Look;
+          node.negative = atom[2] == '!';
+          node.alts = alternatives(atom.mid(3, atom.size() - 4), nesting + 1);
+        } else {
+          node.kind = Node::Group;
+          QStringView inner = atom.mid(1, atom.size() - 2);
+          if (inner.size() >= 2 && IsMarker(inner.front()) && IsMarker(inner.back())) {
+            const int n = inner.front().unicode();
+            inner = inner.mid(1, inner.size() - 2);
+            Node mark;
+            mark.kind = Node::Marker;
+            mark.marker = n;
+            for (QStringView alt : SplitAlternatives(inner)) {
+              Seq s;
+              s.items.push_back(mark);
+              Seq body = sequence(alt, nesting + 1);
+              for (Node& x : body.items) s.items.push_back(std::move(x));
+              s.items.push_back(mark);
+              node.alts.push_back(std::move(s));
+            }
+          } else {
+            node.alts = alternatives(inner, nesting + 1);
+          }
+        }
+      } else if (c == '[') {
+        node.kind = Node::Set;
+        CompiledSet cs;
+        cs.set = ParseSet(atom, ignoreCase);
+        cs.bitmap = !cs.set.canFail;
+        for (const SetItem& it : cs.set.items) {
+          if (it.kind == SetItem::CrLf) cs.bitmap = false;
+          if (it.kind == SetItem::One || it.kind == SetItem::Range) {
+            for (unsigned u = it.lo; u <= it.hi && u < 256; ++u)
+              cs.bits[u >> 6] |= uint64_t(1) << (u & 63);
+          }
+        }
+        node.single = !cs.set.canFail;
+        for (const SetItem& it : cs.set.items)
+          if (it.kind == SetItem::CrLf) node.single = false;
+        node.set = int(prog.sets.size());
+        prog.sets.push_back(std::move(cs));
+      } else {
+        node.kind = Node::Simple;
+        node.simple = ClassifyAtom(atom, ignoreCase);
+        node.single = node.simple.kind == SimpleAtom::Char || node.simple.kind == SimpleAtom::Dot;
+      }
+      const QStringView rest = text.mid(i);
+      if (IsQuantifierNext(rest)) {
+        const qsizetype ql = QuantifierLength(rest);
+        const QStringView q = rest.left(ql);
+        i += ql;
+        if (IsQuantifierNext(text.mid(i))) {
+          clean = false;
+          break;
+        }
+        node.lazy = ql > 1 && q.back() == '?';
+        switch (q[0].unicode()) {
+          case '*':
+            node.q = Quant::Star;
+            break;
+          case '+':
+            node.q = Quant::Plus;
+            break;
+          case '?':
+            node.q = Quant::Opt;
+            break;
+          default:
+            if (!NumericCount(q)) {
+              clean = false;
+              break;
+            }
+            node.q = Quant::Count;
+            try {
+              node.counted = ReadCounted(q);
+            } catch (const RxError& e) {
+              node.countFails = true;
+              node.countError = e;
+            }
+        }
+      }
+      seq.items.push_back(std::move(node));
+    }
+    return seq;
+  }
+};
+
+// What is still to match, as a chain of cells.
+struct Cell {
+  enum Kind : uint8_t {
+    Alt,     // alternatives idx.. of *alts (two or more left)
+    Items,   // items idx.. of *seq
+    Atom,    // node's atom with quantifier q (None or Star) instead of its own
+    Copies,  // node's atom n times
+    OptGrp,  // "(A G(n-1))?" of a count (lazy: "??")
+    Grp,     // "(A G(n-1))"
+  } kind;
+  Quant q = Quant::None;
+  bool lazy = false;
+  int next = -1;
+  const Node* node = nullptr;
+  const Seq* seq = nullptr;
+  const std::vector<Seq>* alts = nullptr;
+  int idx = 0;
+  long long n = 0;
+};
+
+struct Road {
+  enum Kind : uint8_t { Try, Barrier, Run } kind;
+  bool negative = false;
+  int pos = 0;    // Run: position before the repetitions
+  int cont = -1;  // Barrier: what follows the lookahead
+  int depth = 0;  // depth of the matcher call that takes the road up
+  int runs = 0;   // Run: repetitions still to give back
+  size_t trail = 0;
+  size_t arena = 0;
+};
+
+struct Scratch {
+  std::vector<Cell> cells;
+  std::vector<Road> roads;
+  std::vector<size_t> barriers;
+};
+
+Scratch& TheScratch() {
+  static Scratch s;
+  return s;
+}
+
+bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
+  if (pos >= m.len) return false;
+  char16_t c = m.s[pos].unicode();
+  if (m.ignoreCase()) c = Lower(c);
+  if (cs.bitmap && c < 256) return ((cs.bits[c >> 6] >> (c & 63)) & 1) != cs.set.negated;
+  return MatchSet(const_cast<MatchContext&>(m), cs.set, pos) >= 0;
+}
+
+// Whether the single-character atom of node matches at pos.
+bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
+  if (node.kind == Node::Set) return InSet(m, p.sets[size_t(node.set)], pos);
+  return MatchSimple(const_cast<MatchContext&>(m), node.simple, pos) >= 0;
+}
+
+}  // namespace
+
+Program* Compile(const QString& processed, bool ignoreCase) {
+  auto* prog = new Program;
+  Parser parser{*prog, ignoreCase};
+  prog->top = parser.alternatives(processed, 0);
+  if (!parser.clean) {
+    delete prog;
+    return nullptr;
+  }
+  return prog;
+}
+
 void Release(Program* p) { delete p; }
-int CompiledMatchAt(MatchContext&, const Program&, int) { return -1; }
-bool MayStartAt(const Program&, const MatchContext&, int) { return true; }
+
+int SkippedStartCost(const Program& p, const MatchContext& m, int pos) {
+  if (p.top.size() != 1 || p.top[0].items.empty()) return 0;
+  const Node& first = p.top[0].items[0];
+  if (!first.single || (first.q != Quant::None && first.q != Quant::Plus)) return 0;
+  if (SingleAt(m, p, first, pos)) return 0;
+  // The attempt would fail on its first atom: one matcher call, two with "+".
+  return first.q == Quant::Plus ? 2 : 1;
+}
+
+int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
+  Scratch& S = TheScratch();
+  std::vector<Cell>& cells = S.cells;
+  std::vector<Road>& roads = S.roads;
+  std::vector<size_t>& barriers = S.barriers;
+  cells.clear();
+  roads.clear();
+  barriers.clear();
+
+  auto alloc = [&](const Cell& c) {
+    cells.push_back(c);
+    return int(cells.size() - 1);
+  };
+  auto items = [&](const Seq* s, int idx, int next) {
+    if (size_t(idx) >= s->items.size()) return next;
+    Cell c{Cell::Items};
+    c.seq = s;
+    c.idx = idx;
+    c.next = next;
+    return alloc(c);
+  };
+  auto alt = [&](const std::vector<Seq>* alts, int idx, int next) {
+    if (size_t(idx) + 1 == alts->size()) return items(&(*alts)[size_t(idx)], 0, next);
+    Cell c{Cell::Alt};
+    c.alts = alts;
+    c.idx = idx;
+    c.next = next;
+    return alloc(c);
+  };
+  auto atom = [&](const Node* node, Quant q, bool lazy, int next) {
+    Cell c{Cell::Atom};
+    c.node = node;
+    c.q = q;
+    c.lazy = lazy;
+    c.next = next;
+    return alloc(c);
+  };
+  auto counted = [&](Cell::Kind kind, const Node* node, long long n, bool lazy, int next) {
+    Cell c{kind};
+    c.node = node;
+    c.n = n;
+    c.lazy = lazy;
+    c.next = next;
+    return alloc(c);
+  };
+  auto push = [&](int pos, int cont, int depth) {
+    Road r{Road::Try};
+    r.pos = pos;
+    r.cont = cont;
+    r.depth = depth;
+    r.trail = m.trail.size();
+    r.arena = cells.size();
+    roads.push_back(r);
+  };
+
+  int pos = startPos;
+  int cont = alt(&prog.top, 0, -1);
+  int depth = 0;
+  for (;;) {
+    bool ok = true;
+    if (cont < 0) {
+      if (barriers.empty()) return pos;
+      // The innermost lookahead's body has matched: its other roads are dropped.
+      const size_t b = barriers.back();
+      barriers.pop_back();
+      const Road look = roads[b];
+      roads.resize(b);
+      if (look.negative) {
+        ok = false;
+      } else {
+        cells.resize(look.arena);
+        pos = look.pos;
+        cont = look.cont;
+        depth = look.depth;
+        continue;
+      }
+    }
+    if (ok) {
+      const int d = depth + 1;
+      m.enter(d);
+      depth = d;
+      const Cell c = cells[size_t(cont)];
+      const Node* node = c.node;
+      Quant q = Quant::None;
+      bool lazy = false;
+      int rest = c.next;
+      switch (c.kind) {
+        case Cell::Alt:
+          push(pos, alt(c.alts, c.idx + 1, c.next), d);
+          cont = items(&(*c.alts)[size_t(c.idx)], 0, c.next);
+          continue;
+        case Cell::Items:
+          node = &c.seq->items[size_t(c.idx)];
+          q = node->q;
+          lazy = node->lazy;
+          rest = items(c.seq, c.idx + 1, c.next);
+          break;
+        case Cell::Atom:
+          q = c.q;
+          lazy = c.lazy;
+          break;
+        case Cell::Copies:
+          if (c.n > 1) rest = counted(Cell::Copies, node, c.n - 1, false, c.next);
+          break;
+        case Cell::OptGrp: {
+          const int grp = counted(Cell::Grp, node, c.n, c.lazy, rest);
+          if (c.lazy) {
+            push(pos, grp, d);
+            cont = rest;
+          } else {
+            push(pos, rest, d);
+            cont = grp;
+          }
+          continue;
+        }
+        case Cell::Grp: {
+          const int then = c.n > 1 ? counted(Cell::OptGrp, node, c.n - 1, c.lazy, rest) : rest;
+          cont = atom(node, Quant::None, false, then);
+          continue;
+        }
+      }
+      switch (q) {
+        case Quant::None:
+          switch (node->kind) {
+            case Node::Simple:
+              pos = MatchSimple(m, node->simple, pos);
+              ok = pos >= 0;
+              break;
+            case Node::Set:
+              if (node->single) {
+                ok = InSet(m, prog.sets[size_t(node->set)], pos);
+                ++pos;
+              } else {
+                pos = MatchSet(m, prog.sets[size_t(node->set)].set, pos);
+                ok = pos >= 0;
+              }
+              break;
+            case Node::Marker:
+              m.marker(node->marker, pos, d);
+              break;
+            case Node::Group:
+              for (size_t k = node->alts.size(); k-- > 1;)
+                push(pos, items(&node->alts[k], 0, rest), d);
+              cont = items(&node->alts[0], 0, rest);
+              continue;
+            case Node::Look: {
+              Road r{Road::Barrier};
+              r.negative = node->negative;
+              r.pos = pos;
+              r.cont = rest;
+              r.depth = d;
+              r.trail = m.trail.size();
+              r.arena = cells.size();
+              roads.push_back(r);
+              barriers.push_back(roads.size() - 1);
+              cont = alt(&node->alts, 0, -1);
+              continue;
+            }
+          }
+          if (ok) {
+            cont = rest;
+            continue;
+          }
+          break;
+        case Quant::Star:
+          if (lazy) {
+            push(pos, atom(node, Quant::None, false, atom(node, Quant::Star, true, rest)), d);
+            cont = rest;
+            continue;
+          }
+          if (node->single) {
+            // "A A* Rest" over and over: take the whole run at once. The calls it
+            // stands for reach depth d + 2 * run + 1 (the last try of A fails).
+            int run = 0;
+            while (SingleAt(m, prog, *node, pos + run)) ++run;
+            if (d + 2 * run + 1 >= kDepthLimit) MatchContext::TooManyIterations();
+            m.spend(2 * run + 1);
+            if (run > 0) {
+              Road r{Road::Run};
+              r.pos = pos;
+              r.cont = rest;
+              r.depth = d;
+              r.runs = run - 1;
+              r.trail = m.trail.size();
+              r.arena = cells.size();
+              roads.push_back(r);
+            }
+            pos += run;
+            depth = d + 2 * run;
+            cont = rest;
+            continue;
+          }
+          push(pos, rest, d);
+          cont = atom(node, Quant::None, false, atom(node, Quant::Star, false, rest));
+          continue;
+        case Quant::Plus:
+          cont = atom(node, Quant::None, false, atom(node, Quant::Star, lazy, rest));
+          continue;
+        case Quant::Opt:
+          if (lazy) {
+            push(pos, atom(node, Quant::None, false, rest), d);
+            cont = rest;
+          } else {
+            push(pos, rest, d);
+            cont = atom(node, Quant::None, false, rest);
+          }
+          continue;
+        case Quant::Count: {
+          if (node->countFails) throw node->countError;
+          const Counted& k = node->counted;
+          int then = rest;
+          if (k.upper < 0) {
+            then = atom(node, Quant::Star, k.lazy, rest);
+          } else if (k.upper == 0) {
+            ok = false;
+            break;
+          } else if (k.upper > k.lower) {
+            then = counted(Cell::OptGrp, node, k.upper - k.lower, k.lazy, rest);
+          }
+          cont = k.lower > 0 ? counted(Cell::Copies, node, k.lower, false, then) : then;
+          continue;
+        }
+      }
+    }
+    // This road failed: take the latest one still to try.
+    for (;;) {
+      if (roads.empty()) return -1;
+      Road& r = roads.back();
+      m.undo(r.trail);
+      cells.resize(r.arena);
+      if (r.kind == Road::Run) {
+        pos = r.pos + r.runs;
+        depth = r.depth + 2 * r.runs;
+        cont = r.cont;
+        if (r.runs == 0) {
+          roads.pop_back();
+        } else {
+          --r.runs;
+        }
+        break;
+      }
+      const Road taken = r;
+      roads.pop_back();
+      if (taken.kind == Road::Barrier) {
+        barriers.pop_back();
+        if (!taken.negative) continue;  // the body of "(?=" failed, so does the lookahead
+      }
+      pos = taken.pos;
+      cont = taken.cont;
+      depth = taken.depth;
+      break;
+    }
+  }
+}
+
 }  // namespace mvnz::rx

@@ -124,9 +124,14 @@ struct MatchContext {
   // One matcher call at depth; raises the iteration error at the limit or when the
   // step budget is spent.
   void enter(int depth) {
-    if (depth >= kDepthLimit || ++steps > kStepBudget)
-      Raise(kErrSyntax, "DoRegExpr",
-            "Maximum number of iterations exceeded. Possibly an infinite loop.");
+    if (depth >= kDepthLimit || ++steps > kStepBudget) TooManyIterations();
+  }
+  void spend(int calls) {
+    if ((steps += calls) > kStepBudget) TooManyIterations();
+  }
+  [[noreturn]] static void TooManyIterations() {
+    Raise(kErrSyntax, "DoRegExpr",
+          "Maximum number of iterations exceeded. Possibly an infinite loop.");
   }
 };
 
@@ -184,8 +189,22 @@ struct Program;
 Program* Compile(const QString& processed, bool ignoreCase);
 void Release(Program* p);
 int CompiledMatchAt(MatchContext& m, const Program& p, int pos);
-// Whether an attempt at pos can succeed at all (a cheap test on the first atom);
-// false only when the attempt would fail at once without any other effect.
-bool MayStartAt(const Program& p, const MatchContext& m, int pos);
+// 0 when the attempt at pos has to be made; otherwise it would fail on its first
+// atom without any other effect, and this is the number of matcher calls it costs.
+int SkippedStartCost(const Program& p, const MatchContext& m, int pos);
+
+// One whole search, outside the module state: for tests that hold the two matchers
+// against each other.
+struct SearchResult {
+  bool found = false;
+  int start = 0;  // 1-based
+  int length = 0;
+  std::vector<std::pair<int, int>> groups;  // start and length, 0 and 0 when not valid
+  int error = 0;
+  QString message;
+  bool compiled = false;  // the compiled matcher served the search
+};
+SearchResult Search(const QString& subject, const QString& pattern, int options,
+                    bool allowCompiled);
 
 }  // namespace mvnz::rx
