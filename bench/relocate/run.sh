@@ -5,6 +5,7 @@
 # with its content. A figure, not a test.
 #   $1                           build folder (default build)
 #   MVNZ_BENCH_RELOCATE_FILES    number of files (default 10000)
+#   MVNZ_BENCH_RELOCATE_ROUNDS   rounds of peer then mvnd, the median is taken (default 3)
 #   MVNZ_BENCH_RELOCATE_STALL    give up on a side when no file arrived for that many
 #                                seconds (default 60)
 set -euo pipefail
@@ -12,11 +13,12 @@ BUILD_DIR=$(cd "${1:-build}" && pwd)
 . "$(dirname "$0")/../mvnd-env.sh"
 files=${MVNZ_BENCH_RELOCATE_FILES:-10000}
 stall=${MVNZ_BENCH_RELOCATE_STALL:-60}
+rounds=${MVNZ_BENCH_RELOCATE_ROUNDS:-3}
 command -v inotifywait >/dev/null || { echo "inotifywait (inotify-tools) is missing" >&2; exit 1; }
 [ -f "$BUILD_DIR/bin/Plugins/Relocate.so" ] || { echo "no $BUILD_DIR/bin/Plugins/Relocate.so" >&2; exit 1; }
 bench_root relocate
 
-# stage DIR: the files to drop, written beforehand; their checksums in $BENCH_ROOT/expected.
+# stage DIR: the files to drop, written beforehand; their checksums in DIR.md5.
 stage() {
   mkdir -p "$1"
   awk -v dir="$1" -v n="$files" 'BEGIN {
@@ -27,8 +29,11 @@ stage() {
       close(f)
     }
   }'
-  (cd "$1" && find . -type f -printf '%f\0' | sort -z | xargs -0 md5sum) >"$BENCH_ROOT/expected"
+  checksums "$1" >"$1.md5"
 }
+
+# checksums DIR: "md5  name" of every file in DIR, sorted by name.
+checksums() { (cd "$1" && find . -type f -printf '%f\0' | sort -z | xargs -0 -r md5sum); }
 
 # drop STAGE HOT: renames every staged file into the hot folder; prints the start time.
 drop() {
@@ -49,68 +54,97 @@ wait_all() {
   done
 }
 
-# report NAME START OUT HOT: files per second from the drop to the last arrival (the
-# newest change time in OUT), and the checks. Sets RATE.
-report() {
-  local name=$1 start=$2 out=$3 hot=$4 last got left same
+# check NAME STAGE OUT HOT START FAILURES: the rate from the drop to the last arrival
+# (the newest change time in OUT) into RATE, and whether every file arrived once with
+# its content; prints one line.
+check() {
+  local name=$1 stage=$2 out=$3 hot=$4 start=$5 failures=$6 last got left content verdict
   last=$(find "$out" -maxdepth 1 -type f -printf '%C@\n' | sort -n | tail -1)
   got=$(find "$out" -maxdepth 1 -type f | wc -l)
   left=$(find "$hot" -type f | wc -l)
-  same=$( (cd "$out" && find . -type f -printf '%f\0' | sort -z | xargs -0 -r md5sum) |
-    cmp -s - "$BENCH_ROOT/expected" && echo yes || echo no)
+  content=intact
+  checksums "$out" | cmp -s - "$stage.md5" || content=DIFFERENT
+  verdict=ok
+  if [ "$got" -ne "$files" ] || [ "$left" -ne 0 ] || [ "$content" != intact ] ||
+    [ "$failures" -ne 0 ]; then
+    verdict=PROBLEM
+    PROBLEMS=$((PROBLEMS + 1))
+  fi
   RATE=$(awk -v n="$got" -v a="$start" -v b="${last:-$start}" \
     'BEGIN { d = b - a; printf "%.0f", (d > 0) ? n / d : 0 }')
-  printf '  %-8s %6d files in %6.2f s = %7d files/s; arrived %d, left behind %d, contents %s\n' \
-    "$name" "$files" "$(awk -v a="$start" -v b="${last:-$start}" 'BEGIN{print b - a}')" "$RATE" \
-    "$got" "$left" "$([ "$same" = yes ] && echo intact || echo DIFFERENT)"
+  printf '    %-5s %6.2f s %7d files/s  arrived %d, left %d, contents %s, failures %d: %s\n' \
+    "$name" "$(awk -v a="$start" -v b="${last:-$start}" 'BEGIN { print b - a }')" "$RATE" \
+    "$got" "$left" "$content" "$failures" "$verdict"
 }
 
-echo "relocate: $files small files dropped (renamed) into a hot folder at once"
+# peer DIR: inotifywait piped into a shell loop of mv. Failures are mv errors (a file
+# handled twice or gone).
+peer() {
+  local P=$1 start
+  mkdir -p "$P/hot" "$P/out"
+  stage "$P/stage"
+  mkfifo "$P/events"
+  inotifywait -m -e close_write,moved_to --format '%f' "$P/hot" >"$P/events" 2>"$P/inotify.err" &
+  local inotify=$!
+  while IFS= read -r f; do
+    mv -- "$P/hot/$f" "$P/out/$f" || echo "mv failed: $f" >&2
+  done <"$P/events" 2>"$P/loop.err" &
+  local loop=$!
+  BENCH_PIDS="$inotify $loop"
+  wait_for_line "$P/inotify.err" "Watches established." 30
+  start=$(drop "$P/stage" "$P/hot")
+  wait_all "$P/out" || echo "    peer: no progress for $stall s, gave up"
+  kill "$inotify" 2>/dev/null || true
+  wait "$inotify" "$loop" 2>/dev/null || true
+  BENCH_PIDS=
+  check peer "$P/stage" "$P/out" "$P/hot" "$start" "$(wc -l <"$P/loop.err")"
+}
 
-# The peer: inotifywait piped into a shell loop of mv.
-P=$BENCH_ROOT/peer
-mkdir -p "$P/hot" "$P/out"
-stage "$P/stage"
-mkfifo "$P/events"
-inotifywait -m -e close_write,moved_to --format '%f' "$P/hot" >"$P/events" 2>"$P/inotify.err" &
-INOTIFY_PID=$!
-while IFS= read -r f; do
-  mv -- "$P/hot/$f" "$P/out/$f" || echo "mv failed: $f" >&2
-done <"$P/events" 2>"$P/loop.err" &
-LOOP_PID=$!
-BENCH_PIDS="$INOTIFY_PID $LOOP_PID"
-wait_for_line "$P/inotify.err" "Watches established." 30
-peer_start=$(drop "$P/stage" "$P/hot")
-wait_all "$P/out" || echo "  peer: no progress for $stall s, gave up"
-kill "$INOTIFY_PID" 2>/dev/null || true
-wait "$INOTIFY_PID" "$LOOP_PID" 2>/dev/null || true
-report peer "$peer_start" "$P/out" "$P/hot"
-peer_rate=$RATE
-peer_errors=$(wc -l <"$P/loop.err")
-echo "           mv failures (a file handled twice or lost): $peer_errors"
+# daemon DIR: mvnd with one RoziRoruner whose script Relocates each file. Failures are
+# the Relocate warnings and errors of its log (a file handled twice or gone).
+daemon() {
+  local D=$1 start failures
+  mkdir -p "$D/hot" "$D/out" "$D/logs"
+  BENCH_LOGS=$D/logs
+  stage "$D/stage"
+  {
+    config_header 0
+    printf '%s\n' "[Mover]" "Description=relocates every file" "Trigger=FILE" \
+      "ScanDirectory=$D/hot" "IncludeSubdir=0" "InputFilter=*" "RejectFilter=" \
+      "SkipRejected=1" "Interval=1" "StableTimer=0" "Enabled=1" \
+      "Command=Relocate]~[<SCANPATHFILENAME>]~[$D/out/<FILENAME>]~[0]~[0" ""
+  } | crlf >"$windir/MVNZuri.ini"
+  mvnd_start "$BUILD_DIR"
+  sleep 1.5  # past the first (empty) cycle
+  start=$(drop "$D/stage" "$D/hot")
+  wait_all "$D/out" || echo "    mvnd: no progress for $stall s, gave up"
+  CPU=$(awk -v t="$(cpu_ticks "$MVND_PID")" -v k="$(getconf CLK_TCK)" \
+    'BEGIN { printf "%.2f", t / k }')
+  mvnd_stop
+  failures=$( (tr -d '\r' 2>/dev/null <"$(day_log FS1_Mover.log)" || true) |
+    grep -c -e 'WARNING_RELOCATE' -e 'ERROR_RELOCATE' || true)
+  check mvnd "$D/stage" "$D/out" "$D/hot" "$start" "$failures"
+}
 
-# mvnd: one RoziRoruner whose script Relocates each file.
-D=$BENCH_ROOT/daemon
-mkdir -p "$D/hot" "$D/out"
-stage "$D/stage"
-{
-  config_header 0
-  printf '%s\n' "[Mover]" "Description=relocates every file" "Trigger=FILE" \
-    "ScanDirectory=$D/hot" "IncludeSubdir=0" "InputFilter=*" "RejectFilter=" "SkipRejected=1" \
-    "Interval=1" "StableTimer=0" "Enabled=1" \
-    "Command=Relocate]~[<SCANPATHFILENAME>]~[$D/out/<FILENAME>]~[0]~[0" ""
-} | crlf >"$windir/MVNZuri.ini"
-mvnd_start "$BUILD_DIR"
-sleep 1.5  # past the first (empty) cycle
-daemon_start=$(drop "$D/stage" "$D/hot")
-wait_all "$D/out" || echo "  mvnd: no progress for $stall s, gave up"
-cpu=$(awk -v t="$(cpu_ticks "$MVND_PID")" -v k="$(getconf CLK_TCK)" 'BEGIN{printf "%.2f", t / k}')
-mvnd_stop
-report mvnd "$daemon_start" "$D/out" "$D/hot"
-daemon_rate=$RATE
-job_log=$(day_log FS1_Mover.log)
-daemon_errors=$( (tr -d '\r' 2>/dev/null <"$job_log" || true) | grep -c -e 'WARNING_RELOCATE' -e 'ERROR_RELOCATE' || true)
-echo "           Relocate warnings/errors (a file handled twice or lost): $daemon_errors; mvnd cpu $cpu s"
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-awk -v a="$daemon_rate" -v b="$peer_rate" \
-  'BEGIN { printf "  ratio mvnd/peer: %.2fx (goal: at least 5x)\n", (b > 0) ? a / b : 0 }'
+echo "relocate: $files small files dropped (renamed) into a hot folder at once, in $BENCH_ROOT"
+echo "  peer: inotifywait -m -e close_write,moved_to | while read f; do mv ...; done"
+echo "  mvnd: Interval=1, StableTimer=0, Command=Relocate <SCANPATHFILENAME> -> out/<FILENAME>"
+PROBLEMS=0
+peer_rates=() mvnd_rates=()
+for r in $(seq 1 "$rounds"); do
+  echo "  round $r"
+  peer "$BENCH_ROOT/r$r/peer"
+  peer_rates+=("$RATE")
+  daemon "$BENCH_ROOT/r$r/daemon"
+  mvnd_rates+=("$RATE")
+  echo "          mvnd cpu $CPU s (start-up included)"
+done
+pm=$(median "${peer_rates[@]}")
+dm=$(median "${mvnd_rates[@]}")
+awk -v a="$dm" -v b="$pm" -v p="$PROBLEMS" 'BEGIN {
+  printf "  median: peer %d files/s, mvnd %d files/s, ratio %.2fx (goal: at least 5x)\n", b, a,
+    (b > 0) ? a / b : 0
+  printf "  files lost, changed or handled twice: %s\n", (p == 0) ? "none" : p " round(s) with problems"
+}'

@@ -1,5 +1,6 @@
 #pragma once
-// BrowseLink: opens a URL in the desktop's default web browser.
+// BrowseLink: opens a URL in the desktop's default web browser (through the
+// platform shell, which finds the browser and hands the URL to the opener).
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -7,14 +8,6 @@
 namespace mvnz::browselink {
 
 using LogFn = std::function<void(const QString& text, short level)>;
-
-// The desktop entry of the default web browser as the desktop's settings name it
-// (`xdg-settings`, else the handler of text/html from `xdg-mime`); "" when none.
-QString FindDefaultBrowser();
-
-// Hands the URL to `xdg-open` as one argument (never through a shell). False when the
-// opener could not be started.
-bool OpenUrl(const QString& url);
 
 // The action on Data(1). Returns the Error flag.
 bool OpenLink(const QStringList& data, bool autoLog, const LogFn& log);

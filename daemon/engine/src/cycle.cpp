@@ -19,9 +19,6 @@ using mvnd::RoziRoruner;
 
 namespace {
 
-const QString S = QStringLiteral("S");
-const QString M = QStringLiteral("M");
-
 enum class Turn { Next, EndCycle };
 
 class CycleEngine : public mvnd::Engine {
@@ -76,7 +73,7 @@ class CycleEngine : public mvnd::Engine {
     if (i >= d.RoziRoruners.size()) return;
     RoziRoruner& r = d.RoziRoruners[i];
     r.Active = false;
-    s_.log(d, S,
+    s_.log(d, kSystemSource,
            QStringLiteral("ERROR-MAIN_EVENT_LOOP: Error during Main-Event-Loop [%1][%2][%3], "
                           "RoziRoruner made inactive until the next reload")
                .arg(r.Name, source, description),
@@ -129,12 +126,12 @@ class CycleEngine : public mvnd::Engine {
       const QString path = list->filepathname();
       if (FileExists(path)) {
         if (d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages)
-          s_.log(d, M, QStringLiteral("Found file: [%1]").arg(path), 0);
+          s_.log(d, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
         if (s_.fileStatus(d, path) == QLatin1String(kFree)) {
           d.LastCommandError = false;
           s_.runScript(d);
           if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;
-          if (d.AutoLogInternalCommands == 1) s_.log(d, M, QStringLiteral("Done."), 0);
+          if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);
           d.RoziRoruners[i].FilesHandled += 1;
         }
         s_.pump().step();
@@ -152,13 +149,13 @@ class CycleEngine : public mvnd::Engine {
   // The script of a time-triggered RoziRoruner. True when the cycle must end at once.
   bool RunTimeJob(Daemon& d, int i) {
     if (d.AutoLogInternalCommands == 1)
-      s_.log(d, M,
+      s_.log(d, kRunnerSource,
              QStringLiteral("Executing commands of RoziRoruner [%1]").arg(d.RoziRoruners[i].Name),
              0);
     d.LastCommandError = false;
     s_.runScript(d);
     if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;
-    if (d.AutoLogInternalCommands == 1) s_.log(d, M, QStringLiteral("Done."), 0);
+    if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);
     return false;
   }
 

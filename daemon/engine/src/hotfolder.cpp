@@ -17,9 +17,6 @@ using mvnd::RoziRoruner;
 
 namespace {
 
-const QString S = QStringLiteral("S");
-const QString M = QStringLiteral("M");
-
 struct Rejected {
   QString source;
   QString directory;  // expanded reject folder, "" when it expanded to nothing
@@ -67,11 +64,11 @@ bool BuildFolderPath(Daemon& d, EngineServices& s, const QString& path, bool qui
     const fileops::Outcome o = s.files().makeFolders(path.left(i));
     if (o.ok()) {
       if (!quiet && AutoLog(d))
-        s.log(d, M, QStringLiteral("Created directory [%1]").arg(path.left(i)), 0);
+        s.log(d, kRunnerSource, QStringLiteral("Created directory [%1]").arg(path.left(i)), 0);
       continue;
     }
     if (quiet) continue;
-    s.log(d, M,
+    s.log(d, kRunnerSource,
           QStringLiteral("ERROR-CREATE_DIRECTORY: Could not create directory: [%1] [%2][%3]")
               .arg(path, QStringLiteral("BuildFolderPath"), OutcomeText(o)),
           2);
@@ -83,36 +80,38 @@ bool BuildFolderPath(Daemon& d, EngineServices& s, const QString& path, bool qui
 
 void DeleteRejectedFile(Daemon& d, EngineServices& s, const QString& path) {
   if (s.fileStatus(d, path) != QLatin1String(kFree)) return;
-  if (AutoLog(d)) s.log(d, M, QStringLiteral("Deleting rejected-file [%1]").arg(path), 0);
+  if (AutoLog(d))
+    s.log(d, kRunnerSource, QStringLiteral("Deleting rejected-file [%1]").arg(path), 0);
   const fileops::Outcome o = s.files().deleteFile(path);
   if (!o.ok()) {
-    s.log(d, M,
+    s.log(d, kRunnerSource,
           QStringLiteral("ERROR-DELETE_REJECTED: Could not delete file [%1] [%2][%3]")
               .arg(path, QStringLiteral("DeleteRejectedFile"), OutcomeText(o)),
           2);
     d.LastCommandError = true;
     return;
   }
-  if (AutoLog(d)) s.log(d, M, QStringLiteral("Done."), 0);
+  if (AutoLog(d)) s.log(d, kRunnerSource, QStringLiteral("Done."), 0);
 }
 
 void MoveRejectedFile(Daemon& d, EngineServices& s, const QString& source,
                       const QString& destination) {
   if (s.fileStatus(d, source) != QLatin1String(kFree)) return;
   if (AutoLog(d))
-    s.log(d, M, QStringLiteral("Moving rejected-file [%1] to [%2]").arg(source, destination), 0);
+    s.log(d, kRunnerSource,
+          QStringLiteral("Moving rejected-file [%1] to [%2]").arg(source, destination), 0);
   // The move replaces a file of that name atomically and refuses to move a file onto
   // itself, so no step can lose the rejected file or the one it replaces.
   const fileops::Outcome o = s.files().moveFile(source, destination, fileops::Replace::Yes);
   if (!o.ok()) {
-    s.log(d, M,
+    s.log(d, kRunnerSource,
           QStringLiteral("ERROR-MOVE_REJECTED: Could not move file [%1] to [%2] [%3][%4]")
               .arg(source, destination, QStringLiteral("MoveRejectedFile"), OutcomeText(o)),
           2);
     d.LastCommandError = true;
     return;
   }
-  if (AutoLog(d)) s.log(d, M, QStringLiteral("Done."), 0);
+  if (AutoLog(d)) s.log(d, kRunnerSource, QStringLiteral("Done."), 0);
 }
 
 void GetFileList(Daemon& d, EngineServices& s) {
@@ -125,7 +124,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
   d.ExpandedScanDirectory = s.expand(d, d.RoziRoruners[index].ScanDirectory);
   if (!FolderExists(d.ExpandedScanDirectory)) {
     s.log(
-        d, M,
+        d, kRunnerSource,
         QStringLiteral("WARNING: ScanDirectory [%1] does not exist!").arg(d.ExpandedScanDirectory),
         1);
     return;
@@ -143,7 +142,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
       RegExprError err;
       RegExpr(QString(), p, 0, &err);
       if (err)
-        s.log(d, M,
+        s.log(d, kRunnerSource,
               QStringLiteral("WARNING: Filter pattern [%1] cannot be used [%2]").arg(p, err.text()),
               1);
     }
@@ -175,7 +174,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
       [&](const WalkEntry& e) {
         if (scanMessagePending) {
           if (d.AutoLogInternalCommands != 0)
-            s.log(d, M, QStringLiteral("Scanning hotfolder contents....."), 0);
+            s.log(d, kRunnerSource, QStringLiteral("Scanning hotfolder contents....."), 0);
           scanMessagePending = false;
         }
         const QString fullPath = Join(e.folder, e.name);
@@ -200,13 +199,13 @@ void GetFileList(Daemon& d, EngineServices& s) {
             const QString dir = d.ExpandedMoveRejectedDirectory;
             toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : Join(dir, e.name)});
           } else if (job.SkipRejected && d.AutoLogInternalCommands == 1) {
-            s.log(d, M, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
+            s.log(d, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
           }
         }
         s.pump().step();
       },
       [&](const QString& folder, const QString& error) {
-        s.log(d, S,
+        s.log(d, kSystemSource,
               QStringLiteral("ERROR-READ_DIR: Error reading contents of directory [%1] [%2][%3]")
                   .arg(folder, QStringLiteral("ReadDir"), error),
               2);
@@ -218,7 +217,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
   for (const Rejected& m : toMove) {
     if (m.directory.isEmpty()) {
       // An empty reject folder would send the file to the root folder: refused.
-      s.log(d, M,
+      s.log(d, kRunnerSource,
             QStringLiteral("ERROR-MOVE_REJECTED: Could not move file [%1] to [] [%2][%3]")
                 .arg(m.source, QStringLiteral("MoveRejectedFile"),
                      QStringLiteral("The reject directory is empty")),

@@ -13,8 +13,6 @@ using mvnd::RoziRoruner;
 
 namespace {
 
-const QString S = QStringLiteral("S");
-const QString M = QStringLiteral("M");
 const QString kStartupMarker = QStringLiteral("*ON-STARTUP*");
 
 QDateTime WholeSeconds(const QDateTime& t) { return t.addMSecs(-t.time().msec()); }
@@ -65,7 +63,7 @@ bool IsRunDay(const RoziRoruner& r, const QDate& day) {
 }
 
 void InitEventTimers(Daemon& d, EngineServices& s) {
-  s.log(d, S, QStringLiteral("Initializing Event Timers"), 0);
+  s.log(d, kSystemSource, QStringLiteral("Initializing Event Timers"), 0);
   if (d.ShortDatePattern.isEmpty()) d.ShortDatePattern = GetShortDatePattern();
   const QDateTime now = WholeSeconds(s.now());
   for (RoziRoruner& r : d.RoziRoruners) r.NextRun.clear();
@@ -111,7 +109,7 @@ void InitEventTimers(Daemon& d, EngineServices& s) {
       // One unreadable schedule takes only its own RoziRoruner out, until a reload.
       d.RoziRoruners[i].Active = false;
       if (d.RoziRoruners[i].Enabled == 1)
-        s.log(d, S,
+        s.log(d, kSystemSource,
               QStringLiteral("ERROR-INIT_EVENT_TIMERS: Could not read the schedule [%1] of "
                              "RoziRoruner [%2], it stays inactive until the next reload")
                   .arg(text, d.RoziRoruners[i].Name),
@@ -169,7 +167,7 @@ void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
   const QString request = d.RoziRoruners[i].RescheduleText;
   const QStringList pieces = request.split(QLatin1Char(','));
   auto malformed = [&](const QString& why) {
-    s.log(d, M,
+    s.log(d, kRunnerSource,
           QStringLiteral("WARNING: Reschedule request [%1] not applied (%2)").arg(request, why), 1);
   };
   if (pieces.size() < 2) return malformed(QStringLiteral("no value after the letter"));
@@ -201,7 +199,7 @@ void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
     RoziRoruner& r = d.RoziRoruners[i];
     r.ScheduleKind = QStringLiteral("NORMAL");
     SetDue(d, s, i, at, FormatShortDateTime(at, pattern));
-    s.log(d, M,
+    s.log(d, kRunnerSource,
           QStringLiteral("Rescheduling, %1: %2 [%3]")
               .arg(QLatin1String(st.label), value, d.RoziRoruners[i].NextRun),
           0);
@@ -229,7 +227,7 @@ void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
     r.Active = false;
     return;
   }
-  s.log(d, M,
+  s.log(d, kRunnerSource,
         QStringLiteral("Rescheduling, %1: %2 [%3]").arg(QLatin1String(label), value, r.NextRun), 0);
 }
 

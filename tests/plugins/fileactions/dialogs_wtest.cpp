@@ -13,41 +13,18 @@
 #include <QtTest/QTest>
 #include <functional>
 
+#include "dialogdriver.h"
 #include "platform/prompts.h"
 #include "pluginfixture.h"
 #include "testenv.h"
 
 using namespace mvnz;
+using test::child;
+using test::click;
 using test::params;
+using test::withDialog;
 
 namespace {
-
-// Runs step with the open modal dialog, while Props waits in its modal loop.
-void withDialog(const std::function<void(QDialog*)>& step) {
-  QTimer::singleShot(0, [step] {
-    auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dlg) {
-      ADD_FAILURE() << "no modal dialog";
-      return;
-    }
-    step(dlg);
-    if (dlg->isVisible()) {
-      ADD_FAILURE() << "dialog still open after the step";
-      dlg->reject();
-    }
-  });
-}
-
-template <class W>
-W* child(QDialog* d, const char* name) {
-  W* w = d->findChild<W*>(name);
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
-
-void click(QDialog* d, const char* name) {
-  if (auto* b = child<QPushButton>(d, name)) b->click();
-}
 
 struct Field {
   const char* name;  // a QLineEdit or QCheckBox

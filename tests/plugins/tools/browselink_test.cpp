@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "opener.h"
+#include "platform/shell.h"
 #include "testenv.h"
 
 using namespace mvnz;
@@ -76,7 +77,7 @@ TEST_F(BrowseLink, UrlReachesTheOpenerAsOneArgument) {
 TEST_F(BrowseLink, FallsBackToTheHtmlHandler) {
   withSettings("exit 1");
   withMime("[ \"$*\" = 'query default text/html' ] && echo browser.desktop");
-  EXPECT_EQ(FindDefaultBrowser(), "browser.desktop");
+  EXPECT_EQ(shell::defaultBrowser(), "browser.desktop");
   withOpener();
   EXPECT_FALSE(run("http://example.invalid/"));
   EXPECT_EQ(opened().value(1), "http://example.invalid/");

@@ -36,6 +36,11 @@ struct EnginePorts {
   ScriptRunner runScript;
 };
 
+// The source letters of the engine's log lines: a system line, and a line of the
+// RoziRoruner being run.
+inline const QString kSystemSource = QStringLiteral("S");
+inline const QString kRunnerSource = QStringLiteral("M");
+
 class EngineServices {
  public:
   explicit EngineServices(EnginePorts ports);
