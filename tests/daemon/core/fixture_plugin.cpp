@@ -1,7 +1,7 @@
 // One source, several fixture plug-ins for the module table (selected by FIXTURE_*).
 #include <stdexcept>
 
-#include "plugins/contract.h"
+#include "nullsetup.h"
 
 namespace {
 
@@ -23,31 +23,15 @@ constexpr short kCount = 0;
 constexpr short kCount = sizeof(kModules) / sizeof(kModules[0]);
 #endif
 
-class FixtureSetup : public mvnz::Setup {
+// Serves only the module table; the rest does nothing.
+class FixtureSetup : public mvnz::test::NullSetup {
  public:
-  void* queryInterface(const char* iid) noexcept override {
-    return qstrcmp(iid, kInterfaceId) == 0 ? static_cast<mvnz::Setup*>(this) : nullptr;
-  }
-  void Init() noexcept override {}
-  void SetAutoLog(bool) noexcept override {}
-  QString Info() const noexcept override { return {}; }
-  QString Author() const noexcept override { return {}; }
-  bool Error() const noexcept override { return false; }
-  QString Version() const noexcept override { return QStringLiteral("1.0"); }
   short ModuleCount() const noexcept override { return kCount; }
   int ModuleInfo(short index, mvnz::ModType* out) const noexcept override {
     if (index < 1 || index > kCount || !kModules[index - 1]) return mvnz::kErrSubscript;
     out->name = QString::fromLatin1(kModules[index - 1]);
     return 0;
   }
-  short DataCount() const noexcept override { return 0; }
-  int Data(short, QString*) const noexcept override { return mvnz::kErrSubscript; }
-  int LocalVar(short, mvnz::VarType*) const noexcept override { return mvnz::kErrSubscript; }
-  int GlobalVar(short, mvnz::VarType*) const noexcept override { return mvnz::kErrSubscript; }
-  int SetLocalConstants(const QStringList&) noexcept override { return 0; }
-  int SetGlobalConstants(const QStringList&) noexcept override { return 0; }
-  int Props(QString&, const QStringList&) noexcept override { return 0; }
-  int RunP(QString&, const QStringList&) noexcept override { return 0; }
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "engine/filetable.h"
 #include "engine/interpreter.h"
 #include "enginetestutil.h"
+#include "nullsetup.h"
 #include "plugins/contract.h"
 #include "testenv.h"
 
@@ -42,30 +43,16 @@ struct ScriptWorld {
   std::vector<int> readSlots;  // LocalVar indices asked for
 };
 
-class FixtureSetup : public Setup {
+class FixtureSetup : public NullSetup {
  public:
   FixtureSetup(ScriptWorld& w, QString progId) : w_(w), progId_(std::move(progId)) {}
-  void* queryInterface(const char* iid) noexcept override {
-    return qstrcmp(iid, kInterfaceId) == 0 ? static_cast<Setup*>(this) : nullptr;
-  }
-  void Init() noexcept override {}
   void SetAutoLog(bool v) noexcept override { autoLog_ = v; }
-  QString Info() const noexcept override { return {}; }
-  QString Author() const noexcept override { return {}; }
   bool Error() const noexcept override { return b_.error; }
-  QString Version() const noexcept override { return "1.0"; }
-  short ModuleCount() const noexcept override { return 0; }
-  int ModuleInfo(short, ModType*) const noexcept override { return kErrSubscript; }
-  short DataCount() const noexcept override { return 0; }
-  int Data(short, QString*) const noexcept override { return kErrSubscript; }
   int LocalVar(short i, VarType* out) const noexcept override {
     w_.readSlots.push_back(i);
     return slot(b_.locals, i, out);
   }
   int GlobalVar(short i, VarType* out) const noexcept override { return slot(b_.globals, i, out); }
-  int SetLocalConstants(const QStringList&) noexcept override { return 0; }
-  int SetGlobalConstants(const QStringList&) noexcept override { return 0; }
-  int Props(QString&, const QStringList&) noexcept override { return 0; }
   int RunP(QString& module, const QStringList& data) noexcept override {
     w_.calls.push_back({progId_, module, data, autoLog_});
     b_ = w_.behaviour[module];
