@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -27,7 +28,7 @@ struct State {
 State g_state;
 
 void ClearSubMatches() {
-  for (SubMatch& s : g_state.subMatches) s = SubMatch{};
+  for (int n = 1; n <= g_state.groupCount; ++n) g_state.subMatches[n] = SubMatch{};
   g_state.groupCount = 0;
 }
 
@@ -42,28 +43,45 @@ struct Prepared {
   ~Prepared() { rx::Release(program); }
 };
 
-// Recently used patterns (filters are few and used again every cycle).
+// Recently used patterns (filters are few and used again every cycle): a short list
+// of the latest ones, looked at first, before a larger table.
+constexpr int kRecent = 4;
 constexpr int kCacheSize = 64;
-QHash<QString, std::shared_ptr<Prepared>>& Cache() {
-  static QHash<QString, std::shared_ptr<Prepared>> cache;
-  return cache;
-}
+
+struct CacheEntry {
+  QString pattern;
+  bool ignoreCase = false;
+  std::shared_ptr<Prepared> prepared;
+};
 
 std::shared_ptr<Prepared> Prepare(const QString& pattern, bool ignoreCase) {
-  const QString key = (ignoreCase ? QLatin1Char('i') : QLatin1Char('c')) + pattern;
-  auto& cache = Cache();
-  if (auto it = cache.constFind(key); it != cache.constEnd()) return it.value();
-  auto p = std::make_shared<Prepared>();
-  try {
-    p->processed = rx::ProcessParentheses(rx::ExpandEscapes(pattern), p->groupCount);
-    p->anchored = rx::IsAnchoredAtStart(p->processed, 0);
-    p->program = rx::Compile(p->processed, ignoreCase);
-  } catch (const RxError& e) {
-    p->failed = true;
-    p->error = e;
+  static CacheEntry recent[kRecent];
+  static QHash<QString, std::shared_ptr<Prepared>> table[2];
+  for (int i = 0; i < kRecent; ++i) {
+    if (recent[i].prepared && recent[i].ignoreCase == ignoreCase && recent[i].pattern == pattern) {
+      if (i > 0) std::swap(recent[i], recent[i - 1]);
+      return recent[i > 0 ? i - 1 : 0].prepared;
+    }
   }
-  if (cache.size() >= kCacheSize) cache.clear();
-  cache.insert(key, p);
+  auto& cache = table[ignoreCase ? 1 : 0];
+  std::shared_ptr<Prepared> p;
+  if (auto it = cache.constFind(pattern); it != cache.constEnd()) {
+    p = it.value();
+  } else {
+    p = std::make_shared<Prepared>();
+    try {
+      p->processed = rx::ProcessParentheses(rx::ExpandEscapes(pattern), p->groupCount);
+      p->anchored = rx::IsAnchoredAtStart(p->processed, 0);
+      p->program = rx::Compile(p->processed, ignoreCase);
+    } catch (const RxError& e) {
+      p->failed = true;
+      p->error = e;
+    }
+    if (cache.size() >= kCacheSize) cache.clear();
+    cache.insert(pattern, p);
+  }
+  std::move_backward(recent, recent + kRecent - 1, recent + kRecent);
+  recent[0] = CacheEntry{pattern, ignoreCase, p};
   return p;
 }
 
@@ -105,12 +123,7 @@ int MatchAnywhere(const Prepared& prep, const QString& subject, int options, Sub
   const rx::Program* program = allowCompiled ? prep.program : nullptr;
   const int last = prep.anchored && !(options & reMultiline) ? 0 : m.len;
   for (int pos = 0; pos <= last; ++pos) {
-    if (program) {
-      if (const int cost = rx::SkippedStartCost(*program, m, pos)) {
-        m.spend(cost);
-        continue;
-      }
-    }
+    if (program && (pos = rx::NextStart(*program, m, pos, last)) > last) break;
     const int end =
         program ? rx::CompiledMatchAt(m, *program, pos) : rx::TextMatchAt(m, prep.processed, pos);
     if (end >= 0) {

@@ -13,6 +13,7 @@
 // or a quantifier character taken as a literal atom, a ")" without "(", a count
 // holding anything but a number, two quantifiers in a row) are left to the text
 // matcher.
+#include <algorithm>
 #include <cstdint>
 
 #include "rx_internal.h"
@@ -54,6 +55,11 @@ struct Node {
 struct Program {
   std::vector<Seq> top;
   std::vector<CompiledSet> sets;
+  // An attempt that fails on its first atom (after a leading "^") has no effect but
+  // its matcher calls: lead is that atom, leadCost the calls of such an attempt.
+  const Node* lead = nullptr;
+  bool leadAfterCaret = false;
+  int leadCost = 0;
 };
 
 namespace {
@@ -227,6 +233,10 @@ struct Road {
   int cont = -1;  // Barrier: what follows the lookahead
   int depth = 0;  // depth of the matcher call that takes the road up
   int runs = 0;   // Run: repetitions still to give back
+  // Run: the first atom of what follows, when a failure of it has no other effect
+  // than its matcher calls (guardCost of them); positions where it fails are skipped.
+  const Node* guard = nullptr;
+  int guardCost = 0;
   size_t trail = 0;
   size_t arena = 0;
 };
@@ -256,6 +266,14 @@ bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos
   return MatchSimple(const_cast<MatchContext&>(m), node.simple, pos) >= 0;
 }
 
+// The atom that an attempt takes first and whose failure only costs calls: a
+// one-character atom without a quantifier (one call) or with "+" (two calls).
+const Node* Guard(const Node& n, int& cost) {
+  if (!n.single || (n.q != Quant::None && n.q != Quant::Plus)) return nullptr;
+  cost = n.q == Quant::Plus ? 2 : 1;
+  return &n;
+}
+
 }  // namespace
 
 Program* Compile(const QString& processed, bool ignoreCase) {
@@ -266,18 +284,50 @@ Program* Compile(const QString& processed, bool ignoreCase) {
     delete prog;
     return nullptr;
   }
+  if (prog->top.size() == 1 && !prog->top[0].items.empty()) {
+    const std::vector<Node>& items = prog->top[0].items;
+    const Node& first = items[0];
+    if (first.kind == Node::Simple && first.simple.kind == SimpleAtom::Caret &&
+        first.q == Quant::None && items.size() > 1) {
+      prog->lead = Guard(items[1], prog->leadCost);
+      prog->leadAfterCaret = true;
+    } else {
+      prog->lead = Guard(first, prog->leadCost);
+    }
+  }
   return prog;
 }
 
 void Release(Program* p) { delete p; }
 
-int SkippedStartCost(const Program& p, const MatchContext& m, int pos) {
-  if (p.top.size() != 1 || p.top[0].items.empty()) return 0;
-  const Node& first = p.top[0].items[0];
-  if (!first.single || (first.q != Quant::None && first.q != Quant::Plus)) return 0;
-  if (SingleAt(m, p, first, pos)) return 0;
-  // The attempt would fail on its first atom: one matcher call, two with "+".
-  return first.q == Quant::Plus ? 2 : 1;
+int NextStart(const Program& p, MatchContext& m, int pos, int last) {
+  if (!p.lead) return pos;
+  const Node& lead = *p.lead;
+  if (p.leadAfterCaret) {
+    for (; pos <= last; ++pos) {
+      if (pos > 0) {
+        if (m.options & 4) return pos;  // "^" may hold after a line break
+        m.spend(1);
+      } else {
+        if (SingleAt(m, p, lead, pos)) return pos;
+        m.spend(1 + p.leadCost);
+      }
+    }
+    return pos;
+  }
+  if (lead.kind == Node::Simple && lead.simple.kind == SimpleAtom::Char && !m.ignoreCase()) {
+    const char16_t c = lead.simple.ch;
+    int at = pos;
+    while (at < m.len && m.s[at].unicode() != c) ++at;
+    const int found = std::min(at, last + 1);
+    m.spend(p.leadCost * (found - pos));
+    return found;
+  }
+  for (; pos <= last; ++pos) {
+    if (SingleAt(m, p, lead, pos)) return pos;
+    m.spend(p.leadCost);
+  }
+  return pos;
 }
 
 int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
@@ -463,6 +513,15 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
               r.cont = rest;
               r.depth = d;
               r.runs = run - 1;
+              if (rest >= 0) {
+                const Cell& next = cells[size_t(rest)];
+                if (next.kind == Cell::Items) {
+                  r.guard = Guard(next.seq->items[size_t(next.idx)], r.guardCost);
+                } else if (next.kind == Cell::Atom && next.q == Quant::None) {
+                  r.guard = next.node->single ? next.node : nullptr;
+                  r.guardCost = 1;
+                }
+              }
               r.trail = m.trail.size();
               r.arena = cells.size();
               roads.push_back(r);
@@ -511,6 +570,17 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
       m.undo(r.trail);
       cells.resize(r.arena);
       if (r.kind == Road::Run) {
+        if (r.guard) {
+          // Give back repetitions while what follows fails on its first atom.
+          while (r.runs >= 0 && !SingleAt(m, prog, *r.guard, r.pos + r.runs)) {
+            m.spend(r.guardCost);
+            --r.runs;
+          }
+          if (r.runs < 0) {
+            roads.pop_back();
+            continue;
+          }
+        }
         pos = r.pos + r.runs;
         depth = r.depth + 2 * r.runs;
         cont = r.cont;

@@ -189,9 +189,10 @@ struct Program;
 Program* Compile(const QString& processed, bool ignoreCase);
 void Release(Program* p);
 int CompiledMatchAt(MatchContext& m, const Program& p, int pos);
-// 0 when the attempt at pos has to be made; otherwise it would fail on its first
-// atom without any other effect, and this is the number of matcher calls it costs.
-int SkippedStartCost(const Program& p, const MatchContext& m, int pos);
+// The first position from pos on (at most last + 1) where an attempt has to be made;
+// the attempts passed over would fail on their first atom with no other effect, and
+// their matcher calls are counted.
+int NextStart(const Program& p, MatchContext& m, int pos, int last);
 
 // One whole search, outside the module state: for tests that hold the two matchers
 // against each other.
