@@ -129,6 +129,44 @@ Outcome runFileDialog(const Request& r) {
   return out;
 }
 
+// The request for the callers' common arguments. The hook and template bits of the
+// flags are dropped: there is no hook procedure or dialog template here.
+Request makeRequest(bool save, const QString& fileName, const QString& filter, long filterIndex,
+                    const QString& initDir, const QString& title, const QString& defaultExt,
+                    QWidget* owner, long flags) {
+  Request r;
+  r.save = save;
+  r.fileName = fileName;
+  r.filter = ConvertFilter(filter);
+  r.filterIndex = filterIndex;
+  r.initDir = initDir;
+  r.title = title;
+  r.defaultExt = defaultExt;
+  r.owner = owner;
+  r.flags = flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE);
+  return r;
+}
+
+// Shows the dialog and hands its outcome back through the callers' arguments; the
+// flags come back as they went in (the Qt dialog has no read-only check box). On
+// cancel the texts become a lone NUL, the flags 0 and the filter index cancelIndex.
+bool showAndReport(const Request& r, long cancelIndex, QString& fileName, QString& fileTitle,
+                   QString& filter, long& filterIndex, long& flags) {
+  const Outcome o = runFileDialog(r);
+  if (!o.chosen) {
+    fileName = fileTitle = filter = nulText();
+    flags = 0;
+    filterIndex = cancelIndex;
+    return false;
+  }
+  fileName = o.fileName;
+  fileTitle = o.fileTitle;
+  flags = r.flags;
+  filterIndex = o.filterIndex;
+  filter = GetFilterByIndex(r.filter, filterIndex);
+  return true;
+}
+
 }  // namespace
 
 QString ConvertFilter(const QString& filter) {
@@ -157,30 +195,11 @@ bool OpenFileDialog(QString& fileName, QString& fileTitle, bool fileMustExist, b
                     bool& readOnly, bool hideReadOnly, QString& filter, long& filterIndex,
                     const QString& initDir, const QString& dlgTitle, const QString& defaultExt,
                     QWidget* owner, long& flags) {
-  Request r;
-  r.fileName = fileName;
-  r.filter = ConvertFilter(filter);
-  r.filterIndex = filterIndex;
-  r.initDir = initDir;
-  r.title = dlgTitle;
-  r.defaultExt = defaultExt;
-  r.owner = owner;
-  r.flags = (fileMustExist ? OFN_FILEMUSTEXIST : 0) | (multiSelect ? OFN_ALLOWMULTISELECT : 0) |
-            (readOnly ? OFN_READONLY : 0) | (hideReadOnly ? OFN_HIDEREADONLY : 0) |
-            (flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE));
-  const Outcome o = runFileDialog(r);
-  if (!o.chosen) {
-    fileName = fileTitle = filter = nulText();
-    flags = 0;
-    filterIndex = -1;
-    return false;
-  }
-  fileName = o.fileName;
-  fileTitle = o.fileTitle;
-  // The Qt dialog has no read-only check box: the flags come back as they went in.
-  flags = r.flags;
-  filterIndex = o.filterIndex;
-  filter = GetFilterByIndex(r.filter, filterIndex);
+  Request r = makeRequest(false, fileName, filter, filterIndex, initDir, dlgTitle, defaultExt,
+                          owner, flags);
+  r.flags |= (fileMustExist ? OFN_FILEMUSTEXIST : 0) | (multiSelect ? OFN_ALLOWMULTISELECT : 0) |
+             (readOnly ? OFN_READONLY : 0) | (hideReadOnly ? OFN_HIDEREADONLY : 0);
+  if (!showAndReport(r, -1, fileName, fileTitle, filter, filterIndex, flags)) return false;
   if (flags & OFN_READONLY) readOnly = true;
   return true;
 }
@@ -188,30 +207,10 @@ bool OpenFileDialog(QString& fileName, QString& fileTitle, bool fileMustExist, b
 bool SaveFileDialog(QString& fileName, QString& fileTitle, bool overwritePrompt, QString& filter,
                     long& filterIndex, const QString& initDir, const QString& dlgTitle,
                     const QString& defaultExt, QWidget* owner, long& flags) {
-  Request r;
-  r.save = true;
-  r.fileName = fileName;
-  r.filter = ConvertFilter(filter);
-  r.filterIndex = filterIndex;
-  r.initDir = initDir;
-  r.title = dlgTitle;
-  r.defaultExt = defaultExt;
-  r.owner = owner;
-  r.flags = (overwritePrompt ? OFN_OVERWRITEPROMPT : 0) | OFN_HIDEREADONLY |
-            (flags & ~(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE));
-  const Outcome o = runFileDialog(r);
-  if (!o.chosen) {
-    fileName = fileTitle = filter = nulText();
-    flags = 0;
-    filterIndex = 0;
-    return false;
-  }
-  fileName = o.fileName;
-  fileTitle = o.fileTitle;
-  flags = r.flags;
-  filterIndex = o.filterIndex;
-  filter = GetFilterByIndex(r.filter, filterIndex);
-  return true;
+  Request r =
+      makeRequest(true, fileName, filter, filterIndex, initDir, dlgTitle, defaultExt, owner, flags);
+  r.flags |= (overwritePrompt ? OFN_OVERWRITEPROMPT : 0) | OFN_HIDEREADONLY;
+  return showAndReport(r, 0, fileName, fileTitle, filter, filterIndex, flags);
 }
 
 QString BrowseFolderDialog(QWidget* owner, const QString& title, const QString& initialFolder,

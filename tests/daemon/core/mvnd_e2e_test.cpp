@@ -65,21 +65,14 @@ struct Program {
   std::vector<std::unique_ptr<QProcess>> processes;
 };
 
-QStringList Hidden(const QString& logDir, const QStringList& sections) {
-  QStringList l = Config(logDir, {});
-  l.removeLast();
-  l << "AutoStart=1"
-    << "AutoStartState=4" << QString();
-  return l + sections;
-}
-
 }  // namespace
 
 TEST(MvndProgram, RunsHiddenRefusesSecondInstanceServesLogSocketEndsOnSigterm) {
   Program prog;
-  WriteCrlf(prog.config, Hidden(prog.logDir, {"[Job]", "Description=watch", "Trigger=FILE",
-                                              "ScanDirectory=" + mvnz::test::makeDir("in"),
-                                              "Interval=3600", "StableTimer=-1", "Enabled=1"}));
+  WriteCrlf(prog.config,
+            StartingConfig(prog.logDir, {"[Job]", "Description=watch", "Trigger=FILE",
+                                         "ScanDirectory=" + mvnz::test::makeDir("in"),
+                                         "Interval=3600", "StableTimer=-1", "Enabled=1"}));
   QProcess* first = prog.Start();
   ASSERT_TRUE(prog.WaitForLines({"Daemon initialized", "Processing Started"}))
       << prog.SystemLog().join('\n').toStdString();
@@ -150,7 +143,7 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
 
 TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
   Program prog;
-  WriteCrlf(prog.config, Hidden(prog.logDir, {"[Job]", "Trigger=TIME", "Enabled=1"}));
+  WriteCrlf(prog.config, StartingConfig(prog.logDir, {"[Job]", "Trigger=TIME", "Enabled=1"}));
   const QString copy = QDir(mvnz::test::makeDir("renamed")).filePath("mvndcopy");
   ASSERT_TRUE(QFile::copy(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), copy));
   QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -173,9 +166,10 @@ TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 #endif
   Program prog;
   WriteCrlf(prog.config,
-            Hidden(prog.logDir, {"[Ender]", "Description=ends", "Trigger=TIME",
-                                 "Interval=*ON-STARTUP*", "StableTimer=-1",
-                                 "Command=EndDaemon" + QString("]~[").repeated(30), "Enabled=1"}));
+            StartingConfig(prog.logDir,
+                           {"[Ender]", "Description=ends", "Trigger=TIME", "Interval=*ON-STARTUP*",
+                            "StableTimer=-1", "Command=EndDaemon" + QString("]~[").repeated(30),
+                            "Enabled=1"}));
   QProcess* p = prog.Start();
   ASSERT_TRUE(p->waitForFinished(kWaitMs)) << prog.SystemLog().join('\n').toStdString();
   EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
@@ -274,11 +268,11 @@ TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
                        "Enabled=1"} +
            rule + QStringList{QString()};
   };
-  WriteCrlf(
-      prog.config,
-      Hidden(prog.logDir, job("Mover", hot, {"MoveRejected=True", "MoveRejectedDirectory=" + rej}) +
-                              job("Remover", hot2, {"RemoveRejected=True"}) +
-                              job("Leaver", hot3, {"SkipRejected=True"})));
+  WriteCrlf(prog.config,
+            StartingConfig(prog.logDir, job("Mover", hot,
+                                            {"MoveRejected=True", "MoveRejectedDirectory=" + rej}) +
+                                            job("Remover", hot2, {"RemoveRejected=True"}) +
+                                            job("Leaver", hot3, {"SkipRejected=True"})));
   QProcess* p = prog.Start();
   ASSERT_TRUE(WaitFor([&] {
     return FilesIn(out) == QStringList{"a.txt", "big.txt"};
@@ -317,7 +311,7 @@ TEST(MvndProgram, StopPostedMidCycleIsTakenAfterTheRoziRoruners) {
   const QString hot = mvnz::test::makeDir("stophot"), out = mvnz::test::rootDir() + "/stopout";
   for (const char* n : {"s1.txt", "s2.txt", "s3.txt"}) WriteFile(hot + "/" + n, "s", 600);
   WriteFile(mvnz::test::rootDir() + "/fixed.txt", "f", 600);
-  QStringList cfg = Hidden(
+  QStringList cfg = StartingConfig(
       prog.logDir, {"[Stopper]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt",
                     "Interval=3600", "StableTimer=-1", CommandLine("StopDaemon"),
                     CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),

@@ -44,10 +44,8 @@ TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
   Write(in + "/b.txt", "B");
   Write(done + "/a.txt", "old");  // Relocate of a.txt fails: OVERWRITE=OFF
 
-  QStringList config = Config(logDir, {});
-  config.removeLast();
-  config << "AutoStart=1"
-         << "AutoStartState=4" << QString() << "[Mover]"
+  QStringList config = StartingConfig(logDir, {});
+  config << "[Mover]"
          << "Trigger=FILE"
          << "Description=moves orders"
          << "ScanDirectory=" + in << "InputFilter=*"

@@ -14,6 +14,7 @@
 #include "engine/interpreter.h"
 #include "enginetestutil.h"
 #include "nullsetup.h"
+#include "plugindaemon.h"
 #include "plugins/contract.h"
 #include "testenv.h"
 
@@ -87,14 +88,6 @@ struct LogLine {
   QString source, message;
   int level;
 };
-
-// A command line "Name" with parameters 1.. in order.
-inline mvnd::CommandEntry Line(const QString& name, const QStringList& params = {}) {
-  mvnd::CommandEntry e;
-  e.Name = name;
-  for (int k = 0; k < params.size() && k < 30; ++k) e.Data[k + 1] = params[k];
-  return e;
-}
 
 // ERRORACTION parameters: fork, target, delete, move, folder, abort, resume, commands
 // only, stop.

@@ -6,8 +6,7 @@
 #include "daemon/logging.h"
 #include "daemon/modules.h"
 #include "engine/interpreter.h"
-#include "library/common.h"
-#include "platform/activation.h"
+#include "plugindaemon.h"
 #include "scriptfixture.h"
 
 using namespace mvnz;
@@ -26,19 +25,8 @@ QStringList Lines(const QList<mvnd::clsLogging>& buffer, const QString& source) 
 
 TEST(ScriptHost, PluginsThroughActivationLogIntoTheRunningRoziRoruner) {
   mvnd::Daemon d;
-  d.RoziRoruners.resize(2);
-  d.RoziRorunerCount = 2;
+  StartWithPlugins(d, 2, 1, SCRIPT_FIXTURE_DIR);
   d.RoziRoruners[1].Name = "Second";
-  d.CurrentRoziRoruner = 1;
-  d.DaemonInitialized = true;
-  d.Running = true;
-  d.StartStopCaption = "Stop";
-  d.AllowDoEvents = false;
-  mvnd::ResetLogBuffers(d);
-  mvnd::RegisterMVNdcom(d);
-  InitKnownPlugins();
-  activation::setPluginFolder(SCRIPT_FIXTURE_DIR);
-  mvnd::LoadPluginModules(d);
   ASSERT_EQ(mvnd::FindModule(d, "RECORD"), 7);
 
   mvnd::RoziRoruner& r = d.RoziRoruners[1];

@@ -9,41 +9,23 @@
 #include "daemon/modules.h"
 #include "engine/filetable.h"
 #include "engine/interpreter.h"
-#include "library/common.h"
-#include "platform/activation.h"
+#include "plugindaemon.h"
 #include "testenv.h"
 
 using namespace mvnz;
+using test::Line;
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
-mvnd::CommandEntry Line(const QString& name, const QStringList& params) {
-  mvnd::CommandEntry e;
-  e.Name = name;
-  for (int k = 0; k < params.size() && k < 30; ++k) e.Data[k + 1] = params[k];
-  return e;
-}
-
 class PluginScript : public ::testing::Test {
  protected:
   void SetUp() override {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    d.RoziRoruners.resize(1);
-    d.RoziRorunerCount = 1;
-    d.RoziRoruners[0].Name = "Orders";
-    d.CurrentRoziRoruner = 0;
-    d.DaemonInitialized = true;
-    d.Running = true;
-    d.StartStopCaption = "Stop";
-    d.AllowDoEvents = false;
     d.AutoLogInternalCommands = 1;
-    mvnd::ResetLogBuffers(d);
-    mvnd::RegisterMVNdcom(d);
-    InitKnownPlugins();
-    activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR "/Plugins"));
-    mvnd::LoadPluginModules(d);
+    test::StartWithPlugins(d, 1, 0, QStringLiteral(MVNZ_BIN_DIR "/Plugins"));
+    d.RoziRoruners[0].Name = "Orders";
   }
   void TearDown() override { mvnd::UnregisterMVNdcom(); }
   mvnd::Daemon d;

@@ -17,22 +17,32 @@ QPixmap Canvas(int size = kSize) {
   return p;
 }
 
-// A disc with a ring of eight spokes; the lit spoke marks the frame.
-QIcon Wheel(const QColor& body, const QColor& lit, int litSpoke, int spokes) {
+// An icon drawn by draw on a transparent square, with antialiasing.
+template <class Draw>
+QIcon Drawn(Draw draw) {
   QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(QPen(body.darker(160), 1.5));
-  g.setBrush(body);
-  g.drawEllipse(QRectF(3, 3, 26, 26));
-  for (int i = 0; i < spokes; ++i) {
-    const double a = 2 * M_PI * i / spokes - M_PI / 2;
-    const QPointF c(16 + 8 * std::cos(a), 16 + 8 * std::sin(a));
-    g.setPen(Qt::NoPen);
-    g.setBrush(i == litSpoke ? lit : body.lighter(135));
-    g.drawEllipse(c, 3.2, 3.2);
+  {
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    draw(g);
   }
   return QIcon(p);
+}
+
+// A disc with a ring of eight spokes; the lit spoke marks the frame.
+QIcon Wheel(const QColor& body, const QColor& lit, int litSpoke, int spokes) {
+  return Drawn([&](QPainter& g) {
+    g.setPen(QPen(body.darker(160), 1.5));
+    g.setBrush(body);
+    g.drawEllipse(QRectF(3, 3, 26, 26));
+    for (int i = 0; i < spokes; ++i) {
+      const double a = 2 * M_PI * i / spokes - M_PI / 2;
+      const QPointF c(16 + 8 * std::cos(a), 16 + 8 * std::sin(a));
+      g.setPen(Qt::NoPen);
+      g.setBrush(i == litSpoke ? lit : body.lighter(135));
+      g.drawEllipse(c, 3.2, 3.2);
+    }
+  });
 }
 
 }  // namespace
@@ -40,50 +50,42 @@ QIcon Wheel(const QColor& body, const QColor& lit, int litSpoke, int spokes) {
 QIcon Startup(int frame) { return Wheel(QColor(70, 110, 190), QColor(255, 230, 90), frame, 6); }
 
 QIcon Stopped() {
-  QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(QPen(QColor(90, 90, 90), 1.5));
-  g.setBrush(QColor(170, 170, 170));
-  g.drawEllipse(QRectF(3, 3, 26, 26));
-  g.setPen(Qt::NoPen);
-  g.setBrush(QColor(190, 40, 40));
-  g.drawRoundedRect(QRectF(11, 11, 10, 10), 2, 2);
-  return QIcon(p);
+  return Drawn([&](QPainter& g) {
+    g.setPen(QPen(QColor(90, 90, 90), 1.5));
+    g.setBrush(QColor(170, 170, 170));
+    g.drawEllipse(QRectF(3, 3, 26, 26));
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(190, 40, 40));
+    g.drawRoundedRect(QRectF(11, 11, 10, 10), 2, 2);
+  });
 }
 
 QIcon Running(int frame) { return Wheel(QColor(40, 150, 60), QColor(255, 255, 255), frame, 5); }
 
 QIcon StartButton() {
-  QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(Qt::NoPen);
-  g.setBrush(QColor(40, 150, 60));
-  g.drawPolygon(QPolygonF({QPointF(9, 5), QPointF(27, 16), QPointF(9, 27)}));
-  return QIcon(p);
+  return Drawn([&](QPainter& g) {
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(40, 150, 60));
+    g.drawPolygon(QPolygonF({QPointF(9, 5), QPointF(27, 16), QPointF(9, 27)}));
+  });
 }
 
 QIcon StopButton() {
-  QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(Qt::NoPen);
-  g.setBrush(QColor(190, 40, 40));
-  g.drawRoundedRect(QRectF(7, 7, 18, 18), 3, 3);
-  return QIcon(p);
+  return Drawn([&](QPainter& g) {
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(190, 40, 40));
+    g.drawRoundedRect(QRectF(7, 7, 18, 18), 3, 3);
+  });
 }
 
 QIcon ReloadButton() {
-  QPixmap p = Canvas();
-  QPainter g(&p);
-  g.setRenderHint(QPainter::Antialiasing);
-  g.setPen(QPen(QColor(40, 90, 180), 3.5, Qt::SolidLine, Qt::RoundCap));
-  g.drawArc(QRectF(6, 6, 20, 20), 60 * 16, 280 * 16);
-  g.setPen(Qt::NoPen);
-  g.setBrush(QColor(40, 90, 180));
-  g.drawPolygon(QPolygonF({QPointF(19, 2), QPointF(27, 8), QPointF(18, 12)}));
-  return QIcon(p);
+  return Drawn([&](QPainter& g) {
+    g.setPen(QPen(QColor(40, 90, 180), 3.5, Qt::SolidLine, Qt::RoundCap));
+    g.drawArc(QRectF(6, 6, 20, 20), 60 * 16, 280 * 16);
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(40, 90, 180));
+    g.drawPolygon(QPolygonF({QPointF(19, 2), QPointF(27, 8), QPointF(18, 12)}));
+  });
 }
 
 QPixmap Daemon(int size) {

@@ -1,0 +1,42 @@
+#pragma once
+// A daemon state for running command scripts over plug-ins made by the real object
+// activation, and the command lines for its scripts.
+#include <QString>
+#include <QStringList>
+
+#include "daemon/core.h"
+#include "daemon/logging.h"
+#include "daemon/modules.h"
+#include "library/common.h"
+#include "platform/activation.h"
+
+namespace mvnz::test {
+
+// A command line "Name" with parameters 1.. in order.
+inline mvnd::CommandEntry Line(const QString& name, const QStringList& params = {}) {
+  mvnd::CommandEntry e;
+  e.Name = name;
+  for (int k = 0; k < params.size() && k < 30; ++k) e.Data[k + 1] = params[k];
+  return e;
+}
+
+// Makes d an initialised, running daemon of `count` RoziRoruners with `current` the
+// current one and fresh log buffers, registers its MVNdcom class in process and loads
+// the plug-ins of pluginFolder into its module table. mvnd::UnregisterMVNdcom undoes
+// the registration.
+inline void StartWithPlugins(mvnd::Daemon& d, int count, int current, const QString& pluginFolder) {
+  d.RoziRoruners.resize(count);
+  d.RoziRorunerCount = count;
+  d.CurrentRoziRoruner = current;
+  d.DaemonInitialized = true;
+  d.Running = true;
+  d.StartStopCaption = "Stop";
+  d.AllowDoEvents = false;
+  mvnd::ResetLogBuffers(d);
+  mvnd::RegisterMVNdcom(d);
+  InitKnownPlugins();
+  activation::setPluginFolder(pluginFolder);
+  mvnd::LoadPluginModules(d);
+}
+
+}  // namespace mvnz::test
