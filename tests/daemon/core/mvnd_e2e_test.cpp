@@ -191,11 +191,6 @@ QString CommandLine(const QString& name, const QStringList& params = {}) {
 
 QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 void WriteFile(const QString& path, const QByteArray& data, qint64 ageSecs) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile f(path);
@@ -281,8 +276,8 @@ TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
       << prog.SystemLog().join('\n').toStdString();
   ASSERT_TRUE(WaitFor([&] { return FilesIn(rej) == QStringList{"x.doc"}; }));
   ASSERT_TRUE(WaitFor([&] { return FilesIn(hot2).isEmpty(); }));
-  EXPECT_EQ(ReadAll(out + "/big.txt"), big);  // nothing lost on the way from /dev/shm
-  EXPECT_EQ(ReadAll(rej + "/x.doc"), "x");
+  EXPECT_EQ(mvnz::test::readFile(out + "/big.txt"), big);  // nothing lost on the way from /dev/shm
+  EXPECT_EQ(mvnz::test::readFile(rej + "/x.doc"), "x");
   EXPECT_EQ(FilesIn(hot3), QStringList{"z.doc"});
   EXPECT_EQ(FilesIn(hot), (QStringList{"held.txt", "notes.csv"}));
 
@@ -295,7 +290,7 @@ TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
   QThread::msleep(500);
   EXPECT_TRUE(QFile::exists(hot + "/held.txt"));
   ASSERT_TRUE(WaitFor([&] { return FilesIn(out).contains("held.txt"); }));
-  EXPECT_EQ(ReadAll(out + "/held.txt"), "part1\ntail\n");
+  EXPECT_EQ(mvnz::test::readFile(out + "/held.txt"), "part1\ntail\n");
   EXPECT_EQ(FilesIn(hot), QStringList{"notes.csv"});
   writer.kill();
   writer.waitForFinished(kWaitMs);
