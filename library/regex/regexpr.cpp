@@ -54,13 +54,14 @@ struct CacheEntry {
   std::shared_ptr<Prepared> prepared;
 };
 
-std::shared_ptr<Prepared> Prepare(const QString& pattern, bool ignoreCase) {
+// The prepared pattern stays alive until the next call.
+const Prepared* Prepare(const QString& pattern, bool ignoreCase) {
   static CacheEntry recent[kRecent];
   static QHash<QString, std::shared_ptr<Prepared>> table[2];
   for (int i = 0; i < kRecent; ++i) {
     if (recent[i].prepared && recent[i].ignoreCase == ignoreCase && recent[i].pattern == pattern) {
       if (i > 0) std::swap(recent[i], recent[i - 1]);
-      return recent[i > 0 ? i - 1 : 0].prepared;
+      return recent[i > 0 ? i - 1 : 0].prepared.get();
     }
   }
   auto& cache = table[ignoreCase ? 1 : 0];
@@ -82,7 +83,7 @@ std::shared_ptr<Prepared> Prepare(const QString& pattern, bool ignoreCase) {
   }
   std::move_backward(recent, recent + kRecent - 1, recent + kRecent);
   recent[0] = CacheEntry{pattern, ignoreCase, p};
-  return p;
+  return p.get();
 }
 
 const QString& ProgramName() {
@@ -120,6 +121,14 @@ int MatchAnywhere(const Prepared& prep, const QString& subject, int options, Sub
   m.options = options;
   m.groupCount = prep.groupCount;
   m.subs = subs;
+  // The undo log keeps its storage from one search to the next.
+  static std::vector<std::pair<int, SubMatch>> trail;
+  trail.clear();
+  m.trail.swap(trail);
+  struct GiveBack {
+    rx::MatchContext& m;
+    ~GiveBack() { m.trail.swap(trail); }
+  } giveBack{m};
   const rx::Program* program = allowCompiled ? prep.program : nullptr;
   const int last = prep.anchored && !(options & reMultiline) ? 0 : m.len;
   for (int pos = 0; pos <= last; ++pos) {
@@ -176,15 +185,16 @@ bool RegExpr(const QString& subject, const QString& pattern, int options, RegExp
   g_state.matchStart = g_state.matchEnd = 0;
   ClearSubMatches();
   g_state.options = options;
-  g_state.storedSubject = subject;
   try {
-    const std::shared_ptr<Prepared> prep = Prepare(pattern, options & reIgnoreCase);
+    const Prepared* prep = Prepare(pattern, options & reIgnoreCase);
     g_state.groupCount = prep->groupCount;
     if (prep->failed) throw prep->error;
     int start = 0;
-    const int end =
-        MatchAnywhere(*prep, g_state.storedSubject, options, g_state.subMatches, true, start);
+    const int end = MatchAnywhere(*prep, subject, options, g_state.subMatches, true, start);
     if (end >= 0) {
+      // Only a match makes the stored subject visible (through RegExprIndex and
+      // RegExprReplace), so it is kept only then.
+      g_state.storedSubject = subject;
       g_state.matchFound = true;
       g_state.matchStart = start + 1;
       g_state.matchEnd = end;

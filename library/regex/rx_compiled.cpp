@@ -44,6 +44,9 @@ struct Node {
   int set = -1;
   int marker = 0;
   std::vector<Seq> alts;  // Group and Look: the alternatives
+  // Group: per alternative, the atom whose failure right at the start only costs
+  // calls (after the opening marker of a capturing group), and that cost.
+  std::vector<std::pair<const Node*, int>> guards;
   // Count: the bounds, or the error raised when the matcher reaches the count.
   Counted counted;
   bool countFails = false;
@@ -215,24 +218,27 @@ struct Cell {
     Copies,  // node's atom n times
     OptGrp,  // "(A G(n-1))?" of a count (lazy: "??")
     Grp,     // "(A G(n-1))"
-  } kind;
+  } kind = Alt;
   Quant q = Quant::None;
   bool lazy = false;
   int next = -1;
-  const Node* node = nullptr;
-  const Seq* seq = nullptr;
-  const std::vector<Seq>* alts = nullptr;
+  union {
+    const Node* node = nullptr;    // Atom, Copies, OptGrp, Grp
+    const Seq* seq;                // Items
+    const std::vector<Seq>* alts;  // Alt
+  };
   int idx = 0;
-  long long n = 0;
+  int n = 0;
 };
 
 struct Road {
-  enum Kind : uint8_t { Try, Barrier, Run } kind;
+  enum Kind : uint8_t { Try, Barrier, Run, Alts } kind;
   bool negative = false;
-  int pos = 0;    // Run: position before the repetitions
-  int cont = -1;  // Barrier: what follows the lookahead
-  int depth = 0;  // depth of the matcher call that takes the road up
-  int runs = 0;   // Run: repetitions still to give back
+  int pos = 0;                  // Run: position before the repetitions
+  int cont = -1;                // Barrier: what follows the lookahead
+  int depth = 0;                // depth of the matcher call that takes the road up
+  int runs = 0;                 // Run: repetitions still to give back; Alts: the next alternative
+  const Node* group = nullptr;  // Alts: the group whose alternatives are tried in turn
   // Run: the first atom of what follows, when a failure of it has no other effect
   // than its matcher calls (guardCost of them); positions where it fails are skipped.
   const Node* guard = nullptr;
@@ -274,6 +280,27 @@ const Node* Guard(const Node& n, int& cost) {
   return &n;
 }
 
+// Fills the guards of every group, once the tree no longer moves.
+void SetGuards(std::vector<Seq>& alts) {
+  for (Seq& seq : alts) {
+    for (Node& n : seq.items) {
+      SetGuards(n.alts);
+      if (n.kind != Node::Group) continue;
+      for (const Seq& alt : n.alts) {
+        int cost = 0;
+        const Node* guard = nullptr;
+        const std::vector<Node>& it = alt.items;
+        if (!it.empty() && it[0].kind == Node::Marker) {
+          if (it.size() > 1 && (guard = Guard(it[1], cost))) ++cost;
+        } else if (!it.empty()) {
+          guard = Guard(it[0], cost);
+        }
+        n.guards.emplace_back(guard, cost);
+      }
+    }
+  }
+}
+
 }  // namespace
 
 Program* Compile(const QString& processed, bool ignoreCase) {
@@ -284,6 +311,7 @@ Program* Compile(const QString& processed, bool ignoreCase) {
     delete prog;
     return nullptr;
   }
+  SetGuards(prog->top);
   if (prog->top.size() == 1 && !prog->top[0].items.empty()) {
     const std::vector<Node>& items = prog->top[0].items;
     const Node& first = items[0];
@@ -345,7 +373,8 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
   };
   auto items = [&](const Seq* s, int idx, int next) {
     if (size_t(idx) >= s->items.size()) return next;
-    Cell c{Cell::Items};
+    Cell c;
+    c.kind = Cell::Items;
     c.seq = s;
     c.idx = idx;
     c.next = next;
@@ -353,14 +382,16 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
   };
   auto alt = [&](const std::vector<Seq>* alts, int idx, int next) {
     if (size_t(idx) + 1 == alts->size()) return items(&(*alts)[size_t(idx)], 0, next);
-    Cell c{Cell::Alt};
+    Cell c;
+    c.kind = Cell::Alt;
     c.alts = alts;
     c.idx = idx;
     c.next = next;
     return alloc(c);
   };
   auto atom = [&](const Node* node, Quant q, bool lazy, int next) {
-    Cell c{Cell::Atom};
+    Cell c;
+    c.kind = Cell::Atom;
     c.node = node;
     c.q = q;
     c.lazy = lazy;
@@ -368,12 +399,18 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
     return alloc(c);
   };
   auto counted = [&](Cell::Kind kind, const Node* node, long long n, bool lazy, int next) {
-    Cell c{kind};
+    Cell c;
+    c.kind = kind;
     c.node = node;
-    c.n = n;
+    c.n = int(n);
     c.lazy = lazy;
     c.next = next;
     return alloc(c);
+  };
+  // The cell at i is referenced by nothing but the current state: it is the newest
+  // cell and was made after the latest road, so it may be changed in place.
+  auto ownedNow = [&](int i) {
+    return size_t(i) + 1 == cells.size() && (roads.empty() || roads.back().arena <= size_t(i));
   };
   auto push = [&](int pos, int cont, int depth) {
     Road r{Road::Try};
@@ -412,7 +449,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
       m.enter(d);
       depth = d;
       const Cell c = cells[size_t(cont)];
-      const Node* node = c.node;
+      const Node* node = nullptr;
       Quant q = Quant::None;
       bool lazy = false;
       int rest = c.next;
@@ -425,16 +462,42 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           node = &c.seq->items[size_t(c.idx)];
           q = node->q;
           lazy = node->lazy;
-          rest = items(c.seq, c.idx + 1, c.next);
+          if (size_t(c.idx) + 1 < c.seq->items.size() && ownedNow(cont)) {
+            ++cells[size_t(cont)].idx;
+            rest = cont;
+          } else {
+            rest = items(c.seq, c.idx + 1, c.next);
+          }
           break;
         case Cell::Atom:
+          node = c.node;
           q = c.q;
           lazy = c.lazy;
           break;
         case Cell::Copies:
+          node = c.node;
+          if (node->single) {
+            // All copies at once; copy j is taken by the call at depth d + j - 1.
+            int run = 0;
+            while (run < c.n && SingleAt(m, prog, *node, pos + run)) ++run;
+            if (run < c.n) {
+              if (d + run >= kDepthLimit) MatchContext::TooManyIterations();
+              m.spend(run);
+              ok = false;
+            } else {
+              if (d + c.n - 1 >= kDepthLimit) MatchContext::TooManyIterations();
+              m.spend(c.n - 1);
+              pos += c.n;
+              depth = d + c.n - 1;
+              cont = c.next;
+              continue;
+            }
+            break;
+          }
           if (c.n > 1) rest = counted(Cell::Copies, node, c.n - 1, false, c.next);
           break;
         case Cell::OptGrp: {
+          node = c.node;
           const int grp = counted(Cell::Grp, node, c.n, c.lazy, rest);
           if (c.lazy) {
             push(pos, grp, d);
@@ -446,17 +509,25 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           continue;
         }
         case Cell::Grp: {
+          node = c.node;
           const int then = c.n > 1 ? counted(Cell::OptGrp, node, c.n - 1, c.lazy, rest) : rest;
           cont = atom(node, Quant::None, false, then);
           continue;
         }
       }
+      if (!ok) goto failed;
       switch (q) {
         case Quant::None:
           switch (node->kind) {
             case Node::Simple:
-              pos = MatchSimple(m, node->simple, pos);
-              ok = pos >= 0;
+              if (node->simple.kind == SimpleAtom::Char) {
+                ok = pos < m.len && (m.ignoreCase() ? Lower(m.s[pos].unicode())
+                                                    : m.s[pos].unicode()) == node->simple.ch;
+                ++pos;
+              } else {
+                pos = MatchSimple(m, node->simple, pos);
+                ok = pos >= 0;
+              }
               break;
             case Node::Set:
               if (node->single) {
@@ -471,8 +542,17 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
               m.marker(node->marker, pos, d);
               break;
             case Node::Group:
-              for (size_t k = node->alts.size(); k-- > 1;)
-                push(pos, items(&node->alts[k], 0, rest), d);
+              if (node->alts.size() > 1) {
+                Road r{Road::Alts};
+                r.group = node;
+                r.runs = 1;
+                r.pos = pos;
+                r.cont = rest;
+                r.depth = d;
+                r.trail = m.trail.size();
+                r.arena = cells.size();
+                roads.push_back(r);
+              }
               cont = items(&node->alts[0], 0, rest);
               continue;
             case Node::Look: {
@@ -563,12 +643,38 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
         }
       }
     }
+  failed:
     // This road failed: take the latest one still to try.
     for (;;) {
       if (roads.empty()) return -1;
       Road& r = roads.back();
       m.undo(r.trail);
       cells.resize(r.arena);
+      if (r.kind == Road::Alts) {
+        // The next alternative of a group; those failing on their first atom are
+        // passed over with their calls counted.
+        const std::vector<Seq>& alts = r.group->alts;
+        size_t k = size_t(r.runs);
+        for (; k < alts.size(); ++k) {
+          const auto [guard, cost] = r.group->guards[k];
+          if (!guard || r.depth + cost >= kDepthLimit || SingleAt(m, prog, *guard, r.pos)) break;
+          m.spend(cost);
+        }
+        if (k >= alts.size()) {
+          roads.pop_back();
+          continue;
+        }
+        pos = r.pos;
+        depth = r.depth;
+        const int rest = r.cont;
+        if (k + 1 < alts.size()) {
+          r.runs = int(k + 1);
+        } else {
+          roads.pop_back();
+        }
+        cont = items(&alts[k], 0, rest);
+        break;
+      }
       if (r.kind == Road::Run) {
         if (r.guard) {
           // Give back repetitions while what follows fails on its first atom.

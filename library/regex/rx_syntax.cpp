@@ -344,10 +344,11 @@ QString ProcessParentheses(const QString& text, int& groupCount) {
                 "Invalid extended regular expression syntax: " + text.mid(i, close - i + 1));
         }
       } else {
-        if (++groupCount > kMaxGroups)
+        if (groupCount + 1 > kMaxGroups)
           Raise(kErrSyntax, "CreateMatch",
                 QStringLiteral("Too many subexpressions in regular expression (max %1).")
                     .arg(kMaxGroups));
+        ++groupCount;
         out += '(';
         out += MarkerChar(groupCount);
         groups.push_back(groupCount);

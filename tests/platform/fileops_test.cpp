@@ -19,6 +19,7 @@
 using namespace mvnz;
 using fileops::Replace;
 using fileops::Status;
+using test::readFile;
 
 namespace {
 
@@ -26,11 +27,6 @@ void writeFile(const QString& path, const QByteArray& content) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
   f.write(content);
-}
-
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // Sets an old, exact modification time so a copy that loses it shows.

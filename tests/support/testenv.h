@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
 namespace mvnz::test {
@@ -6,4 +7,6 @@ namespace mvnz::test {
 QString rootDir();
 // Creates (if needed) and returns rootDir()/relative.
 QString makeDir(const QString& relative);
+// The bytes of a file; "<missing>" when it cannot be read.
+QByteArray readFile(const QString& path);
 }  // namespace mvnz::test

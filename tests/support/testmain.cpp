@@ -1,10 +1,11 @@
 // Test entry point: every test process gets its own temporary folder, and every
 // system path the programs use (registry, runtime folder, settings, units, the
 // configuration's default folder) is pointed into it before anything else runs.
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "testenv.h"
 
@@ -28,6 +29,11 @@ QString makeDir(const QString& relative) {
   return p;
 }
 
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
 }  // namespace mvnz::test
 
 int main(int argc, char** argv) {
@@ -38,9 +44,8 @@ int main(int argc, char** argv) {
     const char* var;
     const char* sub;
   } dirs[] = {
-      {"windir", "windows"},         {"MVNZ_REGISTRY_DIR", "registry"},
-      {"MVNZ_RUNTIME_DIR", "run"},   {"XDG_CONFIG_HOME", "config"},
-      {"XDG_DATA_HOME", "data"},     {"MVNZ_UNIT_DIR", "units"},
+      {"windir", "windows"},         {"MVNZ_REGISTRY_DIR", "registry"}, {"MVNZ_RUNTIME_DIR", "run"},
+      {"XDG_CONFIG_HOME", "config"}, {"XDG_DATA_HOME", "data"},         {"MVNZ_UNIT_DIR", "units"},
   };
   for (const auto& d : dirs) {
     const QString p = base + "/" + d.sub;

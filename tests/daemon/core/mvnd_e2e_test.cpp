@@ -65,21 +65,14 @@ struct Program {
   std::vector<std::unique_ptr<QProcess>> processes;
 };
 
-QStringList Hidden(const QString& logDir, const QStringList& sections) {
-  QStringList l = Config(logDir, {});
-  l.removeLast();
-  l << "AutoStart=1"
-    << "AutoStartState=4" << QString();
-  return l + sections;
-}
-
 }  // namespace
 
 TEST(MvndProgram, RunsHiddenRefusesSecondInstanceServesLogSocketEndsOnSigterm) {
   Program prog;
-  WriteCrlf(prog.config, Hidden(prog.logDir, {"[Job]", "Description=watch", "Trigger=FILE",
-                                              "ScanDirectory=" + mvnz::test::makeDir("in"),
-                                              "Interval=3600", "StableTimer=-1", "Enabled=1"}));
+  WriteCrlf(prog.config,
+            StartingConfig(prog.logDir, {"[Job]", "Description=watch", "Trigger=FILE",
+                                         "ScanDirectory=" + mvnz::test::makeDir("in"),
+                                         "Interval=3600", "StableTimer=-1", "Enabled=1"}));
   QProcess* first = prog.Start();
   ASSERT_TRUE(prog.WaitForLines({"Daemon initialized", "Processing Started"}))
       << prog.SystemLog().join('\n').toStdString();
@@ -150,7 +143,7 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
 
 TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
   Program prog;
-  WriteCrlf(prog.config, Hidden(prog.logDir, {"[Job]", "Trigger=TIME", "Enabled=1"}));
+  WriteCrlf(prog.config, StartingConfig(prog.logDir, {"[Job]", "Trigger=TIME", "Enabled=1"}));
   const QString copy = QDir(mvnz::test::makeDir("renamed")).filePath("mvndcopy");
   ASSERT_TRUE(QFile::copy(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), copy));
   QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -173,9 +166,10 @@ TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 #endif
   Program prog;
   WriteCrlf(prog.config,
-            Hidden(prog.logDir, {"[Ender]", "Description=ends", "Trigger=TIME",
-                                 "Interval=*ON-STARTUP*", "StableTimer=-1",
-                                 "Command=EndDaemon" + QString("]~[").repeated(30), "Enabled=1"}));
+            StartingConfig(prog.logDir,
+                           {"[Ender]", "Description=ends", "Trigger=TIME", "Interval=*ON-STARTUP*",
+                            "StableTimer=-1", "Command=EndDaemon" + QString("]~[").repeated(30),
+                            "Enabled=1"}));
   QProcess* p = prog.Start();
   ASSERT_TRUE(p->waitForFinished(kWaitMs)) << prog.SystemLog().join('\n').toStdString();
   EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
@@ -196,11 +190,6 @@ QString CommandLine(const QString& name, const QStringList& params = {}) {
 }
 
 QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void WriteFile(const QString& path, const QByteArray& data, qint64 ageSecs) {
   QDir().mkpath(QFileInfo(path).absolutePath());
@@ -274,11 +263,11 @@ TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
                        "Enabled=1"} +
            rule + QStringList{QString()};
   };
-  WriteCrlf(
-      prog.config,
-      Hidden(prog.logDir, job("Mover", hot, {"MoveRejected=True", "MoveRejectedDirectory=" + rej}) +
-                              job("Remover", hot2, {"RemoveRejected=True"}) +
-                              job("Leaver", hot3, {"SkipRejected=True"})));
+  WriteCrlf(prog.config,
+            StartingConfig(prog.logDir, job("Mover", hot,
+                                            {"MoveRejected=True", "MoveRejectedDirectory=" + rej}) +
+                                            job("Remover", hot2, {"RemoveRejected=True"}) +
+                                            job("Leaver", hot3, {"SkipRejected=True"})));
   QProcess* p = prog.Start();
   ASSERT_TRUE(WaitFor([&] {
     return FilesIn(out) == QStringList{"a.txt", "big.txt"};
@@ -287,8 +276,8 @@ TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
       << prog.SystemLog().join('\n').toStdString();
   ASSERT_TRUE(WaitFor([&] { return FilesIn(rej) == QStringList{"x.doc"}; }));
   ASSERT_TRUE(WaitFor([&] { return FilesIn(hot2).isEmpty(); }));
-  EXPECT_EQ(ReadAll(out + "/big.txt"), big);  // nothing lost on the way from /dev/shm
-  EXPECT_EQ(ReadAll(rej + "/x.doc"), "x");
+  EXPECT_EQ(mvnz::test::readFile(out + "/big.txt"), big);  // nothing lost on the way from /dev/shm
+  EXPECT_EQ(mvnz::test::readFile(rej + "/x.doc"), "x");
   EXPECT_EQ(FilesIn(hot3), QStringList{"z.doc"});
   EXPECT_EQ(FilesIn(hot), (QStringList{"held.txt", "notes.csv"}));
 
@@ -301,7 +290,7 @@ TEST(MvndProgram, HotFoldersWithRejectsAWriterAndAMoveAcrossFileSystems) {
   QThread::msleep(500);
   EXPECT_TRUE(QFile::exists(hot + "/held.txt"));
   ASSERT_TRUE(WaitFor([&] { return FilesIn(out).contains("held.txt"); }));
-  EXPECT_EQ(ReadAll(out + "/held.txt"), "part1\ntail\n");
+  EXPECT_EQ(mvnz::test::readFile(out + "/held.txt"), "part1\ntail\n");
   EXPECT_EQ(FilesIn(hot), QStringList{"notes.csv"});
   writer.kill();
   writer.waitForFinished(kWaitMs);
@@ -317,7 +306,7 @@ TEST(MvndProgram, StopPostedMidCycleIsTakenAfterTheRoziRoruners) {
   const QString hot = mvnz::test::makeDir("stophot"), out = mvnz::test::rootDir() + "/stopout";
   for (const char* n : {"s1.txt", "s2.txt", "s3.txt"}) WriteFile(hot + "/" + n, "s", 600);
   WriteFile(mvnz::test::rootDir() + "/fixed.txt", "f", 600);
-  QStringList cfg = Hidden(
+  QStringList cfg = StartingConfig(
       prog.logDir, {"[Stopper]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt",
                     "Interval=3600", "StableTimer=-1", CommandLine("StopDaemon"),
                     CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),

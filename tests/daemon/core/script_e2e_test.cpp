@@ -22,11 +22,6 @@ QString Command(const QString& name, const QStringList& params) {
   return "Command=" + name + "]~[" + p.join("]~[");
 }
 
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 void Write(const QString& path, const QByteArray& data) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -44,10 +39,8 @@ TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
   Write(in + "/b.txt", "B");
   Write(done + "/a.txt", "old");  // Relocate of a.txt fails: OVERWRITE=OFF
 
-  QStringList config = Config(logDir, {});
-  config.removeLast();
-  config << "AutoStart=1"
-         << "AutoStartState=4" << QString() << "[Mover]"
+  QStringList config = StartingConfig(logDir, {});
+  config << "[Mover]"
          << "Trigger=FILE"
          << "Description=moves orders"
          << "ScanDirectory=" + in << "InputFilter=*"
@@ -79,9 +72,9 @@ TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
   p.terminate();
   ASSERT_TRUE(p.waitForFinished(60000));
 
-  EXPECT_EQ(Read(failed + "/day/a.txt"), "A");
-  EXPECT_EQ(Read(done + "/a.txt"), "old");
-  EXPECT_EQ(Read(done + "/b.txt"), "B");
+  EXPECT_EQ(mvnz::test::readFile(failed + "/day/a.txt"), "A");
+  EXPECT_EQ(mvnz::test::readFile(done + "/a.txt"), "old");
+  EXPECT_EQ(mvnz::test::readFile(done + "/b.txt"), "B");
   EXPECT_TRUE(QDir(in).entryList(QDir::Files).isEmpty());
   EXPECT_FALSE(QDir(root + "/never").exists());  // the script ended after the error action
 

@@ -52,11 +52,25 @@ QStringList TestDaemon::SystemLog() const {
   return LogMessages(QDir(DayFolder(logDir)).filePath(QStringLiteral("System.log")));
 }
 
+namespace {
+
+// The [CONFIGURATION] section's settings, logging into logDir.
+QStringList Settings(const QString& logDir, bool logInternal) {
+  return {QStringLiteral("; test configuration"), QStringLiteral("[CONFIGURATION]"),
+          QStringLiteral("LogDirectory=") + logDir, QStringLiteral("EnableLogging=1"),
+          QStringLiteral("AutoLogInternalCommands=") + (logInternal ? u'1' : u'0')};
+}
+
+}  // namespace
+
 QStringList Config(const QString& logDir, const QStringList& sections) {
-  QStringList l{QStringLiteral("; test configuration"),      QStringLiteral("[CONFIGURATION]"),
-                QStringLiteral("LogDirectory=") + logDir,    QStringLiteral("EnableLogging=1"),
-                QStringLiteral("AutoLogInternalCommands=0"), QString()};
-  return l + sections;
+  return Settings(logDir, false) + QStringList{QString()} + sections;
+}
+
+QStringList StartingConfig(const QString& logDir, const QStringList& sections, bool logInternal) {
+  return Settings(logDir, logInternal) +
+         QStringList{QStringLiteral("AutoStart=1"), QStringLiteral("AutoStartState=4"), QString()} +
+         sections;
 }
 
 }  // namespace mvnz::mvnd::test

@@ -50,5 +50,9 @@ struct TestDaemon {
 
 // A minimal configuration: logging into logDir, RoziRoruners given as sections.
 QStringList Config(const QString& logDir, const QStringList& sections);
+// As Config, for a daemon that starts at once with no windows (AutoStart, state 4);
+// with logInternal its internal commands are logged too.
+QStringList StartingConfig(const QString& logDir, const QStringList& sections,
+                           bool logInternal = false);
 
 }  // namespace mvnz::mvnd::test

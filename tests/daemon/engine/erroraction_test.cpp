@@ -19,11 +19,6 @@ ScriptParams Params(const mvnd::CommandEntry& e) {
   return p;
 }
 
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 }  // namespace
 
 TEST(ErrorAction, Choices) {
@@ -120,7 +115,7 @@ TEST(ErrorAction, Choices) {
     if (at.isEmpty())
       EXPECT_FALSE(QFile::exists(f.hot + "/a.txt")) << c.what;
     else
-      EXPECT_EQ(Read(at), "data") << c.what;
+      EXPECT_EQ(readFile(at), "data") << c.what;
     QStringList expected = c.messages;
     expected.replaceInStrings("%h", f.hot);
     EXPECT_EQ(f.Messages(), expected) << c.what;
@@ -133,7 +128,7 @@ TEST(ErrorAction, MoveReplacesAFileOfThatName) {
   const QString dest = makeDir("failed");
   writeFile(dest + "/a.txt", "older");
   engine::DoOnError(f.d, 0, Params(OnError("move", "0", dest)), f.ports);
-  EXPECT_EQ(Read(dest + "/a.txt"), "data");
+  EXPECT_EQ(readFile(dest + "/a.txt"), "data");
   EXPECT_FALSE(QFile::exists(f.hot + "/a.txt"));
   EXPECT_TRUE(f.log.empty());  // built-in progress lines only with AutoLogInternalCommands
 }
@@ -220,8 +215,8 @@ TEST(BuiltinFiles, TransferFile) {
     if (c.source) writeFile(src, "new");
     if (c.target) writeFile(dst, "old");
     engine::TransferFile(f.d, src, dst, c.overwrite, c.createFolders, f.ports);
-    EXPECT_EQ(Read(src), c.sourceAfter) << c.what;
-    EXPECT_EQ(Read(dst), c.targetAfter) << c.what;
+    EXPECT_EQ(readFile(src), c.sourceAfter) << c.what;
+    EXPECT_EQ(readFile(dst), c.targetAfter) << c.what;
     EXPECT_EQ(f.d.LastCommandError, c.error) << c.what;
     ASSERT_FALSE(f.log.empty()) << c.what;
     EXPECT_EQ(f.log.back().message, QString(c.message).replace("%s", src).replace("%t", dst))
@@ -255,5 +250,5 @@ TEST(BuiltinFiles, FailuresAreLoggedAndSetTheErrorFlag) {
             (QStringList{"ERROR_KILLFILE: Could not delete file [" + p + "] [][Permission denied]",
                          "ERROR_RELOCATE: Could not move file [" + p + "] to [" + p +
                              ".moved] [][Permission denied]"}));
-  EXPECT_EQ(Read(p), "data");
+  EXPECT_EQ(readFile(p), "data");
 }

@@ -25,11 +25,6 @@ QStringList Files(const QString& dir) {
   return out;
 }
 
-QByteArray Read(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 }  // namespace
 
 TEST(HotFolder, FiltersAndRejectRules) {
@@ -122,8 +117,8 @@ TEST(HotFolder, RejectFolderInsideTheHotFolderLosesNothing) {
   for (int i = 0; i < 3; ++i) rig.Cycle();
   EXPECT_EQ(rig.TakeRuns(), (QStringList{"Job:keep.txt", "Job:keep.txt", "Job:keep.txt"}));
   EXPECT_EQ(Files(rej), (QStringList{"x.doc", "y.doc"}));
-  EXPECT_EQ(Read(rej + "/x.doc"), "new x");
-  EXPECT_EQ(Read(rej + "/y.doc"), "y");
+  EXPECT_EQ(test::readFile(rej + "/x.doc"), "new x");
+  EXPECT_EQ(test::readFile(rej + "/y.doc"), "y");
   EXPECT_TRUE(rig.TakeLines().isEmpty());
   EXPECT_EQ(rig.d.ExpandedScanDirectory, hot);
 }
@@ -174,7 +169,7 @@ TEST(HotFolder, RejectMovedToAnotherFileSystem) {
   r.MoveRejectedDirectory = rej;
   rig.Init();
   rig.Cycle();
-  const QByteArray moved = Read(rej + "/big.doc");
+  const QByteArray moved = test::readFile(rej + "/big.doc");
   QDir(shm).removeRecursively();
   EXPECT_EQ(moved, QByteArray(1 << 20, 'z'));
   EXPECT_EQ(QFileInfo(rej + "/big.doc").lastModified(), kOld);

@@ -10,6 +10,7 @@
 
 #include "platform/activation.h"
 #include "plugins/contract.h"
+#include "testenv.h"
 
 namespace mvnz::test {
 
@@ -66,11 +67,6 @@ inline QStringList params(const QStringList& values) {
 inline void writeFile(const QString& path, const QByteArray& content) {
   QFile f(path);
   if (f.open(QIODevice::WriteOnly)) f.write(content);
-}
-
-inline QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 }  // namespace mvnz::test

@@ -46,29 +46,21 @@ TEST(MvndScript, VariableFromAFileTokenThenRelocateSleepAndNote) {
     f.write("data");
   }
   const QString config = QDir(mvnz::test::makeDir("windows")).filePath("MVNZuri.ini");
-  WriteCrlf(
-      config,
-      {"; test configuration",
-       "[CONFIGURATION]",
-       "LogDirectory=" + logDir,
-       "EnableLogging=1",
-       "AutoLogInternalCommands=1",
-       "AutoStart=1",
-       "AutoStartState=4",
-       "",
-       "[Orders]",
-       "Description=orders",
-       "Trigger=FILE",
-       "ScanDirectory=" + hot,
-       "InputFilter=*",
-       "Interval=1",
-       "StableTimer=-1",
-       command("AssignValue", {"Local", "1", "SubString", "7", "0", "<FileNameNoExt>", "", "0"}),
-       command("Relocate", {"<ScanPathFileName>", out + "/<LV1>/<FileName>", "0", "1"}),
-       command("Sleep", {"1", "1000"}),
-       command("JournalNote", {"Order <LV1> filed"}),
-       command("EndDaemon", {}),
-       "Enabled=1"});
+  const QStringList orders = {
+      "[Orders]",
+      "Description=orders",
+      "Trigger=FILE",
+      "ScanDirectory=" + hot,
+      "InputFilter=*",
+      "Interval=1",
+      "StableTimer=-1",
+      command("AssignValue", {"Local", "1", "SubString", "7", "0", "<FileNameNoExt>", "", "0"}),
+      command("Relocate", {"<ScanPathFileName>", out + "/<LV1>/<FileName>", "0", "1"}),
+      command("Sleep", {"1", "1000"}),
+      command("JournalNote", {"Order <LV1> filed"}),
+      command("EndDaemon", {}),
+      "Enabled=1"};
+  WriteCrlf(config, StartingConfig(logDir, orders, true));
 
   const QString jobLog = QDir(DayFolder(logDir)).filePath("FS1_Orders.log");
   EXPECT_EQ(RunUntilEnded(jobLog), 0);
@@ -111,30 +103,24 @@ TEST(MvndScript, RelocateIntoDatedFolderDuplicateAndNoteKeepEveryFileIntact) {
   }
   const QString config = QDir(mvnz::test::makeDir("windows")).filePath("MVNZuri.ini");
   const QString dated = out + "/<YYYY>-<DATE_MM>-<DD>";
-  WriteCrlf(config,
-            {"[CONFIGURATION]",
-             "LogDirectory=" + logDir,
-             "EnableLogging=1",
-             "AutoLogInternalCommands=1",
-             "AutoStart=1",
-             "AutoStartState=4",
-             "",
-             "[Parts]",
-             "Trigger=FILE",
-             "ScanDirectory=" + hot,
-             "InputFilter=*",
-             "Interval=1",
-             "StableTimer=5",
-             command("Relocate", {"<ScanPathFileName>", dated + "/<FileName>", "0", "1"}),
-             command("Duplicate", {dated + "/<FileName>", copies + "/<FileName>", "0", "1"}),
-             command("JournalNote", {"Filed <FileName>"}),
-             "Enabled=1",
-             "",
-             "[End]",
-             "Trigger=TIME",
-             "Interval=*ON-STARTUP*",
-             command("EndDaemon", {}),
-             "Enabled=1"});
+  const QStringList sections = {
+      "[Parts]",
+      "Trigger=FILE",
+      "ScanDirectory=" + hot,
+      "InputFilter=*",
+      "Interval=1",
+      "StableTimer=5",
+      command("Relocate", {"<ScanPathFileName>", dated + "/<FileName>", "0", "1"}),
+      command("Duplicate", {dated + "/<FileName>", copies + "/<FileName>", "0", "1"}),
+      command("JournalNote", {"Filed <FileName>"}),
+      "Enabled=1",
+      "",
+      "[End]",
+      "Trigger=TIME",
+      "Interval=*ON-STARTUP*",
+      command("EndDaemon", {}),
+      "Enabled=1"};
+  WriteCrlf(config, StartingConfig(logDir, sections, true));
 
   const QString jobLog = QDir(DayFolder(logDir)).filePath("FS1_Parts.log");
   EXPECT_EQ(RunUntilEnded(jobLog), 0);

@@ -29,6 +29,15 @@ namespace {
 QString CaptionOf(const std::function<QString()>& caption) {
   return caption ? caption() : QString();
 }
+
+// Puts the icon's new tooltip in the tray, adds and updates the icon there, and notes
+// the icon as shown once the tray has it.
+void ShowInTray(TrayIcon& tray, Daemon& d, const QString& tooltip) {
+  tray.setTooltip(tooltip);
+  tray.Add();
+  tray.Modify();
+  if (tray.State() == 2) d.TrayIconShown = true;
+}
 }  // namespace
 
 frmDummy::frmDummy(Daemon& d, QObject* parent) : QObject(parent), d_(d) {
@@ -159,10 +168,7 @@ void frmDummy::CycleStartupIcon(int& Frame) {
   const auto icon = picStartup.Image(Frame);
   if (!icon) return;
   tray_->setIcon(*icon);
-  tray_->setTooltip(QStringLiteral("Starting up..., ") + CaptionOf(MainCaption));
-  tray_->Add();
-  tray_->Modify();
-  if (tray_->State() == 2) d_.TrayIconShown = true;
+  ShowInTray(*tray_, d_, QStringLiteral("Starting up..., ") + CaptionOf(MainCaption));
 }
 
 void frmDummy::CycleSystemTrayIcon(int& Frame) {
@@ -174,10 +180,7 @@ void frmDummy::CycleSystemTrayIcon(int& Frame) {
     tray_->setIcon(*icon);
   }
   const QString state = Frame == 5 ? QStringLiteral("Idle, ") : QStringLiteral("Running, ");
-  tray_->setTooltip(state + CaptionOf(MainCaption));
-  tray_->Add();
-  tray_->Modify();
-  if (tray_->State() == 2) d_.TrayIconShown = true;
+  ShowInTray(*tray_, d_, state + CaptionOf(MainCaption));
 }
 
 void frmDummy::ModifySystemTray() {
@@ -191,11 +194,9 @@ void frmDummy::ModifySystemTray() {
     return;
   }
   tray_->setIcon(*icon);
-  tray_->setTooltip((d_.Running ? QStringLiteral("Running, ") : QStringLiteral("Idle, ")) +
-                    CaptionOf(MainCaption));
-  tray_->Add();
-  tray_->Modify();
-  if (tray_->State() == 2) d_.TrayIconShown = true;
+  ShowInTray(*tray_, d_,
+             (d_.Running ? QStringLiteral("Running, ") : QStringLiteral("Idle, ")) +
+                 CaptionOf(MainCaption));
 }
 
 void frmDummy::RestartSystemTray() {
