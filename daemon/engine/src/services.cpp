@@ -44,7 +44,9 @@ QString EngineServices::expand(Daemon& d, const QString& text) {
 QString EngineServices::fileStatus(Daemon& d, const QString& path) {
   StabilityCheck c;
   c.probe = ports_.probe.get();
-  c.now = now();
+  // In UTC: the age test needs only the epoch seconds, and a UTC date-time gives them
+  // without consulting the time zone.
+  c.now = QDateTime::fromSecsSinceEpoch(ports_.clock->secsSinceEpoch(), Qt::UTC);
   const int i = d.CurrentRoziRoruner;
   c.stableTimer = (i >= 0 && i < d.RoziRoruners.size()) ? d.RoziRoruners[i].StableTimer : -1;
   c.processReadOnly = d.ProcessReadOnly == 1;

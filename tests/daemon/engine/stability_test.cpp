@@ -125,3 +125,16 @@ TEST(Stability, StableSecondsRoundsHalvesToEven) {
   EXPECT_EQ(StableSeconds(20), 20);
   EXPECT_EQ(StableSeconds(-1), -1);
 }
+
+// The engine reads the system clock's seconds directly; they are those of its date-time.
+TEST(Stability, SystemClockSecondsAreThoseOfItsDateTime) {
+  const SystemClock clock;
+  const qint64 before = clock.now().toSecsSinceEpoch();
+  const qint64 secs = clock.secsSinceEpoch();
+  const qint64 after = clock.now().toSecsSinceEpoch();
+  EXPECT_LE(before, secs);
+  EXPECT_LE(secs, after);
+  // A clock that gives only its date-time gets the same seconds by default.
+  const test::FakeClock fake(QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0)));
+  EXPECT_EQ(fake.secsSinceEpoch(), fake.now().toSecsSinceEpoch());
+}

@@ -18,11 +18,15 @@ class Clock {
   virtual ~Clock() = default;
   // Local date and time.
   virtual QDateTime now() const = 0;
+  // The same moment in seconds since the epoch. The system clock reads it without the
+  // time-zone work a local date-time costs, which matters once per listed file.
+  virtual qint64 secsSinceEpoch() const { return now().toSecsSinceEpoch(); }
 };
 
 class SystemClock : public Clock {
  public:
   QDateTime now() const override { return QDateTime::currentDateTime(); }
+  qint64 secsSinceEpoch() const override { return QDateTime::currentSecsSinceEpoch(); }
 };
 
 // One pass of the event loop (timers, sockets, COM-style calls are served in it).

@@ -16,7 +16,7 @@ extern const char* const kLocked;    // "Locked"
 
 struct StabilityCheck {
   LockProbe* probe = nullptr;
-  QDateTime now;
+  QDateTime now;                // only its seconds since the epoch count
   double stableTimer = -1;      // seconds; -1 = no age test
   bool processReadOnly = true;  // a read-only file skips the age test
   bool showUnstableMessages = true;
