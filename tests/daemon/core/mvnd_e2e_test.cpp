@@ -183,12 +183,6 @@ TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 namespace {
 
 // A command line as the configuration file carries it: the name and 30 parameters.
-QString CommandLine(const QString& name, const QStringList& params = {}) {
-  QStringList p = params;
-  while (p.size() < 30) p << QString();
-  return "Command=" + name + "]~[" + p.join("]~[");
-}
-
 QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
 void WriteFile(const QString& path, const QByteArray& data, qint64 ageSecs) {

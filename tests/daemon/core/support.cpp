@@ -52,6 +52,12 @@ QStringList TestDaemon::SystemLog() const {
   return LogMessages(QDir(DayFolder(logDir)).filePath(QStringLiteral("System.log")));
 }
 
+QString CommandLine(const QString& name, const QStringList& params) {
+  QStringList p = params;
+  while (p.size() < 30) p << QString();
+  return QStringLiteral("Command=") + name + QStringLiteral("]~[") + p.join(QStringLiteral("]~["));
+}
+
 namespace {
 
 // The [CONFIGURATION] section's settings, logging into logDir.

@@ -48,6 +48,10 @@ struct TestDaemon {
   QStringList SystemLog() const;
 };
 
+// A command line of a RoziRoruner: "Command=" and the name, then 30 parameters
+// behind "]~[" each.
+QString CommandLine(const QString& name, const QStringList& params = {});
+
 // A minimal configuration: logging into logDir, RoziRoruners given as sections.
 QStringList Config(const QString& logDir, const QStringList& sections);
 // As Config, for a daemon that starts at once with no windows (AutoStart, state 4);
