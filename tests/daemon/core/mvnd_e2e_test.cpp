@@ -37,10 +37,7 @@ struct Program {
     auto* p = new QProcess;
     p->setProgram(program);
     p->setArguments(args);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("MVNZ_SYSTEMCTL", "/bin/true");
-    env.remove("MVNZ_RUNNING_AS_SERVICE");
-    p->setProcessEnvironment(env);
+    p->setProcessEnvironment(MvndEnvironment());
     p->start();
     EXPECT_TRUE(p->waitForStarted(kWaitMs));
     processes.emplace_back(p);

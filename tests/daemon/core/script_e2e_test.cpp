@@ -51,10 +51,7 @@ TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
 
   QProcess p;
   p.setProgram(MVNZ_BIN_DIR "/mvnd");
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("MVNZ_SYSTEMCTL", "/bin/true");
-  env.remove("MVNZ_RUNNING_AS_SERVICE");
-  p.setProcessEnvironment(env);
+  p.setProcessEnvironment(MvndEnvironment());
   p.start();
   ASSERT_TRUE(p.waitForStarted(60000));
 

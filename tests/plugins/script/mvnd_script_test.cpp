@@ -19,10 +19,7 @@ constexpr int kWaitMs = 60000;  // generous: the machine is shared by several bu
 int RunUntilEnded(const QString& jobLog) {
   QProcess p;
   p.setProgram(QStringLiteral(MVNZ_BIN_DIR "/mvnd"));
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("MVNZ_SYSTEMCTL", "/bin/true");
-  env.remove("MVNZ_RUNNING_AS_SERVICE");
-  p.setProcessEnvironment(env);
+  p.setProcessEnvironment(MvndEnvironment());
   p.start();
   EXPECT_TRUE(p.waitForStarted(kWaitMs));
   EXPECT_TRUE(p.waitForFinished(kWaitMs)) << LogMessages(jobLog).join('\n').toStdString();
