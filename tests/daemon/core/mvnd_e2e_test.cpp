@@ -37,10 +37,7 @@ struct Program {
     auto* p = new QProcess;
     p->setProgram(program);
     p->setArguments(args);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("MVNZ_SYSTEMCTL", "/bin/true");
-    env.remove("MVNZ_RUNNING_AS_SERVICE");
-    p->setProcessEnvironment(env);
+    p->setProcessEnvironment(MvndEnvironment());
     p->start();
     EXPECT_TRUE(p->waitForStarted(kWaitMs));
     processes.emplace_back(p);
@@ -183,12 +180,6 @@ TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 namespace {
 
 // A command line as the configuration file carries it: the name and 30 parameters.
-QString CommandLine(const QString& name, const QStringList& params = {}) {
-  QStringList p = params;
-  while (p.size() < 30) p << QString();
-  return "Command=" + name + "]~[" + p.join("]~[");
-}
-
 QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
 void WriteFile(const QString& path, const QByteArray& data, qint64 ageSecs) {

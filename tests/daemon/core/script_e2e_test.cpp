@@ -16,12 +16,6 @@ using namespace mvnz::mvnd::test;
 
 namespace {
 
-QString Command(const QString& name, const QStringList& params) {
-  QStringList p = params;
-  while (p.size() < 30) p << QString();
-  return "Command=" + name + "]~[" + p.join("]~[");
-}
-
 void Write(const QString& path, const QByteArray& data) {
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -46,10 +40,10 @@ TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
          << "ScanDirectory=" + in << "InputFilter=*"
          << "Interval=1"
          << "StableTimer=-1"
-         << Command("ErrorAction",
-                    {"False", "", "False", "True", failed + "/<LC1>", "False", "0", "0", "False"})
-         << Command("Relocate", {"<SCANPATHFILENAME>", done + "/<FILENAME>", "0", "1"})
-         << Command("Relocate", {"<SCANPATHFILENAME>", root + "/never/<FILENAME>", "0", "1"})
+         << CommandLine("ErrorAction", {"False", "", "False", "True", failed + "/<LC1>", "False",
+                                        "0", "0", "False"})
+         << CommandLine("Relocate", {"<SCANPATHFILENAME>", done + "/<FILENAME>", "0", "1"})
+         << CommandLine("Relocate", {"<SCANPATHFILENAME>", root + "/never/<FILENAME>", "0", "1"})
          << "Constant=day"
          << "Enabled=1";
   const QString configPath = QDir(mvnz::test::makeDir("windows")).filePath("MVNZuri.ini");
@@ -57,10 +51,7 @@ TEST(MvndScript, ErrorActionMovesTheFailedFileAndTheNextFileGoesThrough) {
 
   QProcess p;
   p.setProgram(MVNZ_BIN_DIR "/mvnd");
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("MVNZ_SYSTEMCTL", "/bin/true");
-  env.remove("MVNZ_RUNNING_AS_SERVICE");
-  p.setProcessEnvironment(env);
+  p.setProcessEnvironment(MvndEnvironment());
   p.start();
   ASSERT_TRUE(p.waitForStarted(60000));
 

@@ -52,6 +52,19 @@ QStringList TestDaemon::SystemLog() const {
   return LogMessages(QDir(DayFolder(logDir)).filePath(QStringLiteral("System.log")));
 }
 
+QProcessEnvironment MvndEnvironment() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("MVNZ_SYSTEMCTL"), QStringLiteral("/bin/true"));
+  env.remove(QStringLiteral("MVNZ_RUNNING_AS_SERVICE"));
+  return env;
+}
+
+QString CommandLine(const QString& name, const QStringList& params) {
+  QStringList p = params;
+  while (p.size() < 30) p << QString();
+  return QStringLiteral("Command=") + name + QStringLiteral("]~[") + p.join(QStringLiteral("]~["));
+}
+
 namespace {
 
 // The [CONFIGURATION] section's settings, logging into logDir.

@@ -1,5 +1,6 @@
 #pragma once
 // Helpers shared by the daemon's core tests.
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <memory>
 
@@ -47,6 +48,14 @@ struct TestDaemon {
   void Load(const QStringList& lines);
   QStringList SystemLog() const;
 };
+
+// The environment of a real mvnd under test: service control does nothing, and it
+// never takes itself for a service.
+QProcessEnvironment MvndEnvironment();
+
+// A command line of a RoziRoruner: "Command=" and the name, then 30 parameters
+// behind "]~[" each.
+QString CommandLine(const QString& name, const QStringList& params = {});
 
 // A minimal configuration: logging into logDir, RoziRoruners given as sections.
 QStringList Config(const QString& logDir, const QStringList& sections);

@@ -16,6 +16,7 @@
 using namespace mvnz;
 using test::params;
 using test::readFile;
+using test::runCommand;
 using test::sentLines;
 using test::writeFile;
 
@@ -27,17 +28,6 @@ struct Expect {
 };
 
 QString sub(QString s, const QString& t) { return s.replace("$T", t); }
-
-// Runs one command, returns the Error flag.
-bool run(const QString& plugin, const QStringList& values, bool autoLog = true) {
-  test::Plugin p = test::loadPlugin(plugin);
-  EXPECT_NE(p.setup, nullptr);
-  if (!p.setup) return true;
-  p->SetAutoLog(autoLog);
-  QString module = plugin;
-  p->RunP(module, params(values));
-  return p->Error();
-}
 
 void expectLines(const std::vector<Expect>& want, const QString& t) {
   std::vector<std::pair<short, QString>> got, expected;
@@ -165,7 +155,7 @@ TEST_F(FileActions, RelocateAndDuplicate) {
     if (c.targetExists) writeFile(t + "/d", "old");
     QStringList ps;
     for (const QString& p : c.params) ps << sub(p, t);
-    EXPECT_EQ(run(c.plugin, ps), c.error);
+    EXPECT_EQ(runCommand(c.plugin, ps), c.error);
     expectLines(c.lines, t);
     EXPECT_EQ(readFile(t + "/s"), c.source);
     EXPECT_EQ(readFile(ps[1]), c.target);
@@ -178,7 +168,7 @@ TEST_F(FileActions, DestinationFoldersAreCreatedLevelByLevel) {
       SCOPED_TRACE(std::string(plugin) + (autoLog ? " AutoLog" : " quiet"));
       const QString t = folder();
       writeFile(t + "/s", "data");
-      EXPECT_FALSE(run(plugin, {t + "/s", t + "/a/b/d.txt", "0", "1"}, autoLog));
+      EXPECT_FALSE(runCommand(plugin, {t + "/s", t + "/a/b/d.txt", "0", "1"}, autoLog));
       const QString verb = QString(plugin) == "Relocate" ? "Moving" : "Copying";
       if (autoLog) {
         ASSERT_EQ(sentLines().size(), 3u);
@@ -192,7 +182,7 @@ TEST_F(FileActions, DestinationFoldersAreCreatedLevelByLevel) {
       // A second run finds the folders there and creates nothing.
       writeFile(t + "/s2", "more");
       sentLines().clear();
-      EXPECT_FALSE(run(plugin, {t + "/s2", t + "/a/b/e.txt", "0", "1"}, autoLog));
+      EXPECT_FALSE(runCommand(plugin, {t + "/s2", t + "/a/b/e.txt", "0", "1"}, autoLog));
       EXPECT_EQ(sentLines().size(), autoLog ? 1u : 0u);
     }
   }
@@ -213,7 +203,7 @@ TEST_F(FileActions, SameFileThroughAnotherPathIsNeverLost) {
       for (const char* o : {"1", "", "0"}) {
         SCOPED_TRACE(std::string(plugin) + " " + other.toStdString() + " O=" + o);
         sentLines().clear();
-        EXPECT_TRUE(run(plugin, {t + "/f.txt", other, o, "1"}));
+        EXPECT_TRUE(runCommand(plugin, {t + "/f.txt", other, o, "1"}));
         ASSERT_FALSE(sentLines().empty());
         EXPECT_EQ(sentLines().back().level, 2);
         EXPECT_EQ(readFile(t + "/f.txt"), "precious");
@@ -230,7 +220,7 @@ TEST_F(FileActions, RelocateAcrossFileSystemsKeepsContentAndTimeStamp) {
   writeFile(shm.path() + "/f.bin", QByteArray(100000, 'z'));
   const QDateTime when(QDate(2020, 2, 3), QTime(4, 5, 6));
   setMtime(shm.path() + "/f.bin", when);
-  EXPECT_FALSE(run("Relocate", {shm.path() + "/f.bin", t + "/in/f.bin", "0", "1"}));
+  EXPECT_FALSE(runCommand("Relocate", {shm.path() + "/f.bin", t + "/in/f.bin", "0", "1"}));
   EXPECT_FALSE(QFileInfo::exists(shm.path() + "/f.bin"));
   EXPECT_EQ(readFile(t + "/in/f.bin"), QByteArray(100000, 'z'));
   EXPECT_EQ(QFileInfo(t + "/in/f.bin").lastModified(), when);
@@ -261,7 +251,7 @@ TEST_F(FileActions, Erase) {
     SCOPED_TRACE(QString("empty=%1 E=%2 R=%3").arg(c.empty).arg(c.E, c.R).toStdString());
     QDir(trash).removeRecursively();
     writeFile(t + "/f", c.empty ? "" : "content");
-    EXPECT_FALSE(run("Erase", {t + "/f", c.E, c.R}));
+    EXPECT_FALSE(runCommand("Erase", {t + "/f", c.E, c.R}));
     if (*c.line)
       expectLines({{0, c.line}}, t);
     else
@@ -276,7 +266,7 @@ TEST_F(FileActions, EraseOfAMissingFileOrAFolderOnlyWarns) {
   QDir().mkdir(t + "/dir");
   for (const QString& f : {t + "/none", t + "/dir"}) {
     sentLines().clear();
-    EXPECT_FALSE(run("Erase", {f, "0", "0"}));
+    EXPECT_FALSE(runCommand("Erase", {f, "0", "0"}));
     expectLines({{1, "WARNING_ERASE: Sourcefile [" + f + "] not found!"}}, t);
   }
   EXPECT_TRUE(QFileInfo(t + "/dir").isDir());
@@ -289,7 +279,7 @@ TEST_F(FileActions, EraseIntoAnUnavailableTrashKeepsTheFile) {
   QDir(trash).removeRecursively();
   writeFile(trash, "not a folder");
   writeFile(t + "/f", "keep");
-  EXPECT_FALSE(run("Erase", {t + "/f", "0", "1"}));
+  EXPECT_FALSE(runCommand("Erase", {t + "/f", "0", "1"}));
   EXPECT_EQ(readFile(t + "/f"), "keep");
   expectLines({{0, "Moving file [$T/f] to recycle bin"}}, t);
 }
@@ -323,7 +313,7 @@ TEST_F(FileActions, ScourByCalendarDays) {
     }
     for (const auto& f : files) {
       sentLines().clear();
-      EXPECT_FALSE(run("Scour", {c.days, t + "/" + f.name}));
+      EXPECT_FALSE(runCommand("Scour", {c.days, t + "/" + f.name}));
       const bool purged = c.purged.contains(f.name);
       EXPECT_EQ(QFileInfo::exists(t + "/" + f.name), !purged) << f.name;
       if (purged)
@@ -341,7 +331,7 @@ TEST_F(FileActions, ScourWithoutADayCountPurgesNothing) {
     const QString t = folder();
     writeFile(t + "/old", "x");
     setMtime(t + "/old", QDateTime::currentDateTime().addDays(-400));
-    EXPECT_FALSE(run("Scour", {days, t + "/old"}));
+    EXPECT_FALSE(runCommand("Scour", {days, t + "/old"}));
     EXPECT_TRUE(QFileInfo::exists(t + "/old"));
     ASSERT_EQ(sentLines().size(), 1u);
     EXPECT_EQ(sentLines()[0].level, 1);
@@ -349,24 +339,24 @@ TEST_F(FileActions, ScourWithoutADayCountPurgesNothing) {
         << sentLines()[0].text.toStdString();
   }
   const QString t = folder();
-  EXPECT_FALSE(run("Scour", {"3", t + "/none"}));
+  EXPECT_FALSE(runCommand("Scour", {"3", t + "/none"}));
   expectLines({{1, "WARNING_SCOUR: File [$T/none] not found!"}}, t);
 }
 
 TEST_F(FileActions, MakeFolder) {
   const QString t = folder();
   QDir().mkdir(t + "/a");
-  EXPECT_FALSE(run("MakeFolder", {t + "/a/b/c"}));
+  EXPECT_FALSE(runCommand("MakeFolder", {t + "/a/b/c"}));
   expectLines({{0, "Created directory [$T/a/b]"}, {0, "Created directory [$T/a/b/c]"}}, t);
   sentLines().clear();
-  EXPECT_FALSE(run("MakeFolder", {t + "/a/b/c/"}));  // all there: nothing to say
+  EXPECT_FALSE(runCommand("MakeFolder", {t + "/a/b/c/"}));  // all there: nothing to say
   expectLines({}, t);
-  EXPECT_FALSE(run("MakeFolder", {t + "/q/r"}, false));
+  EXPECT_FALSE(runCommand("MakeFolder", {t + "/q/r"}, false));
   expectLines({}, t);
   EXPECT_TRUE(QFileInfo(t + "/q/r").isDir());
 
   writeFile(t + "/file", "x");
-  EXPECT_TRUE(run("MakeFolder", {t + "/file/x/y"}));
+  EXPECT_TRUE(runCommand("MakeFolder", {t + "/file/x/y"}));
   expectLines(
       {{2, "ERROR_MAKE-FOLDER: Could not create directory: [$T/file/x/y] [Not a directory]"}}, t);
 }
@@ -408,7 +398,7 @@ TEST_F(FileActions, DropFolderRemovesEmptyFoldersDeepestFirst) {
     std::vector<Expect> want;
     for (const QString& r : c.removedInOrder)
       want.push_back({0, "Removed directory [$T/root/" + r + "]"});
-    EXPECT_FALSE(run("DropFolder", {sub(c.param, t)}));
+    EXPECT_FALSE(runCommand("DropFolder", {sub(c.param, t)}));
     expectLines(want, t);
     EXPECT_TRUE(QFileInfo(root).isDir());
     for (const QString& r : c.removedInOrder) EXPECT_FALSE(QFileInfo::exists(root + "/" + r));
@@ -421,7 +411,7 @@ TEST_F(FileActions, DropFolderRemovesEmptyFoldersDeepestFirst) {
     QDir().mkpath(root2);
     for (const QString& f : c.folders) QDir().mkpath(root2 + "/" + f);
     for (const QString& f : c.files) writeFile(root2 + "/" + f, "x");
-    EXPECT_FALSE(run("DropFolder", {sub(c.param, t2)}, false));
+    EXPECT_FALSE(runCommand("DropFolder", {sub(c.param, t2)}, false));
     EXPECT_TRUE(sentLines().empty());
     for (const QString& r : c.removedInOrder) EXPECT_FALSE(QFileInfo::exists(root2 + "/" + r));
     for (const QString& k : c.kept) EXPECT_TRUE(QFileInfo(root2 + "/" + k).isDir());
@@ -441,7 +431,7 @@ TEST_F(FileActions, DropFolderNeverFollowsDirectoryLinks) {
   ASSERT_EQ(::symlink(QFile::encodeName(t + "/root").constData(),
                       QFile::encodeName(t + "/root/loop").constData()),
             0);
-  EXPECT_FALSE(run("DropFolder", {t + "/root"}));
+  EXPECT_FALSE(runCommand("DropFolder", {t + "/root"}));
   expectLines({{0, "Removed directory [$T/root/empty]"}}, t);
   EXPECT_TRUE(QFileInfo(t + "/outside/e1/e2").isDir());
   EXPECT_TRUE(QFileInfo(t + "/root/holder").isDir());
@@ -455,7 +445,7 @@ TEST_F(FileActions, DropFolderWithAnEmptyPathDoesNothing) {
   QDir().mkpath(t + "/e");
   const QString cwd = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(t));
-  EXPECT_FALSE(run("DropFolder", {""}));
+  EXPECT_FALSE(runCommand("DropFolder", {""}));
   QDir::setCurrent(cwd);
   EXPECT_TRUE(QFileInfo(t + "/e").isDir());
   EXPECT_TRUE(sentLines().empty());

@@ -1,6 +1,7 @@
 #pragma once
 // Loading the built plug-ins in a test, and a stand-in for the daemon's log class
 // that records every line the plug-ins send.
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -62,6 +63,18 @@ inline QStringList params(const QStringList& values) {
   d += values;
   while (d.size() < 32) d.append(QString());
   return d;
+}
+
+// Runs one command through a fresh object of the built plug-in <plugin>, whose module
+// has the plug-in's name; returns the Error flag.
+inline bool runCommand(const QString& plugin, const QStringList& values, bool autoLog = true) {
+  Plugin p = loadPlugin(plugin);
+  EXPECT_NE(p.setup, nullptr) << plugin.toStdString();
+  if (!p.setup) return true;
+  p->SetAutoLog(autoLog);
+  QString module = plugin;
+  p->RunP(module, params(values));
+  return p->Error();
 }
 
 inline void writeFile(const QString& path, const QByteArray& content) {

@@ -15,20 +15,11 @@ namespace {
 
 constexpr int kWaitMs = 60000;  // generous: the machine is shared by several builds
 
-QString command(const QString& name, const QStringList& params) {
-  QStringList all = params;
-  while (all.size() < 30) all << QString();
-  return "Command=" + name + "]~[" + all.join("]~[");
-}
-
 // Runs mvnd on the configuration until a script ends it; returns its exit code.
 int RunUntilEnded(const QString& jobLog) {
   QProcess p;
   p.setProgram(QStringLiteral(MVNZ_BIN_DIR "/mvnd"));
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("MVNZ_SYSTEMCTL", "/bin/true");
-  env.remove("MVNZ_RUNNING_AS_SERVICE");
-  p.setProcessEnvironment(env);
+  p.setProcessEnvironment(MvndEnvironment());
   p.start();
   EXPECT_TRUE(p.waitForStarted(kWaitMs));
   EXPECT_TRUE(p.waitForFinished(kWaitMs)) << LogMessages(jobLog).join('\n').toStdString();
@@ -54,11 +45,11 @@ TEST(MvndScript, VariableFromAFileTokenThenRelocateSleepAndNote) {
       "InputFilter=*",
       "Interval=1",
       "StableTimer=-1",
-      command("AssignValue", {"Local", "1", "SubString", "7", "0", "<FileNameNoExt>", "", "0"}),
-      command("Relocate", {"<ScanPathFileName>", out + "/<LV1>/<FileName>", "0", "1"}),
-      command("Sleep", {"1", "1000"}),
-      command("JournalNote", {"Order <LV1> filed"}),
-      command("EndDaemon", {}),
+      CommandLine("AssignValue", {"Local", "1", "SubString", "7", "0", "<FileNameNoExt>", "", "0"}),
+      CommandLine("Relocate", {"<ScanPathFileName>", out + "/<LV1>/<FileName>", "0", "1"}),
+      CommandLine("Sleep", {"1", "1000"}),
+      CommandLine("JournalNote", {"Order <LV1> filed"}),
+      CommandLine("EndDaemon", {}),
       "Enabled=1"};
   WriteCrlf(config, StartingConfig(logDir, orders, true));
 
@@ -110,15 +101,15 @@ TEST(MvndScript, RelocateIntoDatedFolderDuplicateAndNoteKeepEveryFileIntact) {
       "InputFilter=*",
       "Interval=1",
       "StableTimer=5",
-      command("Relocate", {"<ScanPathFileName>", dated + "/<FileName>", "0", "1"}),
-      command("Duplicate", {dated + "/<FileName>", copies + "/<FileName>", "0", "1"}),
-      command("JournalNote", {"Filed <FileName>"}),
+      CommandLine("Relocate", {"<ScanPathFileName>", dated + "/<FileName>", "0", "1"}),
+      CommandLine("Duplicate", {dated + "/<FileName>", copies + "/<FileName>", "0", "1"}),
+      CommandLine("JournalNote", {"Filed <FileName>"}),
       "Enabled=1",
       "",
       "[End]",
       "Trigger=TIME",
       "Interval=*ON-STARTUP*",
-      command("EndDaemon", {}),
+      CommandLine("EndDaemon", {}),
       "Enabled=1"};
   WriteCrlf(config, StartingConfig(logDir, sections, true));
 

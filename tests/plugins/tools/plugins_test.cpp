@@ -14,20 +14,10 @@
 using namespace mvnz;
 using test::loadPlugin;
 using test::params;
+using test::runCommand;
 using test::sentLines;
 
 namespace {
-
-// Runs one command through a fresh object; returns the Error flag.
-bool run(const QString& plugin, const QStringList& values, bool autoLog) {
-  test::Plugin p = loadPlugin(plugin);
-  EXPECT_NE(p.setup, nullptr) << plugin.toStdString();
-  if (!p.setup) return true;
-  p->SetAutoLog(autoLog);
-  QString module = plugin;
-  p->RunP(module, params(values));
-  return p->Error();
-}
 
 std::vector<std::pair<short, QString>> lines() {
   std::vector<std::pair<short, QString>> out;
@@ -80,14 +70,14 @@ TEST_F(ToolPlugins, LoaderTable) {
 TEST_F(ToolPlugins, JournalNoteAlwaysLogs) {
   for (bool autoLog : {false, true}) {
     sentLines().clear();
-    EXPECT_FALSE(run("JournalNote", {"Batch <FileName>\r\ndone"}, autoLog));
+    EXPECT_FALSE(runCommand("JournalNote", {"Batch <FileName>\r\ndone"}, autoLog));
     EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{{0, "Batch <FileName>\r\ndone"}}));
   }
 }
 
 // Eight lines from this machine's memory, with AutoLog off.
 TEST_F(ToolPlugins, HostFactsReportsWithoutAutoLog) {
-  EXPECT_FALSE(run("HostFacts", {}, false));
+  EXPECT_FALSE(runCommand("HostFacts", {}, false));
   const auto got = lines();
   const char* labels[] = {"Total Physical Memory", "Available Physical Memory",
                           "Total Virtual Memory",  "Available Virtual Memory",
@@ -107,12 +97,12 @@ TEST_F(ToolPlugins, HostFactsReportsWithoutAutoLog) {
 // Without the desktop's tools there is no default browser: an error, whatever AutoLog.
 TEST_F(ToolPlugins, BrowseLinkWithoutABrowserFails) {
   qputenv("PATH", test::makeDir("emptybin").toLocal8Bit());
-  EXPECT_TRUE(run("BrowseLink", {"http://example.invalid/a b;c"}, true));
+  EXPECT_TRUE(runCommand("BrowseLink", {"http://example.invalid/a b;c"}, true));
   EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{
                          {0, "Opening URL [http://example.invalid/a b;c]....."},
                          {2, "ERROR_BROWSE-LINK: Cannot find default browser!"}}));
   sentLines().clear();
-  EXPECT_TRUE(run("BrowseLink", {"http://example.invalid/"}, false));
+  EXPECT_TRUE(runCommand("BrowseLink", {"http://example.invalid/"}, false));
   EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{
                          {2, "ERROR_BROWSE-LINK: Cannot find default browser!"}}));
 }
@@ -204,10 +194,10 @@ TEST_F(ToolPlugins, PowerActionsLogThenCloseFilesThenRequest) {
     for (bool accept : {true, false}) {
       recorder->accept = accept;  // a refused request is not reported
       events().clear();
-      EXPECT_FALSE(run(c.plugin, {}, true));
+      EXPECT_FALSE(runCommand(c.plugin, {}, true));
       EXPECT_EQ(events(), (std::vector<QString>{QString("log 0 ") + c.progress, "sync", request}));
       events().clear();
-      EXPECT_FALSE(run(c.plugin, {}, false));  // AutoLog off: nothing logged before it
+      EXPECT_FALSE(runCommand(c.plugin, {}, false));  // AutoLog off: nothing logged before it
       EXPECT_EQ(events(), (std::vector<QString>{"sync", request}));
     }
   }
@@ -222,7 +212,7 @@ TEST_F(ToolPlugins, SleepWaitsWhileTimersFire) {
   timer.start(10);
   QElapsedTimer clock;
   clock.start();
-  EXPECT_FALSE(run("Sleep", {"3", "100"}, true));
+  EXPECT_FALSE(runCommand("Sleep", {"3", "100"}, true));
   EXPECT_GE(clock.elapsed(), 300);
   EXPECT_GE(ticks, 3);
   EXPECT_EQ(lines(), (std::vector<std::pair<short, QString>>{{0, "Sleeping for 300 ms....."}}));
@@ -234,10 +224,10 @@ TEST_F(ToolPlugins, SleepEndsWhenTheProgramEnds) {
   QTimer::singleShot(50, [] { QCoreApplication::exit(0); });
   QElapsedTimer clock;
   clock.start();
-  EXPECT_FALSE(run("Sleep", {"600", "1000"}, false));
+  EXPECT_FALSE(runCommand("Sleep", {"600", "1000"}, false));
   EXPECT_LT(clock.elapsed(), 60000);
   clock.restart();
-  EXPECT_FALSE(run("Sleep", {"600", "1000"}, false));
+  EXPECT_FALSE(runCommand("Sleep", {"600", "1000"}, false));
   EXPECT_LT(clock.elapsed(), 60000);
   EXPECT_TRUE(lines().empty());
 }
