@@ -12,6 +12,24 @@ const char* const kNotFound = "Not Found";
 const char* const kFree = "Free";
 const char* const kLocked = "Locked";
 
+namespace {
+
+// The answers as shared texts, so giving one allocates nothing.
+const QString& NotFoundText() {
+  static const QString t = QString::fromLatin1(kNotFound);
+  return t;
+}
+const QString& FreeText() {
+  static const QString t = QString::fromLatin1(kFree);
+  return t;
+}
+const QString& LockedText() {
+  static const QString t = QString::fromLatin1(kLocked);
+  return t;
+}
+
+}  // namespace
+
 qint64 StableSeconds(double stableTimer) {
   // Round half to even, whatever the current rounding mode.
   const double f = std::floor(stableTimer);
@@ -23,14 +41,14 @@ qint64 StableSeconds(double stableTimer) {
 
 QString GetFileStatus(const QString& path, const StabilityCheck& c) {
   struct stat st;
-  if (!StatFile(path, st)) return kNotFound;
+  if (!StatFile(path, st)) return NotFoundText();
   return GetFileStatus(path, st, c);
 }
 
 QString GetFileStatus(const QString& path, const struct stat& st, const StabilityCheck& c) {
   auto notStable = [&]() -> QString {
     if (c.showUnstableMessages && c.log) c.log("File [" + path + "] is not stable", 0);
-    return kLocked;
+    return LockedText();
   };
   const bool readOnly = !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
   if (readOnly) {
@@ -39,16 +57,16 @@ QString GetFileStatus(const QString& path, const struct stat& st, const Stabilit
         c.log(
             "WARNING: File [" + path + "] is ReadOnly and <Process ReadOnly> setting is disabled!",
             1);
-      return kLocked;
+      return LockedText();
     }
     // A file being written may well be read-only here: only the age test is skipped.
     if (c.probe && c.probe->heldForWriting(path)) return notStable();
-    return kFree;
+    return FreeText();
   }
   if (c.probe && c.probe->heldOpen(path)) return notStable();
-  if (c.stableTimer == -1) return kFree;
+  if (c.stableTimer == -1) return FreeText();
   const qint64 age = c.now.toSecsSinceEpoch() - qint64(st.st_mtim.tv_sec);
-  if (age >= StableSeconds(c.stableTimer)) return kFree;
+  if (age >= StableSeconds(c.stableTimer)) return FreeText();
   return notStable();
 }
 

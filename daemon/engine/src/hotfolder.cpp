@@ -177,7 +177,6 @@ void GetFileList(Daemon& d, EngineServices& s) {
             s.log(d, kRunnerSource, QStringLiteral("Scanning hotfolder contents....."), 0);
           scanMessagePending = false;
         }
-        const QString fullPath = Join(e.folder, e.name);
         const bool inputMatch = MatchesAny(e.name, inputPatterns, match);
         bool rejectMatch = MatchesAny(e.name, rejectPatterns, match);
         if (rejectAllElse) rejectMatch = rejectAll || !inputMatch;
@@ -191,6 +190,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
               qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)});
           ++pending;
         } else if (rejectMatch) {
+          const QString fullPath = Join(e.folder, e.name);
           if (job.RemoveRejected) {
             toDelete.push_back({fullPath, {}, {}});
           } else if (job.MoveRejected) {
