@@ -46,14 +46,11 @@ LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
   const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return Answer::Held;  // vanished or unreadable: not free to work on
   Answer a = Answer::Free;
-  if (::fcntl(fd, F_SETLEASE, writeLease ? F_WRLCK : F_RDLCK) == 0) {
-    ::fcntl(fd, F_SETLEASE, F_UNLCK);
-  } else if (errno == EAGAIN || errno == EBUSY) {
-    a = Answer::Held;
-  } else {
-    a = Answer::Refused;  // EACCES, EINVAL: no leases here
+  if (::fcntl(fd, F_SETLEASE, writeLease ? F_WRLCK : F_RDLCK) != 0) {
+    // EAGAIN, EBUSY: another descriptor is in the way; EACCES, EINVAL: no leases here.
+    a = (errno == EAGAIN || errno == EBUSY) ? Answer::Held : Answer::Refused;
   }
-  ::close(fd);
+  ::close(fd);  // also gives up a lease granted on it
   return a;
 }
 

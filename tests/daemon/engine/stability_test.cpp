@@ -1,10 +1,14 @@
 // File stability: age against the stable time, writers holding the file, read-only
 // files, missing files; the lease probe and its /proc fallback.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
+#include <cstring>
 
 #include "engine/leaseprobe.h"
 #include "engine/stability.h"
@@ -94,6 +98,22 @@ TEST(Stability, WriterHoldsFileUntilItExits) {
     if (procScan) {
       EXPECT_EQ(probe.procScans(), 2);  // once per cycle, not per file
     }
+  }
+}
+
+// The probe leaves no lease behind: a writer that opens the file afterwards is not held
+// up (a lease still held would make a non-blocking open fail at once).
+TEST(Stability, ProbeLeavesNoLease) {
+  const QString f = test::rootDir() + "/probed.txt";
+  test::writeFile(f, "x");
+  const QByteArray p = QFile::encodeName(f);
+  LeaseProbe probe;
+  for (bool forWriting : {false, true}) {
+    SCOPED_TRACE(forWriting ? "read lease" : "write lease");
+    EXPECT_FALSE(forWriting ? probe.heldForWriting(f) : probe.heldOpen(f));
+    const int fd = ::open(p.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << std::strerror(errno);
+    if (fd >= 0) ::close(fd);
   }
 }
 
