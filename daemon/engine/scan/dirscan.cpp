@@ -123,10 +123,14 @@ bool FolderExists(QString& path) {
   return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool FileExists(const QString& path) {
+bool StatFile(const QString& path, struct stat& st) {
   if (path.isEmpty()) return false;
-  struct stat st;
   return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FileExists(const QString& path) {
+  struct stat st;
+  return StatFile(path, st);
 }
 
 }  // namespace mvnz::engine

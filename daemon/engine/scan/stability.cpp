@@ -2,8 +2,9 @@
 
 #include <sys/stat.h>
 
-#include <QFile>
 #include <cmath>
+
+#include "engine/dirscan.h"
 
 namespace mvnz::engine {
 
@@ -22,9 +23,11 @@ qint64 StableSeconds(double stableTimer) {
 
 QString GetFileStatus(const QString& path, const StabilityCheck& c) {
   struct stat st;
-  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
-      !S_ISREG(st.st_mode))
-    return kNotFound;
+  if (!StatFile(path, st)) return kNotFound;
+  return GetFileStatus(path, st, c);
+}
+
+QString GetFileStatus(const QString& path, const struct stat& st, const StabilityCheck& c) {
   auto notStable = [&]() -> QString {
     if (c.showUnstableMessages && c.log) c.log("File [" + path + "] is not stable", 0);
     return kLocked;

@@ -124,10 +124,15 @@ class CycleEngine : public mvnd::Engine {
     d.RoziRoruners[i].CurrentFile = 0;
     while (d.RoziRoruners[i].CurrentFile <= last) {
       const QString path = list->filepathname();
-      if (FileExists(path)) {
-        if (d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages)
-          s_.log(d, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
-        if (s_.fileStatus(d, path) == QLatin1String(kFree)) {
+      struct stat st;
+      // The file is looked at now, at its turn: earlier scripts may have changed it.
+      if (StatFile(path, st)) {
+        const bool found = d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages;
+        if (found) s_.log(d, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
+        // One look serves the existence test and the judgement; after a log line (whose
+        // sink may run other code) the judgement looks again.
+        const QString status = found ? s_.fileStatus(d, path) : s_.fileStatus(d, path, st);
+        if (status == QLatin1String(kFree)) {
           d.LastCommandError = false;
           s_.runScript(d);
           if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;

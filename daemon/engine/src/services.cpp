@@ -41,7 +41,7 @@ QString EngineServices::expand(Daemon& d, const QString& text) {
   return CommandInterpreter(text, expansionContext(d));
 }
 
-QString EngineServices::fileStatus(Daemon& d, const QString& path) {
+StabilityCheck EngineServices::stabilityCheck(Daemon& d) {
   StabilityCheck c;
   c.probe = ports_.probe.get();
   // In UTC: the age test needs only the epoch seconds, and a UTC date-time gives them
@@ -54,7 +54,15 @@ QString EngineServices::fileStatus(Daemon& d, const QString& path) {
   c.log = [this, &d](const QString& message, int level) {
     log(d, QStringLiteral("M"), message, level);
   };
-  return GetFileStatus(path, c);
+  return c;
+}
+
+QString EngineServices::fileStatus(Daemon& d, const QString& path) {
+  return GetFileStatus(path, stabilityCheck(d));
+}
+
+QString EngineServices::fileStatus(Daemon& d, const QString& path, const struct stat& st) {
+  return GetFileStatus(path, st, stabilityCheck(d));
 }
 
 void EngineServices::runScript(Daemon& d) {

@@ -234,6 +234,45 @@ TEST(Cycle, FilesRunOnlyWhenStable) {
   EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:held.txt"});
 }
 
+// What the listing saw is not what the judgement uses: a file is looked at again at its
+// turn, after the scripts of the files before it. The first file's script takes one
+// file away, makes one young and puts a folder in the place of another.
+TEST(Cycle, EachFileIsLookedAtAtItsTurn) {
+  for (const int autoLog : {0, 1}) {
+    SCOPED_TRACE(autoLog ? "progress lines" : "quiet");
+    CycleRig rig;
+    const QDateTime now = rig.clock->now();
+    const QString dir = HotFolder(QString("turn%1").arg(autoLog),
+                                  {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}, now.addSecs(-600));
+    mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+    r.ScanDirectory = dir;
+    r.InputFilter = ".txt";
+    r.StableTimer = 20;
+    rig.d.AutoLogInternalCommands = autoLog;
+    rig.d.ShowUnstableMessages = true;
+    rig.Init();
+    rig.TakeLines();
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
+      if (d.RoziRoruners[0].FileList->filename() != "a.txt") return;
+      QFile::remove(dir + "/b.txt");
+      test::setMtime(dir + "/c.txt", now.addSecs(-5));
+      QFile::remove(dir + "/d.txt");
+      QDir().mkdir(dir + "/d.txt");
+    };
+    rig.Cycle();
+    EXPECT_EQ(rig.TakeRuns(), (QStringList{"Job:a.txt", "Job:e.txt"}));
+    const QString notStable = "M0:0:File [" + dir + "/c.txt] is not stable";
+    if (autoLog)
+      EXPECT_EQ(rig.TakeLines(),
+                (QStringList{"M0:0:Scanning hotfolder contents.....",
+                             "M0:0:Found file: [" + dir + "/a.txt]", "M0:0:Done.",
+                             "M0:0:Found file: [" + dir + "/c.txt]", notStable,
+                             "M0:0:Found file: [" + dir + "/e.txt]", "M0:0:Done."}));
+    else
+      EXPECT_EQ(rig.TakeLines(), QStringList{notStable});
+  }
+}
+
 TEST(Cycle, PumpsByTimeSliceNotPerFile) {
   const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
   QStringList names;

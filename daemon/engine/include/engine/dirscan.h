@@ -54,6 +54,8 @@ bool WalkFolder(const QString& folder, const WalkOptions& options,
 // The existence test of a scan folder: trailing "/" and a trailing "/." are ignored.
 bool FolderExists(QString& path);
 bool FileExists(const QString& path);
+// FileExists, keeping what it read of the file (links followed) in st.
+bool StatFile(const QString& path, struct stat& st);
 QString StripTrailingSlash(const QString& text);
 
 }  // namespace mvnz::engine

@@ -13,6 +13,7 @@
 #include "engine/dirscan.h"
 #include "engine/expansion.h"
 #include "engine/ports.h"
+#include "engine/stability.h"
 
 namespace mvnz::engine {
 
@@ -63,6 +64,8 @@ class EngineServices {
   ExpansionContext expansionContext(mvnd::Daemon& d);
   // "Not Found", "Free" or "Locked" for the current RoziRoruner ("GetFileStatus").
   QString fileStatus(mvnd::Daemon& d, const QString& path);
+  // The same for a file StatFile has just found, judged from what it read.
+  QString fileStatus(mvnd::Daemon& d, const QString& path, const struct stat& st);
   // Runs the command script of the current RoziRoruner.
   void runScript(mvnd::Daemon& d);
 
@@ -74,6 +77,8 @@ class EngineServices {
   QDateTime dueTime(const mvnd::Daemon& d, int index) const;
 
  private:
+  StabilityCheck stabilityCheck(mvnd::Daemon& d);
+
   EnginePorts ports_;
   SlicedPump pump_;
   OwnerCache owners_;

@@ -2,6 +2,8 @@
 // Whether a file is free to work on: it exists, no other process is writing it (or,
 // for a writable file, holds it open at all), and it was last modified at least the
 // stable time ago.
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QString>
 #include <functional>
@@ -25,6 +27,8 @@ struct StabilityCheck {
 };
 
 QString GetFileStatus(const QString& path, const StabilityCheck& check);
+// The same judgement of a file that StatFile has just found, from what it read.
+QString GetFileStatus(const QString& path, const struct stat& st, const StabilityCheck& check);
 
 // The stable time in whole seconds, halves to the even number.
 qint64 StableSeconds(double stableTimer);
