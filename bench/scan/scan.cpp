@@ -143,7 +143,7 @@ class Cycle {
       ++lines_;
       if (level >= 1 && notes_.size() < 3) notes_ << message;
     };
-    p.matcher = [](const QString& name, const QString& pattern) {
+    p.matcher = [](const QString& name, const QString& pattern, QString*) {
       return RegExprMatchesName(name, pattern);
     };
     p.runScript = [this](mvnd::Daemon&, engine::EngineServices&) { ++runs_; };

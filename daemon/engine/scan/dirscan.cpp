@@ -23,11 +23,15 @@ QStringList SplitFilter(const QString& filter) {
   return f.split(';');
 }
 
-bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match) {
+bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match,
+                const PatternError& onError) {
   for (const QString& p : patterns) {
     if (p.isEmpty()) continue;
     if (p == "*" || p == "*.*") return true;
-    if (match && match(name, p)) return true;
+    if (!match) continue;
+    QString error;
+    if (match(name, p, &error)) return true;
+    if (!error.isEmpty() && onError) onError(p, error);
   }
   return false;
 }

@@ -179,8 +179,11 @@ namespace mvnz::mvnd {
 
 std::unique_ptr<Engine> MakeEngine() {
   engine::EnginePorts ports;
-  ports.matcher = [](const QString& name, const QString& pattern) {
-    return RegExprMatchesName(name, pattern);
+  ports.matcher = [](const QString& name, const QString& pattern, QString* error) {
+    RegExprError err;
+    const bool matched = RegExprMatchesName(name, pattern, &err);
+    if (err && error) *error = err.text();
+    return matched;
   };
   return engine::MakeCycleEngine(std::move(ports));
 }

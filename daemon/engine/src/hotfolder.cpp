@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QFile>
+#include <QSet>
 #include <vector>
 
 #include "engine/dirscan.h"
@@ -135,16 +136,21 @@ void GetFileList(Daemon& d, EngineServices& s) {
   const RoziRoruner job = d.RoziRoruners[index];
   const QStringList inputPatterns = SplitFilter(job.InputFilter);
   const QStringList rejectPatterns = SplitFilter(job.RejectFilter);
-  // A pattern the expression engine cannot read matches no name; say so once per listing.
+  // A pattern the expression engine cannot use matches no name; say so once per listing,
+  // whether the engine finds the fault in the pattern itself or only on a name.
+  QSet<QString> reported;
+  const PatternError reportPattern = [&](const QString& p, const QString& error) {
+    if (reported.contains(p)) return;
+    reported.insert(p);
+    s.log(d, kRunnerSource,
+          QStringLiteral("WARNING: Filter pattern [%1] cannot be used [%2]").arg(p, error), 1);
+  };
   for (const QStringList* patterns : {&inputPatterns, &rejectPatterns})
     for (const QString& p : *patterns) {
       if (p.isEmpty() || p == QLatin1String("*") || p == QLatin1String("*.*")) continue;
       RegExprError err;
       RegExpr(QString(), p, 0, &err);
-      if (err)
-        s.log(d, kRunnerSource,
-              QStringLiteral("WARNING: Filter pattern [%1] cannot be used [%2]").arg(p, err.text()),
-              1);
+      if (err) reportPattern(p, err.text());
     }
   const bool rejectAllElse = job.RejectFilter == QLatin1String(".");
   const bool rejectAll = rejectAllElse && job.InputFilter == QLatin1String(".");
@@ -177,8 +183,8 @@ void GetFileList(Daemon& d, EngineServices& s) {
             s.log(d, kRunnerSource, QStringLiteral("Scanning hotfolder contents....."), 0);
           scanMessagePending = false;
         }
-        const bool inputMatch = MatchesAny(e.name, inputPatterns, match);
-        bool rejectMatch = MatchesAny(e.name, rejectPatterns, match);
+        const bool inputMatch = MatchesAny(e.name, inputPatterns, match, reportPattern);
+        bool rejectMatch = MatchesAny(e.name, rejectPatterns, match, reportPattern);
         if (rejectAllElse) rejectMatch = rejectAll || !inputMatch;
         if (inputMatch && !rejectMatch) {
           if (folderIndex < 0 || e.folder != lastFolder) {

@@ -42,8 +42,11 @@ struct CycleRig {
       lines << QStringLiteral("%1%2:%3:%4").arg(source).arg(i).arg(level).arg(message);
     };
     if (!p.matcher)
-      p.matcher = [](const QString& subject, const QString& pattern) {
-        return RegExprMatchesName(subject, pattern);
+      p.matcher = [](const QString& subject, const QString& pattern, QString* error) {
+        RegExprError err;
+        const bool matched = RegExprMatchesName(subject, pattern, &err);
+        if (err && error) *error = err.text();
+        return matched;
       };
     p.runScript = [this](mvnd::Daemon& dd, engine::EngineServices& s) {
       const mvnd::RoziRoruner& r = dd.RoziRoruners[dd.CurrentRoziRoruner];

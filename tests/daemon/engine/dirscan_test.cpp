@@ -69,7 +69,9 @@ TEST(DirScan, ReadOnlyFilesAndUnreadableFolders) {
 }
 
 TEST(DirScan, SplitFilterAndMatch) {
-  const PatternMatcher contains = [](const QString& s, const QString& p) { return s.contains(p); };
+  const PatternMatcher contains = [](const QString& s, const QString& p, QString*) {
+    return s.contains(p);
+  };
   const struct {
     const char* filter;
     QStringList patterns;

@@ -225,3 +225,23 @@ TEST(HotFolder, UnusableFilterPatternIsReported) {
   EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [(a] cannot be used [Error #"))
       << lines[0].toStdString();
 }
+
+// A fault the engine meets only while matching a name (here a set range it reaches after
+// the first alternative fails) is reported too, once per listing, not once per name.
+TEST(HotFolder, PatternFaultFoundOnANameIsReportedOncePerListing) {
+  const QString hot = test::makeDir("badrange");
+  test::writeFile(hot + "/a.txt", "a", kOld);
+  test::writeFile(hot + "/b.txt", "b", kOld);
+  CycleRig rig;
+  mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+  r.ScanDirectory = hot;
+  r.InputFilter = "x|[z-a];.txt";
+  rig.Init();
+  rig.TakeLines();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), (QStringList{"Job:a.txt", "Job:b.txt"}));
+  const QStringList lines = rig.TakeLines();
+  ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [x|[z-a]] cannot be used [Error #"))
+      << lines[0].toStdString();
+}

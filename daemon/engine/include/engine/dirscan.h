@@ -14,14 +14,19 @@
 
 namespace mvnz::engine {
 
-// Matches a file name against one filter pattern (the system's regular expressions).
-using PatternMatcher = std::function<bool(const QString& subject, const QString& pattern)>;
+// Matches a file name against one filter pattern (the system's regular expressions). A
+// pattern that cannot be used on this name matches nothing and puts the reason in *error.
+using PatternMatcher =
+    std::function<bool(const QString& subject, const QString& pattern, QString* error)>;
+using PatternError = std::function<void(const QString& pattern, const QString& error)>;
 
 // Splits an input or reject filter into its patterns: every "*" is removed and the
 // rest split at ";". "*" and "*.*" stay whole (they accept every name).
 QStringList SplitFilter(const QString& filter);
 // True when a non-empty pattern matches the name; "*" and "*.*" match every name.
-bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match);
+// onError hears of each pattern that could not be used on the name.
+bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match,
+                const PatternError& onError = {});
 
 struct WalkEntry {
   const QString& folder;  // no trailing "/" (except the root folder "/")

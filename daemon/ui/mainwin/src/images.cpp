@@ -29,7 +29,7 @@ QIcon Drawn(Draw draw) {
   return QIcon(p);
 }
 
-// A disc with a ring of eight spokes; the lit spoke marks the frame.
+// A disc with a ring of spokes; the lit spoke marks the frame.
 QIcon Wheel(const QColor& body, const QColor& lit, int litSpoke, int spokes) {
   return Drawn([&](QPainter& g) {
     g.setPen(QPen(body.darker(160), 1.5));
