@@ -48,7 +48,14 @@ QString FileTable::filepath() const {
 QString FileTable::filepathname() const {
   if (atEnd()) return QString();
   const QString& p = folders_[rows_[pos_].folder].path;
-  return (p.endsWith('/') ? p : p + '/') + rows_[pos_].name;
+  const QString& name = rows_[pos_].name;
+  // Built in one piece: this is asked for every file of every cycle.
+  QString path;
+  path.reserve(p.size() + 1 + name.size());
+  path.append(p);
+  if (!p.endsWith('/')) path.append(QLatin1Char('/'));
+  path.append(name);
+  return path;
 }
 QString FileTable::subdir() const {
   return atEnd() ? QString() : folders_[rows_[pos_].folder].subdir;
