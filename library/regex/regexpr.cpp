@@ -47,7 +47,7 @@ struct Prepared {
 // pattern's errors. The one preparation for the entry points and for Search.
 void Build(Prepared& p, const QString& pattern, bool ignoreCase, bool compile) {
   p.processed = rx::ProcessParentheses(rx::ExpandEscapes(pattern), p.groupCount);
-  p.anchored = rx::IsAnchoredAtStart(p.processed, 0);
+  p.anchored = rx::IsAnchoredAtStart(p.processed);
   if (compile) p.program = rx::Compile(p.processed, ignoreCase);
 }
 
