@@ -494,7 +494,7 @@ void ZephContainer::ShowCaptionBar() {
 }
 
 void ZephContainer::PlaceCaptionBar() {
-  int widthTwips = qMax(0, width() - 2 * m_frame) * kTwipsPerPixel;
+  int widthTwips = ScaleWidth();
   if (widthTwips == 0) widthTwips = m_captionBar->width() * kTwipsPerPixel;
   const int textTwips = QFontMetrics(m_captionBar->font()).height() * kTwipsPerPixel;
   setChildGeometry(m_captionBar, {0, 0, widthTwips, panelayout::captionBarHeight(textTwips)});
