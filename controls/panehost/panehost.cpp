@@ -188,6 +188,16 @@ qint16 keyCode(int key) {
 
 enum : int { kLeftEdge = 1, kTopEdge = 2, kRightEdge = 4, kBottomEdge = 8 };
 
+// The mouse event of a button press, a move or a button release; nullptr for any
+// other event.
+QMouseEvent* pressMoveOrRelease(QEvent* event) {
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease)
+    return nullptr;
+  return static_cast<QMouseEvent*>(event);
+}
+
 bool buttonsDown() { return QGuiApplication::mouseButtons() & (Qt::LeftButton | Qt::RightButton); }
 
 }  // namespace
@@ -798,11 +808,9 @@ bool ZephContainer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ZephContainer::captionMouse(QEvent* event) {
+  auto* me = pressMoveOrRelease(event);
+  if (!me) return;
   const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  auto* me = static_cast<QMouseEvent*>(event);
   if (type == QEvent::MouseButtonPress) {
     if (!m_moveable || me->button() != Qt::LeftButton) return;
     m_captionDrag = true;
@@ -831,11 +839,9 @@ void ZephContainer::captionMouse(QEvent* event) {
 }
 
 void ZephContainer::splitterMouse(int k, QEvent* event) {
+  auto* me = pressMoveOrRelease(event);
+  if (!me) return;
   const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  auto* me = static_cast<QMouseEvent*>(event);
   QWidget* bar = m_splitterBars[size_t(k)];
   const bool vertical = panelayout::isVertical(m_autoSizeChildrenType);
   const QPoint point = (me->position() * kTwipsPerPixel).toPoint();
