@@ -1,18 +1,12 @@
 #include "compute.h"
 
 #include <cmath>
-#include <memory>
 #include <optional>
 
 #include "library/conversions.h"
 
 namespace mvnz::assignvalue {
 namespace {
-
-// The regular-expression component the action has always created before a run; it is
-// never called, so an object of our own that cannot fail to be created stands in.
-struct RexStandIn {};
-std::unique_ptr<RexStandIn> g_rex;
 
 const QString kErrTypeMismatch = QStringLiteral("Type mismatch");
 const QString kErrDivisionByZero = QStringLiteral("Division by zero");
@@ -175,7 +169,6 @@ int SlotOf(const QString& numberText) { return slotOfNumber(numberOf(numberText)
 bool ComputeVariable(const QStringList& data, bool autoLog, const LogFn& log, VarType* localVars,
                      VarType* globalVars) {
   auto at = [&](int i) { return i < data.size() ? data[i] : QString(); };
-  g_rex = std::make_unique<RexStandIn>();
 
   const QString scope = at(1).toUpper();
   const double number = numberOf(at(2));
