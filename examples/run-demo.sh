@@ -14,8 +14,15 @@ MVND="$BUILD_DIR/bin/mvnd"
 ROOT=${MVNZ_DEMO_DIR:-$(mktemp -d /tmp/mvnz-demo.XXXXXX)}
 mkdir -p "$ROOT"
 ROOT=$(cd "$ROOT" && pwd)
-rm -rf "${ROOT:?}"/{inbox,archive,outbox,rejected,logs,windows,registry,run,config,data}
-mkdir -p "$ROOT"/{inbox,archive,outbox,rejected,logs,windows,registry,run,config,data}
+# A run empties the demo's own folders first; a folder that holds anything else and was
+# not made by an earlier demo run is refused, so no one's files are ever removed.
+if [ ! -e "$ROOT/.mvnz-demo" ] && [ -n "$(ls -A "$ROOT")" ]; then
+  echo "run-demo: $ROOT is not empty and was not made by the demo; choose another folder" >&2
+  exit 1
+fi
+touch "$ROOT/.mvnz-demo"
+rm -rf "${ROOT:?}"/{inbox,archive,outbox,rejected,logs,windows,registry,run,config,data,units}
+mkdir -p "$ROOT"/{inbox,archive,outbox,rejected,logs,windows,registry,run,config,data,units}
 
 # Every system path of the daemon points into the demo folder; nothing outside it is touched.
 export windir="$ROOT/windows" MVNZ_REGISTRY_DIR="$ROOT/registry" MVNZ_RUNTIME_DIR="$ROOT/run"

@@ -65,8 +65,9 @@ bool IsQuantifierNext(QStringView p);
 // Length of the quantifier at the front of p (IsQuantifierNext is true).
 qsizetype QuantifierLength(QStringView p);
 // True when every top-level alternative begins with "^" that has no quantifier, or
-// "+" or "+?" (only then is one attempt at position 1 made).
-bool IsAnchoredAtStart(QStringView processed, int options);
+// "+" or "+?" (only then, and without reMultiline, is one attempt at position 1 made;
+// the search checks reMultiline itself).
+bool IsAnchoredAtStart(QStringView processed);
 
 // Bounds of a counted quantifier "{...}" (with an optional lazy "?").
 struct Counted {

@@ -380,8 +380,7 @@ qsizetype QuantifierLength(QStringView p) {
   return len;
 }
 
-bool IsAnchoredAtStart(QStringView processed, int options) {
-  if (options & 4) return false;
+bool IsAnchoredAtStart(QStringView processed) {
   for (QStringView alt : SplitAlternatives(processed)) {
     if (alt.isEmpty() || alt[0] != '^') return false;
     const QStringView after = alt.mid(1);

@@ -6,6 +6,7 @@
 #include "daemon/queue.h"
 #include "engine/dirscan.h"
 #include "library/waitdispatch.h"
+#include "platform/paths.h"
 #include "services.h"
 
 namespace mvnz::engine {
@@ -22,10 +23,6 @@ const FileTable* currentFile(const mvnd::RoziRoruner& r) {
   const FileTable* t = r.FileList.get();
   if (r.FilesPending <= 0 || !t || t->atEnd()) return nullptr;
   return t;
-}
-
-QString joinPath(const QString& folder, const QString& name) {
-  return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
 void killFile(const Services& s, const QString& path, const QString& onlyIfEmpty) {
@@ -118,7 +115,7 @@ void DoOnError(mvnd::Daemon& d, int index, const ScriptParams& Params, const Scr
           s.line(2, "ERROR_DO-ON-ERROR: Destination folder is empty, file [" + f->filepathname() +
                         "] not moved!");
         else
-          transferFile(s, f->filepathname(), joinPath(Params[5], f->filename()),
+          transferFile(s, f->filepathname(), paths::join(Params[5], f->filename()),
                        QStringLiteral("1"), QStringLiteral("1"));
       } else if (Params[6] == kTrue && Params[7] == QLatin1String("0")) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <Abort CommandScript>"));

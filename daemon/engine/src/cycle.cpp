@@ -169,6 +169,15 @@ class CycleEngine : public mvnd::Engine {
 
 }  // namespace
 
+PatternMatcher RegExprMatcher() {
+  return [](const QString& name, const QString& pattern, QString* error) {
+    RegExprError err;
+    const bool matched = RegExprMatchesName(name, pattern, &err);
+    if (err && error) *error = err.text();
+    return matched;
+  };
+}
+
 std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports) {
   return std::make_unique<CycleEngine>(std::move(ports));
 }
@@ -179,12 +188,7 @@ namespace mvnz::mvnd {
 
 std::unique_ptr<Engine> MakeEngine() {
   engine::EnginePorts ports;
-  ports.matcher = [](const QString& name, const QString& pattern, QString* error) {
-    RegExprError err;
-    const bool matched = RegExprMatchesName(name, pattern, &err);
-    if (err && error) *error = err.text();
-    return matched;
-  };
+  ports.matcher = engine::RegExprMatcher();
   return engine::MakeCycleEngine(std::move(ports));
 }
 

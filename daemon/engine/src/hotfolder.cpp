@@ -10,6 +10,7 @@
 #include "engine/filetable.h"
 #include "engine/stability.h"
 #include "library/regexpr.h"
+#include "platform/paths.h"
 
 namespace mvnz::engine {
 
@@ -23,10 +24,6 @@ struct Rejected {
   QString directory;  // expanded reject folder, "" when it expanded to nothing
   QString target;
 };
-
-QString Join(const QString& folder, const QString& name) {
-  return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
 
 QString OutcomeText(const fileops::Outcome& o) {
   if (!o.errorText.isEmpty()) return o.errorText;
@@ -196,14 +193,14 @@ void GetFileList(Daemon& d, EngineServices& s) {
               qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)});
           ++pending;
         } else if (rejectMatch) {
-          const QString fullPath = Join(e.folder, e.name);
+          const QString fullPath = paths::join(e.folder, e.name);
           if (job.RemoveRejected) {
             toDelete.push_back({fullPath, {}, {}});
           } else if (job.MoveRejected) {
             d.ExpandedMoveRejectedDirectory =
                 StripTrailingSlash(s.expand(d, job.MoveRejectedDirectory));
             const QString dir = d.ExpandedMoveRejectedDirectory;
-            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : Join(dir, e.name)});
+            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name)});
           } else if (job.SkipRejected && d.AutoLogInternalCommands == 1) {
             s.log(d, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
           }

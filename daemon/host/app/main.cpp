@@ -6,14 +6,12 @@
 #include <memory>
 
 #include "daemon/config.h"
-
 #include "daemon/logging.h"
 #include "daemon/queue.h"
 #include "daemon/service.h"
 #include "daemon/startup.h"
 #include "daemon/status.h"
 #include "daemon/windows/windowedui.h"
-#include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/prompts.h"
 #include "signals.h"
@@ -47,7 +45,7 @@ bool WantsWindows(const QString& commandLine) {
   if (qgetenv(kServiceMarkerVar) == "1") return false;
   Daemon probe;
   probe.AllowDoEvents = false;
-  probe.ConfigPath = paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
+  probe.ConfigPath = DefaultConfigPath();
   SectionCounters counters;
   QString section = QStringLiteral("CONFIGURATION");
   ReadConfigSection(probe, section, counters);

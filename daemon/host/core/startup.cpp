@@ -117,6 +117,10 @@ QString LastStartTime() {
   return UserSettings().value(QStringLiteral("mvnd/LastStartTime")).toString();
 }
 
+QString DefaultConfigPath() {
+  return paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
+}
+
 void InitDaemon(Daemon& d) {
   d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
   d.RoziRorunerCount = 0;
@@ -138,7 +142,7 @@ void InitDaemon(Daemon& d) {
                   QString()};
   SaveLastStartTime(QDateTime::currentDateTime());
   d.SettingsKeySuffix = QStringLiteral("1");
-  d.ConfigPath = paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
+  d.ConfigPath = DefaultConfigPath();
   InitKnownPlugins();
   d.LogWindowNextRow = 1;
   LoadPluginModules(d);

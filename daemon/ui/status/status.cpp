@@ -1,7 +1,6 @@
 #include "daemon/status.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QNetworkInterface>
 #include <QSysInfo>
 #include <QTcpServer>
@@ -9,6 +8,7 @@
 #include <QTimer>
 
 #include "daemon/startup.h"
+#include "library/conversions.h"
 #include "library/regwrap.h"
 #include "library/version.h"
 
@@ -43,15 +43,13 @@ QString LocalIP() {
 QByteArray StatusBody(const Daemon& d, const QString& localIp) {
   const QString version =
       QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
-  const QString now =
-      QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("dd-MMM-yyyy hh:mm:ss"));
   const QPair<const char*, QString> rows[] = {
       {"Status :", d.Running ? QStringLiteral("running") : QStringLiteral("stopped")},
       {"Version :", version},
       {"Last Start Time :", LastStartTime()},
-      {"System Time :", now},
+      {"System Time :", FormatDate(QDateTime::currentDateTime(), kDueTimeFormat)},
       {"Number of RoziRoruners :", QString::number(d.RoziRorunerCount)},
-      {"Commands Executed :", QString::number(d.CommandsExecuted, 'g', 15)},
+      {"Commands Executed :", CStr(d.CommandsExecuted)},
       {"Computername :", GetMachineName()},
       {"IP Address :", localIp},
   };

@@ -11,7 +11,6 @@
 #include "daemon/core.h"
 #include "engine/engine.h"
 #include "enginetestutil.h"
-#include "library/regexpr.h"
 
 // Readable failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -41,13 +40,7 @@ struct CycleRig {
       const int i = index < 0 ? d.CurrentRoziRoruner : index;
       lines << QStringLiteral("%1%2:%3:%4").arg(source).arg(i).arg(level).arg(message);
     };
-    if (!p.matcher)
-      p.matcher = [](const QString& subject, const QString& pattern, QString* error) {
-        RegExprError err;
-        const bool matched = RegExprMatchesName(subject, pattern, &err);
-        if (err && error) *error = err.text();
-        return matched;
-      };
+    if (!p.matcher) p.matcher = engine::RegExprMatcher();
     p.runScript = [this](mvnd::Daemon& dd, engine::EngineServices& s) {
       const mvnd::RoziRoruner& r = dd.RoziRoruners[dd.CurrentRoziRoruner];
       QString run = r.Name;

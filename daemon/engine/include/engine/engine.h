@@ -89,6 +89,9 @@ class EngineServices {
   QHash<int, Due> due_;
 };
 
+// The system's regular expressions (RegExpr, options 0) as the filter matcher.
+PatternMatcher RegExprMatcher();
+
 // The engine of mvnd built from ports; MakeEngine() is this with the real services.
 std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports);
 

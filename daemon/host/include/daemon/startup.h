@@ -15,6 +15,8 @@ constexpr int kContinue = -1;
 int ProcessCommandLine(Daemon& d, const QString& commandLine);
 // Applies items 1.. of a split command line to the service control.
 void ApplyServiceSettings(ServiceControl& svc, const QStringList& items);
+// The configuration file a start reads: MVNZuri.ini in the Windows folder.
+QString DefaultConfigPath();
 // Initialises every setting and table, loads plug-ins and configuration, writes the
 // log header and sets DaemonInitialized.
 void InitDaemon(Daemon& d);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "controls/panehost.h"
+#include "daemon/windows/logwindow.h"
 #include "daemon/windows/logwindows.h"
 
 namespace mvnz::mvnd {
@@ -27,23 +28,6 @@ int BasicButton(Qt::MouseButton b) {
     case Qt::MiddleButton:
       return 4;
     default:
-      return 0;
-  }
-}
-
-QRgb MessageColor(int level, bool* known) {
-  *known = true;
-  switch (level) {
-    case 0:
-      return qRgb(0, 100, 0);
-    case 1:
-      return qRgb(100, 100, 0);
-    case 2:
-      return qRgb(100, 0, 0);
-    case 3:
-      return qRgb(0, 0, 100);
-    default:
-      *known = false;
       return 0;
   }
 }
@@ -120,12 +104,11 @@ void frmMessage::resizeEvent(QResizeEvent*) { placeChildren(); }
 
 void frmMessage::ShowMessage(const QString& text, int level, qint64 errors) {
   lblError->setText(QString::number(errors));
-  if (level >= 0 && level <= 3) picStatus->setPixmap(LevelPicture(level));
-  bool known = false;
-  const QRgb color = MessageColor(level, &known);
-  if (known) {
+  // A level outside 0 to 3 keeps the picture and the colour shown.
+  if (level >= 0 && level <= 3) {
+    picStatus->setPixmap(LevelPicture(level));
     QPalette p = lblMessage->palette();
-    p.setColor(QPalette::WindowText, QColor(color));
+    p.setColor(QPalette::WindowText, QColor(LogLevelColors(level).text));
     lblMessage->setPalette(p);
   }
   if (!text.isEmpty()) lblMessage->setText(text);

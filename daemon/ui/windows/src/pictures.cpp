@@ -2,6 +2,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPainterPath>
+#include <array>
 
 #include "daemon/windows/logwindows.h"
 
@@ -17,9 +18,7 @@ QPixmap Blank() {
   return p;
 }
 
-}  // namespace
-
-QPixmap LevelPicture(int level) {
+QPixmap DrawLevelPicture(int level) {
   QPixmap p = Blank();
   QPainter g(&p);
   g.setRenderHint(QPainter::Antialiasing);
@@ -66,6 +65,16 @@ QPixmap LevelPicture(int level) {
       break;
   }
   return p;
+}
+
+}  // namespace
+
+QPixmap LevelPicture(int level) {
+  // The bar asks for a picture with every log line: the four are drawn once, at the
+  // first call.
+  static const std::array<QPixmap, 4> pictures = {DrawLevelPicture(0), DrawLevelPicture(1),
+                                                  DrawLevelPicture(2), DrawLevelPicture(3)};
+  return level >= 0 && level < int(pictures.size()) ? pictures[level] : Blank();
 }
 
 QPixmap InstancePicture(int instance) {
