@@ -248,15 +248,12 @@ void GetFileList(Daemon& d, EngineServices& s) {
     if (job.OldestFirst == 1) table->sortByTimestamp();
     if (job.SingleFileHandling == 1) {
       r.FilesPending = 1;
-      for (;;) {
-        if (table->atEnd() || s.fileStatus(d, table->filepathname()) == QLatin1String(kFree)) break;
-        table->deleteCurrent();
-        if (table->count() == 0) {
-          d.RoziRoruners[index].FilesPending = 0;
-          break;
-        }
-        table->moveFirst();
-      }
+      // The first free file becomes the first row. The rows before it go in one step:
+      // deleting them one at a time from the front would cost the square of their number.
+      while (!table->atEnd() && s.fileStatus(d, table->filepathname()) != QLatin1String(kFree))
+        table->moveNext();
+      table->deleteBeforeCurrent();
+      if (table->count() == 0) d.RoziRoruners[index].FilesPending = 0;
     }
   }
 }
