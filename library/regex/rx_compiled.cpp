@@ -159,9 +159,9 @@ struct Parser {
               cs.bits[u >> 6] |= uint64_t(1) << (u & 63);
           }
         }
-        node.single = !cs.set.canFail;
-        for (const SetItem& it : cs.set.items)
-          if (it.kind == SetItem::CrLf) node.single = false;
+        // The same condition: without a CR LF item or a raising range the set takes
+        // exactly one character.
+        node.single = cs.bitmap;
         node.set = int(prog.sets.size());
         prog.sets.push_back(std::move(cs));
       } else {
