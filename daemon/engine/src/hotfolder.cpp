@@ -181,8 +181,11 @@ void GetFileList(Daemon& d, EngineServices& s) {
           scanMessagePending = false;
         }
         const bool inputMatch = MatchesAny(e.name, inputPatterns, match, reportPattern);
-        bool rejectMatch = MatchesAny(e.name, rejectPatterns, match, reportPattern);
-        if (rejectAllElse) rejectMatch = rejectAll || !inputMatch;
+        // A reject filter "." rejects what the input filter does not accept: no need to
+        // try its pattern.
+        const bool rejectMatch = rejectAllElse
+                                     ? rejectAll || !inputMatch
+                                     : MatchesAny(e.name, rejectPatterns, match, reportPattern);
         if (inputMatch && !rejectMatch) {
           if (folderIndex < 0 || e.folder != lastFolder) {
             lastFolder = e.folder;
