@@ -527,11 +527,8 @@ QRect ZephContainer::GetInnerRect() const {
 }
 
 void ZephContainer::drawBorder(QPainter& painter) {
-  if (m_frame > 0) {  // the sizing frame around the client area
-    const QRect outer = rect();
-    bevel(painter, outer, sys(22), sys(21));
-    bevel(painter, outer.adjusted(1, 1, -1, -1), sys(20), sys(16));
-  }
+  // The sizing frame around the client area is a raised edge.
+  if (m_frame > 0) drawEdge(painter, rect(), eBorderStyles::Raised);
   drawEdge(painter, GetInnerRect(), m_borderStyle);
 }
 

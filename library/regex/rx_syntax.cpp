@@ -498,7 +498,7 @@ bool WordBoundary(const MatchContext& m, int pos) {
 }
 }  // namespace
 
-int MatchSimple(MatchContext& m, const SimpleAtom& a, int pos) {
+int MatchSimple(const MatchContext& m, const SimpleAtom& a, int pos) {
   switch (a.kind) {
     case SimpleAtom::Char:
       if (pos >= m.len) return -1;
@@ -601,7 +601,7 @@ CharSet ParseSet(QStringView set, bool ignoreCase) {
   return cs;
 }
 
-int MatchSet(MatchContext& m, const CharSet& set, int pos) {
+int MatchSet(const MatchContext& m, const CharSet& set, int pos) {
   if (pos >= m.len) return -1;
   const char16_t c1 = m.ignoreCase() ? Lower(m.s[pos].unicode()) : m.s[pos].unicode();
   int taken = 0;
