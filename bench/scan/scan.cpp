@@ -31,7 +31,6 @@
 
 #include "daemon/core.h"
 #include "engine/engine.h"
-#include "library/regexpr.h"
 
 extern char** environ;
 
@@ -143,9 +142,7 @@ class Cycle {
       ++lines_;
       if (level >= 1 && notes_.size() < 3) notes_ << message;
     };
-    p.matcher = [](const QString& name, const QString& pattern, QString*) {
-      return RegExprMatchesName(name, pattern);
-    };
+    p.matcher = engine::RegExprMatcher();  // the daemon's own
     p.runScript = [this](mvnd::Daemon&, engine::EngineServices&) { ++runs_; };
     engine_ = engine::MakeCycleEngine(std::move(p));
     d_.Running = true;

@@ -45,6 +45,14 @@ void removeProperty(QObject* w, const QByteArray& name) {
 
 quintptr address(const cZephContainer* client) { return reinterpret_cast<quintptr>(client); }
 
+// The entry (1 to count) of message msg of window w that holds client; 0 when none.
+int findClient(const QObject* w, qint32 hwnd, qint32 msg, qlonglong count,
+               const cZephContainer* client) {
+  for (int i = 1; i <= count; ++i)
+    if (quintptr(readInt(w, clientKey(hwnd, msg, i))) == address(client)) return i;
+  return 0;
+}
+
 // The window's own handling, which the hook stands in front of.
 bool callPrevious(QWidget* w, QEvent* event) {
   return event ? static_cast<QObject*>(w)->event(event) : false;
@@ -125,9 +133,7 @@ std::optional<HookError> HookMessage(cZephContainer* client, qint32 hwnd, qint32
   // leaves the window's counts as they were.
   const QByteArray clients = clientCountKey(hwnd, msg);
   const qlonglong count = readInt(w, clients);
-  for (int i = 1; i <= count; ++i)
-    if (quintptr(readInt(w, clientKey(hwnd, msg, i))) == address(client))
-      return RaiseHookError(kErrAlreadyHandled);
+  if (findClient(w, hwnd, msg, count, client)) return RaiseHookError(kErrAlreadyHandled);
 
   const qlonglong hooks = readInt(w, countKey(hwnd));
   if (hooks != 0) {
@@ -148,9 +154,7 @@ void UnhookMessage(cZephContainer* client, qint32 hwnd, qint32 msg) {
   if (!w) return;
   const QByteArray clients = clientCountKey(hwnd, msg);
   const qlonglong count = readInt(w, clients);
-  int found = 0;
-  for (int i = 1; i <= count && !found; ++i)
-    if (quintptr(readInt(w, clientKey(hwnd, msg, i))) == address(client)) found = i;
+  const int found = findClient(w, hwnd, msg, count, client);
   if (!found) return;
 
   for (int i = found; i < count; ++i)

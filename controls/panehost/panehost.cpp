@@ -188,6 +188,16 @@ qint16 keyCode(int key) {
 
 enum : int { kLeftEdge = 1, kTopEdge = 2, kRightEdge = 4, kBottomEdge = 8 };
 
+// The mouse event of a button press, a move or a button release; nullptr for any
+// other event.
+QMouseEvent* pressMoveOrRelease(QEvent* event) {
+  const auto type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonRelease)
+    return nullptr;
+  return static_cast<QMouseEvent*>(event);
+}
+
 bool buttonsDown() { return QGuiApplication::mouseButtons() & (Qt::LeftButton | Qt::RightButton); }
 
 }  // namespace
@@ -494,7 +504,7 @@ void ZephContainer::ShowCaptionBar() {
 }
 
 void ZephContainer::PlaceCaptionBar() {
-  int widthTwips = qMax(0, width() - 2 * m_frame) * kTwipsPerPixel;
+  int widthTwips = ScaleWidth();
   if (widthTwips == 0) widthTwips = m_captionBar->width() * kTwipsPerPixel;
   const int textTwips = QFontMetrics(m_captionBar->font()).height() * kTwipsPerPixel;
   setChildGeometry(m_captionBar, {0, 0, widthTwips, panelayout::captionBarHeight(textTwips)});
@@ -517,11 +527,8 @@ QRect ZephContainer::GetInnerRect() const {
 }
 
 void ZephContainer::drawBorder(QPainter& painter) {
-  if (m_frame > 0) {  // the sizing frame around the client area
-    const QRect outer = rect();
-    bevel(painter, outer, sys(22), sys(21));
-    bevel(painter, outer.adjusted(1, 1, -1, -1), sys(20), sys(16));
-  }
+  // The sizing frame around the client area is a raised edge.
+  if (m_frame > 0) drawEdge(painter, rect(), eBorderStyles::Raised);
   drawEdge(painter, GetInnerRect(), m_borderStyle);
 }
 
@@ -681,10 +688,14 @@ int ZephContainer::sizingEdges(const QPoint& pos) const {
   return edges;
 }
 
+bool ZephContainer::onOwnSurface(const QPoint& pos) const {
+  // Not the sizing frame, and not the caption bar, a splitter bar or a child.
+  return sizingEdges(pos) == 0 && !childAt(pos);
+}
+
 void ZephContainer::raiseMouse(int which, QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  // Only the control's own surface: not the frame, the bars or a child.
-  if (sizingEdges(pos) != 0 || childAt(pos)) return;
+  if (!onOwnSurface(pos)) return;
   qint16 button = which == 1 ? buttonCode(event->buttons()) : buttonCode(event->button());
   qint16 shift = shiftState(event->modifiers());
   float x = float((event->position().x() - m_frame) * kTwipsPerPixel);
@@ -737,7 +748,7 @@ void ZephContainer::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   const QPoint pos = event->position().toPoint();
-  const bool surface = sizingEdges(pos) == 0 && !childAt(pos);
+  const bool surface = onOwnSurface(pos);
   raiseMouse(2, event);
   if (surface && event->button() == Qt::LeftButton && rect().contains(pos)) {
     emit Click();
@@ -747,7 +758,7 @@ void ZephContainer::mouseReleaseEvent(QMouseEvent* event) {
 
 void ZephContainer::mouseDoubleClickEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
-  if (sizingEdges(pos) == 0 && !childAt(pos)) emit DblClick();
+  if (onOwnSurface(pos)) emit DblClick();
 }
 
 void ZephContainer::keyPressEvent(QKeyEvent* event) {
@@ -794,11 +805,9 @@ bool ZephContainer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ZephContainer::captionMouse(QEvent* event) {
+  auto* me = pressMoveOrRelease(event);
+  if (!me) return;
   const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  auto* me = static_cast<QMouseEvent*>(event);
   if (type == QEvent::MouseButtonPress) {
     if (!m_moveable || me->button() != Qt::LeftButton) return;
     m_captionDrag = true;
@@ -827,11 +836,9 @@ void ZephContainer::captionMouse(QEvent* event) {
 }
 
 void ZephContainer::splitterMouse(int k, QEvent* event) {
+  auto* me = pressMoveOrRelease(event);
+  if (!me) return;
   const auto type = event->type();
-  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonRelease)
-    return;
-  auto* me = static_cast<QMouseEvent*>(event);
   QWidget* bar = m_splitterBars[size_t(k)];
   const bool vertical = panelayout::isVertical(m_autoSizeChildrenType);
   const QPoint point = (me->position() * kTwipsPerPixel).toPoint();

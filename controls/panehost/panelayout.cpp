@@ -80,12 +80,17 @@ Arrangement arrange(const Params& p, Surface& s) {
     const int total = vertical ? scaleH : scaleW;
     const int cross = vertical ? scaleW : scaleH;
 
+    // Each child is read once per pass; placing one child leaves the others as
+    // they are.
+    std::vector<Child> children;
     std::vector<double> positions;
+    children.reserve(size_t(count));
+    positions.reserve(size_t(count));
     int n = 0;
     for (int i = 0; i < count; ++i) {
-      const Child c = s.child(i);
-      positions.push_back(mainPos(c.geometry, vertical));
-      if (c.visible || p.designing) ++n;
+      children.push_back(s.child(i));
+      positions.push_back(mainPos(children.back().geometry, vertical));
+      if (children.back().visible || p.designing) ++n;
     }
     const std::vector<int> order = childOrder(positions);
     const int even = evenExtent(total, p.borderWidth, p.childSpacing, mainOffset, n);
@@ -93,7 +98,7 @@ Arrangement arrange(const Params& p, Surface& s) {
     int laid = 0, previousEnd = 0;
     bool restart = false;
     for (const int index : order) {
-      const Child c = s.child(index);
+      const Child& c = children[size_t(index)];
       if (!c.visible && !p.designing) continue;
       ++laid;
       const int pos = laid == 1 ? p.borderWidth + mainOffset : previousEnd + p.childSpacing;

@@ -43,6 +43,14 @@ struct Prepared {
   ~Prepared() { rx::Release(program); }
 };
 
+// Rewrites the pattern and, when compile is set, builds its compiled form; raises the
+// pattern's errors. The one preparation for the entry points and for Search.
+void Build(Prepared& p, const QString& pattern, bool ignoreCase, bool compile) {
+  p.processed = rx::ProcessParentheses(rx::ExpandEscapes(pattern), p.groupCount);
+  p.anchored = rx::IsAnchoredAtStart(p.processed);
+  if (compile) p.program = rx::Compile(p.processed, ignoreCase);
+}
+
 // Recently used patterns (filters are few and used again every cycle): a short list
 // of the latest ones, looked at first, before a larger table.
 constexpr int kRecent = 4;
@@ -71,9 +79,7 @@ const Prepared* Prepare(const QString& pattern, bool ignoreCase) {
   } else {
     p = std::make_shared<Prepared>();
     try {
-      p->processed = rx::ProcessParentheses(rx::ExpandEscapes(pattern), p->groupCount);
-      p->anchored = rx::IsAnchoredAtStart(p->processed, 0);
-      p->program = rx::Compile(p->processed, ignoreCase);
+      Build(*p, pattern, ignoreCase, true);
     } catch (const RxError& e) {
       p->failed = true;
       p->error = e;
@@ -286,9 +292,7 @@ SearchResult Search(const QString& subject, const QString& pattern, int options,
   SubMatch subs[kMaxGroups + 1];
   Prepared prep;
   try {
-    prep.processed = ProcessParentheses(ExpandEscapes(pattern), prep.groupCount);
-    prep.anchored = IsAnchoredAtStart(prep.processed, 0);
-    if (allowCompiled) prep.program = Compile(prep.processed, options & reIgnoreCase);
+    Build(prep, pattern, options & reIgnoreCase, allowCompiled);
     r.compiled = prep.program != nullptr;
     int start = 0;
     const int end = MatchAnywhere(prep, subject, options, subs, allowCompiled, start);

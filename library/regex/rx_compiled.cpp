@@ -159,9 +159,9 @@ struct Parser {
               cs.bits[u >> 6] |= uint64_t(1) << (u & 63);
           }
         }
-        node.single = !cs.set.canFail;
-        for (const SetItem& it : cs.set.items)
-          if (it.kind == SetItem::CrLf) node.single = false;
+        // The same condition: without a CR LF item or a raising range the set takes
+        // exactly one character.
+        node.single = cs.bitmap;
         node.set = int(prog.sets.size());
         prog.sets.push_back(std::move(cs));
       } else {
@@ -263,13 +263,13 @@ bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
   char16_t c = m.s[pos].unicode();
   if (m.ignoreCase()) c = Lower(c);
   if (cs.bitmap && c < 256) return ((cs.bits[c >> 6] >> (c & 63)) & 1) != cs.set.negated;
-  return MatchSet(const_cast<MatchContext&>(m), cs.set, pos) >= 0;
+  return MatchSet(m, cs.set, pos) >= 0;
 }
 
 // Whether the single-character atom of node matches at pos.
 bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
   if (node.kind == Node::Set) return InSet(m, p.sets[size_t(node.set)], pos);
-  return MatchSimple(const_cast<MatchContext&>(m), node.simple, pos) >= 0;
+  return MatchSimple(m, node.simple, pos) >= 0;
 }
 
 // The atom that an attempt takes first and whose failure only costs calls: a

@@ -65,8 +65,9 @@ bool IsQuantifierNext(QStringView p);
 // Length of the quantifier at the front of p (IsQuantifierNext is true).
 qsizetype QuantifierLength(QStringView p);
 // True when every top-level alternative begins with "^" that has no quantifier, or
-// "+" or "+?" (only then is one attempt at position 1 made).
-bool IsAnchoredAtStart(QStringView processed, int options);
+// "+" or "+?" (only then, and without reMultiline, is one attempt at position 1 made;
+// the search checks reMultiline itself).
+bool IsAnchoredAtStart(QStringView processed);
 
 // Bounds of a counted quantifier "{...}" (with an optional lazy "?").
 struct Counted {
@@ -163,7 +164,7 @@ struct SimpleAtom {
 SimpleAtom ClassifyAtom(QStringView atom, bool ignoreCase);
 // New position after the atom at pos, or -1. Raises for a back-reference beyond the
 // groups of the pattern.
-int MatchSimple(MatchContext& m, const SimpleAtom& a, int pos);
+int MatchSimple(const MatchContext& m, const SimpleAtom& a, int pos);
 
 // A set, parsed into its items (lowered with ignore case).
 struct SetItem {
@@ -179,7 +180,7 @@ struct CharSet {
 };
 CharSet ParseSet(QStringView set, bool ignoreCase);
 // New position after the set at pos, or -1; raises when the walk reaches a bad range.
-int MatchSet(MatchContext& m, const CharSet& set, int pos);
+int MatchSet(const MatchContext& m, const CharSet& set, int pos);
 
 // The text matcher: the match attempt at pos. Returns the end position or -1.
 int TextMatchAt(MatchContext& m, const QString& processed, int pos);

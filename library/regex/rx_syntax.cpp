@@ -380,8 +380,7 @@ qsizetype QuantifierLength(QStringView p) {
   return len;
 }
 
-bool IsAnchoredAtStart(QStringView processed, int options) {
-  if (options & 4) return false;
+bool IsAnchoredAtStart(QStringView processed) {
   for (QStringView alt : SplitAlternatives(processed)) {
     if (alt.isEmpty() || alt[0] != '^') return false;
     const QStringView after = alt.mid(1);
@@ -499,7 +498,7 @@ bool WordBoundary(const MatchContext& m, int pos) {
 }
 }  // namespace
 
-int MatchSimple(MatchContext& m, const SimpleAtom& a, int pos) {
+int MatchSimple(const MatchContext& m, const SimpleAtom& a, int pos) {
   switch (a.kind) {
     case SimpleAtom::Char:
       if (pos >= m.len) return -1;
@@ -602,7 +601,7 @@ CharSet ParseSet(QStringView set, bool ignoreCase) {
   return cs;
 }
 
-int MatchSet(MatchContext& m, const CharSet& set, int pos) {
+int MatchSet(const MatchContext& m, const CharSet& set, int pos) {
   if (pos >= m.len) return -1;
   const char16_t c1 = m.ignoreCase() ? Lower(m.s[pos].unicode()) : m.s[pos].unicode();
   int taken = 0;

@@ -1,18 +1,12 @@
 #include "compute.h"
 
-#include <QLocale>
 #include <cmath>
-#include <memory>
+#include <optional>
 
-#include "numbers.h"
+#include "library/conversions.h"
 
 namespace mvnz::assignvalue {
 namespace {
-
-// The regular-expression component the action has always created before a run; it is
-// never called, so an object of our own that cannot fail to be created stands in.
-struct RexStandIn {};
-std::unique_ptr<RexStandIn> g_rex;
 
 const QString kErrTypeMismatch = QStringLiteral("Type mismatch");
 const QString kErrDivisionByZero = QStringLiteral("Division by zero");
@@ -37,10 +31,9 @@ QString trimSpaces(const QString& s) {
 }
 
 Evaluation arithmetic(char op, const QString& d1, const QString& d2) {
-  bool ok1 = false, ok2 = false;
-  const double a = num::CDbl(d1, &ok1);
-  const double b = num::CDbl(d2, &ok2);
-  if (!ok1 || !ok2) return error(kErrTypeMismatch);
+  const std::optional<double> x = ToDoubleInLocale(d1), y = ToDoubleInLocale(d2);
+  if (!x || !y) return error(kErrTypeMismatch);
+  const double a = *x, b = *y;
   double r = 0;
   switch (op) {
     case '+':
@@ -58,7 +51,7 @@ Evaluation arithmetic(char op, const QString& d1, const QString& d2) {
       break;
   }
   if (!std::isfinite(r)) return error(kErrOverflow);
-  return value(num::FormatGeneral(r));
+  return value(CStr(r));
 }
 
 }  // namespace
@@ -74,12 +67,12 @@ Evaluation Evaluate(const QString& function, const QString& d1, const QString& d
   const QString f = function.toUpper();
   if (f == u"INITVARIABLE") return value(d1);
   if (f == u"SUBSTRING") {
-    const double start = num::Val(d1), length = num::Val(d2);
+    const double start = Val(d1), length = Val(d2);
     const double len = double(d3.size());
     if (d3.isEmpty() || start < 1 || start > len || length < 0 || length > len)
       return warning("Illegal value", "SubString");
-    const qsizetype from = qsizetype(num::Nearest(start)) - 1;
-    if (length != 0) return value(d3.mid(from, qsizetype(num::Nearest(length))));
+    const qsizetype from = qsizetype(std::nearbyint(start)) - 1;
+    if (length != 0) return value(d3.mid(from, qsizetype(std::nearbyint(length))));
     return value(d3.mid(from));
   }
   if (f == u"STRINGLENGTH") {
@@ -87,12 +80,12 @@ Evaluation Evaluate(const QString& function, const QString& d1, const QString& d
     return value(QString::number(d1.size()));
   }
   if (f == u"FINDSTRING") {
-    const double start = num::Val(d1);
+    const double start = Val(d1);
     if (!(start > 0) || d2.isEmpty() || d3.isEmpty() || start > double(d3.size()))
       return warning("Missing or illegal data", "FindString");
     // A start below 0.5 rounds to 0, which is no position in the text (and would
     // mean "from the end" to a Qt search): the search itself refuses it.
-    const qsizetype from = qsizetype(num::Nearest(start));
+    const qsizetype from = qsizetype(std::nearbyint(start));
     if (from < 1) return error(kErrInvalidCall);
     const qsizetype pos = d3.indexOf(d2, from - 1, Qt::CaseInsensitive) + 1;
     if (pos > 32767) return error(kErrOverflow);
@@ -162,15 +155,10 @@ Evaluation Evaluate(const QString& function, const QString& d1, const QString& d
 
 namespace {
 
-double numberOf(const QString& numberText) {
-  if (numberText.isEmpty()) return 0;
-  bool ok = false;
-  const double n = num::CDbl(numberText, &ok);
-  return ok ? n : 0;
-}
+double numberOf(const QString& numberText) { return ToDoubleInLocale(numberText).value_or(0); }
 
 int slotOfNumber(double number) {
-  const double slot = num::Nearest(number - 1);
+  const double slot = std::nearbyint(number - 1);
   return (slot >= 0 && slot <= 15) ? int(slot) : -1;
 }
 
@@ -181,7 +169,6 @@ int SlotOf(const QString& numberText) { return slotOfNumber(numberOf(numberText)
 bool ComputeVariable(const QStringList& data, bool autoLog, const LogFn& log, VarType* localVars,
                      VarType* globalVars) {
   auto at = [&](int i) { return i < data.size() ? data[i] : QString(); };
-  g_rex = std::make_unique<RexStandIn>();
 
   const QString scope = at(1).toUpper();
   const double number = numberOf(at(2));

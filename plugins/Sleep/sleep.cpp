@@ -12,13 +12,6 @@
 namespace mvnz::plugin {
 namespace {
 
-// A fresh timed wait per run; the program's end (service stop, shutdown) ends it
-// early.
-void WaitDispatching(long ms) {
-  CWaitNDispatch wait;
-  wait.Wait(ms);
-}
-
 class SleepDialog final : public CommandDialog {
  public:
   SleepDialog() : CommandDialog(QStringLiteral("Sleep"), QStringLiteral("Command: Sleep")) {
@@ -67,7 +60,9 @@ class SleepSetup final : public SetupBase {
     return d;
   }
   void RunAction(const QStringList& data) override {
-    if (sleepaction::SleepFor(data, State().autoLog, LogToDaemon, WaitDispatching))
+    // A fresh timed wait per run; the program's end (service stop, shutdown) ends it
+    // early.
+    if (sleepaction::SleepFor(data, State().autoLog, LogToDaemon, WaitMilliseconds))
       State().error = true;
   }
   void ShowDialog(const QStringList& data) override {

@@ -1,6 +1,5 @@
 #include "sleepfor.h"
 
-#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -17,12 +16,12 @@ std::optional<qint64> wholeNumber(const QString& text, QString* why) {
     *why = QStringLiteral("Type mismatch");
     return std::nullopt;
   }
-  const double r = std::nearbyint(*v);  // halves go to the even neighbour
-  if (r < std::numeric_limits<qint32>::min() || r > std::numeric_limits<qint32>::max()) {
-    *why = QStringLiteral("Overflow");
+  try {
+    return CLng(*v);
+  } catch (const ConversionError& e) {
+    *why = e.description;
     return std::nullopt;
   }
-  return qint64(r);
 }
 
 }  // namespace

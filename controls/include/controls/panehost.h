@@ -251,6 +251,9 @@ class ZephContainer : public QWidget, public cZephContainer {
   void splitterMouse(int bar, QEvent* event);
   // sizing frame
   int sizingEdges(const QPoint& pos) const;
+  // Whether a point (pixels) lies on the control's own surface, where its mouse
+  // events, Click and DblClick come from.
+  bool onOwnSurface(const QPoint& pos) const;
 
   static constexpr int kSizingFrame = 4;  // pixels
 

@@ -27,6 +27,11 @@ void FileTable::deleteCurrent() {
   if (pos_ < rows_.size()) rows_.erase(rows_.begin() + pos_);
 }
 
+void FileTable::deleteBeforeCurrent() {
+  rows_.erase(rows_.begin(), rows_.begin() + std::min(pos_, rows_.size()));
+  pos_ = 0;
+}
+
 void FileTable::sortByTimestamp() {
   std::stable_sort(rows_.begin(), rows_.end(),
                    [](const FileRow& a, const FileRow& b) { return a.mtimeNs < b.mtimeNs; });

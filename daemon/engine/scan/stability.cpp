@@ -65,7 +65,7 @@ QString GetFileStatus(const QString& path, const struct stat& st, const Stabilit
   }
   if (c.probe && c.probe->heldOpen(path)) return notStable();
   if (c.stableTimer == -1) return FreeText();
-  const qint64 age = c.now.toSecsSinceEpoch() - qint64(st.st_mtim.tv_sec);
+  const qint64 age = c.nowSecs - qint64(st.st_mtim.tv_sec);
   if (age >= StableSeconds(c.stableTimer)) return FreeText();
   return notStable();
 }

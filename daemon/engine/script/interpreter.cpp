@@ -39,12 +39,6 @@ void check(int number, const QString& source) {
   if (number != 0) throw RunError{number, source, describe(number)};
 }
 
-bool stopQueued(const mvnd::Daemon& d) {
-  for (const QString& word : d.CommandQueue)
-    if (word == QLatin1String("STOP")) return true;
-  return false;
-}
-
 // Expands parameters 1..30 of a line for the RoziRoruner's current file.
 ScriptParams expand(const Services& s, int index, const mvnd::CommandEntry& line) {
   const ExpansionContext ctx = MakeExpansionContext(
@@ -195,7 +189,7 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
         }
         if (afterLine(s, index, ports) == After::Return) return;
       }
-      if (stopQueued(d)) return;  // the word stays queued for the cycle
+      if (d.CommandQueue.contains(QLatin1String("STOP"))) return;  // left queued for the cycle
       s.pumpEvents();
     }
   } catch (const RunError& e) {

@@ -181,8 +181,11 @@ void GetFileList(Daemon& d, EngineServices& s) {
           scanMessagePending = false;
         }
         const bool inputMatch = MatchesAny(e.name, inputPatterns, match, reportPattern);
-        bool rejectMatch = MatchesAny(e.name, rejectPatterns, match, reportPattern);
-        if (rejectAllElse) rejectMatch = rejectAll || !inputMatch;
+        // A reject filter "." rejects what the input filter does not accept: no need to
+        // try its pattern.
+        const bool rejectMatch = rejectAllElse
+                                     ? rejectAll || !inputMatch
+                                     : MatchesAny(e.name, rejectPatterns, match, reportPattern);
         if (inputMatch && !rejectMatch) {
           if (folderIndex < 0 || e.folder != lastFolder) {
             lastFolder = e.folder;
@@ -245,15 +248,12 @@ void GetFileList(Daemon& d, EngineServices& s) {
     if (job.OldestFirst == 1) table->sortByTimestamp();
     if (job.SingleFileHandling == 1) {
       r.FilesPending = 1;
-      for (;;) {
-        if (table->atEnd() || s.fileStatus(d, table->filepathname()) == QLatin1String(kFree)) break;
-        table->deleteCurrent();
-        if (table->count() == 0) {
-          d.RoziRoruners[index].FilesPending = 0;
-          break;
-        }
-        table->moveFirst();
-      }
+      // The first free file becomes the first row. The rows before it go in one step:
+      // deleting them one at a time from the front would cost the square of their number.
+      while (!table->atEnd() && s.fileStatus(d, table->filepathname()) != QLatin1String(kFree))
+        table->moveNext();
+      table->deleteBeforeCurrent();
+      if (table->count() == 0) d.RoziRoruners[index].FilesPending = 0;
     }
   }
 }

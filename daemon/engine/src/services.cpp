@@ -44,9 +44,7 @@ QString EngineServices::expand(Daemon& d, const QString& text) {
 StabilityCheck EngineServices::stabilityCheck(Daemon& d) {
   StabilityCheck c;
   c.probe = ports_.probe.get();
-  // In UTC: the age test needs only the epoch seconds, and a UTC date-time gives them
-  // without consulting the time zone.
-  c.now = QDateTime::fromSecsSinceEpoch(ports_.clock->secsSinceEpoch(), Qt::UTC);
+  c.nowSecs = ports_.clock->secsSinceEpoch();
   const int i = d.CurrentRoziRoruner;
   c.stableTimer = (i >= 0 && i < d.RoziRoruners.size()) ? d.RoziRoruners[i].StableTimer : -1;
   c.processReadOnly = d.ProcessReadOnly == 1;

@@ -179,7 +179,7 @@ TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
 
 namespace {
 
-// A command line as the configuration file carries it: the name and 30 parameters.
+// The file names in dir, sorted.
 QStringList FilesIn(const QString& dir) { return QDir(dir).entryList(QDir::Files, QDir::Name); }
 
 void WriteFile(const QString& path, const QByteArray& data, qint64 ageSecs) {
@@ -302,15 +302,16 @@ TEST(MvndProgram, StopPostedMidCycleIsTakenAfterTheRoziRoruners) {
   const QString hot = mvnz::test::makeDir("stophot"), out = mvnz::test::rootDir() + "/stopout";
   for (const char* n : {"s1.txt", "s2.txt", "s3.txt"}) WriteFile(hot + "/" + n, "s", 600);
   WriteFile(mvnz::test::rootDir() + "/fixed.txt", "f", 600);
-  QStringList cfg = StartingConfig(
-      prog.logDir, {"[Stopper]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt",
-                    "Interval=3600", "StableTimer=-1", CommandLine("StopDaemon"),
-                    CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),
-                    "Enabled=1", QString(), "[After]", "Trigger=TIME", "Interval=3600",
-                    CommandLine("Relocate", {mvnz::test::rootDir() + "/fixed.txt",
-                                             out + "/fixed.txt", "1", "1"}),
-                    "Enabled=1", QString()});
-  cfg.replaceInStrings("AutoLogInternalCommands=0", "AutoLogInternalCommands=1");
+  const QStringList cfg = StartingConfig(
+      prog.logDir,
+      {"[Stopper]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt", "Interval=3600",
+       "StableTimer=-1", CommandLine("StopDaemon"),
+       CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}), "Enabled=1",
+       QString(), "[After]", "Trigger=TIME", "Interval=3600",
+       CommandLine("Relocate",
+                   {mvnz::test::rootDir() + "/fixed.txt", out + "/fixed.txt", "1", "1"}),
+       "Enabled=1", QString()},
+      true);
   WriteCrlf(prog.config, cfg);
   QProcess* p = prog.Start();
   ASSERT_TRUE(prog.WaitForLines({"Processing Started", "Daemon stopped"}))

@@ -171,6 +171,35 @@ TEST(Cycle, SingleFileHandlingAndEmptyOrMissingFolders) {
   EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 3);
 }
 
+// Single-file handling passes over the files that are not free yet: the first free one
+// is handled; with none free there is no run.
+TEST(Cycle, SingleFileHandlingTakesTheFirstFreeFile) {
+  CycleRig rig;
+  const QDateTime now = rig.clock->now();
+  const QString dir = HotFolder("single-young", {"a.txt", "b.txt", "d.txt"}, now);
+  test::writeFile(dir + "/c.txt", "data", now.addSecs(-60));
+  mvnd::RoziRoruner& one = rig.Add("One", "0", "FILE");
+  one.ScanDirectory = dir;
+  one.InputFilter = ".txt";
+  one.StableTimer = 20;
+  one.SingleFileHandling = 1;
+  rig.Init();
+  QStringList pending;
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s) {
+    const mvnd::RoziRoruner& r = d.RoziRoruners[d.CurrentRoziRoruner];
+    pending << QString::number(r.FilesPending) + ":" + QString::number(r.FileList->count());
+    ConsumeFile(d, s);
+  };
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"One:c.txt"});
+  EXPECT_EQ(pending, QStringList{"1:2"});  // c.txt first, d.txt after it stays listed
+  rig.Cycle();
+  EXPECT_TRUE(rig.TakeRuns().isEmpty());
+  EXPECT_EQ(rig.d.RoziRoruners[0].FilesPending, 0);
+  ASSERT_TRUE(rig.d.RoziRoruners[0].FileList);
+  EXPECT_EQ(rig.d.RoziRoruners[0].FileList->count(), 0);
+}
+
 TEST(Cycle, FailingRoziRorunerIsIsolated) {
   CycleRig rig;
   rig.Add("Broken", "30");

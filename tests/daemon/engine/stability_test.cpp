@@ -47,7 +47,7 @@ TEST(Stability, AgeAgainstStableTime) {
     const QString f = dir + "/f.txt";
     test::writeFile(f, "data", now.addSecs(-c.ageSecs));
     Lines log;
-    StabilityCheck chk{&probe, now, c.stable, true, true, log.sink()};
+    StabilityCheck chk{&probe, now.toSecsSinceEpoch(), c.stable, true, true, log.sink()};
     EXPECT_EQ(GetFileStatus(f, chk), QString(c.expected));
     if (QString(c.expected) == kLocked)
       EXPECT_EQ(log.lines, QStringList{"0:File [" + f + "] is not stable"});
@@ -60,7 +60,7 @@ TEST(Stability, MissingFileAndNoMessagesWhenOff) {
   LeaseProbe probe;
   Lines log;
   const QDateTime now = QDateTime::currentDateTime();
-  StabilityCheck chk{&probe, now, 20, true, true, log.sink()};
+  StabilityCheck chk{&probe, now.toSecsSinceEpoch(), 20, true, true, log.sink()};
   EXPECT_EQ(GetFileStatus(test::rootDir() + "/nothing.txt", chk), QString(kNotFound));
   EXPECT_EQ(GetFileStatus(test::rootDir(), chk), QString(kNotFound));  // a folder
   const QString f = test::rootDir() + "/young.txt";
@@ -80,7 +80,7 @@ TEST(Stability, WriterHoldsFileUntilItExits) {
     test::writeFile(f, "x", now.addSecs(-3600));
     LeaseProbe probe;
     probe.setForceProcScan(procScan);
-    StabilityCheck chk{&probe, now, 20, true, true, {}};
+    StabilityCheck chk{&probe, now.toSecsSinceEpoch(), 20, true, true, {}};
     {
       test::Writer w(f);
       ASSERT_TRUE(w.started());
@@ -124,7 +124,7 @@ TEST(Stability, ReadOnlyFile) {
   ::chmod(QFile::encodeName(f).constData(), 0444);
   LeaseProbe probe;
   Lines log;
-  StabilityCheck chk{&probe, now, 20, true, true, log.sink()};
+  StabilityCheck chk{&probe, now.toSecsSinceEpoch(), 20, true, true, log.sink()};
   EXPECT_EQ(GetFileStatus(f, chk), QString(kFree));
   // A reader does not hold a read-only file back.
   QFile reader(f);

@@ -33,6 +33,9 @@ struct FileTable {
   }
   // Deletes the current row; the next row becomes current.
   void deleteCurrent();
+  // Deletes the rows before the current one, in one step; the current row becomes the
+  // first (at the end of the table: every row is deleted).
+  void deleteBeforeCurrent();
   void sortByTimestamp();
   void clear();
 

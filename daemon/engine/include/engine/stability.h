@@ -4,7 +4,6 @@
 // stable time ago.
 #include <sys/stat.h>
 
-#include <QDateTime>
 #include <QString>
 #include <functional>
 
@@ -18,7 +17,7 @@ extern const char* const kLocked;    // "Locked"
 
 struct StabilityCheck {
   LockProbe* probe = nullptr;
-  QDateTime now;                // only its seconds since the epoch count
+  qint64 nowSecs = 0;           // now, in seconds since the epoch
   double stableTimer = -1;      // seconds; -1 = no age test
   bool processReadOnly = true;  // a read-only file skips the age test
   bool showUnstableMessages = true;
