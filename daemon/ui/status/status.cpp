@@ -74,7 +74,11 @@ StatusServer::StatusServer(Daemon& d, QObject* parent)
   connect(server_, &QTcpServer::newConnection, this, &StatusServer::Accept);
 }
 
-StatusServer::~StatusServer() = default;
+StatusServer::~StatusServer() {
+  // Open connections end with the listener, and their handlers count on this object:
+  // the listener goes while the object is still whole, not among its children later.
+  delete server_;
+}
 
 bool StatusServer::Listen(const QHostAddress& address, quint16 port, QString* error) {
   if (server_->listen(address, port)) return true;
