@@ -14,10 +14,6 @@ EngineServices::EngineServices(EnginePorts ports) : ports_(std::move(ports)) {
   if (!ports_.pump) ports_.pump = std::make_shared<QtPump>();
   if (!ports_.files) ports_.files = std::make_shared<FileOperations>();
   if (!ports_.probe) ports_.probe = std::make_shared<LeaseProbe>();
-  if (!ports_.factory)
-    ports_.factory = [](const QString& progId, ActivationError* err) {
-      return activation::create(progId, err);
-    };
   pump_.setPump(ports_.pump.get());
 }
 
