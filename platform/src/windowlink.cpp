@@ -65,7 +65,8 @@ bool Listener::listen(QString* error) {
       QTimer::singleShot(5000, c, [c] { c->abort(); });
       auto buffer = std::make_shared<QByteArray>();
       QObject::connect(c, &QLocalSocket::readyRead, c, [this, c, buffer] {
-        *buffer += c->readAll();
+        // At most one byte past the cap is kept: enough to tell a line that is too long.
+        *buffer += c->read(kMaxRequest + 1 - buffer->size());
         const qsizetype end = buffer->indexOf('\n');
         if (end < 0) {
           if (buffer->size() > kMaxRequest) c->abort();

@@ -123,10 +123,9 @@ void StatusServer::Serve(QTcpSocket* socket) {
   };
   connect(timer, &QTimer::timeout, socket, drop);
   connect(socket, &QTcpSocket::disconnected, socket, drop);
-  connect(socket, &QTcpSocket::errorOccurred, socket, [socket, closing, close] {
+  connect(socket, &QTcpSocket::errorOccurred, socket, [closing, close] {
     // The peer's close after our reply is the normal end, not an error to act on.
     if (!*closing) close(false);
-    (void)socket;
   });
   connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, close, closing] {
     if (*closing) {

@@ -241,8 +241,6 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) { QMainWindow::resizeEvent(event); }
-
 void frmMain::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // A minimised window lives on in the notification area only.

@@ -66,10 +66,9 @@ void WindowedUi::ShowLastMessage(const QString& text, int level, qint64 errors) 
   logs_->ShowLastMessage(text, level, errors);
 }
 
-void WindowedUi::LoadDaemonSettings() {
-  logs_->LoadDaemonSettings();
-  dummy_->StateChanged();  // the check marks of "MessageBar" and "Always On Top"
-}
+// The log windows end it with this port's StateChanged, which also sets the check
+// marks of "MessageBar" and "Always On Top".
+void WindowedUi::LoadDaemonSettings() { logs_->LoadDaemonSettings(); }
 
 void WindowedUi::SaveDaemonSettings(bool silent) { logs_->SaveDaemonSettings(silent); }
 

@@ -187,7 +187,6 @@ void LogWindow::FillLogWindow() {
     AddLogWindowLine(e.Timestamp, e.message, e.mType.toInt(), i + 1 < count);
     ++d_.LogWindowNextRow;
   }
-  d_.LogWindowRows = rowCount();
 
   lvLogwindow->setUpdatesEnabled(true);
   main->setEnabled(wasEnabled);
