@@ -209,7 +209,7 @@ void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
   QString text;
   const char* label = nullptr;
   if (letter == QLatin1String("T")) {
-    text = FormatDate(QDateTime(now.date().addDays(1), QTime(0, 0)), kDateFormat) +
+    text = FormatDate(LocalDateTime(now.date().addDays(1), QTime(0, 0)), kDateFormat) +
            QLatin1Char(' ') + value + QStringLiteral(":00");
     label = "Tomorrow";
   } else if (letter == QLatin1String("S")) {

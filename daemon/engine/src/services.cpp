@@ -14,10 +14,6 @@ EngineServices::EngineServices(EnginePorts ports) : ports_(std::move(ports)) {
   if (!ports_.pump) ports_.pump = std::make_shared<QtPump>();
   if (!ports_.files) ports_.files = std::make_shared<FileOperations>();
   if (!ports_.probe) ports_.probe = std::make_shared<LeaseProbe>();
-  if (!ports_.factory)
-    ports_.factory = [](const QString& progId, ActivationError* err) {
-      return activation::create(progId, err);
-    };
   pump_.setPump(ports_.pump.get());
 }
 
@@ -30,10 +26,9 @@ void EngineServices::log(Daemon& d, const QString& source, const QString& messag
 }
 
 ExpansionContext EngineServices::expansionContext(Daemon& d) {
-  return MakeExpansionContext(d, d.CurrentRoziRoruner, ports_.clock.get(), &owners_,
-                              [this, &d](const QString& message, int level) {
-                                log(d, QStringLiteral("M"), message, level);
-                              });
+  return MakeExpansionContext(
+      d, d.CurrentRoziRoruner, ports_.clock.get(), &owners_,
+      [this, &d](const QString& message, int level) { log(d, kRunnerSource, message, level); });
 }
 
 QString EngineServices::expand(Daemon& d, const QString& text) {
@@ -49,9 +44,7 @@ StabilityCheck EngineServices::stabilityCheck(Daemon& d) {
   c.stableTimer = (i >= 0 && i < d.RoziRoruners.size()) ? d.RoziRoruners[i].StableTimer : -1;
   c.processReadOnly = d.ProcessReadOnly == 1;
   c.showUnstableMessages = d.ShowUnstableMessages;
-  c.log = [this, &d](const QString& message, int level) {
-    log(d, QStringLiteral("M"), message, level);
-  };
+  c.log = [this, &d](const QString& message, int level) { log(d, kRunnerSource, message, level); };
   return c;
 }
 

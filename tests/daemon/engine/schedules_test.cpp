@@ -235,6 +235,26 @@ TEST(Schedules, RescheduleLetters) {
   }
 }
 
+// Where the clocks skip midnight, a "Tomorrow" request on the day before still names
+// the next day.
+TEST(Schedules, TomorrowRequestWhenMidnightIsSkipped) {
+  ZoneGuard zone("America/Santiago");  // 6 September 2026, 00:00 becomes 01:00
+  CycleRig rig(At(2026, 9, 5, 10, 0));
+  rig.Add("Job", "30");
+  rig.Init();
+  rig.TakeLines();
+  rig.onRun = [](mvnd::Daemon& d, EngineServices&) {
+    d.RoziRoruners[0].RescheduleText = "T,06:30";
+  };
+  rig.Cycle();
+  const mvnd::RoziRoruner& r = rig.d.RoziRoruners[0];
+  EXPECT_EQ(r.NextRun, "06-09-2026 06:30:00");
+  EXPECT_EQ(r.ScheduleKind, "DATETIME");
+  EXPECT_TRUE(r.Active);
+  EXPECT_EQ(rig.TakeLines(),
+            QStringList{"M0:0:Rescheduling, Tomorrow: 06:30 [06-09-2026 06:30:00]"});
+}
+
 TEST(Schedules, RequestKeepsDecidingLaterRuns) {
   CycleRig rig;
   rig.Add("Job", "3600");

@@ -47,10 +47,8 @@ class EngineServices {
   explicit EngineServices(EnginePorts ports);
 
   QDateTime now() const { return ports_.clock->now(); }
-  const Clock& clock() const { return *ports_.clock; }
   FileOperations& files() { return *ports_.files; }
   LockProbe& probe() { return *ports_.probe; }
-  const ObjectFactory& factory() const { return ports_.factory; }
   const PatternMatcher& matcher() const { return ports_.matcher; }
   // Lets window messages run at most once per time slice (pump().now() at once).
   SlicedPump& pump() { return pump_; }
