@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpcre2-dev
   inotify-tools curl xvfb xauth x11-apps imagemagick python3
-  clang-format
+  clang-format ccache
 )
 
 missing=()
