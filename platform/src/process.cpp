@@ -55,4 +55,9 @@ void InstanceLock::unlock() {
   fd_ = -1;
 }
 
+bool isInstanceRunning(const QString& name) {
+  InstanceLock probe(name);
+  return !probe.tryLock();  // released again when the probe goes
+}
+
 }  // namespace mvnz::process

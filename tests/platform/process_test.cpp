@@ -34,8 +34,11 @@ TEST(Process, InstanceLockExcludesOtherHolders) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
   };
   EXPECT_FALSE(childCanLock());
+  EXPECT_TRUE(isInstanceRunning("mvnd-config"));
+  EXPECT_TRUE(a.isLocked());  // asking never takes or drops the holder's lock
   a.unlock();
   EXPECT_FALSE(a.isLocked());
+  EXPECT_FALSE(isInstanceRunning("mvnd-config"));
   EXPECT_TRUE(childCanLock());
   EXPECT_TRUE(b.tryLock());
 }

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
   if (QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUpper() !=
       QLatin1String("MVND"))
     return Refuse(commandLine, "the program must be named mvnd");
-  process::InstanceLock lock(QStringLiteral("mvnd"));
+  process::InstanceLock lock(QString::fromLatin1(process::kDaemonLock));
   if (!lock.tryLock()) return Refuse(commandLine, "another instance of the daemon is running");
 
   Daemon d;
