@@ -26,7 +26,10 @@ int main(int argc, char** argv) {
   // The window's name must be exactly its caption: no display name is set, since
   // the platform would append it.
   QApplication::setQuitOnLastWindowClosed(false);
-  prompts::install(prompts::makeQt());
+  // Without a screen (the offscreen platform) nobody could answer a box: prompts then
+  // go to stderr and take their default answer.
+  const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+  prompts::install(headless ? prompts::makeHeadless() : prompts::makeQt());
   const QString title = QLatin1String(kProgramTitle);
 
   process::InstanceLock lock(QString::fromLatin1(process::kManagerLock));

@@ -6,7 +6,7 @@
 #include "platform/activation.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 
 namespace mvnz::manager {
 

@@ -22,6 +22,14 @@ bool askOverwrite(const QString& path) {
                           prompts::Buttons::YesNo) == prompts::Answer::Yes;
 }
 
+// The box's sentence, then the reason on its own line (without the sentence when the
+// reason repeats it).
+QString WithReason(const QString& sentence, QString reason) {
+  if (reason.startsWith(sentence)) reason = reason.mid(sentence.size());
+  while (reason.startsWith(QLatin1Char(':')) || reason.startsWith(QLatin1Char(' '))) reason.remove(0, 1);
+  return reason.isEmpty() ? sentence : sentence + QLatin1Char('\n') + reason;
+}
+
 QString fullVersion() {
   return QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
 }
@@ -90,8 +98,9 @@ bool LoadConfiguration(Session& s, QString* error) {
 bool LoadConfigurationReported(Session& s) {
   QString error;
   if (LoadConfiguration(s, &error)) return true;
-  prompts::message(QStringLiteral("Error loading configuration from [") + s.ConfigurationPath +
-                       QStringLiteral("]\n") + error,
+  prompts::message(WithReason(QStringLiteral("Error loading configuration from [") +
+                                  s.ConfigurationPath + QLatin1Char(']'),
+                              error),
                    QStringLiteral("Error Loading Configuration"), prompts::Icon::Critical);
   return false;
 }
@@ -105,8 +114,9 @@ bool WriteConfigFile(Session& s, bool silent) {
   }
   if (!result.ok) {
     s.setStatus(QStringLiteral("Error saving configuration!"));
-    prompts::message(QStringLiteral("Error saving configuration to [") + s.ConfigurationPath +
-                         QStringLiteral("]\n") + result.error,
+    prompts::message(WithReason(QStringLiteral("Error saving configuration to [") +
+                                    s.ConfigurationPath + QLatin1Char(']'),
+                                result.error),
                      QStringLiteral("Error Saving Configuration"), prompts::Icon::Critical);
     return false;
   }

@@ -1,7 +1,7 @@
 #include "manager/properties.h"
 
 #include "platform/activation.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 #include "manager/session.h"
 
 namespace mvnz::manager {

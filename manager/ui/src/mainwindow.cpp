@@ -70,7 +70,7 @@ void MainWindow::buildFileMenu() {
   QMenu* mru = fileMenu_->addMenu(QStringLiteral("&Open Recent"));
   mru->setObjectName(QStringLiteral("FILEMRU"));
   mru->menuAction()->setObjectName(QStringLiteral("OPENRECENT"));
-  mru->menuAction()->setEnabled(false);
+  mru->setEnabled(false);
   for (int i = 1; i <= 10; ++i) {
     QAction* a = mru->addAction(QString());
     a->setObjectName(QStringLiteral("FILE:MRU:") + QString::number(i));
@@ -145,9 +145,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  // Closing the window is one of the ways out: the exit path closes it in turn.
-  event->ignore();
+  // Closing the window is one of the ways out: the exit path runs, and the window
+  // closes once it has begun.
   onClose_();
+  event->setAccepted(session_.Exiting);
 }
 
 }  // namespace mvnz::manager::ui
