@@ -5,7 +5,7 @@
 #include "daemon/modules.h"
 #include "daemon/queue.h"
 #include "engine/erroraction.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 #include "services.h"
 
 namespace mvnz::engine {

@@ -95,6 +95,11 @@ int ProcessCommandLine(Daemon& d, const QString& commandLine) {
       PrintError(QStringLiteral("service [%1] is not installed").arg(svc.ServiceKeyName));
       return kExitOk;
     }
+    if (!svc.StopRunningDaemon()) {
+      PrintError(QStringLiteral("cannot uninstall service [%1]: the daemon is still running")
+                     .arg(svc.ServiceKeyName));
+      return kExitRefused;
+    }
     QString error;
     if (!svc.UninstallService(&error)) {
       PrintError(

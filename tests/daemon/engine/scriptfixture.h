@@ -15,7 +15,7 @@
 #include "enginetestutil.h"
 #include "nullsetup.h"
 #include "plugindaemon.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 #include "testenv.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

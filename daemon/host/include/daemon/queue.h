@@ -8,17 +8,13 @@
 #include <QString>
 
 #include "daemon/core.h"
+#include "library/exitstatus.h"
 
 namespace mvnz::mvnd {
 
-// Exit statuses of mvnd.
-enum ExitStatus : int {
-  kExitOk = 0,
-  kExitFatal = 1,             // a fatal end: a service manager may restart the daemon
-  kExitRefused = 2,           // wrong program name or another instance runs
-  kExitAlreadyInstalled = 3,  // -install of an installed service
-  kExitServiceFailed = 4,     // -install / -uninstall failed
-};
+// Exit statuses of mvnd (shared with the service installer).
+using mvnz::ExitStatus;
+using enum mvnz::ExitStatus;
 
 // Appends the words of a comma-separated list (no trimming).
 void PostCommand(Daemon& d, const QString& Words);
