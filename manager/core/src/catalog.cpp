@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "library/catalogue.h"
 #include "library/common.h"
 #include "platform/activation.h"
 #include "platform/paths.h"
@@ -11,13 +12,6 @@
 namespace mvnz::manager {
 
 namespace {
-
-struct BuiltIn {
-  const char* name;
-  short icon;
-};
-constexpr BuiltIn kBuiltIns[] = {{"ErrorAction", 3}, {"EndDaemon", 13}, {"StopDaemon", 14},
-                                 {"Comment", 15},    {"LoadConfig", 17}, {"Reschedule", 18}};
 
 // The file when it exists, else "" (the default picture).
 QString existingIcon(const QString& folder, const QString& name) {
@@ -33,9 +27,10 @@ short nextPicture(const PictureSink& pictures) { return static_cast<short>(pictu
 
 Catalog::Catalog() {
   rows_.resize(kFirstModuleRow);
-  for (int i = 0; i < 6; ++i) {
-    rows_[i + 1].Name = QLatin1String(kBuiltIns[i].name);
-    rows_[i + 1].IconIndex = kBuiltIns[i].icon;
+  for (int row = 1; row < kFirstModuleRow; ++row) {
+    const auto b = static_cast<catalogue::BuiltIn>(row);
+    rows_[row].Name = QLatin1String(catalogue::Of(b).name);
+    rows_[row].IconIndex = catalogue::IconIndex(b);
   }
   categories_.resize(2);
   categories_[1].Name = QStringLiteral("Workflow");

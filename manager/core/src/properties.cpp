@@ -1,5 +1,6 @@
 #include "manager/properties.h"
 
+#include "library/catalogue.h"
 #include "platform/activation.h"
 #include "library/contract.h"
 #include "manager/session.h"
@@ -38,11 +39,16 @@ std::optional<Parameters> editByPlugin(const CatalogEntry& row, const jobfile::C
 }  // namespace
 
 std::optional<BuiltinDialog> BuiltinDialogOf(const QString& commandName) {
-  const QString name = commandName.toUpper();
-  if (name == QLatin1String("ERRORACTION")) return BuiltinDialog::ErrorAction;
-  if (name == QLatin1String("LOADCONFIG")) return BuiltinDialog::LoadConfig;
-  if (name == QLatin1String("RESCHEDULE")) return BuiltinDialog::Reschedule;
-  return std::nullopt;
+  switch (catalogue::FindBuiltIn(commandName).value_or(catalogue::BuiltIn::EndDaemon)) {
+    case catalogue::BuiltIn::ErrorAction:
+      return BuiltinDialog::ErrorAction;
+    case catalogue::BuiltIn::LoadConfig:
+      return BuiltinDialog::LoadConfig;
+    case catalogue::BuiltIn::Reschedule:
+      return BuiltinDialog::Reschedule;
+    default:  // EndDaemon, StopDaemon and Comment have no dialog here
+      return std::nullopt;
+  }
 }
 
 bool ShowCommandProperties(Session& session, const QString& lineText, const QString& commandName,
