@@ -36,6 +36,10 @@ void PostCommand(Daemon& d, const QString& Words) {
   d.CommandQueue.append(Words.split(QLatin1Char(',')));
 }
 
+QString ReloadWords(bool running) {
+  return running ? QStringLiteral("STOP,RELOAD,START") : QStringLiteral("RELOAD");
+}
+
 void SetDaemonState(Daemon& d, const QString& State) {
   if (State == QLatin1String("Start")) {
     if (!d.Running && StartProcessing(d)) {

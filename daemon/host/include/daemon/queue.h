@@ -22,6 +22,9 @@ enum ExitStatus : int {
 
 // Appends the words of a comma-separated list (no trimming).
 void PostCommand(Daemon& d, const QString& Words);
+// The words of a reload: a running cycle takes only up to a STOP, so a daemon that
+// processes stops, reloads and starts again; a stopped one only reloads.
+QString ReloadWords(bool running);
 // "Start" or "Stop"; other texts do nothing.
 void SetDaemonState(Daemon& d, const QString& State);
 // Checks the records, resets local variables, initialises schedules, starts polling.
