@@ -14,12 +14,6 @@ namespace {
 const QString S = QStringLiteral("S");
 const QString M = QStringLiteral("M");
 
-void ShowStopped(Daemon& d) {
-  d.StartStopCaption = QStringLiteral("Start");
-  d.StopEnabled = false;
-  d.StartEnabled = true;
-}
-
 // The part of a start that a reload taken while running must repeat: fresh records
 // have no schedule and no local variables.
 void PrepareRecords(Daemon& d) {
@@ -40,19 +34,15 @@ QString ReloadWords(bool running) {
   return running ? QStringLiteral("STOP,RELOAD,START") : QStringLiteral("RELOAD");
 }
 
-void SetDaemonState(Daemon& d, const QString& State) {
-  if (State == QLatin1String("Start")) {
-    if (!d.Running && StartProcessing(d)) {
-      d.TrayFrame = 0;
-      d.StartStopCaption = QStringLiteral("Stop");
-      d.StopEnabled = true;
-      d.StartEnabled = false;
-      d.Running = true;
+void SetDaemonState(Daemon& d, RunState target) {
+  if (target == RunState::Running) {
+    if (!d.Running() && StartProcessing(d)) {
+      d.State = RunState::Running;
       if (d.RunningAsService) d.StartStopButtonEnabled = false;
     }
-  } else if (State == QLatin1String("Stop")) {
-    if (d.Running) {
-      ShowStopped(d);
+  } else {
+    if (d.Running()) {
+      d.State = RunState::Stopping;
       d.tmrPollingRate.stop();
       d.tmrIdleIndicator.stop();
       d.tmrShutdown.start();
@@ -90,7 +80,7 @@ bool StartProcessing(Daemon& d) {
 }
 
 void CommandQueueTick(Daemon& d) {
-  if (d.Running || d.QueueWorking || d.ShuttingDown) return;
+  if (d.Running() || d.QueueWorking || d.ShuttingDown) return;
   d.QueueWorking = true;
   while (!d.CommandQueue.isEmpty() && !d.ShuttingDown) {
     const QString word = d.CommandQueue.first();
@@ -105,10 +95,10 @@ void CommandQueueTick(Daemon& d) {
       const bool polling = d.tmrPollingRate.isActive();
       d.tmrPollingRate.stop();
       ReloadConfiguration(d);
-      if (d.Running) PrepareRecords(d);
-      if (polling && d.Running) d.tmrPollingRate.start();
+      if (d.Running()) PrepareRecords(d);
+      if (polling && d.Running()) d.tmrPollingRate.start();
     } else if (word == QLatin1String("START")) {
-      SetDaemonState(d, QStringLiteral("Start"));
+      SetDaemonState(d, RunState::Running);
     } else if (word == QLatin1String("SAVE")) {
       d.ui().SaveDaemonSettings(true);
     } else if (word == QLatin1String("STOPSERVICE")) {
@@ -126,7 +116,7 @@ void PollingTick(Daemon& d) {
   d.engine().MainEventLoop(d);
   d.ScanRunning = false;
   // A stop or an end that came in during the cycle keeps the polling off.
-  if (d.Running && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();
+  if (d.Running() && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();
 }
 
 void IdleTick(Daemon& d) {
@@ -141,8 +131,7 @@ void ShutdownTick(Daemon& d) {
   if (d.ScanRunning) return;
   d.tmrPollingRate.stop();
   d.tmrIdleIndicator.stop();
-  d.Running = false;
-  ShowStopped(d);
+  d.State = RunState::Stopped;
   for (RoziRoruner& r : d.RoziRoruners)
     if (r.FilesPending >= 1) r.FileList.reset();
   d.ui().StateChanged();

@@ -6,7 +6,7 @@
 
 #include "daemon/logging.h"
 #include "daemon/logtext.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 #include "support.h"
 #include "testenv.h"
 
