@@ -3,8 +3,8 @@
 #include <QEventLoop>
 #include "daemon/config.h"
 #include "daemon/logging.h"
-#include "daemon/numbers.h"
 #include "daemon/service.h"
+#include "library/numbers.h"
 #include "library/regwrap.h"
 
 namespace mvnz::mvnd {
@@ -172,7 +172,7 @@ void DoStopDaemon(Daemon& d) {
 QString ServiceStartupDelayText() {
   const QString delay = GetRegString(QStringLiteral("Software\\Orvendel\\MervaneZuri\\Daemon\\"),
                                      QStringLiteral("ServiceStartupDelay"));
-  if (delay.isEmpty() || detail::LeadingNumber(delay) < 10) return QStringLiteral("10");
+  if (delay.isEmpty() || LeadingNumber(delay) < 10) return QStringLiteral("10");
   return delay;
 }
 
@@ -183,7 +183,7 @@ void ServiceTick(Daemon& d) {
   WriteLogLine(d, S, QStringLiteral("Daemon will start in %1 seconds.....").arg(delay), 0);
   // Events keep running while the daemon waits; an end leaves the wait at once.
   QEventLoop wait;
-  QTimer::singleShot(static_cast<int>(detail::LeadingNumber(delay) * 1000), &wait,
+  QTimer::singleShot(static_cast<int>(LeadingNumber(delay) * 1000), &wait,
                      &QEventLoop::quit);
   wait.exec();
   if (d.ShuttingDown) return;
