@@ -98,13 +98,21 @@ int main(int argc, char** argv) {
     d.SetUi(windows);
     windows->InitSystemTray();
   }
-  // The service manager's stop (and an interrupt) ends the daemon in order.
-  InstallStopSignals(&d, [&d] {
-    if (d.SVC().IsRunningAsService())
-      d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
-    d.RunningAsService = false;
-    ShutdownDaemon(d, kExitOk);
-  });
+  // The service manager's stop (and an interrupt) ends the daemon in order; its
+  // reload (SIGHUP) is the daemon's own.
+  InstallSignals(
+      &d,
+      [&d] {
+        if (d.SVC().IsRunningAsService())
+          d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
+        d.RunningAsService = false;
+        ShutdownDaemon(d, kExitOk);
+      },
+      [&d] {
+        if (d.ShuttingDown) return;
+        // A daemon that is stopping stays stopped.
+        PostCommand(d, ReloadWords(d.State == RunState::Running));
+      });
   if (d.SVC().IsRunningAsService())
     d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri started successfully"));
 

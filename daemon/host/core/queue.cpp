@@ -30,6 +30,10 @@ void PostCommand(Daemon& d, const QString& Words) {
   d.CommandQueue.append(Words.split(QLatin1Char(',')));
 }
 
+QString ReloadWords(bool running) {
+  return running ? QStringLiteral("STOP,RELOAD,START") : QStringLiteral("RELOAD");
+}
+
 void SetDaemonState(Daemon& d, RunState target) {
   if (target == RunState::Running) {
     if (!d.Running() && StartProcessing(d)) {

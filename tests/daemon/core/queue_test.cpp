@@ -83,7 +83,9 @@ TEST(CommandQueue, StoppedStateTable) {
     EXPECT_EQ(lines, c.lines);
     EXPECT_EQ(f.t.d.Running(), c.running);
     EXPECT_EQ(f.t.exits, c.exit < 0 ? QList<int>{} : QList<int>{c.exit});
-    if (c.exit < 0) EXPECT_TRUE(f.t.d.CommandQueue.isEmpty());
+    if (c.exit < 0) {
+      EXPECT_TRUE(f.t.d.CommandQueue.isEmpty());
+    }
   }
 }
 

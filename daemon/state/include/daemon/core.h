@@ -148,6 +148,7 @@ class Engine {
 
 
 class ServiceControl;
+class LogFileWriter;
 
 class Daemon : public QObject {
  public:
@@ -161,6 +162,9 @@ class Daemon : public QObject {
   Engine* engine() { return engine_.get(); }
   void SetEngine(std::shared_ptr<Engine> engine);
   ServiceControl& SVC();  // created on first use
+  // The log files (a line its file refuses goes to stderr); created on first use.
+  LogFileWriter& LogFiles();
+  void SetLogFiles(std::shared_ptr<LogFileWriter> writer);
   // Lets pending events run (after every configuration line, plug-in, file, ...).
   void DoEvents();
   bool AllowDoEvents = true;
@@ -247,6 +251,7 @@ class Daemon : public QObject {
   std::shared_ptr<UiPort> ui_;
   std::shared_ptr<Engine> engine_;
   std::unique_ptr<ServiceControl> svc_;
+  std::shared_ptr<LogFileWriter> logFiles_;
 };
 
 }  // namespace mvnz::mvnd

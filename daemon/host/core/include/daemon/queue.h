@@ -18,6 +18,9 @@ using enum mvnz::ExitStatus;
 
 // Appends the words of a comma-separated list (no trimming).
 void PostCommand(Daemon& d, const QString& Words);
+// The words of a reload: a running cycle takes only up to a STOP, so a daemon that
+// processes stops, reloads and starts again; a stopped one only reloads.
+QString ReloadWords(bool running);
 // Running starts processing when StartProcessing allows it; Stopped (or Stopping)
 // asks a running daemon to stop: the state is Stopping until ShutdownTick completes
 // the stop once no cycle runs.
