@@ -57,6 +57,29 @@ bool sameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// None of the owner, group and other write bits set.
+bool writeProtected(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+Outcome accessDenied(const QString& path) {
+  return result(Status::AccessDenied, QStringLiteral("Access denied [%1]").arg(path));
+}
+
+// AccessDenied when folder is a write-protected folder, whose entries must not change.
+Outcome checkFolderWritable(const QString& folder) {
+  struct stat st {};
+  if (statPath(folder, &st) && S_ISDIR(st.st_mode) && writeProtected(st))
+    return accessDenied(folder);
+  return {};
+}
+
+// What a move or copy must be allowed to change: the target's folder, an existing
+// target it replaces and, for a move, the source's folder.
+Outcome checkChanges(const QString& source, const QString& target, Replace replace, bool move) {
+  Outcome o = replace == Replace::Yes ? checkRemovable(target) : checkFolderWritable(folderOf(target));
+  if (o.ok() && move) o = checkFolderWritable(folderOf(source));
+  return o;
+}
+
 int renameat2NoReplace(const char* from, const char* to) {
 #ifdef SYS_renameat2
   return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
@@ -229,8 +252,16 @@ Outcome checkPair(const QString& source, const QString& target) {
 
 }  // namespace
 
+Outcome checkRemovable(const QString& path) {
+  struct stat st {};
+  if (::lstat(native(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode) && writeProtected(st))
+    return accessDenied(path);
+  return checkFolderWritable(folderOf(path));
+}
+
 Outcome moveFile(const QString& source, const QString& target, Replace replace) {
   if (Outcome c = checkPair(source, target); !c.ok()) return c;
+  if (Outcome c = checkChanges(source, target, replace, true); !c.ok()) return c;
 
   const int e = renameTo(source, target, replace);
   if (e == 0) {
@@ -257,6 +288,7 @@ Outcome copyFile(const QString& source, const QString& target, Replace replace) 
   if (Outcome c = checkPair(source, target); !c.ok()) return c;
   if (replace == Replace::No && QFileInfo::exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
+  if (Outcome c = checkChanges(source, target, replace, false); !c.ok()) return c;
   return copyIntoPlace(source, target, replace);
 }
 
@@ -268,6 +300,7 @@ Outcome deleteFile(const QString& path) {
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  if (Outcome c = checkRemovable(path); !c.ok()) return c;
   if (::unlink(p.constData()) != 0) return failed(errno);
   return {};
 }
@@ -279,6 +312,7 @@ Outcome trashFile(const QString& path) {
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  if (Outcome c = checkRemovable(path); !c.ok()) return c;
   // QFile::moveToTrash falls back to the user's Trash when the file's own volume has
   // none; when that one cannot be established either, it moves the file into
   // "files/" below the current folder. Make sure the user's Trash is there first.

@@ -58,6 +58,8 @@ const char* statusName(Status s) {
       return "SameFile";
     case Status::TargetFolderMissing:
       return "TargetFolderMissing";
+    case Status::AccessDenied:
+      return "AccessDenied";
     case Status::Failed:
       return "Failed";
   }
@@ -109,6 +111,94 @@ TEST(FileOps, MoveAndCopyHonourTheReplaceFlag) {
     }
     EXPECT_EQ(entries(dir).size(), (c.isMove && c.want == Status::Ok) ? 1 : 2)
         << entries(dir).join(",").toStdString();
+  }
+}
+
+// Every operation on a file "f" in a folder "in", with f writable, f write-protected
+// (mode 0444) or "in" write-protected (mode 0555): a write-protected file is never
+// removed or replaced, a write-protected folder keeps its entries, whoever runs the
+// test (root too). Moving or copying a write-protected file is allowed.
+TEST(FileOps, WriteProtectionTable) {
+  enum class Mode { Writable, ReadOnlyFile, ReadOnlyFolder };
+  enum class Place { SameFs, OtherFs };
+  struct Case {
+    const char* op;
+    Mode mode;
+    Status want;
+    const char* fAfter;      // bytes of in/f afterwards
+    const char* otherAfter;  // bytes of the other file (source or target) afterwards
+  };
+  const char* gone = "<missing>";
+  // "other" is out/o: the (new) target of "move out"/"copy out", the source of "over".
+  const Case cases[] = {
+      {"delete", Mode::Writable, Status::Ok, gone, "other"},
+      {"delete", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"delete", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"trash", Mode::Writable, Status::Ok, gone, "other"},
+      {"trash", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"trash", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"move out", Mode::Writable, Status::Ok, gone, "subject"},
+      {"move out", Mode::ReadOnlyFile, Status::Ok, gone, "subject"},
+      {"move out", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", gone},
+      {"move out xfs", Mode::Writable, Status::Ok, gone, "subject"},
+      {"move out xfs", Mode::ReadOnlyFile, Status::Ok, gone, "subject"},
+      {"move out xfs", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", gone},
+      {"copy out", Mode::Writable, Status::Ok, "subject", "subject"},
+      {"copy out", Mode::ReadOnlyFile, Status::Ok, "subject", "subject"},
+      {"copy out", Mode::ReadOnlyFolder, Status::Ok, "subject", "subject"},
+      {"move over", Mode::Writable, Status::Ok, "other", gone},
+      {"move over", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"move over", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"move over xfs", Mode::Writable, Status::Ok, "other", gone},
+      {"move over xfs", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"move over xfs", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"copy over", Mode::Writable, Status::Ok, "other", "other"},
+      {"copy over", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"copy over", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+  };
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  int n = 0;
+  for (const Case& c : cases) {
+    const QString op = QString::fromLatin1(c.op);
+    SCOPED_TRACE(op.toStdString() + " / mode " + std::to_string(int(c.mode)));
+    const QString root = test::makeDir(QString("wp%1").arg(n++));
+    const QString in = root + "/in", f = in + "/f";
+    const QString outDir = op.endsWith("xfs") ? shm.path() + QString("/o%1").arg(n) : root + "/out";
+    const QString other = outDir + "/o";
+    QDir().mkpath(in);
+    QDir().mkpath(outDir);
+    writeFile(f, "subject");
+    writeFile(other, "other");
+    if (op.startsWith("move out") || op.startsWith("copy out")) QFile::remove(other);
+    const QByteArray fn = QFile::encodeName(f), inn = QFile::encodeName(in);
+    if (c.mode == Mode::ReadOnlyFile) ::chmod(fn.constData(), 0444);
+    if (c.mode == Mode::ReadOnlyFolder) ::chmod(inn.constData(), 0555);
+
+    fileops::Outcome o;
+    if (op == "delete") o = fileops::deleteFile(f);
+    if (op == "trash") o = fileops::trashFile(f);
+    if (op.startsWith("move out")) o = fileops::moveFile(f, other, Replace::No);
+    if (op == "copy out") o = fileops::copyFile(f, other, Replace::No);
+    if (op.startsWith("move over")) o = fileops::moveFile(other, f, Replace::Yes);
+    if (op == "copy over") o = fileops::copyFile(other, f, Replace::Yes);
+    ::chmod(inn.constData(), 0755);
+
+    EXPECT_EQ(o.status, c.want) << statusName(o.status) << " " << o.errorText.toStdString();
+    if (c.want == Status::AccessDenied) {
+      EXPECT_TRUE(o.errorText.contains("Access denied") &&
+                  (o.errorText.contains(f) || o.errorText.contains(in)))
+          << o.errorText.toStdString();
+    }
+    EXPECT_EQ(readFile(f), c.fAfter);
+    EXPECT_EQ(readFile(other), c.otherAfter);
+    // A moved or copied write-protected file keeps its mode.
+    if (c.mode == Mode::ReadOnlyFile && (op.startsWith("move out") || op == "copy out")) {
+      EXPECT_EQ(statOf(other).st_mode & 07777, 0444u);
+    }
+    // Nothing half-done is left beside either file.
+    EXPECT_EQ(entries(in).size(), QString(c.fAfter) == gone ? 0 : 1)
+        << entries(in).join(",").toStdString();
   }
 }
 

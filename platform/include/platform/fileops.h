@@ -4,6 +4,12 @@
 // a source or a target before its replacement is safely in place, and a source and
 // target naming the same file (through another spelling, a link or a hard link) is
 // detected before anything is touched.
+//
+// A write-protected file (none of its three write permission bits set) cannot be
+// deleted, trashed or replaced, whoever runs the process: the operation fails with
+// AccessDenied and the file stays as it was. It can still be read, copied and moved.
+// A write-protected folder likewise keeps its entries: nothing is removed from it,
+// moved out of it or written into it.
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +21,7 @@ enum class Status {
   TargetExists,   // target exists and replacing was not allowed
   SameFile,       // source and target are one file
   TargetFolderMissing,
+  AccessDenied,  // a write-protected file or folder would change; errorText names it
   Failed,  // any other failure; errorText says what
 };
 
@@ -40,6 +47,9 @@ Outcome deleteFile(const QString& path);
 Outcome trashFile(const QString& path);
 // Creates a folder and its missing parents; a level that appears concurrently is success.
 Outcome makeFolders(const QString& path);
+// AccessDenied when removing or replacing path would change a write-protected file
+// or the entries of a write-protected folder; Ok otherwise (also for a missing path).
+Outcome checkRemovable(const QString& path);
 // True when both names denote one existing file (same device and inode).
 bool sameFile(const QString& a, const QString& b);
 
