@@ -160,8 +160,10 @@ TEST(ErrorAction, NoCurrentFileIsAnErrorLineAndResumeStillHolds) {
   for (const char* what : {"delete", "move"}) {
     ScriptFixture f;  // a time-triggered run: no file list
     engine::DoOnError(f.d, 0, Params(OnError(what, "1", rootDir() + "/x")), f.ports);
-    EXPECT_EQ(f.Messages(2),
-              QStringList{QString("ERROR_DO-ON-ERROR: No current file to ") + what + "!"});
+    EXPECT_EQ(f.Messages(2), QStringList{QString("ERROR_DO-ON-ERROR: Error while executing "
+                                                 "DoOnError function [DoOnError][No current "
+                                                 "file to ") +
+                                         what + "]"});
     EXPECT_FALSE(f.rr().AbortScript) << what;
     f.Files({});  // a pass whose file list is used up
     f.rr().FilesPending = 1;
