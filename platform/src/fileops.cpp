@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <signal.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -127,20 +128,68 @@ void syncFolder(const QString& folder) {
   ::close(fd);
 }
 
-// Copies the bytes of in to out (both open); 0 or an errno.
-int copyBytes(int in, int out, off_t size) {
+// A lease break arrives as SIGIO, whose default action ends the process; a lease is
+// watched by asking for it (F_GETLEASE), so the signal only needs to be harmless.
+void onLeaseBreak(int) {}
+
+void makeLeaseBreakHarmless() {
+  struct sigaction current {};
+  if (::sigaction(SIGIO, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+  struct sigaction sa {};
+  sa.sa_handler = onLeaseBreak;
+  sa.sa_flags = SA_RESTART;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGIO, &sa, nullptr);
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The source of a move while it is copied: a read lease on its descriptor when one
+// could be taken (the kernel breaks it when anyone opens the file for writing), and
+// the size and times the copy started from.
+struct SourceWatch {
+  int fd = -1;
+  bool leased = false;
+  struct stat start {};
+
+  static SourceWatch take(int fd) {
+    SourceWatch w;
+    w.fd = fd;
+    makeLeaseBreakHarmless();
+    w.leased = ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+    ::fstat(fd, &w.start);
+    return w;
+  }
+  // True once the lease is broken or the file's size, mtime or ctime moved.
+  bool changed() const {
+    if (leased && ::fcntl(fd, F_GETLEASE) != F_RDLCK) return true;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return true;
+    return now.st_size != start.st_size || !sameTime(now.st_mtim, start.st_mtim) ||
+           !sameTime(now.st_ctim, start.st_ctim);
+  }
+};
+
+constexpr size_t kChunk = 8u << 20;  // bytes copied between two looks at a watched source
+
+// Copies the bytes of in to out (both open); 0 or an errno. With a watch, a change of
+// the source after any chunk ends the copy with ECANCELED.
+int copyBytes(int in, int out, off_t size, const SourceWatch* watch) {
   off_t done = 0;
   bool tryRange = true;
   while (done < size) {
+    const size_t want = std::min<size_t>(kChunk, static_cast<size_t>(size - done));
     ssize_t n = -1;
     if (tryRange) {
-      n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size - done), 0);
+      n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
       if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
         tryRange = false;
         continue;
       }
     } else {
-      n = ::sendfile(out, in, nullptr, static_cast<size_t>(size - done));
+      n = ::sendfile(out, in, nullptr, want);
     }
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -148,6 +197,7 @@ int copyBytes(int in, int out, off_t size) {
     }
     if (n == 0) break;  // the source shrank while being copied
     done += n;
+    if (watch && watch->changed()) return ECANCELED;
   }
   // Whatever was appended to the source after fstat.
   char buf[65536];
@@ -169,14 +219,54 @@ int copyBytes(int in, int out, off_t size) {
   }
 }
 
+const char kTemporaryMark[] = ".mvnz-";
+constexpr int kTemporaryNameBytes = 200;  // of the target's name, so the whole fits 255
+constexpr int kTemporaryRandom = 6;
+
+bool isAlnum(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The start of this process in seconds since the epoch (boot time plus its start in
+// clock ticks); 0 when the system does not tell.
+qint64 processStartSecs() {
+  QFile stat(QStringLiteral("/proc/self/stat")), sys(QStringLiteral("/proc/stat"));
+  if (!stat.open(QIODevice::ReadOnly) || !sys.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray self = stat.readAll();
+  // Fields after the command name (which may hold blanks) start behind its ")".
+  const QList<QByteArray> fields = self.mid(self.lastIndexOf(')') + 2).split(' ');
+  if (fields.size() < 20) return 0;
+  const qint64 ticks = fields[19].toLongLong();  // field 22, starttime
+  qint64 boot = 0;
+  for (const QByteArray& line : sys.readAll().split('\n'))
+    if (line.startsWith("btime ")) boot = line.mid(6).trimmed().toLongLong();
+  const long hz = ::sysconf(_SC_CLK_TCK);
+  return boot > 0 && hz > 0 ? boot + ticks / hz : 0;
+}
+
+// Removes the entry name of folder dfd when it is a temporary file of ours that no
+// process holds open: a write lease is granted only on a file open nowhere else.
+void removeIfUnused(int dfd, const char* name, uid_t owner, qint64 before) {
+  const int fd = ::openat(dfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st {}, again{};
+  makeLeaseBreakHarmless();
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == owner &&
+      st.st_ctim.tv_sec < before && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0 &&
+      ::fstatat(dfd, name, &again, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(st, again))
+    ::unlinkat(dfd, name, 0);
+  ::close(fd);  // also gives up the lease
+}
+
 // Opens a fresh hidden temporary file beside target, exclusively created.
 int openTemporary(const QString& target, QString* tempPath) {
-  const QString folder = folderOf(target);
-  const QString base = nameOf(target);
+  const QString stem = folderOf(target) + "/." + cutToBytes(nameOf(target), kTemporaryNameBytes) +
+                       QLatin1String(kTemporaryMark);
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const QString candidate =
-        folder + "/." + base + ".mvnz-" +
-        QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffULL, 36);
+    QString candidate = stem;
+    for (int i = 0; i < kTemporaryRandom; ++i)
+      candidate += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(62)]);
     const int fd =
         ::open(native(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
@@ -189,19 +279,29 @@ int openTemporary(const QString& target, QString* tempPath) {
   return -1;
 }
 
-// Copies source to a temporary name beside target with the source's mode and time
-// stamps, flushed to disk, then renames it into place. The target is untouched
-// unless the whole copy succeeded.
-Outcome copyIntoPlace(const QString& source, const QString& target, Replace replace) {
-  Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+Outcome openSource(const QString& source, Fd& in, struct stat* st) {
+  in.fd = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
   if (in.fd < 0) {
     const int e = errno;
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
-  struct stat st {};
-  if (::fstat(in.fd, &st) != 0) return failed(errno);
-  if (!S_ISREG(st.st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
+  if (::fstat(in.fd, st) != 0) return failed(errno);
+  if (!S_ISREG(st->st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
+  return {};
+}
 
+Outcome sourceChanged() {
+  return result(Status::Failed,
+                QStringLiteral("The source changed while it was copied; it was left in place"));
+}
+
+// Copies the open source (as st describes it) to a temporary name beside target with
+// its mode and time stamps, flushed to disk, then renames it into place; *placed is
+// the file that went into place. The target is untouched unless the whole copy
+// succeeded, and a watched source that changes first ends the copy.
+Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Replace replace,
+                      const SourceWatch* watch, struct stat* placed) {
+  removeStaleTemporaries(folderOf(target));
   QString temp;
   Fd out(openTemporary(target, &temp));
   if (out.fd < 0) {
@@ -212,13 +312,14 @@ Outcome copyIntoPlace(const QString& source, const QString& target, Replace repl
     ::close(out.fd);
     out.fd = -1;
     ::unlink(native(temp).constData());
-    return failed(e);
+    return e == ECANCELED ? sourceChanged() : failed(e);
   };
-  if (const int e = copyBytes(in.fd, out.fd, st.st_size)) return discard(e);
+  if (const int e = copyBytes(in, out.fd, st.st_size, watch)) return discard(e);
   if (::fchmod(out.fd, st.st_mode & 07777) != 0) return discard(errno);
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out.fd, times) != 0) return discard(errno);
   if (::fsync(out.fd) != 0) return discard(errno);
+  if (::fstat(out.fd, placed) != 0) return discard(errno);
   if (::close(out.fd) != 0) {
     out.fd = -1;
     const int e = errno;
@@ -226,12 +327,44 @@ Outcome copyIntoPlace(const QString& source, const QString& target, Replace repl
     return failed(e);
   }
   out.fd = -1;
+  if (watch && watch->changed()) {
+    ::unlink(native(temp).constData());
+    return sourceChanged();
+  }
 
   if (const int e = renameTo(temp, target, replace)) {
     ::unlink(native(temp).constData());
     return renameOutcome(e);
   }
   syncFolder(folderOf(target));
+  return {};
+}
+
+// A move to another file system: the copy is in place before the source goes, and a
+// source that changes at any moment before it is removed (a writer returning to it)
+// abandons the move: the copy goes, the source stays.
+Outcome moveAcrossFileSystems(const QString& source, const QString& target, Replace replace) {
+  Fd in(-1);
+  struct stat st {};
+  if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
+  const SourceWatch watch = SourceWatch::take(in.fd);
+  struct stat placed {};
+  if (Outcome copied = copyIntoPlace(in.fd, watch.start, target, replace, &watch, &placed);
+      !copied.ok())
+    return copied;
+  if (watch.changed()) {
+    // The file just renamed into place is ours: take it away again, not anyone's newer one.
+    struct stat now {};
+    if (statPath(target, &now) && sameInode(now, placed)) ::unlink(native(target).constData());
+    return sourceChanged();
+  }
+  if (::unlink(native(source).constData()) != 0) {
+    const int e = errno;
+    if (e == ENOENT) return {};  // someone else removed it meanwhile; the copy is in place
+    return result(Status::Failed,
+                  QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
+  }
+  syncFolder(folderOf(source));
   return {};
 }
 
@@ -251,6 +384,42 @@ Outcome checkPair(const QString& source, const QString& target) {
 }
 
 }  // namespace
+
+QString cutToBytes(const QString& name, int maxBytes) {
+  int bytes = 0;
+  qsizetype end = 0;
+  while (end < name.size()) {
+    const qsizetype step =
+        name.at(end).isHighSurrogate() && end + 1 < name.size() ? 2 : 1;
+    const int size = int(native(name.mid(end, step)).size());
+    if (bytes + size > maxBytes) break;
+    bytes += size;
+    end += step;
+  }
+  return name.left(end);
+}
+
+bool isTemporaryName(const QByteArray& name) {
+  const qsizetype mark = qsizetype(sizeof kTemporaryMark) - 1;
+  const qsizetype stem = name.size() - 1 - mark - kTemporaryRandom;  // bytes of the cut name
+  if (name.isEmpty() || name.at(0) != '.' || stem < 1 || stem > kTemporaryNameBytes) return false;
+  if (name.mid(1 + stem, mark) != kTemporaryMark) return false;
+  const QByteArray tail = name.right(kTemporaryRandom);
+  return std::all_of(tail.begin(), tail.end(), isAlnum);
+}
+
+void removeStaleTemporaries(const QString& folder) {
+  const qint64 started = processStartSecs();
+  if (started <= 0) return;
+  DIR* dir = ::opendir(native(folder).constData());
+  if (!dir) return;
+  const int dfd = ::dirfd(dir);
+  const uid_t me = ::geteuid();
+  while (const dirent* ent = ::readdir(dir))
+    if (ent->d_name[0] == '.' && isTemporaryName(QByteArray(ent->d_name)))
+      removeIfUnused(dfd, ent->d_name, me, started);
+  ::closedir(dir);
+}
 
 Outcome checkRemovable(const QString& path) {
   struct stat st {};
@@ -273,15 +442,7 @@ Outcome moveFile(const QString& source, const QString& target, Replace replace) 
   // Another file system: the copy must be safely in place before the source goes.
   if (replace == Replace::No && QFileInfo::exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
-  if (Outcome copied = copyIntoPlace(source, target, replace); !copied.ok()) return copied;
-  if (::unlink(native(source).constData()) != 0) {
-    const int e = errno;
-    if (e == ENOENT) return {};  // someone else removed it meanwhile; the copy is in place
-    return result(Status::Failed,
-                  QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
-  }
-  syncFolder(folderOf(source));
-  return {};
+  return moveAcrossFileSystems(source, target, replace);
 }
 
 Outcome copyFile(const QString& source, const QString& target, Replace replace) {
@@ -289,7 +450,10 @@ Outcome copyFile(const QString& source, const QString& target, Replace replace) 
   if (replace == Replace::No && QFileInfo::exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
   if (Outcome c = checkChanges(source, target, replace, false); !c.ok()) return c;
-  return copyIntoPlace(source, target, replace);
+  Fd in(-1);
+  struct stat st {}, placed{};
+  if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
+  return copyIntoPlace(in.fd, st, target, replace, nullptr, &placed);
 }
 
 Outcome deleteFile(const QString& path) {
