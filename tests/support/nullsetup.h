@@ -1,7 +1,7 @@
 #pragma once
 // A plug-in class that does nothing: no modules, no data, no variables, every call a
 // success. Test fixtures derive from it and override only what they exercise.
-#include "plugins/contract.h"
+#include "library/contract.h"
 
 namespace mvnz::test {
 

@@ -21,9 +21,16 @@ using namespace mvnz::mvnd;
 
 namespace {
 
+QString FirstItem(const QString& commandLine) {
+  return commandLine.section(QStringLiteral("]~["), 0, 0);
+}
+
+bool IsUninstallCommand(const QString& commandLine) {
+  return FirstItem(commandLine) == QLatin1String("-uninstall");
+}
+
 bool IsServiceCommand(const QString& commandLine) {
-  const QString first = commandLine.section(QStringLiteral("]~["), 0, 0);
-  return first == QLatin1String("-install") || first == QLatin1String("-uninstall");
+  return FirstItem(commandLine) == QLatin1String("-install") || IsUninstallCommand(commandLine);
 }
 
 // The daemon does not start: beep and end; an installation command also says why.
@@ -70,8 +77,11 @@ int main(int argc, char** argv) {
   if (QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toUpper() !=
       QLatin1String("MVND"))
     return Refuse(commandLine, "the program must be named mvnd");
+  // "-uninstall" takes no lock: it stops a running service daemon and waits for that
+  // daemon's lock itself (ServiceControl::StopRunningDaemon).
   process::InstanceLock lock(QString::fromLatin1(process::kDaemonLock));
-  if (!lock.tryLock()) return Refuse(commandLine, "another instance of the daemon is running");
+  if (!IsUninstallCommand(commandLine) && !lock.tryLock())
+    return Refuse(commandLine, "another instance of the daemon is running");
 
   Daemon d;
   const int status = ProcessCommandLine(d, commandLine);

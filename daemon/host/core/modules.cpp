@@ -2,7 +2,7 @@
 
 #include "library/common.h"
 #include "platform/activation.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 
 namespace mvnz::mvnd {
 

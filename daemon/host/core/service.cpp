@@ -3,12 +3,15 @@
 #include <syslog.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QThread>
 
 #include "platform/paths.h"
+#include "platform/process.h"
 
 namespace mvnz::mvnd {
 
@@ -129,6 +132,26 @@ bool ServiceControl::UninstallService(QString* errorText) {
     return false;
   }
   return RunSystemctl({QStringLiteral("daemon-reload")}, errorText);
+}
+
+bool ServiceControl::StopRunningDaemon() {
+  const QString lock = QString::fromLatin1(process::kDaemonLock);
+  if (!process::isInstanceRunning(lock)) return true;
+  // The stop is not awaited here: the lock tells when the daemon has ended. A daemon
+  // started outside the service manager is not stopped by it and keeps the lock.
+  if (ValidKeyName(ServiceKeyName)) {
+    QString ignored;
+    RunSystemctl({QStringLiteral("stop"), QStringLiteral("--no-block"),
+                  ServiceKeyName + QStringLiteral(".service")},
+                 &ignored);
+  }
+  QElapsedTimer waited;
+  waited.start();
+  while (process::isInstanceRunning(lock)) {
+    if (waited.elapsed() >= StopWaitMs) return false;
+    QThread::msleep(100);
+  }
+  return true;
 }
 
 void ServiceControl::StopService() {

@@ -95,6 +95,11 @@ int ProcessCommandLine(Daemon& d, const QString& commandLine) {
       PrintError(QStringLiteral("service [%1] is not installed").arg(svc.ServiceKeyName));
       return kExitOk;
     }
+    if (!svc.StopRunningDaemon()) {
+      PrintError(QStringLiteral("cannot uninstall service [%1]: the daemon is still running")
+                     .arg(svc.ServiceKeyName));
+      return kExitRefused;
+    }
     QString error;
     if (!svc.UninstallService(&error)) {
       PrintError(
@@ -124,7 +129,8 @@ QString DefaultConfigPath() {
 void InitDaemon(Daemon& d) {
   d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
   d.RoziRorunerCount = 0;
-  d.Running = d.RunningAsService = d.TrayIconShown = d.DaemonInitialized = false;
+  d.State = RunState::Stopped;
+  d.RunningAsService = d.TrayIconShown = d.DaemonInitialized = false;
   d.RoziRoruners.clear();
   d.MainCaption = QStringLiteral("Mervane Daemon v") + d.VersionText;
   d.IdleTicks = 0;
@@ -167,7 +173,7 @@ void InitDaemon(Daemon& d) {
     WriteLogLine(
         d, S, QStringLiteral("The components are available from the operating system vendor."), 2);
   }
-  d.ui().CycleSystemTrayIcon(5);
+  d.ui().ShowTrayRunState();
   d.ui().StateChanged();
 }
 

@@ -10,7 +10,7 @@
 
 #include "daemon/logging.h"
 #include "platform/paths.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 
 namespace mvnz::mvnd {
 

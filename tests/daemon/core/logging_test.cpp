@@ -5,7 +5,7 @@
 #include <QFile>
 
 #include "daemon/logging.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 #include "support.h"
 #include "testenv.h"
 

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
+#include <thread>
 
 #include "daemon/queue.h"
 #include "daemon/service.h"
 #include "daemon/startup.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "testenv.h"
 
@@ -136,6 +140,46 @@ TEST(ServiceControl, RefusedAndFailedEndsAreDistinct) {
   EXPECT_FALSE(QFile::exists(Unit()));
   Daemon g;
   EXPECT_EQ(ProcessCommandLine(g, "-install]~[ServiceName=../evil"), kExitServiceFailed);
+}
+
+// A running daemon (its instance lock held) is stopped through the service manager
+// before its unit goes; one that does not end in time keeps its unit.
+TEST(ServiceControl, UninstallStopsRunningDaemonFirst) {
+  const struct {
+    bool endsOnStop;
+    int status;
+    bool unitLeft;
+    QStringList calls;
+  } cases[] = {
+      {true, kExitOk, false,
+       {"stop --no-block MVNDZuri.service", "disable MVNDZuri.service", "daemon-reload"}},
+      {false, kExitRefused, true, {"stop --no-block MVNDZuri.service"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.endsOnStop);
+    FakeSystemctl(0);
+    Daemon install;
+    ASSERT_EQ(ProcessCommandLine(install, kBase), kExitOk);
+    const QString calls = FakeSystemctl(0);
+    mvnz::process::InstanceLock running(QString::fromLatin1(mvnz::process::kDaemonLock));
+    ASSERT_TRUE(running.tryLock());
+    // The "daemon" ends once the stop request has been made.
+    std::thread daemon([&] {
+      QElapsedTimer t;
+      t.start();
+      while (c.endsOnStop && t.elapsed() < 10000) {
+        if (!Calls(calls).isEmpty()) return running.unlock();
+        QThread::msleep(20);
+      }
+    });
+    Daemon d;
+    d.SVC().StopWaitMs = c.endsOnStop ? 20000 : 300;
+    EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), c.status);
+    daemon.join();
+    EXPECT_EQ(QFile::exists(Unit()), c.unitLeft);
+    EXPECT_EQ(Calls(calls), c.calls);
+    QFile::remove(Unit());
+  }
 }
 
 TEST(ServiceControl, OtherCommandLinesStartNormally) {

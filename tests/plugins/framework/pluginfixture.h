@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/activation.h"
-#include "plugins/contract.h"
+#include "library/contract.h"
 #include "testenv.h"
 
 namespace mvnz::test {

@@ -4,26 +4,24 @@
 // Every state change goes through the queue: callers only post words (START, STOP,
 // RELOAD, SAVE, SHUTDOWN, STOPSERVICE). While stopped the command-queue timer works
 // the queue; while running the scan cycle takes the words (Engine::MainEventLoop):
-// it handles STOP with SetDaemonState(d, "Stop") and leaves the rest queued.
+// it handles STOP with SetDaemonState(d, RunState::Stopped) and leaves the rest queued.
 #include <QString>
 
 #include "daemon/core.h"
+#include "library/exitstatus.h"
 
 namespace mvnz::mvnd {
 
-// Exit statuses of mvnd.
-enum ExitStatus : int {
-  kExitOk = 0,
-  kExitFatal = 1,             // a fatal end: a service manager may restart the daemon
-  kExitRefused = 2,           // wrong program name or another instance runs
-  kExitAlreadyInstalled = 3,  // -install of an installed service
-  kExitServiceFailed = 4,     // -install / -uninstall failed
-};
+// Exit statuses of mvnd (shared with the service installer).
+using mvnz::ExitStatus;
+using enum mvnz::ExitStatus;
 
 // Appends the words of a comma-separated list (no trimming).
 void PostCommand(Daemon& d, const QString& Words);
-// "Start" or "Stop"; other texts do nothing.
-void SetDaemonState(Daemon& d, const QString& State);
+// Running starts processing when StartProcessing allows it; Stopped (or Stopping)
+// asks a running daemon to stop: the state is Stopping until ShutdownTick completes
+// the stop once no cycle runs.
+void SetDaemonState(Daemon& d, RunState target);
 // Checks the records, resets local variables, initialises schedules, starts polling.
 bool StartProcessing(Daemon& d);
 // Ends the program with status (kExitOk for an ordered end, kExitFatal otherwise).

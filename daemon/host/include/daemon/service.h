@@ -19,12 +19,18 @@ class ServiceControl {
   QString ServicePassword;  // kept only in memory
   bool UseLocalSystem = false;
   int ServiceControlsOption = 0;
+  // How long StopRunningDaemon waits for a running daemon to end.
+  int StopWaitMs = 30000;
 
   bool IsInstalled() const;
   bool IsRunningAsService() const;
   // True on success; errorText says why not.
   bool InstallService(bool interactive, QString* errorText = nullptr);
   bool UninstallService(QString* errorText = nullptr);
+  // Before an uninstall: while a daemon holds its instance lock, asks the service
+  // manager to stop the service and waits up to StopWaitMs for the lock to be
+  // released. False when a daemon still runs.
+  bool StopRunningDaemon();
   // Asks the service manager to stop the service (without waiting for it).
   void StopService();
   // Writes an event-log entry (syslog); type 4 = information, 2 = warning, 1 = error.

@@ -13,7 +13,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "plugins/contract.h"
+#include "library/contract.h"
 
 namespace mvnz::plugin {
 
