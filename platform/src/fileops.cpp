@@ -162,13 +162,14 @@ struct SourceWatch {
     ::fstat(fd, &w.start);
     return w;
   }
-  // True once the lease is broken or the file's size, mtime or ctime moved.
-  bool changed() const {
+  // True once the lease is broken or the file's size, mtime or ctime moved. Our own
+  // rename of the source moves its ctime: withCtime false leaves that out.
+  bool changed(bool withCtime = true) const {
     if (leased && ::fcntl(fd, F_GETLEASE) != F_RDLCK) return true;
     struct stat now {};
     if (::fstat(fd, &now) != 0) return true;
     return now.st_size != start.st_size || !sameTime(now.st_mtim, start.st_mtim) ||
-           !sameTime(now.st_ctim, start.st_ctim);
+           (withCtime && !sameTime(now.st_ctim, start.st_ctim));
   }
 };
 
@@ -227,46 +228,53 @@ bool isAlnum(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 
-// The start of this process in seconds since the epoch (boot time plus its start in
-// clock ticks); 0 when the system does not tell.
-qint64 processStartSecs() {
-  QFile stat(QStringLiteral("/proc/self/stat")), sys(QStringLiteral("/proc/stat"));
-  if (!stat.open(QIODevice::ReadOnly) || !sys.open(QIODevice::ReadOnly)) return 0;
+// The start of this process in nanoseconds since the epoch: its start in clock ticks
+// since boot, moved onto the wall clock; 0 when the system does not tell.
+qint64 processStartNs() {
+  QFile stat(QStringLiteral("/proc/self/stat"));
+  if (!stat.open(QIODevice::ReadOnly)) return 0;
   const QByteArray self = stat.readAll();
-  // Fields after the command name (which may hold blanks) start behind its ")".
+  // The fields after the command name (which may hold blanks) start behind its ")".
   const QList<QByteArray> fields = self.mid(self.lastIndexOf(')') + 2).split(' ');
-  if (fields.size() < 20) return 0;
-  const qint64 ticks = fields[19].toLongLong();  // field 22, starttime
-  qint64 boot = 0;
-  for (const QByteArray& line : sys.readAll().split('\n'))
-    if (line.startsWith("btime ")) boot = line.mid(6).trimmed().toLongLong();
   const long hz = ::sysconf(_SC_CLK_TCK);
-  return boot > 0 && hz > 0 ? boot + ticks / hz : 0;
+  if (fields.size() < 20 || hz <= 0) return 0;
+  const qint64 ticks = fields[19].toLongLong();  // field 22, starttime
+  struct timespec real {}, boot{};
+  if (::clock_gettime(CLOCK_REALTIME, &real) != 0 || ::clock_gettime(CLOCK_BOOTTIME, &boot) != 0)
+    return 0;
+  const auto ns = [](const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return ns(real) - ns(boot) + ticks * (1000000000 / hz);
 }
 
 // Removes the entry name of folder dfd when it is a temporary file of ours that no
 // process holds open: a write lease is granted only on a file open nowhere else.
-void removeIfUnused(int dfd, const char* name, uid_t owner, qint64 before) {
+void removeIfUnused(int dfd, const char* name, uid_t owner, qint64 beforeNs) {
   const int fd = ::openat(dfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return;
   struct stat st {}, again{};
   makeLeaseBreakHarmless();
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == owner &&
-      st.st_ctim.tv_sec < before && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0 &&
+      qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec < beforeNs &&
+      ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0 &&
       ::fstatat(dfd, name, &again, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(st, again))
     ::unlinkat(dfd, name, 0);
   ::close(fd);  // also gives up the lease
 }
 
+// A fresh temporary name beside path (not yet taken when made, by chance alone).
+QString temporaryCandidate(const QString& path) {
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  QString name = folderOf(path) + "/." + cutToBytes(nameOf(path), kTemporaryNameBytes) +
+                 QLatin1String(kTemporaryMark);
+  for (int i = 0; i < kTemporaryRandom; ++i)
+    name += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(62)]);
+  return name;
+}
+
 // Opens a fresh hidden temporary file beside target, exclusively created.
 int openTemporary(const QString& target, QString* tempPath) {
-  const QString stem = folderOf(target) + "/." + cutToBytes(nameOf(target), kTemporaryNameBytes) +
-                       QLatin1String(kTemporaryMark);
-  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    QString candidate = stem;
-    for (int i = 0; i < kTemporaryRandom; ++i)
-      candidate += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(62)]);
+    const QString candidate = temporaryCandidate(target);
     const int fd =
         ::open(native(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
@@ -277,6 +285,16 @@ int openTemporary(const QString& target, QString* tempPath) {
   }
   errno = EEXIST;
   return -1;
+}
+
+// Renames path to a fresh temporary name beside it; 0 or an errno.
+int renameAside(const QString& path, QString* aside) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *aside = temporaryCandidate(path);
+    const int e = renameNoReplace(path, *aside);
+    if (e != EEXIST) return e;
+  }
+  return EEXIST;
 }
 
 Outcome openSource(const QString& source, Fd& in, struct stat* st) {
@@ -352,15 +370,35 @@ Outcome moveAcrossFileSystems(const QString& source, const QString& target, Repl
   if (Outcome copied = copyIntoPlace(in.fd, watch.start, target, replace, &watch, &placed);
       !copied.ok())
     return copied;
-  if (watch.changed()) {
-    // The file just renamed into place is ours: take it away again, not anyone's newer one.
+  // The file just renamed into place is ours: take it away again, not anyone's newer one.
+  auto takeBack = [&] {
     struct stat now {};
     if (statPath(target, &now) && sameInode(now, placed)) ::unlink(native(target).constData());
+  };
+  if (watch.changed()) {
+    takeBack();
     return sourceChanged();
   }
-  if (::unlink(native(source).constData()) != 0) {
-    const int e = errno;
+  // The source steps aside under a temporary name before it goes: a writer that found
+  // it by its name before that shows as a broken lease, and the source goes back.
+  QString aside;
+  if (const int e = renameAside(source, &aside)) {
     if (e == ENOENT) return {};  // someone else removed it meanwhile; the copy is in place
+    return result(Status::Failed,
+                  QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
+  }
+  if (watch.changed(false)) {
+    takeBack();
+    if (renameNoReplace(aside, source) != 0)
+      return result(Status::Failed,
+                    QStringLiteral("The source changed while it was copied; it was kept as [%1]")
+                        .arg(aside));
+    return sourceChanged();
+  }
+  if (::unlink(native(aside).constData()) != 0) {
+    const int e = errno;
+    renameNoReplace(aside, source);
+    takeBack();
     return result(Status::Failed,
                   QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
   }
@@ -409,7 +447,7 @@ bool isTemporaryName(const QByteArray& name) {
 }
 
 void removeStaleTemporaries(const QString& folder) {
-  const qint64 started = processStartSecs();
+  const qint64 started = processStartNs();
   if (started <= 0) return;
   DIR* dir = ::opendir(native(folder).constData());
   if (!dir) return;
