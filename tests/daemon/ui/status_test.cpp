@@ -99,6 +99,12 @@ Sockets Connect(quint16 port, int n) {
   return out;
 }
 
+// Waits (bounded) until the server has closed the client's connection.
+void WaitClosed(QTcpSocket& s) {
+  QDeadlineTimer deadline(10000);
+  while (s.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired()) Spin(50);
+}
+
 }  // namespace
 
 TEST(StatusSocket, PageOfAStoppedDaemon) {
@@ -244,9 +250,7 @@ TEST(StatusSocket, FullListenerEndsTheOldestSilentConnection) {
   Sockets silent = Connect(server.Port(), StatusServer::kMaxConnections - 1);
   Spin(200);
   Sockets late = Connect(server.Port(), 1);
-  QDeadlineTimer deadline(10000);
-  while (silent[0]->state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired())
-    Spin(50);
+  WaitClosed(*silent[0]);
   EXPECT_EQ(silent[0]->state(), QAbstractSocket::UnconnectedState);
   for (size_t i = 1; i < silent.size(); ++i)
     EXPECT_EQ(silent[i]->state(), QAbstractSocket::ConnectedState) << i;
@@ -255,7 +259,7 @@ TEST(StatusSocket, FullListenerEndsTheOldestSilentConnection) {
   // The talker finishes its request and is answered.
   talker[0]->write("ng-daemon HTTP/1.1\r\n\r\n");
   QByteArray got;
-  deadline.setRemainingTime(10000);
+  QDeadlineTimer deadline(10000);
   while (!got.contains("</table>") && !deadline.hasExpired()) {
     Spin(50);
     got += talker[0]->readAll();
@@ -274,8 +278,7 @@ TEST(StatusSocket, SilentConnectionEndsAfterTheIdleTime) {
   Sockets s = Connect(server.Port(), 2);
   s[1]->write("GET");
   s[1]->waitForBytesWritten(5000);
-  QDeadlineTimer deadline(10000);
-  while (s[0]->state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired()) Spin(50);
+  WaitClosed(*s[0]);
   EXPECT_EQ(s[0]->state(), QAbstractSocket::UnconnectedState);
   Spin(500);
   EXPECT_EQ(s[1]->state(), QAbstractSocket::ConnectedState);
