@@ -1,5 +1,6 @@
 #include "daemon/startup.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <cstdio>
 
@@ -153,6 +154,10 @@ void InitDaemon(Daemon& d) {
   d.LogWindowNextRow = 1;
   LoadPluginModules(d);
   ReloadConfiguration(d);
+  // Without a log directory this line would reach no one: say it where the user looks.
+  if (!QFileInfo(d.ConfigPath).isFile())
+    PrintError(
+        QStringLiteral("no configuration file [%1]; no RoziRoruner is loaded").arg(d.ConfigPath));
   if (d.NoTrayIcon) d.ui().RemoveSystemTray();
   d.DaemonInitialized = true;
   WriteLogLine(d, S,
