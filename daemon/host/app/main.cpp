@@ -12,6 +12,7 @@
 #include "daemon/startup.h"
 #include "daemon/status.h"
 #include "daemon/windows/windowedui.h"
+#include "engine/engine.h"
 #include "platform/process.h"
 #include "platform/prompts.h"
 #include "signals.h"
@@ -87,9 +88,7 @@ int main(int argc, char** argv) {
   const int status = ProcessCommandLine(d, commandLine);
   if (status != kContinue) return status;
 
-#ifdef MVND_WITH_ENGINE
-  d.SetEngine(MakeEngine());
-#endif
+  d.SetEngine(engine::MakeEngine());
   std::shared_ptr<WindowedUi> windows;
   if (windowed) {
     // The hidden main window and the tray keep the program alive, not a window.

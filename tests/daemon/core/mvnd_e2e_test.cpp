@@ -159,9 +159,6 @@ TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
 }
 
 TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
-#ifndef MVND_WITH_ENGINE
-  GTEST_SKIP() << "needs the scan engine";
-#endif
   Program prog;
   WriteCrlf(prog.config,
             StartingConfig(prog.logDir,

@@ -97,5 +97,6 @@ PatternMatcher RegExprMatcher();
 
 // The engine of mvnd built from ports; MakeEngine() is this with the real services.
 std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports);
+std::unique_ptr<mvnd::Engine> MakeEngine();
 
 }  // namespace mvnz::engine

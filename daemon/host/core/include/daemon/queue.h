@@ -25,6 +25,10 @@ QString ReloadWords(bool running);
 // asks a running daemon to stop: the state is Stopping until ShutdownTick completes
 // the stop once no cycle runs.
 void SetDaemonState(Daemon& d, RunState target);
+// The queue words a running cycle takes before its RoziRoruners: SAVE saves, STOP
+// asks for the stop and leaves the later words for the stopped-state consumer (true:
+// the cycle ends at once), any other word is dropped.
+bool TakeRunningQueueWords(Daemon& d);
 // Checks the records, resets local variables, initialises schedules, starts polling.
 bool StartProcessing(Daemon& d);
 // Ends the program with status (kExitOk for an ordered end, kExitFatal otherwise).
