@@ -267,8 +267,14 @@ bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
 }
 
 // Whether the single-character atom of node matches at pos.
-bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
+inline bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
   if (node.kind == Node::Set) return InSet(m, p.sets[size_t(node.set)], pos);
+  if (node.simple.kind == SimpleAtom::Char) {
+    if (pos >= m.len) return false;
+    const char16_t c = m.s[pos].unicode();
+    return (m.ignoreCase() ? Lower(c) : c) == node.simple.ch;
+  }
+  if (node.simple.kind == SimpleAtom::Dot) return DotAt(m, pos);
   return MatchSimple(m, node.simple, pos) >= 0;
 }
 
@@ -458,17 +464,44 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           push(pos, alt(c.alts, c.idx + 1, c.next), d);
           cont = items(&(*c.alts)[size_t(c.idx)], 0, c.next);
           continue;
-        case Cell::Items:
+        case Cell::Items: {
           node = &c.seq->items[size_t(c.idx)];
           q = node->q;
           lazy = node->lazy;
-          if (size_t(c.idx) + 1 < c.seq->items.size() && ownedNow(cont)) {
+          const std::vector<Node>& its = c.seq->items;
+          if (node->single && q == Quant::None) {
+            // A run of one-character atoms without quantifiers, one matcher call each,
+            // taken without building what follows each of them.
+            size_t j = size_t(c.idx);
+            int at = d;
+            for (;;) {
+              if (!SingleAt(m, prog, its[j], pos)) {
+                ok = false;
+                break;
+              }
+              ++pos;
+              if (++j == its.size() || !its[j].single || its[j].q != Quant::None) break;
+              m.enter(++at);
+            }
+            if (!ok) goto failed;
+            depth = at;
+            if (j == its.size()) {
+              cont = c.next;
+            } else if (ownedNow(cont)) {
+              cells[size_t(cont)].idx = int(j);
+            } else {
+              cont = items(c.seq, int(j), c.next);
+            }
+            continue;
+          }
+          if (size_t(c.idx) + 1 < its.size() && ownedNow(cont)) {
             ++cells[size_t(cont)].idx;
             rest = cont;
           } else {
             rest = items(c.seq, c.idx + 1, c.next);
           }
           break;
+        }
         case Cell::Atom:
           node = c.node;
           q = c.q;
