@@ -42,6 +42,7 @@ struct Node {
   bool lazy = false;
   bool negative = false;  // Look: "(?!"
   bool single = false;    // takes exactly one character, with no other effect
+  bool fixed = false;     // see FixedWidth
   SimpleAtom simple;
   int set = -1;
   int marker = 0;
@@ -54,6 +55,16 @@ struct Node {
   bool countFails = false;
   RxError countError;
 };
+
+// A one-character atom without a quantifier or with an exact count ("{n}", n from 1
+// to what the nesting limit allows): its width is known before it is tried.
+bool FixedWidth(const Node& n) {
+  if (!n.single) return false;
+  if (n.q == Quant::None) return true;
+  return n.q == Quant::Count && !n.countFails && !n.counted.lazy &&
+         n.counted.lower == n.counted.upper && n.counted.lower >= 1 &&
+         n.counted.lower < kDepthLimit;
+}
 
 }  // namespace
 
@@ -204,6 +215,7 @@ struct Parser {
             }
         }
       }
+      node.fixed = FixedWidth(node);
       seq.items.push_back(std::move(node));
     }
     return seq;
@@ -278,16 +290,6 @@ Scratch& TheScratch() {
   }
   if (node.simple.kind == SimpleAtom::Dot) return DotAt(m, pos);
   return MatchSimple(m, node.simple, pos) >= 0;
-}
-
-// A one-character atom without a quantifier or with an exact count ("{n}", n from 1
-// to what the nesting limit allows): its width is known before it is tried.
-bool FixedWidth(const Node& n) {
-  if (!n.single) return false;
-  if (n.q == Quant::None) return true;
-  return n.q == Quant::Count && !n.countFails && !n.counted.lazy &&
-         n.counted.lower == n.counted.upper && n.counted.lower >= 1 &&
-         n.counted.lower < kDepthLimit;
 }
 
 // How many characters from pos on (at most limit) the one-character atom of node takes
@@ -549,7 +551,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           q = node->q;
           lazy = node->lazy;
           const std::vector<Node>& its = c.seq->items;
-          if (FixedWidth(*node)) {
+          if (node->fixed) {
             // A run of one-character atoms, each alone or with an exact count, taken
             // without building what follows each of them. The calls are counted as
             // the cells would count them: one per atom, and for a count one more for
@@ -578,7 +580,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
                 pos += n;
                 at += n - 1;
               }
-              if (++j == its.size() || !FixedWidth(its[j])) break;
+              if (++j == its.size() || !its[j].fixed) break;
               m.enter(++at);
             }
             if (!ok) goto failed;
