@@ -134,11 +134,12 @@ TEST(HotFolder, RejectFolderTokensAreThoseOfTheRejectedFile) {
   const struct {
     const char* folder;
     QStringList moved;  // below the scan folder afterwards
+    bool kept;          // one folder for every file: left out of later listings
   } cases[] = {
-      {"<SCANDIR>/rejected", {"rejected/a.doc", "rejected/b.doc"}},
-      {"<SCANDIR>/rejected/", {"rejected/a.doc", "rejected/b.doc"}},
-      {"<SCANPATH>/r-<FILENAMEEXT>", {"r-doc/a.doc", "sub/r-doc/b.doc"}},
-      {"<SCANDIR>/<SUBDIR>/<FILENAMENOEXT>", {"./a/a.doc", "sub/b/b.doc"}},
+      {"<SCANDIR>/rejected", {"rejected/a.doc", "rejected/b.doc"}, true},
+      {"<SCANDIR>/rejected/", {"rejected/a.doc", "rejected/b.doc"}, true},
+      {"<SCANPATH>/r-<FILENAMEEXT>", {"r-doc/a.doc", "sub/r-doc/b.doc"}, false},
+      {"<SCANDIR>/<SUBDIR>/<FILENAMENOEXT>", {"./a/a.doc", "sub/b/b.doc"}, false},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -155,7 +156,7 @@ TEST(HotFolder, RejectFolderTokensAreThoseOfTheRejectedFile) {
     r.MoveRejectedDirectory = c.folder;
     rig.Init();
     rig.TakeLines();
-    rig.Cycle();
+    for (int turn = 0; turn < (c.kept ? 2 : 1); ++turn) rig.Cycle();
     for (const QString& m : c.moved)
       EXPECT_EQ(test::readFile(hot + "/" + m), m.section('/', -1).left(1).toLatin1())
           << m.toStdString();
