@@ -51,14 +51,9 @@ int Refuse(const QString& commandLine, const char* why) {
 bool WantsWindows(const QString& commandLine) {
   if (IsServiceCommand(commandLine) || !DisplayAvailable()) return false;
   if (qgetenv(kServiceMarkerVar) == "1") return false;
-  Daemon probe;
-  probe.AllowDoEvents = false;
-  probe.ConfigPath = DefaultConfigPath();
-  SectionCounters counters;
-  QString section = QStringLiteral("CONFIGURATION");
-  ReadConfigSection(probe, section, counters);
-  if (probe.AutoStartEnabled == 0) return true;
-  return probe.AutoStartState != 3 && probe.AutoStartState != 4;
+  const jobfile::GlobalSettings g = jobfile::ReadJobFile(DefaultConfigPath()).file.Globals;
+  if (g.AutoStart == 0) return true;
+  return g.AutoStartState != 3 && g.AutoStartState != 4;
 }
 
 }  // namespace

@@ -193,8 +193,6 @@ class Daemon : public QObject {
   QVector<RoziRoruner> RoziRoruners;  // 0..RoziRorunerCount-1
   int RoziRorunerCount = 0;
   int CurrentRoziRoruner = 0;
-  QStringList SectionNames;
-  int SectionCount = 0;
   QString ConfigPath;
   std::array<QString, kConstantSlots> GlobalVariables;  // slot 0 is "<GV1>"
   QStringList CommandQueue;                             // queue words, oldest first
