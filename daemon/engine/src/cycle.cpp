@@ -161,10 +161,13 @@ class CycleEngine : public mvnd::Engine {
 }  // namespace
 
 PatternMatcher RegExprMatcher() {
-  return [](const QString& name, const QString& pattern, QString* error) {
+  return [](const QString& name, const QString& pattern, PatternFault* fault) {
     RegExprError err;
     const bool matched = RegExprMatchesName(name, pattern, &err);
-    if (err && error) *error = err.text();
+    if (err && fault) {
+      fault->text = err.text();
+      fault->unfinished = err.unfinished;
+    }
     return matched;
   };
 }

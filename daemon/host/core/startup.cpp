@@ -6,6 +6,7 @@
 
 #include "daemon/config.h"
 #include "daemon/logging.h"
+#include "daemon/logtext.h"
 #include "daemon/modules.h"
 #include "daemon/queue.h"
 #include "library/common.h"
@@ -19,7 +20,7 @@ namespace {
 const QString S = QStringLiteral("S");
 
 void PrintError(const QString& text) {
-  std::fprintf(stderr, "mvnd: %s\n", text.toLocal8Bit().constData());
+  std::fprintf(stderr, "mvnd: %s\n", EscapeLogText(text).toLocal8Bit().constData());
   std::fflush(stderr);
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "daemon/core.h"
+#include "daemon/logtext.h"
 #include "platform/fileops.h"
 
 namespace mvnz::mvnd {
@@ -72,7 +73,8 @@ LogFileWriter::LogFileWriter(std::shared_ptr<LogFilePort> port)
     : port_(port ? std::move(port) : std::make_shared<LogFilePort>()) {}
 
 void LogFileWriter::Notice(const QString& text) {
-  port_->ToStderr((QStringLiteral("mvnd: ") + text + QLatin1Char('\n')).toUtf8());
+  // Paths hold RoziRoruner names: they too stay on one line.
+  port_->ToStderr((QStringLiteral("mvnd: ") + EscapeLogText(text) + QLatin1Char('\n')).toUtf8());
 }
 
 void LogFileWriter::Write(const QString& folder, const QString& base, const QString& time,

@@ -89,7 +89,8 @@ TEST(LogFiles, RefusedLinesGoToStderrUntilTheFileWorksAgain) {
   }
 }
 
-// Each file has its own state: one that fails does not silence or flag the others.
+// Each file has its own state: one that fails does not silence or flag the others. Its
+// name (a RoziRoruner's) stays on one line too.
 TEST(LogFiles, FilesFailAndRecoverOnTheirOwn) {
   const QString good = mvnz::test::makeDir("logfiles-own/good");
   const QString blocked = mvnz::test::rootDir() + "/logfiles-own/blocked";
@@ -99,15 +100,15 @@ TEST(LogFiles, FilesFailAndRecoverOnTheirOwn) {
   }
   auto port = std::make_shared<FaultPort>();
   LogFileWriter w(port);
-  w.Write(blocked + "/day", "FS1_Inbox", "t", "lost?");
+  w.Write(blocked + "/day", "FS1_In\nbox", "t", "lost?");
   w.Write(good, "System", "t", "kept");
-  w.Write(blocked + "/day", "FS1_Inbox", "t", "again");
+  w.Write(blocked + "/day", "FS1_In\nbox", "t", "again");
   const QStringList err = port->TakeStderr();
-  ASSERT_EQ(err.size(), 3);
+  ASSERT_EQ(err.size(), 3) << err.join('|').toStdString();
   EXPECT_TRUE(
-      err[0].startsWith("mvnd: cannot write the log file [" + blocked + "/day/FS1_Inbox.log]"));
-  EXPECT_EQ(err.mid(1),
-            (QStringList{"mvnd: FS1_Inbox.log: [t] lost?", "mvnd: FS1_Inbox.log: [t] again"}));
+      err[0].startsWith("mvnd: cannot write the log file [" + blocked + "/day/FS1_In\\nbox.log]"));
+  EXPECT_EQ(err.mid(1), (QStringList{"mvnd: FS1_In\\nbox.log: [t] lost?",
+                                     "mvnd: FS1_In\\nbox.log: [t] again"}));
   EXPECT_EQ(mvnz::test::readFile(good + "/System.log"), "[t] kept\r\n");
 }
 
