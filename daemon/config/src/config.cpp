@@ -37,7 +37,7 @@ void ApplyGlobals(Daemon& d, const jobfile::GlobalSettings& g) {
   if (!g.RoziRoruTitle.isEmpty()) d.MainCaption = g.RoziRoruTitle;
 }
 
-RoziRoruner RecordOf(const jobfile::RoziRoruner& j) {
+RoziRoruner RecordOf(jobfile::RoziRoruner& j) {
   RoziRoruner r;
   r.Name = j.Name;
   r.Description = j.Description;
@@ -60,10 +60,10 @@ RoziRoruner RecordOf(const jobfile::RoziRoruner& j) {
   std::copy(j.LocalConstants.begin(), j.LocalConstants.end(), r.LocalConstants.begin());
   // The script keeps its commands at 1..CommandCount.
   r.CommandCount = static_cast<int>(j.Commands.size());
-  if (r.CommandCount > 0) r.Commands.resize(r.CommandCount + 1);
-  for (int i = 0; i < r.CommandCount; ++i) {
-    r.Commands[i + 1].Name = j.Commands[i].Name;
-    r.Commands[i + 1].Data = j.Commands[i].Data;
+  if (r.CommandCount > 0) {
+    r.Commands.reserve(r.CommandCount + 1);
+    r.Commands.emplaceBack();
+    r.Commands.append(std::move(j.Commands));
   }
   r.Active = true;
   return r;
@@ -101,11 +101,11 @@ jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
   return o;
 }
 
-void ApplyJobFile(Daemon& d, const jobfile::JobFile& file) {
+void ApplyJobFile(Daemon& d, jobfile::JobFile file) {
   ApplyGlobals(d, file.Globals);
   d.RoziRoruners.clear();
   d.RoziRoruners.reserve(file.RoziRoruners.size());
-  for (const jobfile::RoziRoruner& j : file.RoziRoruners) d.RoziRoruners.append(RecordOf(j));
+  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.RoziRoruners.append(RecordOf(j));
   d.RoziRorunerCount = static_cast<int>(d.RoziRoruners.size());
 }
 
@@ -126,10 +126,10 @@ void ReloadConfiguration(Daemon& d) {
   const bool wasReloading = d.Reloading;
   d.Reloading = true;
   d.ui().SetBusy(true);
-  const jobfile::ReadResult read = jobfile::ReadJobFile(d.ConfigPath, DaemonReadOptions(d));
+  jobfile::ReadResult read = jobfile::ReadJobFile(d.ConfigPath, DaemonReadOptions(d));
   if (read.ok()) {
     for (const jobfile::Fault& f : read.faults) LogConfigWarning(d, jobfile::FaultMessage(f));
-    ApplyJobFile(d, read.file);
+    ApplyJobFile(d, std::move(read.file));
   } else if (read.status == jobfile::ReadStatus::Missing) {
     LogConfigWarning(
         d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -124,6 +125,9 @@ int main(int argc, char** argv) {
   StartTimers(d);
   AutoStart(d);
   if (d.ShuttingDown) return d.ExitCode;
+  // The queue's first pass runs as soon as the event loop does: an auto-start's START
+  // is taken at once, not a full queue tick later.
+  QTimer::singleShot(0, &d, [&d] { CommandQueueTick(d); });
   auto statusServer = StartStatusServer(d, &error);
   if (!statusServer)
     WriteLogLine(d, QStringLiteral("S"),

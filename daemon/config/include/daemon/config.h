@@ -14,8 +14,9 @@ namespace mvnz::mvnd {
 // now (keys missing from the file keep them), and the checks of commands (against the
 // module table, once it is loaded) and filter patterns (as the scan splits them).
 jobfile::ReadOptions DaemonReadOptions(const Daemon& d);
-// Takes the global settings and the RoziRoruner records from a read file.
-void ApplyJobFile(Daemon& d, const jobfile::JobFile& file);
+// Takes the global settings and the RoziRoruner records from a read file (its
+// commands are moved, not copied).
+void ApplyJobFile(Daemon& d, jobfile::JobFile file);
 // Re-reads ConfigPath and rebuilds RoziRoruners and the dependent state; each fault
 // of the file is logged once as a warning. A file that is missing or cannot be read
 // keeps the records loaded before and logs a warning. Events are not pumped: a signal
