@@ -26,6 +26,16 @@ QStringList Files(const QString& dir) {
   return out;
 }
 
+// Runs one cycle of the rig's RoziRoruners; the names of the files a script ran over.
+QStringList AcceptedInOneCycle(CycleRig& rig) {
+  rig.Init();
+  rig.TakeLines();
+  rig.Cycle();
+  QStringList accepted;
+  for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
+  return accepted;
+}
+
 }  // namespace
 
 TEST(HotFolder, FiltersAndRejectRules) {
@@ -82,12 +92,7 @@ TEST(HotFolder, FiltersAndRejectRules) {
     r.RemoveRejected = c.rule == Remove || c.rule == RemoveAndMove;
     r.MoveRejected = c.rule == Move || c.rule == RemoveAndMove;
     r.MoveRejectedDirectory = rejectDir;
-    rig.Init();
-    rig.TakeLines();
-    rig.Cycle();
-    QStringList accepted;
-    for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
-    EXPECT_EQ(accepted, c.accepted);
+    EXPECT_EQ(AcceptedInOneCycle(rig), c.accepted);
     EXPECT_EQ(Files(dir), c.left);
     EXPECT_EQ(Files(rejectDir), c.moved);
     QStringList rejectedLines;
@@ -129,11 +134,12 @@ TEST(HotFolder, RejectFolderTokensAreThoseOfTheRejectedFile) {
   const struct {
     const char* folder;
     QStringList moved;  // below the scan folder afterwards
+    bool kept;          // one folder for every file: left out of later listings
   } cases[] = {
-      {"<SCANDIR>/rejected", {"rejected/a.doc", "rejected/b.doc"}},
-      {"<SCANDIR>/rejected/", {"rejected/a.doc", "rejected/b.doc"}},
-      {"<SCANPATH>/r-<FILENAMEEXT>", {"r-doc/a.doc", "sub/r-doc/b.doc"}},
-      {"<SCANDIR>/<SUBDIR>/<FILENAMENOEXT>", {"./a/a.doc", "sub/b/b.doc"}},
+      {"<SCANDIR>/rejected", {"rejected/a.doc", "rejected/b.doc"}, true},
+      {"<SCANDIR>/rejected/", {"rejected/a.doc", "rejected/b.doc"}, true},
+      {"<SCANPATH>/r-<FILENAMEEXT>", {"r-doc/a.doc", "sub/r-doc/b.doc"}, false},
+      {"<SCANDIR>/<SUBDIR>/<FILENAMENOEXT>", {"./a/a.doc", "sub/b/b.doc"}, false},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -150,7 +156,7 @@ TEST(HotFolder, RejectFolderTokensAreThoseOfTheRejectedFile) {
     r.MoveRejectedDirectory = c.folder;
     rig.Init();
     rig.TakeLines();
-    rig.Cycle();
+    for (int turn = 0; turn < (c.kept ? 2 : 1); ++turn) rig.Cycle();
     for (const QString& m : c.moved)
       EXPECT_EQ(test::readFile(hot + "/" + m), m.section('/', -1).left(1).toLatin1())
           << m.toStdString();
@@ -357,12 +363,7 @@ TEST(HotFolder, FilterTooComplexForANameLeavesTheFileAlone) {
     r.RemoveRejected = c.rule == Remove;
     r.MoveRejected = c.rule == Move;
     r.MoveRejectedDirectory = rejectDir;
-    rig.Init();
-    rig.TakeLines();
-    rig.Cycle();
-    QStringList accepted;
-    for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
-    EXPECT_EQ(accepted, c.accepted);
+    EXPECT_EQ(AcceptedInOneCycle(rig), c.accepted);
     QStringList left = c.left;
     left.sort();
     EXPECT_EQ(Files(dir), left);
