@@ -4,7 +4,9 @@
 # the log socket, and saves:
 #   <out>/mainwindow.png   the main window with a filled log
 #   <out>/messagebar.png   the last-message bar
-#   <out>/manager.png      the configuration manager's main window on that configuration
+#   <out>/manager.png      the configuration manager's main window on that configuration,
+#                          its first RoziRoruner selected
+#   <out>/manager-globals.png  the same window showing the global settings
 # Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -90,7 +92,11 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   sleep 1
   id=$(xwininfo -name "$CAPTION" | sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p")
   xwd -silent -id "$id" | convert xwd:- "$OUT/manager.png"
+  # The side bar'"'"'s Preferences link (Alt+P) brings the global settings to the front.
+  xdotool windowfocus --sync "$id" key --window "$id" alt+p
+  sleep 0.5
+  xwd -silent -id "$id" | convert xwd:- "$OUT/manager-globals.png"
   kill -TERM $pid
   wait $pid || true
 '
-echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png and $OUT/manager.png"
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png and $OUT/manager-globals.png"

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,7 +15,9 @@
 
 #include "manager/identity.h"
 #include "manager/session.h"
+#include "manager/ui/globals_page.h"
 #include "manager/ui/roziroruner_page.h"
+#include "manager/ui/variablesmenu.h"
 
 namespace mvnz::manager::ui {
 
@@ -23,10 +26,15 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   setObjectName(QStringLiteral("frmSetup"));
   setWindowTitle(MainCaption(session.VersionText));
   buildFileMenu();
+  buildFrameMenus();
+  buildToolBar();
 
   auto* central = new QWidget(this);
-  auto* layout = new QVBoxLayout(central);
-  layout->setContentsMargins(0, 0, 0, 0);
+  auto* outer = new QHBoxLayout(central);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(buildSideBar(central));
+  auto* layout = new QVBoxLayout;
+  outer->addLayout(layout, 1);
   pages_ = new QStackedWidget(central);
   pages_->setObjectName(QStringLiteral("pages"));
   asxRoziRoruners_ = new QWidget(pages_);
@@ -36,8 +44,11 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   cmbRoziRorunerList_->setObjectName(QStringLiteral("cmbRoziRorunerList"));
   page->addRow(QStringLiteral("RoziRoruner List:"), cmbRoziRorunerList_);
   roziRorunerPage_ = new RoziRorunerPage(session, asxRoziRoruners_, page, cmbRoziRorunerList_);
+  variables_ = new VariablesMenu(session, this);
+  roziRorunerPage_->setVariablesMenu(variables_);
   asxPreferences_ = new QWidget(pages_);
   asxPreferences_->setObjectName(QStringLiteral("asxPreferences"));
+  globalsPage_ = new GlobalsPage(session, asxPreferences_);
   pages_->addWidget(asxRoziRoruners_);
   pages_->addWidget(asxPreferences_);
   layout->addWidget(pages_, 1);
@@ -56,7 +67,10 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   statusBar()->addWidget(statusPanel_, 1);
 
   connectSession();
-  resize(760, 560);
+  setSideBarCommand(QStringLiteral("ROZIRORUNER"), [this] { pages_->setCurrentWidget(asxRoziRoruners_); });
+  setSideBarCommand(QStringLiteral("PREFS"), [this] { pages_->setCurrentWidget(asxPreferences_); });
+  qApp->installEventFilter(this);
+  resize(900, 640);
 }
 
 void MainWindow::buildFileMenu() {
@@ -148,6 +162,7 @@ void MainWindow::connectSession() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (session_.Exiting || !onClose_) {
+    saveSideBarStates();
     event->accept();
     return;
   }

@@ -1,10 +1,17 @@
 #include "manager/ui/manager.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QUrl>
 
 #include "manager/filecommands.h"
 #include "manager/properties.h"
+#include "manager/services.h"
 #include "manager/startup.h"
+#include "manager/ui/constantsdialog.h"
+#include "manager/ui/globals_page.h"
+#include "manager/ui/namingdialog.h"
+#include "manager/ui/roziroruner_page.h"
 
 namespace mvnz::manager::ui {
 
@@ -14,6 +21,7 @@ Manager::Manager(Session& session)
       choosers_(window_.get()),
       builtins_(std::make_unique<ParameterTableDialogs>(window_.get())) {
   wireFileMenu();
+  wireFrame();
   window_->setCloseHandler([this] { ExitManager(); });
 }
 
@@ -31,6 +39,30 @@ void Manager::wireFileMenu() {
   w.setCommand(QStringLiteral("TB_SAVE2DEFAULT"), [this] { Save2Default(session_); });
   w.setCommand(QStringLiteral("TB_RELOAD"), [this] { LoadConfigurationReported(session_); });
   w.setCommand(QStringLiteral("QUIT"), [this] { ExitManager(); });
+}
+
+void Manager::wireFrame() {
+  MainWindow& w = *window_;
+  RoziRorunerPage& page = w.roziRoruners();
+  const auto both = [&w](const char* menuKey, const char* sideKey, std::function<void()> fn) {
+    if (menuKey) w.setCommand(QLatin1String(menuKey), fn);
+    if (sideKey) w.setSideBarCommand(QLatin1String(sideKey), fn);
+  };
+  both("STARTDAEMON", "DAEMON", [] { StartDaemon(); });
+  w.setCommand(QStringLiteral("TB_DAEMON"), [] { StartDaemon(); });
+  both("STARTINSTALLER", "SERVICE", [] { StartServiceInstaller(); });
+  both("DELETEALL", "CLEAR", [&page] { page.DeleteAllRoziRoruners(); });
+  both("HELP", "HELP", [this] { OpenInBrowser(QUrl::fromLocalFile(session_.HelpFile).toString()); });
+  w.setSideBarCommand(QStringLiteral("WEB"), [] { OpenInBrowser(QStringLiteral("https://orvendel.example/")); });
+  w.setCommand(QStringLiteral("AUTOCHECK"), [this] {
+    session_.prefs.AutoCheckUpdates = window_->action(QStringLiteral("AUTOCHECK"))->isChecked();
+  });
+  w.setSideBarCommand(QStringLiteral("LOCALS"), [this] { ShowLocalConstants(session_, window_.get()); });
+  w.setSideBarCommand(QStringLiteral("GLOBALS"), [this] { ShowGlobalConstants(session_, window_.get()); });
+  page.onLocalConstants = [this] { ShowLocalConstants(session_, window_.get()); };
+  w.globals().onGlobalConstants = [this] { ShowGlobalConstants(session_, window_.get()); };
+  page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
+  page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
 }
 
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {

@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -23,9 +24,13 @@
 #include "manager/services.h"
 #include "manager/session.h"
 #include "manager/ui/choosers.h"
+#include "manager/ui/variablesmenu.h"
+#include "pagewidgets.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui {
+
+using namespace pagewidgets;
 
 namespace {
 
@@ -40,39 +45,6 @@ class EnabledBox : public QCheckBox {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
   }
 };
-
-template <typename W>
-W* named(W* w, const char* name, const char* tip = nullptr) {
-  w->setObjectName(QLatin1String(name));
-  if (tip) w->setToolTip(QString::fromUtf8(tip));
-  return w;
-}
-
-QLineEdit* textBox(QWidget* parent, const char* name, const char* tip) {
-  return named(new QLineEdit(parent), name, tip);
-}
-
-QToolButton* pictureButton(QWidget* parent, const char* name, const char* tip) {
-  auto* b = named(new QToolButton(parent), name, tip);
-  b->setText(QStringLiteral("..."));
-  b->setFocusPolicy(Qt::NoFocus);
-  return b;
-}
-
-controls::vistrel* panel(QWidget* parent, const char* name) {
-  auto* p = named(new controls::vistrel(parent), name);
-  p->setText(QString());
-  p->setMinimumSize(0, 0);
-  p->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  return p;
-}
-
-// A number in the file's form: "." as the decimal separator whatever the locale.
-std::optional<double> numeric(const QString& text) {
-  bool ok = false;
-  const double v = text.toDouble(&ok);
-  return ok ? std::optional<double>(v) : std::nullopt;
-}
 
 int checkValue(const QCheckBox* b) {
   switch (b->checkState()) {
@@ -288,7 +260,6 @@ void RoziRorunerPage::connectStores() {
     const char* name;
     std::function<void()> RoziRorunerPage::*hook;
   } hooks[] = {{"cmdAddSpooler", &RoziRorunerPage::onAdd},
-               {"cmdRemoveSpooler", &RoziRorunerPage::onRemove},
                {"cmdRenameScanner", &RoziRorunerPage::onRename},
                {"cmdParameters", &RoziRorunerPage::onLocalConstants},
                {"cmdCommands", &RoziRorunerPage::onCommandScript}};
@@ -298,6 +269,37 @@ void RoziRorunerPage::connectStores() {
       if (this->*hook) (this->*hook)();
     });
   }
+  connect(page_->findChild<QPushButton*>(QStringLiteral("cmdRemoveSpooler")), &QPushButton::clicked, this,
+          &RoziRorunerPage::DiscardRoziRoruner);
+  // The picture buttons act on the press.
+  connect(picTrigger_, &QToolButton::pressed, this, [this] {
+    if (onTrigger) onTrigger();
+  });
+  connect(picFilter_, &QToolButton::pressed, this, [this] {
+    if (onRegExp) onRegExp();
+  });
+  connect(Picture1_, &QToolButton::pressed, this, [this] {
+    if (variables_) popupVariables(variables_->scanDirMenu(), txtScanDirectory_, Picture1_);
+  });
+  connect(picShowPopup2_, &QToolButton::pressed, this, [this] {
+    if (variables_) popupVariables(variables_->commandMenu(), txtRejectMove_, picShowPopup2_);
+  });
+  connect(picStabletimer_, &QToolButton::pressed, this, [this] {
+    if (variables_) popupVariables(variables_->stableTimerMenu(), nullptr, picStabletimer_);
+  });
+  txtRejectMove_->installEventFilter(this);
+}
+
+void RoziRorunerPage::setVariablesMenu(VariablesMenu* menu) {
+  variables_ = menu;
+  variables_->setStableTimer = [this](const QString& value) {
+    txtStabletimer_->setText(value);
+    updateStableUnit();
+  };
+}
+
+void RoziRorunerPage::popupVariables(QMenu* menu, QLineEdit* target, QWidget* at) {
+  variables_->popup(menu, target, at->mapToGlobal(QPoint(0, at->height())));
 }
 
 void RoziRorunerPage::cmbRoziRorunerList_Click() {
@@ -425,38 +427,80 @@ void RoziRorunerPage::updateIntervalUnit() {
 void RoziRorunerPage::updateStableUnit() {
   noTimestamp_ = txtStabletimer_->text() == QLatin1String("-1");
   lblSText_->setText(noTimestamp_ ? QString() : QStringLiteral("sec."));
+  if (variables_) variables_->noTimestampItem()->setChecked(noTimestamp_);
+}
+
+void RoziRorunerPage::DiscardRoziRoruner() {
+  const int index = list_->currentIndex();
+  if (index < 0) {
+    prompts::message(QStringLiteral("No RoziRoruner selected in <RoziRoruner List>"),
+                     QStringLiteral("No RoziRoruner Selected"), prompts::Icon::Exclamation);
+    return;
+  }
+  const QString question = QStringLiteral("Are you sure you want to remove [") + list_->currentText() + u']';
+  if (prompts::message(question, QStringLiteral("Remove RoziRoruner"), prompts::Icon::None,
+                       prompts::Buttons::YesNo) != prompts::Answer::Yes)
+    return;
+  session_.RemoveRoziRoruner(index);
+  {
+    const QSignalBlocker block(list_);
+    list_->removeItem(index);
+    list_->setCurrentIndex(-1);
+  }
+  selectAfterRemoval();
+}
+
+void RoziRorunerPage::DeleteAllRoziRoruners() {
+  if (list_->count() == 0) return;
+  if (prompts::message(QStringLiteral("Are you sure you want to delete all RoziRoruners?"),
+                       QStringLiteral("Delete All RoziRoruners"), prompts::Icon::None,
+                       prompts::Buttons::YesNo) != prompts::Answer::Yes)
+    return;
+  session_.ClearRoziRoruners();
+  {
+    const QSignalBlocker block(list_);
+    list_->clear();
+  }
+  selectAfterRemoval();
+}
+
+// Shows entry 0 when RoziRoruners remain; otherwise empties the page.
+void RoziRorunerPage::selectAfterRemoval() {
+  session_.setCurrent(-1);
+  if (list_->count() > 0) {
+    list_->setCurrentIndex(0);
+    return;
+  }
+  ClearRoziRorunerFields();
+  chkEnabled_->setEnabled(false);
 }
 
 bool RoziRorunerPage::eventFilter(QObject* watched, QEvent* event) {
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (!box) return false;
+  if (box == txtRejectMove_) {
+    // Shift, Ctrl or Alt with the left button opens the variables menu for the box.
+    if (event->type() == QEvent::MouseButtonPress && variables_) {
+      auto* press = static_cast<QMouseEvent*>(event);
+      if (press->button() == Qt::LeftButton && modifierHeld()) {
+        popupVariables(variables_->commandMenu(), txtRejectMove_, picShowPopup2_);
+        return true;
+      }
+    }
+    return false;
+  }
   if (event->type() == QEvent::FocusIn) {
     QTimer::singleShot(0, box, [box] { box->selectAll(); });
-  } else if (event->type() == QEvent::FocusOut) {
-    // Focus lost to a pop-up menu or another window is not leaving the field; the
-    // check runs after the focus change, and not while its own box holds the focus.
-    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && !checking_) {
-      void (RoziRorunerPage::*check)() = box == txtFilter_        ? &RoziRorunerPage::checkFilter
-                                         : box == txtReject_      ? &RoziRorunerPage::checkReject
-                                         : box == txtStabletimer_ ? &RoziRorunerPage::checkStableTimer
-                                                                  : nullptr;
-      if (check) QTimer::singleShot(0, this, [this, check] { (this->*check)(); });
-    }
+  } else if (leavesField(event) && !checking_) {
+    // The check runs after the focus change, and not while its own box holds the focus.
+    void (RoziRorunerPage::*check)() = box == txtFilter_        ? &RoziRorunerPage::checkFilter
+                                       : box == txtReject_      ? &RoziRorunerPage::checkReject
+                                       : box == txtStabletimer_ ? &RoziRorunerPage::checkStableTimer
+                                                                : nullptr;
+    if (check) QTimer::singleShot(0, this, [this, check] { (this->*check)(); });
   }
   return false;
 }
-
-// Runs a field check's box and puts the focus back without the check firing again.
-namespace {
-void refuse(bool& checking, QLineEdit* box, const QString& text, const QString& title, const QString& then) {
-  checking = true;
-  prompts::message(text, title, prompts::Icon::Exclamation);
-  box->setText(then);
-  box->setFocus(Qt::OtherFocusReason);
-  checking = false;
-}
-}  // namespace
 
 void RoziRorunerPage::checkFilter() {
   QString text = txtFilter_->text();
@@ -492,14 +536,6 @@ void RoziRorunerPage::checkStableTimer() {
   updateStableUnit();
 }
 
-namespace {
-// A chooser's result for a box: a chooser opened on an empty box defaults to "C:";
-// cancelling it must leave the box empty.
-QString chosen(const QString& before, const QString& result) {
-  return before.isEmpty() && result == QLatin1String("C:") ? QString() : result;
-}
-}  // namespace
-
 void RoziRorunerPage::chooseScanDirectory(bool explore) {
   const QString before = txtScanDirectory_->text();
   const QString def = before.isEmpty() ? QStringLiteral("C:") : before;
@@ -507,14 +543,14 @@ void RoziRorunerPage::chooseScanDirectory(bool explore) {
     OpenFolderInExplorer(def);
     return;
   }
-  txtScanDirectory_->setText(chosen(before, SelectFolder(page_, QStringLiteral("Select Input Directory:"), def)));
+  txtScanDirectory_->setText(chosenFolder(before, SelectFolder(page_, QStringLiteral("Select Input Directory:"), def)));
 }
 
 void RoziRorunerPage::chooseRejectDirectory() {
   const QString before = txtRejectMove_->text();
   const QString def = before.isEmpty() ? QStringLiteral("C:") : before;
   txtRejectMove_->setText(
-      chosen(before, SelectFolder(page_, QStringLiteral("Select Move-Rejected Directory:"), def)));
+      chosenFolder(before, SelectFolder(page_, QStringLiteral("Select Move-Rejected Directory:"), def)));
 }
 
 }  // namespace mvnz::manager::ui

@@ -9,13 +9,16 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
+#include <QToolButton>
 
 #include "fixture.h"
 #include "manager/filecommands.h"
 #include "manager/session.h"
 #include "manager/ui/mainwindow.h"
 #include "manager/ui/roziroruner_page.h"
+#include "manager/ui/variablesmenu.h"
 #include "platform/prompts.h"
 
 using namespace mvnz;
@@ -288,4 +291,75 @@ TEST(RoziRorunerPage, SaveStopsWhileAJobsFiltersCollide) {
   EXPECT_TRUE(r.boxes->entries[0].text.contains("Timed"));
   r.job(1).RejectFilter = "*.tmp";
   EXPECT_TRUE(WriteConfigFile(r.s, true));
+}
+
+TEST(RoziRorunerPage, RemoveAndDeleteAllAskFirst) {
+  jobfile::RoziRoruner a = Job("A", "FILE", 1), b = Job("B", "TIME", 1), c = Job("C", "FILE", 0);
+  c.LocalConstants[15] = "kept";
+  c.Commands << jobfile::CommandEntry{"Sleep", {}};
+  {
+    Rig r({a, b, c});
+    r.w->roziRorunerList()->setCurrentIndex(1);
+    r.boxes->answer = prompts::Answer::No;
+    r.w->roziRoruners().DiscardRoziRoruner();
+    EXPECT_EQ(r.s.RoziRorunerCount(), 3);
+    r.boxes->answer = prompts::Answer::Yes;
+    r.w->roziRoruners().DiscardRoziRoruner();
+    ASSERT_EQ(r.s.RoziRorunerCount(), 2);
+    EXPECT_EQ(r.job(1), c);
+    EXPECT_EQ(r.w->roziRorunerList()->count(), 2);
+    EXPECT_EQ(r.w->roziRorunerList()->itemText(1), "C");
+    EXPECT_EQ(r.s.CurrentRoziRoruner, 0);
+    EXPECT_EQ(r.boxes->entries.last().text, "Are you sure you want to remove [B]");
+
+    r.boxes->answer = prompts::Answer::No;
+    r.w->roziRoruners().DeleteAllRoziRoruners();
+    EXPECT_EQ(r.s.RoziRorunerCount(), 2);
+    r.boxes->answer = prompts::Answer::Yes;
+    r.w->roziRoruners().DeleteAllRoziRoruners();
+    EXPECT_EQ(r.s.RoziRorunerCount(), 0);
+    EXPECT_EQ(r.w->roziRorunerList()->count(), 0);
+    EXPECT_EQ(r.s.current(), nullptr);
+    EXPECT_FALSE(r.get<QCheckBox>("chkEnabled")->isEnabled());
+  }
+  Rig r;
+  r.w->roziRorunerList()->setCurrentIndex(-1);
+  r.w->roziRoruners().DiscardRoziRoruner();
+  ASSERT_EQ(r.boxes->entries.size(), 1);
+  EXPECT_EQ(r.boxes->entries[0].title, "No RoziRoruner Selected");
+  EXPECT_EQ(r.s.RoziRorunerCount(), 2);
+}
+
+TEST(RoziRorunerPage, VariablesMenusInsertIntoThePageFieldsAndStore) {
+  Rig r;
+  const struct {
+    const char* button;
+    const char* field;
+    const char* item;
+    const char* token;
+    QString jobfile::RoziRoruner::*stored;
+  } cases[] = {{"Picture1", "txtScanDirectory", "mnuGCdata_1", "<GC2>", &jobfile::RoziRoruner::ScanDirectory},
+               {"picShowPopup2", "txtRejectMove", "mnuVariablesFileName", "<FileName>",
+                &jobfile::RoziRoruner::MoveRejectedDirectory}};
+  r.box("txtReject")->setText("*.tmp");
+  r.get<QRadioButton>("optRejectMove")->click();
+  for (const auto& c : cases) {
+    r.box(c.field)->setText("/in/");
+    r.get<QToolButton>(c.button)->pressed();
+    r.w->findChild<QAction*>(QLatin1String(c.item))->trigger();
+    for (QMenu* m : r.w->findChildren<QMenu*>()) m->hide();
+    EXPECT_EQ(r.box(c.field)->text(), QStringLiteral("/in/") + c.token) << c.button;
+    EXPECT_EQ(r.job(0).*c.stored, QStringLiteral("/in/") + c.token) << c.button;
+  }
+  // The stable-time presets write the field, which stores the value.
+  r.w->findChild<QAction*>("mnuSTnoTimestamp")->trigger();
+  EXPECT_EQ(r.box("txtStabletimer")->text(), "-1");
+  EXPECT_DOUBLE_EQ(r.job(0).StableTimer, -1);
+  EXPECT_EQ(r.get<QLabel>("lblSText")->text(), "");
+  r.w->findChild<QAction*>("mnuSTdefault")->trigger();
+  EXPECT_DOUBLE_EQ(r.job(0).StableTimer, 20);
+  // Showing a RoziRoruner keeps the item's check mark in step with the field.
+  r.job(1).StableTimer = -1;
+  r.w->roziRorunerList()->setCurrentIndex(1);
+  EXPECT_TRUE(r.w->variables().noTimestampItem()->isChecked());
 }

@@ -7,14 +7,18 @@
 // ("OPEN", "SAVEAS", "QUIT" ...); dispatch(key) runs what setCommand registered for
 // it, so further pages and bars add their keys without replacing the window.
 #include <QHash>
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <functional>
+#include <initializer_list>
 
 class QComboBox;
 class QLabel;
 class QMenu;
 class QStackedWidget;
 class QStatusBar;
+class QToolButton;
 
 namespace mvnz::manager {
 class Session;
@@ -22,6 +26,8 @@ class Session;
 
 namespace mvnz::manager::ui {
 
+class GlobalsPage;
+class VariablesMenu;
 class RoziRorunerPage;
 
 class MainWindow : public QMainWindow {
@@ -43,6 +49,14 @@ class MainWindow : public QMainWindow {
   QWidget* roziRorunerPage() const { return asxRoziRoruners_; }
   QWidget* preferencesPage() const { return asxPreferences_; }
   RoziRorunerPage& roziRoruners() const { return *roziRorunerPage_; }
+  GlobalsPage& globals() const { return *globalsPage_; }
+  VariablesMenu& variables() const { return *variables_; }
+  // The side bar's items run by key like the menus (a separate table: ORGANIZE,
+  // HELP and TESTRE exist in both).
+  void dispatchSideBar(const QString& key);
+  void setSideBarCommand(const QString& key, std::function<void()> action);
+  // Stores the side-bar groups' states ("State1", "State2") in the user settings.
+  void saveSideBarStates() const;
   QMenu* fileMenu() const { return fileMenu_; }
   QStatusBar* configBar() const { return sbConfig_; }
   QString configPanelText() const;
@@ -53,15 +67,27 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  struct FrameItem {
+    const char* key;
+    const char* caption;  // nullptr: a separator
+    QKeySequence shortcut;
+  };
   void buildFileMenu();
+  void buildFrameMenus();
+  void buildToolBar();
+  QWidget* buildSideBar(QWidget* parent);
+  void addItems(QMenu* menu, std::initializer_list<FrameItem> items);
   QAction* addCommand(QMenu* menu, const QString& key, const QString& caption,
                       const QKeySequence& shortcut = {});
   void connectSession();
 
   Session& session_;
   QHash<QString, std::function<void()>> commands_;
+  QHash<QString, std::function<void()>> sideCommands_;
+  QList<QToolButton*> sideGroups_;
   std::function<void()> onClose_;
   QMenu* fileMenu_ = nullptr;
   QStackedWidget* pages_ = nullptr;
@@ -69,6 +95,8 @@ class MainWindow : public QMainWindow {
   QWidget* asxPreferences_ = nullptr;
   QComboBox* cmbRoziRorunerList_ = nullptr;
   RoziRorunerPage* roziRorunerPage_ = nullptr;
+  GlobalsPage* globalsPage_ = nullptr;
+  VariablesMenu* variables_ = nullptr;
   QStatusBar* sbConfig_ = nullptr;
   QLabel* configPanel_ = nullptr;
   QLabel* statusPanel_ = nullptr;

@@ -35,6 +35,7 @@ class Manager {
 
  private:
   void wireFileMenu();
+  void wireFrame();
 
   Session& session_;
   ImageLists images_;

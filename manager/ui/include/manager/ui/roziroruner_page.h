@@ -16,6 +16,7 @@ class QComboBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
@@ -31,6 +32,8 @@ class Session;
 
 namespace mvnz::manager::ui {
 
+class VariablesMenu;
+
 class RoziRorunerPage : public QObject {
  public:
   // Builds the page's controls below the RoziRoruner list on page.
@@ -45,8 +48,15 @@ class RoziRorunerPage : public QObject {
   // The list's selection handler: shows the selected RoziRoruner or disables chkEnabled.
   void cmbRoziRorunerList_Click();
 
+  // Removes the selected RoziRoruner after the user confirms.
+  void DiscardRoziRoruner();
+  // Removes every RoziRoruner from the model after the user confirms (not the file).
+  void DeleteAllRoziRoruners();
+  // The variables menus the page's picture buttons open.
+  void setVariablesMenu(VariablesMenu* menu);
+
   // What the page's buttons open (set by the manager; unset does nothing).
-  std::function<void()> onAdd, onRemove, onRename, onLocalConstants, onCommandScript;
+  std::function<void()> onAdd, onRename, onLocalConstants, onCommandScript, onTrigger, onRegExp;
   // Whether "Disable Timestamp-Check" of the stable-time menu shows checked.
   bool noTimestampChecked() const { return noTimestamp_; }
 
@@ -68,12 +78,15 @@ class RoziRorunerPage : public QObject {
   void checkStableTimer();
   void chooseScanDirectory(bool explore);
   void chooseRejectDirectory();
+  void popupVariables(QMenu* menu, QLineEdit* target, QWidget* at);
+  void selectAfterRemoval();
 
   Session& session_;
   QWidget* page_;
   QComboBox* list_;
   bool checking_ = false;
   bool noTimestamp_ = false;
+  VariablesMenu* variables_ = nullptr;
 
   QCheckBox* chkEnabled_ = nullptr;
   controls::vistrel* fraScannerOptions_ = nullptr;
