@@ -145,8 +145,7 @@ class Cycle {
     p.matcher = engine::RegExprMatcher();  // the daemon's own
     p.runScript = [this](mvnd::Daemon&, engine::EngineServices&) { ++runs_; };
     engine_ = engine::MakeCycleEngine(std::move(p));
-    d_.Running = true;
-    d_.StartStopCaption = QStringLiteral("Stop");
+    d_.State = mvnd::RunState::Running;
     d_.DaemonInitialized = true;
     d_.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
     mvnd::RoziRoruner r;

@@ -5,14 +5,10 @@
 #include <QStringDecoder>
 
 #include "daemon/logging.h"
-#include "daemon/numbers.h"
+#include "library/numbers.h"
 #include "library/regwrap.h"
 
 namespace mvnz::mvnd {
-
-using detail::LeadingInt16;
-using detail::LeadingNumber;
-using detail::ParseBoolean;
 
 bool ReadTextLines(const QString& path, QStringList* lines) {
   QFile f(path);

@@ -17,7 +17,7 @@ class QueueOnlyEngine : public Engine {
     while (!d.CommandQueue.isEmpty()) {
       const QString word = d.CommandQueue.first();
       if (word == QLatin1String("STOP")) {
-        SetDaemonState(d, QStringLiteral("Stop"));
+        SetDaemonState(d, RunState::Stopped);
         d.CommandQueue.removeFirst();
         return;
       }
@@ -29,6 +29,10 @@ class QueueOnlyEngine : public Engine {
 };
 
 }  // namespace
+
+QString StartStopCaption(RunState state) {
+  return state == RunState::Running ? QStringLiteral("Stop") : QStringLiteral("Start");
+}
 
 std::unique_ptr<Engine> MakeQueueOnlyEngine() { return std::make_unique<QueueOnlyEngine>(); }
 

@@ -111,7 +111,7 @@ After afterLine(const Services& s, int index, const ScriptPorts& ports) {
     s.autoLine(0, QStringLiteral("ABORT: CommandScript aborted"));
     return After::Return;
   }
-  if (d.StartStopCaption == QLatin1String("Start")) return After::Return;
+  if (d.State != mvnd::RunState::Running) return After::Return;
   return After::Next;
 }
 
@@ -141,7 +141,7 @@ ExpansionContext MakeExpansionContext(mvnd::Daemon& d, int index, const Clock* c
 }
 
 void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
-  if (!d.Running) return;
+  if (!d.Running()) return;
   if (index < 0 || index >= d.RoziRoruners.size()) return;
   const Services s(d, ports);
   if (d.RoziRoruners[index].CommandCount == 0) {
@@ -155,17 +155,14 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
   try {
     for (int line = 1;; ++line) {
       // Events run between lines: take the record afresh each time.
-      if (!d.Running || index >= d.RoziRoruners.size()) return;
+      if (!d.Running() || index >= d.RoziRoruners.size()) return;
       const mvnd::RoziRoruner& r = d.RoziRoruners[index];
       if (line > r.CommandCount) return;
       if (line >= r.Commands.size()) return;
       const mvnd::CommandEntry entry = r.Commands[line];
       if (entry.Name.isEmpty()) return;  // an empty name ends the script silently
 
-      if (d.TrayIconShown && !d.NoTrayIcon) {
-        d.ui().CycleSystemTrayIcon(d.TrayFrame);
-        d.TrayFrame = (d.TrayFrame + 1) % 5;
-      }
+      if (d.TrayIconShown && !d.NoTrayIcon) d.ui().StepTrayAnimation();
       name = entry.Name.toUpper();
       if (!name.startsWith(QLatin1Char('!')) && name != QLatin1String("COMMENT")) {
         const ScriptParams params = expand(s, index, entry);

@@ -29,7 +29,7 @@ class CycleEngine : public mvnd::Engine {
     while (!d.CommandQueue.isEmpty()) {
       const QString word = d.CommandQueue.first();
       if (word == QLatin1String("STOP")) {
-        mvnd::SetDaemonState(d, QStringLiteral("Stop"));
+        mvnd::SetDaemonState(d, mvnd::RunState::Stopped);
         if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
         return;
       }
@@ -55,13 +55,13 @@ class CycleEngine : public mvnd::Engine {
 
     const qsizetype stop = d.CommandQueue.indexOf(QStringLiteral("STOP"));
     if (stop >= 0) {
-      mvnd::SetDaemonState(d, QStringLiteral("Stop"));
+      mvnd::SetDaemonState(d, mvnd::RunState::Stopped);
       if (stop < d.CommandQueue.size()) d.CommandQueue.removeAt(stop);
     } else {
       s_.pump().now();
       if (d.ShuttingDown) return;
     }
-    d.ui().CycleSystemTrayIcon(6);
+    d.ui().ShowTrayRunState();
   }
 
   void InitEventTimers(Daemon& d) override { engine::InitEventTimers(d, s_); }
@@ -135,13 +135,13 @@ class CycleEngine : public mvnd::Engine {
         if (status == QLatin1String(kFree)) {
           d.LastCommandError = false;
           s_.runScript(d);
-          if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;
+          if (Gone(d, i) || !d.Running() || d.LoadConfigPending) return true;
           if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);
           d.RoziRoruners[i].FilesHandled += 1;
         }
         s_.pump().step();
         if (Gone(d, i)) return true;
-        if (d.StartStopCaption != QLatin1String("Stop")) return true;
+        if (d.State != mvnd::RunState::Running) return true;
       }
       if (d.RoziRoruners[i].FilesPending > 0) list->moveNext();
       if (d.tmrShutdown.isActive()) break;
@@ -159,7 +159,7 @@ class CycleEngine : public mvnd::Engine {
              0);
     d.LastCommandError = false;
     s_.runScript(d);
-    if (Gone(d, i) || !d.Running || d.LoadConfigPending) return true;
+    if (Gone(d, i) || !d.Running() || d.LoadConfigPending) return true;
     if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);
     return false;
   }

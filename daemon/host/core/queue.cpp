@@ -3,8 +3,8 @@
 #include <QEventLoop>
 #include "daemon/config.h"
 #include "daemon/logging.h"
-#include "daemon/numbers.h"
 #include "daemon/service.h"
+#include "library/numbers.h"
 #include "library/regwrap.h"
 
 namespace mvnz::mvnd {
@@ -13,12 +13,6 @@ namespace {
 
 const QString S = QStringLiteral("S");
 const QString M = QStringLiteral("M");
-
-void ShowStopped(Daemon& d) {
-  d.StartStopCaption = QStringLiteral("Start");
-  d.StopEnabled = false;
-  d.StartEnabled = true;
-}
 
 // The part of a start that a reload taken while running must repeat: fresh records
 // have no schedule and no local variables.
@@ -36,19 +30,15 @@ void PostCommand(Daemon& d, const QString& Words) {
   d.CommandQueue.append(Words.split(QLatin1Char(',')));
 }
 
-void SetDaemonState(Daemon& d, const QString& State) {
-  if (State == QLatin1String("Start")) {
-    if (!d.Running && StartProcessing(d)) {
-      d.TrayFrame = 0;
-      d.StartStopCaption = QStringLiteral("Stop");
-      d.StopEnabled = true;
-      d.StartEnabled = false;
-      d.Running = true;
+void SetDaemonState(Daemon& d, RunState target) {
+  if (target == RunState::Running) {
+    if (!d.Running() && StartProcessing(d)) {
+      d.State = RunState::Running;
       if (d.RunningAsService) d.StartStopButtonEnabled = false;
     }
-  } else if (State == QLatin1String("Stop")) {
-    if (d.Running) {
-      ShowStopped(d);
+  } else {
+    if (d.Running()) {
+      d.State = RunState::Stopping;
       d.tmrPollingRate.stop();
       d.tmrIdleIndicator.stop();
       d.tmrShutdown.start();
@@ -86,7 +76,7 @@ bool StartProcessing(Daemon& d) {
 }
 
 void CommandQueueTick(Daemon& d) {
-  if (d.Running || d.QueueWorking || d.ShuttingDown) return;
+  if (d.Running() || d.QueueWorking || d.ShuttingDown) return;
   d.QueueWorking = true;
   while (!d.CommandQueue.isEmpty() && !d.ShuttingDown) {
     const QString word = d.CommandQueue.first();
@@ -101,10 +91,10 @@ void CommandQueueTick(Daemon& d) {
       const bool polling = d.tmrPollingRate.isActive();
       d.tmrPollingRate.stop();
       ReloadConfiguration(d);
-      if (d.Running) PrepareRecords(d);
-      if (polling && d.Running) d.tmrPollingRate.start();
+      if (d.Running()) PrepareRecords(d);
+      if (polling && d.Running()) d.tmrPollingRate.start();
     } else if (word == QLatin1String("START")) {
-      SetDaemonState(d, QStringLiteral("Start"));
+      SetDaemonState(d, RunState::Running);
     } else if (word == QLatin1String("SAVE")) {
       d.ui().SaveDaemonSettings(true);
     } else if (word == QLatin1String("STOPSERVICE")) {
@@ -122,7 +112,7 @@ void PollingTick(Daemon& d) {
   d.engine().MainEventLoop(d);
   d.ScanRunning = false;
   // A stop or an end that came in during the cycle keeps the polling off.
-  if (d.Running && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();
+  if (d.Running() && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();
 }
 
 void IdleTick(Daemon& d) {
@@ -137,8 +127,7 @@ void ShutdownTick(Daemon& d) {
   if (d.ScanRunning) return;
   d.tmrPollingRate.stop();
   d.tmrIdleIndicator.stop();
-  d.Running = false;
-  ShowStopped(d);
+  d.State = RunState::Stopped;
   for (RoziRoruner& r : d.RoziRoruners)
     if (r.FilesPending >= 1) r.FileList.reset();
   d.ui().StateChanged();
@@ -179,7 +168,7 @@ void DoStopDaemon(Daemon& d) {
 QString ServiceStartupDelayText() {
   const QString delay = GetRegString(QStringLiteral("Software\\Orvendel\\MervaneZuri\\Daemon\\"),
                                      QStringLiteral("ServiceStartupDelay"));
-  if (delay.isEmpty() || detail::LeadingNumber(delay) < 10) return QStringLiteral("10");
+  if (delay.isEmpty() || LeadingNumber(delay) < 10) return QStringLiteral("10");
   return delay;
 }
 
@@ -190,7 +179,7 @@ void ServiceTick(Daemon& d) {
   WriteLogLine(d, S, QStringLiteral("Daemon will start in %1 seconds.....").arg(delay), 0);
   // Events keep running while the daemon waits; an end leaves the wait at once.
   QEventLoop wait;
-  QTimer::singleShot(static_cast<int>(detail::LeadingNumber(delay) * 1000), &wait,
+  QTimer::singleShot(static_cast<int>(LeadingNumber(delay) * 1000), &wait,
                      &QEventLoop::quit);
   wait.exec();
   if (d.ShuttingDown) return;

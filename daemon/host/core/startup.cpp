@@ -127,7 +127,8 @@ QString DefaultConfigPath() { return paths::configFile(); }
 void InitDaemon(Daemon& d) {
   d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
   d.RoziRorunerCount = 0;
-  d.Running = d.RunningAsService = d.TrayIconShown = d.DaemonInitialized = false;
+  d.State = RunState::Stopped;
+  d.RunningAsService = d.TrayIconShown = d.DaemonInitialized = false;
   d.RoziRoruners.clear();
   d.MainCaption = QStringLiteral("Mervane Daemon v") + d.VersionText;
   d.IdleTicks = 0;
@@ -170,7 +171,7 @@ void InitDaemon(Daemon& d) {
     WriteLogLine(
         d, S, QStringLiteral("The components are available from the operating system vendor."), 2);
   }
-  d.ui().CycleSystemTrayIcon(5);
+  d.ui().ShowTrayRunState();
   d.ui().StateChanged();
 }
 

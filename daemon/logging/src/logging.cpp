@@ -157,10 +157,7 @@ bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTi
   } else {
     WriteLogLine(d, QStringLiteral("M"), iText, iType, iTimestamp, -1);
   }
-  if (d.TrayIconShown && !d.NoTrayIcon) {
-    d.ui().CycleSystemTrayIcon(d.TrayFrame);
-    d.TrayFrame = (d.TrayFrame + 1) % 5;
-  }
+  if (d.TrayIconShown && !d.NoTrayIcon) d.ui().StepTrayAnimation();
   return true;
 }
 

@@ -44,7 +44,7 @@ QByteArray StatusBody(const Daemon& d, const QString& localIp) {
   const QString version =
       QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
   const QPair<const char*, QString> rows[] = {
-      {"Status :", d.Running ? QStringLiteral("running") : QStringLiteral("stopped")},
+      {"Status :", d.Running() ? QStringLiteral("running") : QStringLiteral("stopped")},
       {"Version :", version},
       {"Last Start Time :", LastStartTime()},
       {"System Time :", FormatDate(QDateTime::currentDateTime(), kDueTimeFormat)},

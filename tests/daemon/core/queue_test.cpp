@@ -43,7 +43,7 @@ struct QueueFixture {
   void StartRunning() {
     PostCommand(t.d, QStringLiteral("START"));
     CommandQueueTick(t.d);
-    ASSERT_TRUE(t.d.Running);
+    ASSERT_TRUE(t.d.Running());
     mark = t.SystemLog().size();
   }
   // Lines written since the last mark.
@@ -82,7 +82,7 @@ TEST(CommandQueue, StoppedStateTable) {
     QStringList lines = f.NewLines();
     lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("Config-file: ")); });
     EXPECT_EQ(lines, c.lines);
-    EXPECT_EQ(f.t.d.Running, c.running);
+    EXPECT_EQ(f.t.d.Running(), c.running);
     EXPECT_EQ(f.t.exits, c.exit < 0 ? QList<int>{} : QList<int>{c.exit});
     if (c.exit < 0) EXPECT_TRUE(f.t.d.CommandQueue.isEmpty());
   }
@@ -100,13 +100,13 @@ TEST(CommandQueue, StopReloadStartWhileRunning) {
   f.engine->MainEventLoop(f.t.d);
   EXPECT_EQ(f.t.d.CommandQueue, (QStringList{"RELOAD", "START"}));
   EXPECT_TRUE(f.t.d.tmrShutdown.isActive());
-  EXPECT_EQ(f.t.d.StartStopCaption, "Start");
+  EXPECT_EQ(f.t.d.State, RunState::Stopping);
   ShutdownTick(f.t.d);
-  EXPECT_TRUE(f.t.d.Running);
+  EXPECT_TRUE(f.t.d.Running());
   EXPECT_TRUE(f.NewLines().isEmpty());
   f.t.d.ScanRunning = false;
   ShutdownTick(f.t.d);
-  EXPECT_FALSE(f.t.d.Running);
+  EXPECT_FALSE(f.t.d.Running());
   EXPECT_FALSE(f.t.d.tmrShutdown.isActive());
   EXPECT_FALSE(f.t.d.tmrPollingRate.isActive());
 
@@ -116,8 +116,8 @@ TEST(CommandQueue, StopReloadStartWhileRunning) {
   EXPECT_EQ(lines, (QStringList{"Daemon stopped"} + kReloadLines +
                     QStringList{"  > [FS1] [the job] is enabled", "  > [FS2] [other] is standby",
                                 "Processing Started"}));
-  EXPECT_TRUE(f.t.d.Running);
-  EXPECT_EQ(f.t.d.StartStopCaption, "Stop");
+  EXPECT_TRUE(f.t.d.Running());
+  EXPECT_EQ(f.t.d.State, RunState::Running);
 }
 
 TEST(CommandQueue, BlankAfterCommaStopsAndStaysStopped) {
@@ -127,7 +127,7 @@ TEST(CommandQueue, BlankAfterCommaStopsAndStaysStopped) {
   PollingTick(f.t.d);
   ShutdownTick(f.t.d);
   CommandQueueTick(f.t.d);
-  EXPECT_FALSE(f.t.d.Running);
+  EXPECT_FALSE(f.t.d.Running());
   EXPECT_EQ(f.NewLines(), QStringList{"Daemon stopped"});
   EXPECT_TRUE(f.t.d.CommandQueue.isEmpty());
 }
@@ -138,7 +138,7 @@ TEST(CommandQueue, ReloadWhileRunningReinitialisesSchedules) {
   QueueFixture f;
   PostCommand(f.t.d, QStringLiteral("START,RELOAD"));
   CommandQueueTick(f.t.d);
-  ASSERT_TRUE(f.t.d.Running);
+  ASSERT_TRUE(f.t.d.Running());
   for (const RoziRoruner& r : f.t.d.RoziRoruners) EXPECT_EQ(r.NextRun, "scheduled");
   EXPECT_EQ(f.t.d.RoziRoruners[0].LocalVariables[0], "init");
   EXPECT_TRUE(f.t.d.tmrPollingRate.isActive());
@@ -149,9 +149,9 @@ TEST(CommandQueue, StartRefusedAndLocalVariables) {
     QueueFixture f(QStringLiteral("0"));
     PostCommand(f.t.d, QStringLiteral("START"));
     CommandQueueTick(f.t.d);
-    EXPECT_FALSE(f.t.d.Running);
+    EXPECT_FALSE(f.t.d.Running());
     EXPECT_EQ(f.NewLines(), QStringList{"There are no RoziRoruners enabled!"});
-    EXPECT_EQ(f.t.d.StartStopCaption, "Start");
+    EXPECT_EQ(f.t.d.State, RunState::Stopped);
   }
   {
     QueueFixture f;

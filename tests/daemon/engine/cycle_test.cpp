@@ -60,7 +60,7 @@ TEST(Cycle, QueueWordsWhileRunning) {
     EXPECT_EQ(rig.TakeRuns(), c.runs);
     EXPECT_EQ(ui->saves, c.saves);
     EXPECT_EQ(rig.d.tmrShutdown.isActive(), c.stopping);
-    EXPECT_EQ(rig.d.StartStopCaption, c.stopping ? "Start" : "Stop");
+    EXPECT_EQ(rig.d.State, c.stopping ? mvnd::RunState::Stopping : mvnd::RunState::Running);
     // A cycle ended by STOP leaves the due time: the job is due again at the next start.
     EXPECT_EQ(rig.d.RoziRoruners[0].NextRun,
               c.stopping ? "11-Mar-2026 10:00:00" : "11-Mar-2026 10:00:30");
@@ -69,7 +69,7 @@ TEST(Cycle, QueueWordsWhileRunning) {
 
 TEST(Cycle, StopsNoticedDuringScripts) {
   const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
-  enum Kind { QueuedStop, CaptionStart, NotRunning, LoadConfig, Shutdown };
+  enum Kind { QueuedStop, ButtonStop, NotRunning, LoadConfig, Shutdown };
   const struct {
     Kind kind;
     QStringList runs;        // of the cycle in which the first script stops
@@ -80,7 +80,7 @@ TEST(Cycle, StopsNoticedDuringScripts) {
       // later RoziRoruner still gets its (short) turn and its next run.
       {QueuedStop, {"Files:a.txt", "Files:b.txt", "Later"}, true, {}},
       // A stop that came through the button ends the cycle after that file.
-      {CaptionStart, {"Files:a.txt"}, false, {}},
+      {ButtonStop, {"Files:a.txt"}, false, {}},
       {NotRunning, {"Files:a.txt"}, false, {}},
       {LoadConfig, {"Files:a.txt"}, false, {"STOP", "RELOAD", "START"}},
       {Shutdown, {"Files:a.txt"}, false, {}},
@@ -104,11 +104,11 @@ TEST(Cycle, StopsNoticedDuringScripts) {
         case QueuedStop:
           mvnd::DoStopDaemon(d);
           break;
-        case CaptionStart:
-          mvnd::SetDaemonState(d, "Stop");
+        case ButtonStop:
+          mvnd::SetDaemonState(d, mvnd::RunState::Stopped);
           break;
         case NotRunning:
-          d.Running = false;
+          d.State = mvnd::RunState::Stopped;
           break;
         case LoadConfig:
           d.LoadConfigPending = true;
@@ -125,7 +125,7 @@ TEST(Cycle, StopsNoticedDuringScripts) {
               c.nextRunAdvanced ? "11-Mar-2026 10:00:30" : "11-Mar-2026 10:00:00");
     EXPECT_EQ(rig.d.CommandQueue, c.queueAfter);
     if (c.kind == QueuedStop) {
-      EXPECT_EQ(rig.d.StartStopCaption, "Start");
+      EXPECT_EQ(rig.d.State, mvnd::RunState::Stopping);
       EXPECT_TRUE(rig.d.tmrShutdown.isActive());
     }
     if (c.kind == Shutdown) EXPECT_EQ(exits, QList<int>{0});

@@ -49,8 +49,7 @@ struct CycleRig {
       if (onRun) onRun(dd, s);
     };
     engine = engine::MakeCycleEngine(std::move(p));
-    d.Running = true;
-    d.StartStopCaption = QStringLiteral("Stop");
+    d.State = mvnd::RunState::Running;
     d.DaemonInitialized = true;
     d.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
   }

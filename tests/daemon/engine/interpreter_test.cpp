@@ -60,7 +60,7 @@ TEST(Interpreter, WhichLinesRun) {
 
 TEST(Interpreter, StoppedDaemonDoesNothing) {
   ScriptFixture f;
-  f.d.Running = false;
+  f.d.State = mvnd::RunState::Stopped;
   f.Script({Line("Copy Files")});
   f.Run();
   f.Script({});
@@ -278,7 +278,7 @@ TEST(Interpreter, EarlyEnds) {
   // Stopped from the start/stop button while a plug-in ran.
   {
     ScriptFixture f;
-    f.world.behaviour["Set Vars"].during = [&] { f.d.StartStopCaption = "Start"; };
+    f.world.behaviour["Set Vars"].during = [&] { f.d.State = mvnd::RunState::Stopping; };
     f.Script({Line("Set Vars"), Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.Modules(), QStringList{"Set Vars"});

@@ -29,8 +29,7 @@ inline void StartWithPlugins(mvnd::Daemon& d, int count, int current, const QStr
   d.RoziRorunerCount = count;
   d.CurrentRoziRoruner = current;
   d.DaemonInitialized = true;
-  d.Running = true;
-  d.StartStopCaption = "Stop";
+  d.State = mvnd::RunState::Running;
   d.AllowDoEvents = false;
   mvnd::ResetLogBuffers(d);
   mvnd::RegisterMVNdcom(d);

@@ -109,8 +109,7 @@ struct ScriptFixture {
   QString hot;  // the hot folder holding the current file
 
   ScriptFixture() {
-    d.Running = true;
-    d.StartStopCaption = "Stop";
+    d.State = mvnd::RunState::Running;
     d.RoziRoruners.resize(1);
     d.RoziRorunerCount = 1;
     d.CurrentRoziRoruner = 0;

@@ -89,6 +89,18 @@ struct clsLogging {
 
 class Daemon;
 
+// Where processing stands. Only the queue's transitions change it (a start, a stop
+// asked for, a stop completed); the cycle, the scripts, the windows and the tray
+// read it.
+enum class RunState {
+  Stopped,   // not processing
+  Running,   // polling and scripts run
+  Stopping,  // a stop was asked for; it completes once no cycle runs
+};
+
+// The caption of the start/stop controls: "Stop" while running, else "Start".
+QString StartStopCaption(RunState state);
+
 // What the core needs of the windows, the tray icon and the busy pointer. Every
 // member does nothing here: this is the null port of headless runs and tests.
 class UiPort {
@@ -98,11 +110,15 @@ class UiPort {
   virtual bool IsWindowed() const { return false; }
   virtual void ShowMainWindow() {}
   virtual void CloseWindows() {}
-  // Caption, start/stop captions, button states, selected log: read them from Daemon.
+  // Caption, run state, selected log: read them from Daemon.
   virtual void StateChanged() {}
   virtual void ModifySystemTray() {}
   virtual void RemoveSystemTray() {}
-  virtual void CycleSystemTrayIcon(int /*frame*/) {}
+  // The tray's running animation advances one picture (a script line, a message).
+  virtual void StepTrayAnimation() {}
+  // The tray shows the run state's picture: idle while stopped (this also ends the
+  // start-up animation), running otherwise.
+  virtual void ShowTrayRunState() {}
   virtual void SetBusy(bool /*busy*/) {}
   virtual void ClearLogWindow() {}
   virtual void RemoveOldestLogRow() {}
@@ -183,7 +199,9 @@ class Daemon : public QObject {
   QStringList CommandQueue;                             // queue words, oldest first
   QVector<ModuleEntry> ModuleTable;                     // valid rows 1..NextModuleRow-1
   int NextModuleRow = 0;
-  bool Running = false;
+  RunState State = RunState::Stopped;
+  // True while processing or completing a stop.
+  bool Running() const { return State != RunState::Stopped; }
   bool RunningAsService = false;
   bool ShuttingDown = false;
   bool ScanRunning = false;
@@ -194,7 +212,6 @@ class Daemon : public QObject {
   bool NoTrayIcon = false;
   qint64 ErrorCount = 0;
   int IdleTicks = 0;
-  int TrayFrame = 0;
   bool TrayIconShown = false;
   std::array<QString, 4> LevelNames;
   QVector<QList<clsLogging>> LogBuffers;  // RoziRoruner i uses LogBuffers[i + 1]
@@ -209,9 +226,6 @@ class Daemon : public QObject {
 
   // ---- control states the windows mirror ----------------------------------------
   QString MainCaption;                                 // main window caption
-  QString StartStopCaption = QStringLiteral("Start");  // "Stop" while running
-  bool StartEnabled = true;                            // picture button start
-  bool StopEnabled = false;                            // picture button stop
   bool StartStopButtonEnabled = true;                  // disabled while running as a service
   int SelectedLog = 0;                                 // 0 = all logs, i + 1 = RoziRoruner i
   int LogWindowNextRow = 1;

@@ -4,7 +4,7 @@
 // Every state change goes through the queue: callers only post words (START, STOP,
 // RELOAD, SAVE, SHUTDOWN, STOPSERVICE). While stopped the command-queue timer works
 // the queue; while running the scan cycle takes the words (Engine::MainEventLoop):
-// it handles STOP with SetDaemonState(d, "Stop") and leaves the rest queued.
+// it handles STOP with SetDaemonState(d, RunState::Stopped) and leaves the rest queued.
 #include <QString>
 
 #include "daemon/core.h"
@@ -18,8 +18,10 @@ using enum mvnz::ExitStatus;
 
 // Appends the words of a comma-separated list (no trimming).
 void PostCommand(Daemon& d, const QString& Words);
-// "Start" or "Stop"; other texts do nothing.
-void SetDaemonState(Daemon& d, const QString& State);
+// Running starts processing when StartProcessing allows it; Stopped (or Stopping)
+// asks a running daemon to stop: the state is Stopping until ShutdownTick completes
+// the stop once no cycle runs.
+void SetDaemonState(Daemon& d, RunState target);
 // Checks the records, resets local variables, initialises schedules, starts polling.
 bool StartProcessing(Daemon& d);
 // Ends the program with status (kExitOk for an ordered end, kExitFatal otherwise).

@@ -49,8 +49,8 @@ frmDummy::frmDummy(Daemon& d, QObject* parent) : QObject(parent), d_(d) {
 
   tmrStartupIcon.setInterval(50);
   connect(&tmrStartupIcon, &QTimer::timeout, this, [this] {
-    CycleStartupIcon(d_.TrayFrame);
-    d_.TrayFrame = (d_.TrayFrame + 1) % 6;
+    CycleStartupIcon(TrayFrame);
+    TrayFrame = (TrayFrame + 1) % 6;
   });
   PopupMenu = [](QMenu& menu, const QPoint& pos) { menu.exec(pos); };
   BuildMenus();
@@ -123,9 +123,9 @@ void frmDummy::BuildMenus() {
   on(mnuExit, [this] { EndDaemon(); });
 }
 
-void frmDummy::EndDaemon() { PostCommand(d_, EndDaemonWords(d_.Running, d_.RunningAsService)); }
+void frmDummy::EndDaemon() { PostCommand(d_, EndDaemonWords(d_.Running(), d_.RunningAsService)); }
 
-void frmDummy::ReloadConfiguration() { PostCommand(d_, ReloadWords(d_.Running)); }
+void frmDummy::ReloadConfiguration() { PostCommand(d_, ReloadWords(d_.Running())); }
 
 void frmDummy::StartStop() {
   PostCommand(d_, mnuStartStop->text() == QLatin1String("Start") ? QStringLiteral("START")
@@ -133,8 +133,11 @@ void frmDummy::StartStop() {
 }
 
 void frmDummy::StateChanged() {
-  mnuStartStop->setText(d_.StartStopCaption);
-  mnuStartStopMB->setText(d_.StartStopCaption);
+  // A start begins the running animation at its first picture.
+  if (d_.State == RunState::Running && shownState_ != RunState::Running) TrayFrame = 0;
+  shownState_ = d_.State;
+  mnuStartStop->setText(StartStopCaption(d_.State));
+  mnuStartStopMB->setText(StartStopCaption(d_.State));
   mnuShowLastMessageBar->setChecked(d_.MessageBarShown);
   mnuOnTop->setChecked(d_.MessageWindowOnTop);
 }
@@ -147,7 +150,7 @@ void frmDummy::PopupMessageBarMenu(const QPoint& globalPos) { Popup(mnuMB, globa
 
 void frmDummy::InitSystemTray() {
   if (d_.NoTrayIcon) return;
-  d_.TrayFrame = 0;
+  TrayFrame = 0;
   tray_ = MakeTray ? MakeTray() : nullptr;
   if (!tray_) return;
   connect(tray_.get(), &TrayIcon::MouseUp, this, [this](int button) { Tray_MouseUp(button); });
@@ -183,9 +186,14 @@ void frmDummy::CycleSystemTrayIcon(int& Frame) {
   ShowInTray(*tray_, d_, state + CaptionOf(MainCaption));
 }
 
+void frmDummy::StepRunningIcon() {
+  CycleSystemTrayIcon(TrayFrame);
+  TrayFrame = (TrayFrame + 1) % 5;
+}
+
 void frmDummy::ModifySystemTray() {
   if (d_.NoTrayIcon || !tray_) return;
-  const auto icon = (d_.Running ? pic1 : picStop).Image(ImageIndex());
+  const auto icon = (d_.Running() ? pic1 : picStop).Image(ImageIndex());
   if (!icon) {
     prompts::message(
         QStringLiteral("ERROR: SystemTray Error [mvnd][no tray picture for instance %1]")
@@ -195,7 +203,7 @@ void frmDummy::ModifySystemTray() {
   }
   tray_->setIcon(*icon);
   ShowInTray(*tray_, d_,
-             (d_.Running ? QStringLiteral("Running, ") : QStringLiteral("Idle, ")) +
+             (d_.Running() ? QStringLiteral("Running, ") : QStringLiteral("Idle, ")) +
                  CaptionOf(MainCaption));
 }
 

@@ -155,7 +155,7 @@ void frmMain::BuildStrip() {
   connect(asxStop, &QToolButton::clicked, this,
           [this] { PostCommand(d_, QStringLiteral("STOP")); });
   connect(asxReload, &QToolButton::clicked, this,
-          [this] { PostCommand(d_, ReloadWords(d_.Running)); });
+          [this] { PostCommand(d_, ReloadWords(d_.Running())); });
 }
 
 void frmMain::BuildMenus() {
@@ -173,7 +173,7 @@ void frmMain::BuildMenus() {
   connect(mnuSave, &QAction::triggered, this, [this] { d_.ui().SaveDaemonSettings(true); });
   connect(mnuReload, &QAction::triggered, asxReload, &QToolButton::click);
   connect(mnuExit, &QAction::triggered, this,
-          [this] { PostCommand(d_, EndDaemonWords(d_.Running, d_.RunningAsService)); });
+          [this] { PostCommand(d_, EndDaemonWords(d_.Running(), d_.RunningAsService)); });
   connect(mnuStartStop, &QAction::triggered, this, [this] {
     const QString caption = mnuStartStop->text();
     if (caption == QLatin1String("Start"))
@@ -193,11 +193,11 @@ void frmMain::RecordMargins() {
 
 void frmMain::StateChanged() {
   setWindowTitle(WindowCaption(d_));
-  mnuStartStop->setText(d_.StartStopCaption);
-  cmdStartStop->setText(d_.StartStopCaption);
+  mnuStartStop->setText(StartStopCaption(d_.State));
+  cmdStartStop->setText(StartStopCaption(d_.State));
   cmdStartStop->setEnabled(d_.StartStopButtonEnabled);
-  asxStart->setEnabled(d_.StartEnabled);
-  asxStop->setEnabled(d_.StopEnabled);
+  asxStart->setEnabled(d_.State != RunState::Running);
+  asxStop->setEnabled(d_.State == RunState::Running);
 }
 
 void frmMain::SetLogWindow(QWidget* logWindow) {

@@ -89,8 +89,11 @@ void WindowedUi::ModifySystemTray() { dummy_->ModifySystemTray(); }
 
 void WindowedUi::RemoveSystemTray() { dummy_->RemoveSystemTray(); }
 
-void WindowedUi::CycleSystemTrayIcon(int frame) {
-  // The idle icon after start-up ends the start-up animation.
+void WindowedUi::StepTrayAnimation() { dummy_->StepRunningIcon(); }
+
+void WindowedUi::ShowTrayRunState() {
+  // Picture 5 is the idle one (it also ends the start-up animation), 6 the running one.
+  int frame = d_.Running() ? 6 : 5;
   if (frame == 5) dummy_->StopStartupIcon();
   dummy_->CycleSystemTrayIcon(frame);
 }

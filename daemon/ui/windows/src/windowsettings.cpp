@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "daemon/numbers.h"
 #include "library/conversions.h"
+#include "library/numbers.h"
 #include "library/regwrap.h"
 
 namespace mvnz::mvnd {
@@ -13,7 +13,7 @@ namespace {
 
 // The leading number as a whole number (halves to even), limited to int.
 int ReadNumber(const QString& key, const QString& name) {
-  const double v = detail::RoundHalfEven(detail::LeadingNumber(GetRegString(key, name)));
+  const double v = RoundHalfEven(LeadingNumber(GetRegString(key, name)));
   if (v <= std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
   if (v >= std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
   return static_cast<int>(v);

@@ -71,7 +71,7 @@ struct Windows {
     ReloadConfiguration(d);
     d.VersionText = "1.0";
     d.DaemonInitialized = true;
-    ui->CycleSystemTrayIcon(5);
+    ui->ShowTrayRunState();
     ui->StateChanged();
   }
   QStringList TakeQueue() {
@@ -110,7 +110,7 @@ TEST(MainWindow, EndDaemonTable) {
   for (const auto& r : rows) {
     for (QAction* item :
          {w.ui->Main().mnuExit, w.ui->Dummy().mnuEndDaemon, w.ui->Dummy().mnuExit}) {
-      w.d.Running = r.running;
+      w.d.State = r.running ? RunState::Running : RunState::Stopped;
       w.d.RunningAsService = r.service;
       item->trigger();
       EXPECT_EQ(w.TakeQueue(), r.posted.split(','))
@@ -126,7 +126,7 @@ TEST(MainWindow, ReloadPostsByState) {
   frmMain& m = w.ui->Main();
   frmDummy& f = w.ui->Dummy();
   for (const bool running : {false, true}) {
-    w.d.Running = running;
+    w.d.State = running ? RunState::Running : RunState::Stopped;
     const QStringList expected =
         running ? QStringList{"STOP", "RELOAD", "START"} : QStringList{"RELOAD"};
     m.asxReload->click();
@@ -160,7 +160,7 @@ TEST(MainWindow, StartStopFollowState) {
   }
   PostCommand(w.d, "START");
   CommandQueueTick(w.d);
-  ASSERT_TRUE(w.d.Running);
+  ASSERT_TRUE(w.d.Running());
   EXPECT_EQ(m.cmdStartStop->text(), "Stop");
   EXPECT_FALSE(m.asxStart->isEnabled());
   EXPECT_TRUE(m.asxStop->isEnabled());
@@ -173,7 +173,7 @@ TEST(MainWindow, StartStopFollowState) {
   m.mnuStartStop->setText("Busy");
   m.mnuStartStop->trigger();
   EXPECT_TRUE(w.TakeQueue().isEmpty());
-  w.d.Running = false;
+  w.d.State = RunState::Stopped;
 }
 
 TEST(MainWindow, IdleLineAfterThirtyIdleTicks) {
@@ -322,11 +322,11 @@ TEST(TrayIcon, StartupAnimationThenIdle) {
     EXPECT_TRUE(w.tray->last().tip.startsWith("Starting up..., "));
   }
   // The animation's own tick walks the frames 0..5 and wraps.
-  w.d.TrayFrame = 5;
+  f.TrayFrame = 5;
   QMetaObject::invokeMethod(&f.tmrStartupIcon, "timeout");
-  EXPECT_EQ(w.d.TrayFrame, 0);
+  EXPECT_EQ(f.TrayFrame, 0);
   // The idle icon after start-up ends the animation.
-  w.ui->CycleSystemTrayIcon(5);
+  w.ui->ShowTrayRunState();
   EXPECT_FALSE(f.tmrStartupIcon.isActive());
   EXPECT_EQ(w.tray->last().icon, f.picStop.images[0].cacheKey());
 }
@@ -335,15 +335,15 @@ TEST(TrayIcon, ModifyFollowsRunningAndTooltipLimit) {
   Windows w;
   w.Init();
   frmDummy& f = w.ui->Dummy();
-  w.d.Running = true;
+  w.d.State = RunState::Running;
   f.ModifySystemTray();
   EXPECT_EQ(w.tray->last().icon, f.pic1.images[0].cacheKey());
-  w.d.Running = false;
+  w.d.State = RunState::Stopped;
   f.ModifySystemTray();
   EXPECT_EQ(w.tray->last().icon, f.picStop.images[0].cacheKey());
 
   // "Running, " is 9 characters: a caption of 54 fits, 55 is cut to 63.
-  w.d.Running = true;
+  w.d.State = RunState::Running;
   for (const int length : {54, 55, 80}) {
     w.d.MainCaption = QString(length, 'c');
     w.ui->StateChanged();
@@ -352,7 +352,7 @@ TEST(TrayIcon, ModifyFollowsRunningAndTooltipLimit) {
     EXPECT_EQ(w.tray->Tooltip(), full);
     EXPECT_EQ(w.tray->last().tip, full.left(63)) << length;
   }
-  w.d.Running = false;
+  w.d.State = RunState::Stopped;
 }
 
 TEST(TrayIcon, NoTrayIconAndRemoved) {

@@ -36,6 +36,8 @@ class frmDummy : public QObject {
   void InitSystemTray();
   void CycleStartupIcon(int& Frame);
   void CycleSystemTrayIcon(int& Frame);
+  // Shows the running picture TrayFrame and advances it (0..4).
+  void StepRunningIcon();
   void ModifySystemTray();
   void RestartSystemTray();
   void RemoveSystemTray();
@@ -65,6 +67,7 @@ class frmDummy : public QObject {
   // ---- pictures -----------------------------------------------------------------
   ImageList picStartup, picStop, pic1, pic2, pic3, pic4, pic5;
   QTimer tmrStartupIcon;  // 50 ms
+  int TrayFrame = 0;      // the picture the next animation step shows
 
   // ---- menus ------------------------------------------------------------------------
   QMenu mnuSysTray, mnuMB;
@@ -85,6 +88,7 @@ class frmDummy : public QObject {
   void Popup(QMenu& menu, const QPoint& pos);
 
   Daemon& d_;
+  RunState shownState_ = RunState::Stopped;
   std::unique_ptr<TrayIcon> tray_;
 };
 

@@ -33,7 +33,8 @@ class WindowedUi : public UiPort {
   void StateChanged() override;
   void ModifySystemTray() override;
   void RemoveSystemTray() override;
-  void CycleSystemTrayIcon(int frame) override;
+  void StepTrayAnimation() override;
+  void ShowTrayRunState() override;
   void SetBusy(bool busy) override;
   void ClearLogWindow() override;
   void RemoveOldestLogRow() override;

@@ -1,8 +1,8 @@
-#include "daemon/numbers.h"
+#include "library/numbers.h"
 
 #include <cmath>
 
-namespace mvnz::mvnd::detail {
+namespace mvnz {
 
 namespace {
 
@@ -56,4 +56,4 @@ std::optional<bool> ParseBoolean(const QString& text) {
   return LeadingNumber(t) != 0;
 }
 
-}  // namespace mvnz::mvnd::detail
+}  // namespace mvnz

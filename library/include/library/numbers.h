@@ -1,9 +1,10 @@
 #pragma once
-// Number parsing as the configuration file needs it.
+// The configuration file's number rules: leading numbers, halves rounded to even,
+// 16-bit switches and Boolean texts.
 #include <QString>
 #include <optional>
 
-namespace mvnz::mvnd::detail {
+namespace mvnz {
 
 // The leading number of a text (blanks before it skipped); 0 when there is none.
 double LeadingNumber(const QString& text);
@@ -14,4 +15,4 @@ std::optional<int> LeadingInt16(const QString& text);
 // "True"/"False" in any case, or a number (0 False, other True); nullopt otherwise.
 std::optional<bool> ParseBoolean(const QString& text);
 
-}  // namespace mvnz::mvnd::detail
+}  // namespace mvnz

@@ -1,0 +1,368 @@
+// One pass over the configuration file: every line is read once, applied to the
+// section it stands in, and reported when it cannot be taken as written. A bad line
+// changes nothing and the rest of its section is still read.
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringDecoder>
+
+#include "jobfile_internal.h"
+#include "library/jobfile.h"
+#include "library/numbers.h"
+
+namespace mvnz::jobfile {
+
+namespace {
+
+const QString kSeparator = QStringLiteral("]~[");
+
+// Lines split on LF; a CR right before the LF belongs to the line end, any other CR
+// stays in the text. Each line is UTF-8, or Latin-1 when it is not valid UTF-8.
+QStringList SplitLines(const QByteArray& bytes) {
+  QStringList lines;
+  QStringDecoder whole(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = whole.decode(bytes);
+  if (!whole.hasError()) {
+    qsizetype start = 0;
+    while (start < text.size()) {
+      qsizetype end = text.indexOf(QLatin1Char('\n'), start);
+      if (end < 0) end = text.size();
+      qsizetype len = end - start;
+      if (len > 0 && text[end - 1] == QLatin1Char('\r')) --len;
+      lines.append(text.mid(start, len));
+      start = end + 1;
+    }
+    return lines;
+  }
+  qsizetype start = 0;
+  while (start < bytes.size()) {
+    qsizetype end = bytes.indexOf('\n', start);
+    if (end < 0) end = bytes.size();
+    qsizetype len = end - start;
+    if (len > 0 && bytes[end - 1] == '\r') --len;
+    const QByteArray raw = bytes.mid(start, len);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString line = utf8.decode(raw);
+    if (utf8.hasError()) line = QString::fromLatin1(raw);
+    lines.append(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+QStringView TrimBlanks(QStringView s) {
+  qsizetype b = 0, e = s.size();
+  while (b < e && s[b] == QLatin1Char(' ')) ++b;
+  while (e > b && s[e - 1] == QLatin1Char(' ')) --e;
+  return s.mid(b, e - b);
+}
+
+// Upper-cased key -> its spec, for one kind of section.
+const QHash<QString, const KeySpec*>& KeyIndex(SectionKind kind) {
+  static const auto build = [](SectionKind k) {
+    QHash<QString, const KeySpec*> index;
+    for (const KeySpec& spec : Keys())
+      if (spec.section == k) index.insert(QString::fromLatin1(spec.key).toUpper(), &spec);
+    return index;
+  };
+  static const QHash<QString, const KeySpec*> global = build(SectionKind::Global);
+  static const QHash<QString, const KeySpec*> job = build(SectionKind::Job);
+  return kind == SectionKind::Global ? global : job;
+}
+
+// What applying one value gave: nothing to report, or a reason and what was done.
+struct Outcome {
+  QString why;
+  FaultAction action = FaultAction::Skipped;
+  explicit operator bool() const { return !why.isEmpty(); }
+};
+
+Outcome Skip(const QString& why) { return {why, FaultAction::Skipped}; }
+Outcome Keep(const QString& why) { return {why, FaultAction::Kept}; }
+Outcome ReadAs(const QString& text) {
+  return {QStringLiteral("read as ") + text, FaultAction::Replaced};
+}
+
+// Reports a number whose text is not the one the writer would give it.
+Outcome CheckNumberText(const QString& value, const QString& canonical) {
+  return value == canonical ? Outcome{} : ReadAs(canonical);
+}
+
+class Reader {
+ public:
+  explicit Reader(const ReadOptions& options) : options_(options) {
+    result_.file.Globals = options.startGlobals;
+  }
+
+  ReadResult Run(const QByteArray& bytes) {
+    const QStringList lines = SplitLines(bytes);
+    for (qsizetype i = 0; i < lines.size(); ++i) ReadLine(static_cast<int>(i + 1), lines[i]);
+    return std::move(result_);
+  }
+
+ private:
+  enum class Where { Nowhere, Global, Job };
+
+  void Report(int line, const QString& text, const Outcome& o) {
+    result_.faults.append({line, section_, text, o.why, o.action, inSection_});
+  }
+
+  void ReadLine(int number, const QString& line) {
+    if (line.startsWith(QLatin1Char('['))) return ReadHeader(number, line);
+    if (line.startsWith(QLatin1Char(';'))) return;
+    const QStringView trimmed = TrimBlanks(line);
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) return;
+    if (line.startsWith(QLatin1Char(' ')))
+      return Report(number, line, {QStringLiteral("indented line"), FaultAction::Ignored});
+    if (where_ == Where::Nowhere)
+      return Report(number, line, {QStringLiteral("outside a section"), FaultAction::Ignored});
+    Outcome o = ReadKeyLine(trimmed);
+    if (!o && line.contains(QLatin1Char('\r')))
+      o = Keep(QStringLiteral("holds a carriage return, which a save refuses"));
+    if (o) Report(number, line, o);
+  }
+
+  void ReadHeader(int number, const QString& line) {
+    QString name;
+    Outcome o;
+    if (line.size() >= 2 && line.endsWith(QLatin1Char(']'))) {
+      name = line.mid(1, line.size() - 2);
+    } else {
+      QStringView rest = QStringView(line).mid(1);
+      while (!rest.isEmpty() && rest.back() == QLatin1Char(' ')) rest.chop(1);
+      if (rest.endsWith(QLatin1Char(']'))) rest.chop(1);
+      name = rest.toString();
+      o = ReadAs(QLatin1Char('[') + name + QLatin1Char(']'));
+      o.why = QStringLiteral("header does not end in \"]\", ") + o.why;
+    }
+    section_ = name;
+    inSection_ = true;
+    const QString upper = name.toUpper();
+    if (upper == QLatin1String("CONFIGURATION")) {
+      // A second [CONFIGURATION]: its keys still count, so nothing is lost on save.
+      if (sawGlobal_ && !o)
+        o = Keep(QStringLiteral("another [CONFIGURATION] section, read into the same settings"));
+      sawGlobal_ = true;
+      where_ = Where::Global;
+    } else {
+      const auto seen = firstHeader_.constFind(upper);
+      if (seen != firstHeader_.cend() && !o) {
+        const QString how = seen->first == name ? QStringLiteral("same name as")
+                                                : QStringLiteral("name differs only in case from");
+        o = Keep(QStringLiteral("%1 [%2] at line %3, a save refuses it until renamed")
+                     .arg(how, seen->first)
+                     .arg(seen->second));
+      }
+      if (seen == firstHeader_.cend()) firstHeader_.insert(upper, {name, number});
+      RoziRoruner job;
+      job.Name = name;
+      result_.file.RoziRoruners.append(job);
+      nextConstant_ = 1;
+      where_ = Where::Job;
+    }
+    if (o) Report(number, line, o);
+  }
+
+  Outcome ReadKeyLine(QStringView trimmed) {
+    const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
+    if (eq < 0) return Skip(QStringLiteral("no \"=\""));
+    const QString key = trimmed.left(eq).toString().toUpper();
+    const QString value = trimmed.mid(eq + 1).toString();
+    const SectionKind kind = where_ == Where::Global ? SectionKind::Global : SectionKind::Job;
+    const KeySpec* spec = KeyIndex(kind).value(key);
+    if (!spec) return UnknownKey(kind, key);
+    return Apply(*spec, value);
+  }
+
+  static Outcome UnknownKey(SectionKind kind, const QString& key) {
+    const auto& here = KeyIndex(kind);
+    const SectionKind other = kind == SectionKind::Global ? SectionKind::Job : SectionKind::Global;
+    QString why = QStringLiteral("unknown key");
+    if (here.contains(key.trimmed()))
+      why = QStringLiteral("blank before \"=\"");
+    else if (KeyIndex(other).contains(key))
+      why = kind == SectionKind::Global ? QStringLiteral("a RoziRoruner key in [CONFIGURATION]")
+                                        : QStringLiteral("a [CONFIGURATION] key in a RoziRoruner");
+    return {why, FaultAction::Ignored};
+  }
+
+  Outcome Apply(const KeySpec& spec, const QString& value) {
+    const Outcome o = spec.section == SectionKind::Global
+                          ? ApplyGlobal(spec, value)
+                          : ApplyJob(result_.file.RoziRoruners.last(), spec, value);
+    if (!o && spec.form != ValueForm::Command && value.contains(kSeparator))
+      return Keep(QStringLiteral("holds \"]~[\", which a save refuses"));
+    return o;
+  }
+
+  Outcome ApplyGlobal(const KeySpec& spec, const QString& value) {
+    GlobalSettings& g = result_.file.Globals;
+    switch (spec.field) {
+      case Field::GlobalConstant:
+        if (nextGlobalConstant_ > kConstantCount)
+          return Skip(QStringLiteral("more than 15 global constants"));
+        g.GlobalConstants[nextGlobalConstant_++] = value;
+        return {};
+      case Field::AutoStartState:
+        return ApplyRunMode(value, g);
+      case Field::ShowUnstableMessages:
+        g.ShowUnstableMessages = value;
+        return {};
+      case Field::EnableLogging:
+      case Field::AutoLogInternalCommands:
+      case Field::AutoStart:
+        return ApplySwitch(value, SwitchField(g, spec.field));
+      default:
+        *GlobalText(g, spec.field) = value;
+        return {};
+    }
+  }
+
+  Outcome ApplySwitch(const QString& value, int* field) const {
+    const auto n = LeadingInt16(value);
+    if (!n) return Skip(QStringLiteral("number out of range"));
+    if (options_.policy.switches == SwitchRule::ZeroOneTwo && (*n < 0 || *n > 2))
+      return Skip(QStringLiteral("not 0, 1 or 2"));
+    *field = *n;
+    return CheckNumberText(value, QString::number(*n));
+  }
+
+  Outcome ApplyRunMode(const QString& value, GlobalSettings& g) const {
+    int mode = 0;
+    Outcome o;
+    if (options_.policy.runMode == RunModeRule::OneToFourOrNormal) {
+      static const QStringList kModes{"1", "2", "3", "4"};
+      mode = static_cast<int>(kModes.indexOf(value)) + 1;
+      if (mode == 0) {
+        mode = 1;
+        o = ReadAs(QStringLiteral("1"));
+        o.why = QStringLiteral("not 1 to 4, ") + o.why;
+      }
+    } else {
+      const auto n = LeadingInt16(value);
+      if (!n) return Skip(QStringLiteral("number out of range"));
+      mode = *n;
+      o = CheckNumberText(value, QString::number(mode));
+    }
+    g.AutoStartState = mode;
+    g.NoTrayIcon = mode == 4 && g.AutoStart == 1;
+    return o;
+  }
+
+  Outcome ApplyJob(RoziRoruner& r, const KeySpec& spec, const QString& value) {
+    switch (spec.form) {
+      case ValueForm::Integer: {
+        const auto n = LeadingInt16(value);
+        if (!n) return Skip(QStringLiteral("number out of range"));
+        *JobInteger(r, spec.field) = *n;
+        return CheckNumberText(value, QString::number(*n));
+      }
+      case ValueForm::Boolean: {
+        const auto b = ParseBoolean(value);
+        if (!b) return Skip(QStringLiteral("not True, False or a number"));
+        *JobBoolean(r, spec.field) = *b;
+        return {};
+      }
+      case ValueForm::Number:
+        r.StableTimer = LeadingNumber(value);
+        return CheckNumberText(value, NumberText(r.StableTimer));
+      case ValueForm::Command:
+        return ApplyCommand(r, value);
+      case ValueForm::Constant:
+        if (nextConstant_ > kConstantCount) return Skip(QStringLiteral("more than 15 constants"));
+        r.LocalConstants[nextConstant_++] = value;
+        return {};
+      default:
+        break;
+    }
+    *JobText(r, spec.field) = value;
+    switch (spec.field) {
+      case Field::RunDays:
+        if (value.isEmpty()) r.RunDays = QStringLiteral("1111111");
+        return {};
+      case Field::Trigger:
+        if (value != QLatin1String("FILE") && value != QLatin1String("TIME"))
+          return Keep(QStringLiteral("not FILE or TIME"));
+        return {};
+      case Field::InputFilter:
+      case Field::RejectFilter:
+        return CheckFilter(value);
+      default:
+        return {};
+    }
+  }
+
+  Outcome CheckFilter(const QString& value) const {
+    if (!options_.filterError || value.isEmpty()) return {};
+    const QString error = options_.filterError(value);
+    return error.isEmpty() ? Outcome{} : Keep(error);
+  }
+
+  Outcome ApplyCommand(RoziRoruner& r, const QString& value) const {
+    const QStringList pieces = value.split(kSeparator);
+    if (pieces.size() - 1 > kParameterCount) return Skip(QStringLiteral("more than 30 parameters"));
+    CommandEntry e;
+    e.Name = pieces[0];
+    for (qsizetype k = 1; k < pieces.size(); ++k) e.Data[k] = pieces[k];
+    r.Commands.append(std::move(e));
+    const QString& name = r.Commands.last().Name;
+    const QString bare = name.startsWith(QLatin1Char('!')) ? name.mid(1) : name;
+    if (TrimBlanks(bare).isEmpty()) return Keep(QStringLiteral("command without a name, a save drops it"));
+    if (options_.knownCommand && !options_.knownCommand(bare))
+      return Keep(QStringLiteral("no module provides [%1]").arg(bare));
+    return {};
+  }
+
+  const ReadOptions& options_;
+  ReadResult result_;
+  Where where_ = Where::Nowhere;
+  QString section_;
+  bool inSection_ = false;
+  bool sawGlobal_ = false;
+  int nextGlobalConstant_ = 1;
+  int nextConstant_ = 1;
+  QHash<QString, std::pair<QString, int>> firstHeader_;  // upper name -> (name, line)
+};
+
+}  // namespace
+
+ReadResult ParseJobFile(const QByteArray& bytes, const ReadOptions& options) {
+  return Reader(options).Run(bytes);
+}
+
+ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
+  ReadResult failed;
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.exists()) {
+    failed.status = ReadStatus::Missing;
+    failed.error = QStringLiteral("Config-file not found [%1]").arg(path);
+    return failed;
+  }
+  failed.status = ReadStatus::Unreadable;
+  if (!info.isFile()) {
+    failed.error = QStringLiteral("Config-file is not a file [%1]").arg(path);
+    return failed;
+  }
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
+    return failed;
+  }
+  const QByteArray bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) {
+    failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
+    return failed;
+  }
+  return ParseJobFile(bytes, options);
+}
+
+QString FaultMessage(const Fault& f) {
+  static const char* const kActions[] = {"skipped", "ignored", "replaced", "kept"};
+  QString head = QStringLiteral("WARNING: Configuration ");
+  if (f.inSection) head += QStringLiteral("section [") + f.section.toUpper() + QStringLiteral("] ");
+  return head + QStringLiteral("line ") + QString::number(f.line) + QLatin1Char(' ') +
+         QLatin1String(kActions[static_cast<int>(f.action)]) + QStringLiteral(" [") + f.text +
+         QStringLiteral("][") + f.why + QLatin1Char(']');
+}
+
+}  // namespace mvnz::jobfile

@@ -1,0 +1,265 @@
+// The configuration file's exact bytes, and writing them so that a failure keeps the
+// old file: every value is checked before anything is written, the text goes to a
+// temporary file beside the target, and only a complete file replaces the old one.
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
+
+#include "jobfile_internal.h"
+#include "library/jobfile.h"
+#include "library/version.h"
+
+namespace mvnz::jobfile {
+
+namespace {
+
+const QString kSeparator = QStringLiteral("]~[");
+const QString kEol = QStringLiteral("\r\n");
+
+QString TrimBlanks(const QString& s) {
+  qsizetype b = 0, e = s.size();
+  while (b < e && s[b] == QLatin1Char(' ')) ++b;
+  while (e > b && s[e - 1] == QLatin1Char(' ')) --e;
+  return s.mid(b, e - b);
+}
+
+QString SystemVersionText() {
+  return QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+}
+
+// What a value holds that the file cannot carry; empty when it can be written.
+QString Unwritable(const QString& value) {
+  if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
+    return QStringLiteral("holds a line break");
+  if (value.contains(kSeparator)) return QStringLiteral("holds \"]~[\"");
+  return {};
+}
+
+// Collects the first value the file cannot carry, named as the user knows it.
+class Checker {
+ public:
+  void Text(const QString& value, const QString& field, const QString& owner) {
+    if (!error_.isEmpty()) return;
+    const QString why = Unwritable(value);
+    if (!why.isEmpty()) Fail(field, owner, why);
+  }
+  void Integer(int value, const QString& field, const QString& owner) {
+    if (error_.isEmpty() && (value < -32768 || value > 32767))
+      Fail(field, owner, QStringLiteral("is beyond -32768 to 32767"));
+  }
+  void Number(double value, const QString& field, const QString& owner) {
+    if (error_.isEmpty() && !std::isfinite(value)) Fail(field, owner, QStringLiteral("is no number"));
+  }
+  void Fail(const QString& field, const QString& owner, const QString& why) {
+    if (error_.isEmpty())
+      error_ = QStringLiteral("<%1>%2 %3; the configuration was not saved").arg(field, owner, why);
+  }
+  const QString& error() const { return error_; }
+
+ private:
+  QString error_;
+};
+
+QString JobOwner(const RoziRoruner& r) { return QStringLiteral(" of RoziRoruner [%1]").arg(r.Name); }
+
+void CheckGlobals(const GlobalSettings& g, Checker& c) {
+  const QString owner = QStringLiteral(" of [CONFIGURATION]");
+  for (const KeySpec& spec : Keys()) {
+    if (spec.section != SectionKind::Global) continue;
+    const QString field = QString::fromLatin1(spec.key);
+    if (const QString* text = GlobalText(g, spec.field)) c.Text(*text, field, owner);
+    if (spec.form == ValueForm::Switch) c.Integer(SwitchValue(g, spec.field), field, owner);
+  }
+  for (int n = 1; n <= kConstantCount; ++n)
+    c.Text(g.GlobalConstants[n], QStringLiteral("GlobalConstant %1").arg(n), owner);
+  c.Integer(g.AutoStartState, QStringLiteral("AutoStartState"), owner);
+  if (g.ShowUnstableMessages) c.Text(*g.ShowUnstableMessages, QStringLiteral("ShowUnstableMessages"), owner);
+}
+
+void CheckJob(const RoziRoruner& r, Checker& c) {
+  const QString owner = JobOwner(r);
+  c.Text(r.Name, QStringLiteral("Name"), owner);
+  if (r.Name.compare(QLatin1String("CONFIGURATION"), Qt::CaseInsensitive) == 0)
+    c.Fail(QStringLiteral("Name"), owner, QStringLiteral("is the name of the global settings"));
+  for (const KeySpec& spec : Keys()) {
+    if (spec.section != SectionKind::Job) continue;
+    const QString field = QString::fromLatin1(spec.key);
+    if (const QString* text = JobText(r, spec.field)) c.Text(*text, field, owner);
+    if (spec.form == ValueForm::Integer) c.Integer(JobIntegerValue(r, spec.field), field, owner);
+  }
+  c.Number(r.StableTimer, QStringLiteral("StableTimer"), owner);
+  for (int n = 1; n <= kConstantCount; ++n)
+    c.Text(r.LocalConstants[n], QStringLiteral("Constant %1").arg(n), owner);
+  for (qsizetype i = 0; i < r.Commands.size(); ++i) {
+    const CommandEntry& e = r.Commands[i];
+    const QString field = QStringLiteral("Command %1").arg(i + 1);
+    c.Text(e.Name, field, owner);
+    for (int k = 1; k <= kParameterCount; ++k)
+      c.Text(e.Data[k], QStringLiteral("%1 parameter %2").arg(field).arg(k), owner);
+  }
+}
+
+// Job names must differ in more than case: both programs find a section by its name
+// without regard to case.
+void CheckNames(const QList<RoziRoruner>& jobs, Checker& c) {
+  QHash<QString, const RoziRoruner*> seen;
+  for (const RoziRoruner& r : jobs) {
+    const QString upper = r.Name.toUpper();
+    if (const RoziRoruner* first = seen.value(upper)) {
+      c.Fail(QStringLiteral("Name"), JobOwner(r),
+             QStringLiteral("differs only in case from [%1]").arg(first->Name));
+      return;
+    }
+    seen.insert(upper, &r);
+  }
+}
+
+class Text {
+ public:
+  // One line; blanks at its end are dropped, since every reader trims them away.
+  void Line(const QString& s = {}) {
+    qsizetype e = s.size();
+    while (e > 0 && s[e - 1] == QLatin1Char(' ')) --e;
+    out_ += QStringView(s).left(e);
+    out_ += kEol;
+  }
+  void Key(const char* key, const QString& value) {
+    Line(QLatin1String(key) + QLatin1Char('=') + value);
+  }
+  QString take() { return std::move(out_); }
+
+ private:
+  QString out_;
+};
+
+void WriteGlobals(const GlobalSettings& g, Text& t) {
+  t.Line(QStringLiteral("[CONFIGURATION]"));
+  for (const KeySpec& spec : Keys()) {
+    if (spec.section != SectionKind::Global) continue;
+    switch (spec.form) {
+      case ValueForm::Constant:
+        for (int n = 1; n <= kConstantCount; ++n) t.Key(spec.key, g.GlobalConstants[n]);
+        break;
+      case ValueForm::Switch:
+        t.Key(spec.key, QString::number(SwitchValue(g, spec.field)));
+        break;
+      case ValueForm::RunMode:
+        if (g.AutoStartState != 0) t.Key(spec.key, QString::number(g.AutoStartState));
+        break;
+      case ValueForm::Optional:
+        if (g.ShowUnstableMessages) t.Key(spec.key, *g.ShowUnstableMessages);
+        break;
+      case ValueForm::TrimmedText:
+        t.Key(spec.key, TrimBlanks(*GlobalText(g, spec.field)));
+        break;
+      default:
+        t.Key(spec.key, *GlobalText(g, spec.field));
+        break;
+    }
+  }
+  t.Line();
+}
+
+QString CommandLine(const CommandEntry& e) {
+  QString s = TrimBlanks(e.Name);
+  for (int k = 1; k <= kParameterCount; ++k) s += kSeparator + e.Data[k];
+  return s;
+}
+
+void WriteJob(const RoziRoruner& r, Text& t) {
+  t.Line(QLatin1Char('[') + r.Name + QLatin1Char(']'));
+  for (const KeySpec& spec : Keys()) {
+    if (spec.section != SectionKind::Job) continue;
+    switch (spec.form) {
+      case ValueForm::Integer:
+        t.Key(spec.key, QString::number(JobIntegerValue(r, spec.field)));
+        break;
+      case ValueForm::Boolean:
+        t.Key(spec.key, JobBooleanValue(r, spec.field) ? QStringLiteral("True") : QStringLiteral("False"));
+        break;
+      case ValueForm::Number:
+        t.Key(spec.key, NumberText(r.StableTimer));
+        break;
+      case ValueForm::Command:
+        for (const CommandEntry& e : r.Commands)
+          if (!TrimBlanks(e.Name).isEmpty()) t.Key(spec.key, CommandLine(e));
+        break;
+      case ValueForm::Constant:
+        for (int n = 1; n <= kConstantCount; ++n) t.Key(spec.key, r.LocalConstants[n]);
+        break;
+      case ValueForm::TrimmedText: {
+        QString value = TrimBlanks(*JobText(r, spec.field));
+        // Both programs read an empty RunDays as every day; writing that keeps the
+        // file what they read.
+        if (spec.field == Field::RunDays && value.isEmpty()) value = QStringLiteral("1111111");
+        t.Key(spec.key, value);
+        break;
+      }
+      default:
+        t.Key(spec.key, *JobText(r, spec.field));
+        break;
+    }
+  }
+  t.Line();
+}
+
+}  // namespace
+
+Rendered RenderJobFile(const JobFile& file, const QString& versionText) {
+  Checker c;
+  CheckGlobals(file.Globals, c);
+  for (const RoziRoruner& r : file.RoziRoruners) CheckJob(r, c);
+  CheckNames(file.RoziRoruners, c);
+  if (!c.error().isEmpty()) return {{}, c.error()};
+
+  Text t;
+  t.Line(QStringLiteral(";"));
+  t.Line(QStringLiteral(";"));
+  t.Line(QStringLiteral("; Mervane Zuri - Configuration File"));
+  t.Line(QStringLiteral(";"));
+  t.Line(QStringLiteral("; Mervane Zuri v") + (versionText.isEmpty() ? SystemVersionText() : versionText));
+  t.Line(QStringLiteral(";"));
+  t.Line();
+  WriteGlobals(file.Globals, t);
+  for (const RoziRoruner& r : file.RoziRoruners) WriteJob(r, t);
+  t.Line(QStringLiteral(";"));
+  t.Line(QStringLiteral("; End of Mervane Zuri - Configuration File"));
+  t.Line(QStringLiteral(";"));
+  t.Line();
+  return {t.take().toUtf8(), {}};
+}
+
+WriteResult WriteJobFile(const QString& path, const JobFile& file, const QString& versionText) {
+  const auto failed = [&path](const QString& why) {
+    return WriteResult{false, QStringLiteral("Error saving configuration to [%1]: %2").arg(path, why)};
+  };
+  const Rendered rendered = RenderJobFile(file, versionText);
+  if (!rendered.error.isEmpty()) return {false, rendered.error};
+
+  const QFileInfo old(path);
+  std::optional<QFileDevice::Permissions> mode;
+  if (old.exists()) {
+    if (!old.isFile()) return failed(QStringLiteral("not a file"));
+    constexpr auto kWriteBits =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!(old.permissions() & kWriteBits)) return failed(QStringLiteral("access denied (read-only file)"));
+    // The "user" flags describe this process's access, not the file's mode bits.
+    mode = old.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+  }
+  QSaveFile out(path);
+  if (!out.open(QIODevice::WriteOnly)) return failed(out.errorString());
+  // The temporary file gets a default mode; the new file keeps the old one's.
+  if (mode && !out.setPermissions(*mode)) {
+    out.cancelWriting();
+    return failed(QStringLiteral("cannot keep the file's mode"));
+  }
+  if (out.write(rendered.bytes) != rendered.bytes.size()) {
+    const QString why = out.errorString();
+    out.cancelWriting();
+    return failed(why);
+  }
+  if (!out.commit()) return failed(out.errorString());
+  return {true, {}};
+}
+
+}  // namespace mvnz::jobfile
