@@ -14,25 +14,25 @@ namespace mvnz::jobfile {
 
 namespace {
 
-const QString kSeparator = QStringLiteral("]~[");
-
-// Lines split on LF; a CR right before the LF belongs to the line end, any other CR
-// stays in the text. Each line is UTF-8, or Latin-1 when it is not valid UTF-8.
-QStringList SplitLines(const QByteArray& bytes) {
-  QStringList lines;
+// Calls take(view) for each line. Lines split on LF; a CR right before the LF belongs
+// to the line end, any other CR stays in the text. The file is decoded as UTF-8 at
+// once; when it is not valid UTF-8, each line is UTF-8 or, failing that, Latin-1.
+template <typename Take>
+void ForEachLine(const QByteArray& bytes, Take take) {
   QStringDecoder whole(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = whole.decode(bytes);
   if (!whole.hasError()) {
+    const QStringView all(text);
     qsizetype start = 0;
-    while (start < text.size()) {
-      qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-      if (end < 0) end = text.size();
+    while (start < all.size()) {
+      qsizetype end = all.indexOf(QLatin1Char('\n'), start);
+      if (end < 0) end = all.size();
       qsizetype len = end - start;
-      if (len > 0 && text[end - 1] == QLatin1Char('\r')) --len;
-      lines.append(text.mid(start, len));
+      if (len > 0 && all[end - 1] == QLatin1Char('\r')) --len;
+      take(all.mid(start, len));
       start = end + 1;
     }
-    return lines;
+    return;
   }
   qsizetype start = 0;
   while (start < bytes.size()) {
@@ -44,10 +44,30 @@ QStringList SplitLines(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString line = utf8.decode(raw);
     if (utf8.hasError()) line = QString::fromLatin1(raw);
-    lines.append(line);
+    take(QStringView(line));
     start = end + 1;
   }
-  return lines;
+}
+
+// Positions of the "]~[" separators in s, up to limit of them; returns how many were
+// found (limit + 1 when there are more). One plain scan, cheaper than a string search
+// for a needle this short.
+int FindSeparators(QStringView s, qsizetype* at, int limit) {
+  int n = 0;
+  const QChar* d = s.data();
+  for (qsizetype i = 0; i + 2 < s.size(); ++i) {
+    if (d[i] != QLatin1Char(']') || d[i + 1] != QLatin1Char('~') || d[i + 2] != QLatin1Char('['))
+      continue;
+    if (n == limit) return limit + 1;
+    at[n++] = i;
+    i += 2;
+  }
+  return n;
+}
+
+bool HasSeparator(QStringView s) {
+  qsizetype at = 0;
+  return FindSeparators(s, &at, 1) > 0;
 }
 
 QStringView TrimBlanks(QStringView s) {
@@ -95,19 +115,19 @@ class Reader {
   }
 
   ReadResult Run(const QByteArray& bytes) {
-    const QStringList lines = SplitLines(bytes);
-    for (qsizetype i = 0; i < lines.size(); ++i) ReadLine(static_cast<int>(i + 1), lines[i]);
+    int number = 0;
+    ForEachLine(bytes, [&](QStringView line) { ReadLine(++number, line); });
     return std::move(result_);
   }
 
  private:
   enum class Where { Nowhere, Global, Job };
 
-  void Report(int line, const QString& text, const Outcome& o) {
-    result_.faults.append({line, section_, text, o.why, o.action, inSection_});
+  void Report(int line, QStringView text, const Outcome& o) {
+    result_.faults.append({line, section_, text.toString(), o.why, o.action, inSection_});
   }
 
-  void ReadLine(int number, const QString& line) {
+  void ReadLine(int number, QStringView line) {
     if (line.startsWith(QLatin1Char('['))) return ReadHeader(number, line);
     if (line.startsWith(QLatin1Char(';'))) return;
     const QStringView trimmed = TrimBlanks(line);
@@ -122,13 +142,13 @@ class Reader {
     if (o) Report(number, line, o);
   }
 
-  void ReadHeader(int number, const QString& line) {
+  void ReadHeader(int number, QStringView line) {
     QString name;
     Outcome o;
     if (line.size() >= 2 && line.endsWith(QLatin1Char(']'))) {
-      name = line.mid(1, line.size() - 2);
+      name = line.mid(1, line.size() - 2).toString();
     } else {
-      QStringView rest = QStringView(line).mid(1);
+      QStringView rest = line.mid(1);
       while (!rest.isEmpty() && rest.back() == QLatin1Char(' ')) rest.chop(1);
       if (rest.endsWith(QLatin1Char(']'))) rest.chop(1);
       name = rest.toString();
@@ -154,9 +174,7 @@ class Reader {
                      .arg(seen->second));
       }
       if (seen == firstHeader_.cend()) firstHeader_.insert(upper, {name, number});
-      RoziRoruner job;
-      job.Name = name;
-      result_.file.RoziRoruners.append(job);
+      result_.file.RoziRoruners.emplaceBack().Name = name;
       nextConstant_ = 1;
       where_ = Where::Job;
     }
@@ -166,12 +184,15 @@ class Reader {
   Outcome ReadKeyLine(QStringView trimmed) {
     const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
     if (eq < 0) return Skip(QStringLiteral("no \"=\""));
-    const QString key = trimmed.left(eq).toString().toUpper();
-    const QString value = trimmed.mid(eq + 1).toString();
+    QStringView keyText = trimmed.left(eq);
+    key_.resize(keyText.size());
+    for (qsizetype i = 0; i < keyText.size(); ++i) key_[i] = keyText[i].toUpper();
     const SectionKind kind = where_ == Where::Global ? SectionKind::Global : SectionKind::Job;
-    const KeySpec* spec = KeyIndex(kind).value(key);
-    if (!spec) return UnknownKey(kind, key);
-    return Apply(*spec, value);
+    const KeySpec* spec = KeyIndex(kind).value(key_);
+    if (!spec) return UnknownKey(kind, key_);
+    const QStringView value = trimmed.mid(eq + 1);
+    if (spec->form == ValueForm::Command) return ApplyCommand(result_.file.RoziRoruners.last(), value);
+    return Apply(*spec, value.toString());
   }
 
   static Outcome UnknownKey(SectionKind kind, const QString& key) {
@@ -190,7 +211,7 @@ class Reader {
     const Outcome o = spec.section == SectionKind::Global
                           ? ApplyGlobal(spec, value)
                           : ApplyJob(result_.file.RoziRoruners.last(), spec, value);
-    if (!o && spec.form != ValueForm::Command && value.contains(kSeparator))
+    if (!o && HasSeparator(value))
       return Keep(QStringLiteral("holds \"]~[\", which a save refuses"));
     return o;
   }
@@ -266,8 +287,6 @@ class Reader {
       case ValueForm::Number:
         r.StableTimer = LeadingNumber(value);
         return CheckNumberText(value, NumberText(r.StableTimer));
-      case ValueForm::Command:
-        return ApplyCommand(r, value);
       case ValueForm::Constant:
         if (nextConstant_ > kConstantCount) return Skip(QStringLiteral("more than 15 constants"));
         r.LocalConstants[nextConstant_++] = value;
@@ -298,16 +317,22 @@ class Reader {
     return error.isEmpty() ? Outcome{} : Keep(error);
   }
 
-  Outcome ApplyCommand(RoziRoruner& r, const QString& value) const {
-    const QStringList pieces = value.split(kSeparator);
-    if (pieces.size() - 1 > kParameterCount) return Skip(QStringLiteral("more than 30 parameters"));
-    CommandEntry e;
-    e.Name = pieces[0];
-    for (qsizetype k = 1; k < pieces.size(); ++k) e.Data[k] = pieces[k];
-    r.Commands.append(std::move(e));
-    const QString& name = r.Commands.last().Name;
+  Outcome ApplyCommand(RoziRoruner& r, QStringView value) const {
+    // A line with more than 30 parameters changes nothing.
+    qsizetype at[kParameterCount];
+    const int separators = FindSeparators(value, at, kParameterCount);
+    if (separators > kParameterCount) return Skip(QStringLiteral("more than 30 parameters"));
+    CommandEntry& e = r.Commands.emplaceBack();
+    qsizetype start = 0;
+    for (int k = 0; k <= separators; ++k) {
+      const qsizetype end = k < separators ? at[k] : value.size();
+      if (end > start) (k == 0 ? e.Name : e.Data[k]) = value.mid(start, end - start).toString();
+      start = end + 3;
+    }
+    const QString& name = e.Name;
     const QString bare = name.startsWith(QLatin1Char('!')) ? name.mid(1) : name;
-    if (TrimBlanks(bare).isEmpty()) return Keep(QStringLiteral("command without a name, a save drops it"));
+    if (TrimBlanks(bare).isEmpty())
+      return Keep(QStringLiteral("command without a name, a save drops it"));
     if (options_.knownCommand && !options_.knownCommand(bare))
       return Keep(QStringLiteral("no module provides [%1]").arg(bare));
     return {};
@@ -318,6 +343,7 @@ class Reader {
   Where where_ = Where::Nowhere;
   QString section_;
   bool inSection_ = false;
+  QString key_;  // the upper-cased key of the line being read
   bool sawGlobal_ = false;
   int nextGlobalConstant_ = 1;
   int nextConstant_ = 1;

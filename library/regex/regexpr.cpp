@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -122,6 +123,7 @@ void Clear(RegExprError* out) {
 int MatchAnywhere(const Prepared& prep, const QString& subject, int options, SubMatch* subs,
                   bool allowCompiled, int& start) {
   rx::MatchContext m;
+  if (!allowCompiled) m.textBudget = std::numeric_limits<long long>::max();
   m.s = subject.constData();
   m.len = int(subject.size());
   m.options = options;
@@ -150,27 +152,24 @@ int MatchAnywhere(const Prepared& prep, const QString& subject, int options, Sub
   return -1;
 }
 
-// Moves a stored range after its text [start, start + length - 1] was replaced by
-// newLength characters. The replaced range itself, and one that covers it, keep
-// their start and their end follows the new text; one after it moves along; one that
-// lies inside it or overlaps it partly is dropped.
+// Moves a stored range after the text [start, start + length - 1] was replaced by
+// newLength characters. A range with a bound strictly inside that text is dropped;
+// otherwise each bound after the text moves along and the others stay, so a range
+// that ends exactly where the text ends keeps its old end. An empty range moves as a
+// whole: its end (just before its start) follows its start, never falling behind it.
 void ShiftMatchPositions(int& startPos, int& endPos, bool& valid, int start, int length,
                          int newLength) {
-  if (!valid) return;
   const int end = start + length - 1;
-  const int delta = newLength - length;
-  if (startPos == start && endPos == end) {
-    endPos += delta;
-  } else if (endPos < start) {
-  } else if (startPos > end) {
-    startPos += delta;
-    endPos += delta;
-  } else if (startPos <= start && endPos >= end) {
-    endPos += delta;
-  } else {
+  const auto inside = [&](int p) { return p > start && p < end; };
+  if (inside(startPos) || inside(endPos)) {
     valid = false;
     startPos = endPos = 0;
+    return;
   }
+  const int delta = newLength - length;
+  const bool startMoves = startPos > end;
+  if (endPos > end || (startMoves && endPos == startPos - 1)) endPos += delta;
+  if (startMoves) startPos += delta;
 }
 
 }  // namespace
@@ -243,7 +242,9 @@ bool RegExprIndex(int resultType, int& start, int& length, RegExprError* error) 
       return true;
     case -1:
       start = s.matchEnd + 1;
-      length = int(s.storedSubject.size()) - s.matchEnd;
+      // A replacement shorter than the match can leave the match's old end beyond
+      // the text: nothing follows it then.
+      length = std::max(0, int(s.storedSubject.size()) - s.matchEnd);
       return true;
     case 0:
       start = length = s.groupCount;

@@ -10,9 +10,10 @@
 // nesting limit, its boundary and the step budget fall at the same point.
 //
 // Patterns whose meaning would change when the rewrites join pattern texts (a "{"
-// or a quantifier character taken as a literal atom, a ")" without "(", a count
-// holding anything but a number, two quantifiers in a row) are left to the text
-// matcher.
+// or a quantifier character taken as a literal atom, a count holding anything but a
+// number, two quantifiers in a row) are left to the text matcher. A ")" without "("
+// is a plain character to both: it can only stand at the top level, outside every
+// group, where no rewrite puts a "(" before it.
 #include <algorithm>
 #include <cstdint>
 
@@ -113,8 +114,7 @@ struct Parser {
         }
       } else if (c == '\\') {
         alen = i + 1 < text.size() ? 2 : 1;
-      } else if (c == '*' || c == '+' || c == '?' || c == '{' || c == ')' || c == '|' ||
-                 IsMarker(c)) {
+      } else if (c == '*' || c == '+' || c == '?' || c == '{' || c == '|' || IsMarker(c)) {
         clean = false;
         break;
       }

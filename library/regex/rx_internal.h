@@ -26,6 +26,10 @@ constexpr int kDepthLimit = 5001;
 // Matcher calls allowed per RegExpr call before the iteration error ends the match
 // (ends catastrophic backtracking, which the nesting limit does not bound).
 constexpr long kStepBudget = 2'000'000;
+// Characters of pattern text the rewriting matcher may scan and build per RegExpr
+// call: its steps cost in proportion to the pattern's length, so a long pattern
+// spends its step budget far more slowly than a short one.
+constexpr long long kTextBudget = 5'000'000;
 
 constexpr int kErrBounds = 20050;
 constexpr int kErrNoMatch = 20051;
@@ -94,6 +98,8 @@ struct MatchContext {
   int groupCount = 0;
   SubMatch* subs = nullptr;  // entries 0..31
   long steps = 0;
+  long long text = 0;  // pattern characters handled by the rewriting matcher
+  long long textBudget = kTextBudget;
   // Undo log of sub-match changes, so a failed road gives back the earlier values.
   std::vector<std::pair<int, SubMatch>> trail;
 
@@ -129,6 +135,10 @@ struct MatchContext {
   }
   void spend(int calls) {
     if ((steps += calls) > kStepBudget) TooManyIterations();
+  }
+  // The rewriting matcher is about to scan or build chars characters of pattern.
+  void handle(long long chars) {
+    if ((text += chars) > textBudget) TooManyIterations();
   }
   [[noreturn]] static void TooManyIterations() {
     Raise(kErrSyntax, "DoRegExpr",
@@ -196,7 +206,8 @@ int CompiledMatchAt(MatchContext& m, const Program& p, int pos);
 int NextStart(const Program& p, MatchContext& m, int pos, int last);
 
 // One whole search, outside the module state: for tests that hold the two matchers
-// against each other.
+// against each other. Without the compiled matcher, the rewriting matcher runs as
+// the reference: its steps and the nesting limit bound it, its text budget does not.
 struct SearchResult {
   bool found = false;
   int start = 0;  // 1-based

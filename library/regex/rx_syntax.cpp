@@ -183,11 +183,10 @@ QString ExpandEscapes(const QString& pattern) {
     if (c != '\\') {
       out += c;
       ++i;
-      if (c == '[' && !inSet) {
+      // Every "[" opens and every "]" closes the set state, even a "]" that the set
+      // itself takes as a member ("[]\w]" expands its "\w" outside the set).
+      if (c == '[') {
         inSet = true;
-        // A "]" first in the set (after an optional "^") is a member, not its end.
-        if (i < n && pattern[i] == '^') out += pattern[i++];
-        if (i < n && pattern[i] == ']') out += pattern[i++];
       } else if (c == ']') {
         inSet = false;
       }
@@ -390,7 +389,12 @@ bool IsAnchoredAtStart(QStringView processed) {
 }
 
 namespace {
+// A bound is the number at the front of its text once leading spaces are skipped;
+// a space ends it ("1 0" is 1, not 10).
 long long BoundValue(QStringView text) {
+  while (!text.isEmpty() && text.front() == ' ') text = text.mid(1);
+  const qsizetype space = text.indexOf(u' ');
+  if (space >= 0) text = text.left(space);
   const double v = std::nearbyint(Val(text.toString()));
   if (!(std::fabs(v) <= 2147483647.0)) throw RxError{6, QString(), QStringLiteral("Overflow")};
   return static_cast<long long>(v);

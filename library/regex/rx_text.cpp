@@ -70,6 +70,7 @@ int TextMatchAt(MatchContext& m, const QString& processed, int startPos) {
     if (ok) {
       const int d = depth + 1;
       m.enter(d);
+      m.handle(p.size());
       depth = d;
       const qsizetype bar = FindAlternative(p);
       if (bar >= 0) {
@@ -113,6 +114,8 @@ int TextMatchAt(MatchContext& m, const QString& processed, int startPos) {
             inner = inner.mid(1, inner.size() - 2);
           }
           const std::vector<QStringView> alts = SplitAlternatives(inner);
+          // Each alternative becomes a pattern of its own, followed by the rest.
+          m.handle(qsizetype(alts.size()) * (r.size() + 2) + inner.size());
           for (size_t k = alts.size(); k-- > 1;) push(pos, mark + alts[k].toString() + mark + r, d);
           p = mark + alts[0].toString() + mark + r;
           continue;
@@ -157,6 +160,10 @@ int TextMatchAt(MatchContext& m, const QString& processed, int startPos) {
           default: {
             const Counted c = ReadCounted(q);
             const bool cut = c.lower >= kMaxCopies;
+            // What the rewrite builds: the copies, the optional groups, the rest.
+            const long long optionals =
+                c.upper > c.lower ? std::min(c.upper - c.lower, kMaxOptionals) : 1;
+            m.handle((std::min(c.lower, kMaxCopies) + optionals) * (atom.size() + 3) + r.size());
             QString text = Copies(atom, std::min(c.lower, kMaxCopies));
             if (c.upper < 0) {
               if (!cut) text += atom + (c.lazy ? QStringLiteral("*?") : QStringLiteral("*")) + r;

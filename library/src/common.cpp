@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "library/catalogue.h"
 #include "platform/process.h"
 
 namespace mvnz {
@@ -18,10 +19,9 @@ QStringList ProcessList;
 short ProcessCount = 0;
 
 void InitKnownPlugins() {
-  KnownPluginNames = {
-      "",         "Duplicate",  "MakeFolder", "Erase",      "JournalNote", "SignOutHost",
-      "Relocate", "BrowseLink", "Scour",      "DropFolder", "RebootHost",  "PowerOffHost",
-      "Sleep",    "HostFacts",  "AssignValue"};
+  KnownPluginNames = {QString()};
+  for (const catalogue::Command& c : catalogue::PluginCommands())
+    KnownPluginNames.append(QLatin1StringView(c.plugin).toString());
 }
 
 void ListPluginFiles(QString& folder) {

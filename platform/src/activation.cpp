@@ -86,6 +86,8 @@ void unregisterClass(const QString& progId) {
   s.classes.remove(progId.toLower());
 }
 
+QString pluginProgId(const QString& pluginName) { return pluginName + kPluginSuffix; }
+
 void setPluginFolder(const QString& folder) {
   State& s = state();
   std::lock_guard<std::mutex> g(s.mutex);

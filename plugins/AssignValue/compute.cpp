@@ -3,10 +3,13 @@
 #include <cmath>
 #include <optional>
 
+#include "library/catalogue.h"
 #include "library/conversions.h"
 
 namespace mvnz::assignvalue {
 namespace {
+
+using P = catalogue::param::AssignValue;
 
 const QString kErrTypeMismatch = QStringLiteral("Type mismatch");
 const QString kErrDivisionByZero = QStringLiteral("Division by zero");
@@ -170,11 +173,11 @@ bool ComputeVariable(const QStringList& data, bool autoLog, const LogFn& log, Va
                      VarType* globalVars) {
   auto at = [&](int i) { return i < data.size() ? data[i] : QString(); };
 
-  const QString scope = at(1).toUpper();
-  const double number = numberOf(at(2));
-  const QString function = at(3);
-  const QString operands[4] = {at(4), at(5), at(6), at(7)};
-  const bool verbose = at(8) != u"1";
+  const QString scope = at(P::Scope).toUpper();
+  const double number = numberOf(at(P::Number));
+  const QString function = at(P::Function);
+  const QString operands[4] = {at(P::Data1), at(P::Data2), at(P::Data3), at(P::Data4)};
+  const bool verbose = at(P::DisableVerbose) != u"1";
 
   if (autoLog && !function.isEmpty()) {
     log(QStringLiteral("  -> Function : ") + function, 0);

@@ -10,11 +10,14 @@
 #include <QRadioButton>
 #include <array>
 
+#include "library/catalogue.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::assignvalue {
 namespace {
+
+using P = catalogue::param::AssignValue;
 
 using plugin::CommandDialog;
 
@@ -112,17 +115,19 @@ class AssignValueDialog final : public CommandDialog {
   void Fill(const QStringList& data) {
     // The scope compares without regard to case, as the action does: a "GLOBAL"
     // command stays global when it is saved again.
-    if (plugin::Param(data, 1).compare(QLatin1String("Global"), Qt::CaseInsensitive) == 0)
+    if (plugin::Param(data, P::Scope).compare(QLatin1String("Global"), Qt::CaseInsensitive) == 0)
       global_->setChecked(true);
     else
       local_->setChecked(true);
-    if (!plugin::Param(data, 2).isEmpty()) number_->setEditText(plugin::Param(data, 2));
-    const QString function = plugin::Param(data, 3);
+    if (!plugin::Param(data, P::Number).isEmpty())
+      number_->setEditText(plugin::Param(data, P::Number));
+    const QString function = plugin::Param(data, P::Function);
     if (!function.isEmpty()) function_->setEditText(function);
     // The operands after the function, so its handler does not wipe them.
     for (int k = 0; k < 4; ++k)
-      if (!plugin::Param(data, 4 + k).isEmpty()) boxes_[k]->setText(plugin::Param(data, 4 + k));
-    FillCheck(verbose_, data, 8);
+      if (!plugin::Param(data, P::Data1 + k).isEmpty())
+        boxes_[k]->setText(plugin::Param(data, P::Data1 + k));
+    FillCheck(verbose_, data, P::DisableVerbose);
     if (!findFunction(function)) function_->setEditText(QStringLiteral("InitVariable"));
   }
 

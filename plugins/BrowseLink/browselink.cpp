@@ -1,12 +1,15 @@
 // The BrowseLink plug-in: opens a URL in the desktop's default web browser.
 #include <QLineEdit>
 
+#include "library/catalogue.h"
 #include "opener.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::BrowseLink;
 
 class BrowseLinkDialog final : public CommandDialog {
  public:
@@ -38,7 +41,7 @@ class BrowseLinkSetup final : public SetupBase {
     BrowseLinkDialog dlg;
     // A new command starts with the scheme; the caller's parameters stay untouched,
     // so a cancelled edit changes nothing.
-    const QString url = Param(data, 1);
+    const QString url = Param(data, P::Url);
     dlg.url_->setText(url.isEmpty() ? QStringLiteral("http://") : url);
     dlg.exec();
   }

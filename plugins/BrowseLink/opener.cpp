@@ -1,11 +1,14 @@
 #include "opener.h"
 
+#include "library/catalogue.h"
 #include "platform/shell.h"
 
 namespace mvnz::browselink {
 
+using P = catalogue::param::BrowseLink;
+
 bool OpenLink(const QStringList& data, bool autoLog, const LogFn& log) {
-  const QString url = data.value(1);
+  const QString url = data.value(P::Url);
   if (autoLog) log(QStringLiteral("Opening URL [") + url + QStringLiteral("]....."), 0);
   if (shell::defaultBrowser().isEmpty()) {
     log(QStringLiteral("ERROR_BROWSE-LINK: Cannot find default browser!"), 2);

@@ -7,12 +7,15 @@
 #include <QFileInfo>
 #include <QList>
 
+#include "library/catalogue.h"
 #include "platform/fileops.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::Folder;
 
 // One collected subfolder.
 struct clsDirlist {
@@ -75,7 +78,7 @@ class DropFolderSetup final : public SetupBase {
     return d;
   }
   void RunAction(const QStringList& data) override {
-    RemoveCollectedFolders(Param(data, 1), false);
+    RemoveCollectedFolders(Param(data, P::Path), false);
   }
   void ShowDialog(const QStringList& data) override {
     ShowFolderDialog(QStringLiteral("Drop Folder"), QStringLiteral("Command: Drop Folder"), data);

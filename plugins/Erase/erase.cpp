@@ -4,12 +4,15 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include "library/catalogue.h"
 #include "platform/fileops.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::Erase;
 
 class EraseDialog final : public CommandDialog {
  public:
@@ -23,9 +26,9 @@ class EraseDialog final : public CommandDialog {
     setRequired({file_});
   }
   void Fill(const QStringList& data) {
-    FillBox(file_, data, 1);
-    FillCheck(emptyOnly_, data, 2);
-    FillCheck(recycle_, data, 3);
+    FillBox(file_, data, P::File);
+    FillCheck(emptyOnly_, data, P::EmptyOnly);
+    FillCheck(recycle_, data, P::Recycle);
   }
 
  protected:
@@ -40,7 +43,8 @@ class EraseDialog final : public CommandDialog {
 };
 
 void EraseFile(const QStringList& data) {
-  const QString F = Param(data, 1), E = Param(data, 2), R = Param(data, 3);
+  const QString F = Param(data, P::File), E = Param(data, P::EmptyOnly),
+                R = Param(data, P::Recycle);
   const QFileInfo info(F);
   if (F.isEmpty() || !info.isFile()) {
     LogWarning(QStringLiteral("WARNING_ERASE: Sourcefile [%1] not found!").arg(F));

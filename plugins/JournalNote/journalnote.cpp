@@ -2,11 +2,14 @@
 // log at level 0, whatever AutoLog says (the daemon splits a text with line breaks).
 #include <QLineEdit>
 
+#include "library/catalogue.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::JournalNote;
 
 class JournalNoteDialog final : public CommandDialog {
  public:
@@ -31,10 +34,10 @@ class JournalNoteSetup final : public SetupBase {
         QStringLiteral("Mervane Plugin: JournalNote"), DialogKind::Dialog, 1);
     return d;
   }
-  void RunAction(const QStringList& data) override { LogToDaemon(Param(data, 1), 0); }
+  void RunAction(const QStringList& data) override { LogToDaemon(Param(data, P::Message), 0); }
   void ShowDialog(const QStringList& data) override {
     JournalNoteDialog dlg;
-    CommandDialog::FillBox(dlg.message_, data, 1);
+    CommandDialog::FillBox(dlg.message_, data, P::Message);
     dlg.exec();
   }
 };

@@ -1,9 +1,12 @@
 // The MakeFolder plug-in: creates every missing level of a folder path.
+#include "library/catalogue.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::Folder;
 
 void CreateFolderTree(const QString& path) {
   QString why;
@@ -25,7 +28,7 @@ class MakeFolderSetup final : public SetupBase {
         QStringLiteral("Mervane Plugin: MakeFolder"), DialogKind::Dialog, 1);
     return d;
   }
-  void RunAction(const QStringList& data) override { CreateFolderTree(Param(data, 1)); }
+  void RunAction(const QStringList& data) override { CreateFolderTree(Param(data, P::Path)); }
   void ShowDialog(const QStringList& data) override {
     ShowFolderDialog(QStringLiteral("Make Folder"), QStringLiteral("Command: MakeFolder"), data);
   }

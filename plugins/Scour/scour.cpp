@@ -7,12 +7,15 @@
 #include <QLineEdit>
 #include <cmath>
 
+#include "library/catalogue.h"
 #include "platform/fileops.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::Scour;
 
 class ScourDialog final : public CommandDialog {
  public:
@@ -30,8 +33,8 @@ class ScourDialog final : public CommandDialog {
     connect(days_, &QLineEdit::textChanged, this, [this] { NormaliseDays(); });
   }
   void Fill(const QStringList& data) {
-    FillBox(days_, data, 1);
-    FillBox(file_, data, 2);
+    FillBox(days_, data, P::Days);
+    FillBox(file_, data, P::File);
   }
 
  protected:
@@ -50,7 +53,7 @@ class ScourDialog final : public CommandDialog {
 };
 
 void ScourFile(const QStringList& data) {
-  const QString N = Param(data, 1), F = Param(data, 2);
+  const QString N = Param(data, P::Days), F = Param(data, P::File);
   const QFileInfo info(F);
   if (F.isEmpty() || !info.isFile()) {
     LogWarning(QStringLiteral("WARNING_SCOUR: File [%1] not found!").arg(F));

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "library/catalogue.h"
 #include "library/waitdispatch.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
@@ -11,6 +12,8 @@
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::Sleep;
 
 class SleepDialog final : public CommandDialog {
  public:
@@ -67,8 +70,8 @@ class SleepSetup final : public SetupBase {
   }
   void ShowDialog(const QStringList& data) override {
     SleepDialog dlg;
-    CommandDialog::FillBox(dlg.delay_, data, 1);
-    if (!Param(data, 2).isEmpty()) dlg.unit_->setEditText(Param(data, 2));
+    CommandDialog::FillBox(dlg.delay_, data, P::Count);
+    if (!Param(data, P::Unit).isEmpty()) dlg.unit_->setEditText(Param(data, P::Unit));
     dlg.exec();
   }
 };

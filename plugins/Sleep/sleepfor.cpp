@@ -3,9 +3,12 @@
 #include <limits>
 #include <optional>
 
+#include "library/catalogue.h"
 #include "library/conversions.h"
 
 namespace mvnz::sleepaction {
+
+using P = catalogue::param::Sleep;
 
 namespace {
 
@@ -42,7 +45,7 @@ bool Milliseconds(const QString& count, const QString& unit, long* ms, QString* 
 }
 
 bool SleepFor(const QStringList& data, bool autoLog, const LogFn& log, const Waiter& wait) {
-  const QString count = data.value(1), unit = data.value(2);
+  const QString count = data.value(P::Count), unit = data.value(P::Unit);
   if (autoLog)
     log(QStringLiteral("Sleeping for ") + CStr(Val(count) * Val(unit)) + QStringLiteral(" ms....."),
         0);

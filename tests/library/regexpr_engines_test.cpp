@@ -83,8 +83,9 @@ class Generator {
         "a", "b", "c", "A", ".", "^", "$", "\\b", "\\B", "\\d", "\\w", "\\s", "\\n", "\\1", "\\2",
         "\\A", "\\Z", "\\.", "[ab]", "[^a]", "[a-c]", "[]a]", "[c-a]", "[\\n]", "[\\d_]", "[^\\s]",
         "\\x41", "\\t", "-", "]", "1",
-        // Atoms only the text matcher serves: a literal "{" or quantifier character,
-        // a stray ")", two quantifiers in a row, a count without a number.
+        // Rare atoms: a literal "{" or quantifier character, a stray ")" (a plain
+        // character to both matchers), two quantifiers in a row, a count without a
+        // number. All but the ")" are served by the text matcher alone.
         "{", "*", ")", "a**", "a{b}", "a{2}{1}"};
     switch (depth < 3 ? pick(10) : 9) {
       case 0:
@@ -99,7 +100,7 @@ class Generator {
         return "(" + alternation(depth + 1) + ")";
       default: {
         const int n = int(std::size(simple));
-        // The text-only atoms are rare, so most patterns reach the compiled matcher.
+        // So most patterns reach the compiled matcher.
         const int k = pick(12) == 0 ? pick(n) : pick(n - 7);
         return QString::fromLatin1(simple[k]);
       }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/prompts.h"
+#include "regexpr_pathological.h"
 
 namespace mvnz {
 namespace {
@@ -100,9 +101,6 @@ TEST(RegExpr, SetsAndEscapes) {
       {u"[]a]", u"]", 0, u"1,1"},
       {u"[]a]", u"xa", 0, u"2,1"},
       {u"[^]a]", u"]ab", 0, u"3,1"},
-      {u"[]\\d]", u"x]", 0, u"2,1"},  // "]" first keeps its meaning next to a class
-      {u"[]\\d]", u"x7", 0, u"2,1"},
-      {u"[]\\d]", u"x[", 0, u"-"},
       {u"[a-]", u"-", 0, u"1,1"},
       {u"[-a]", u"-", 0, u"1,1"},
       {u"[\\n]", u"x\r\ny", 0, u"2,2"},
@@ -167,6 +165,37 @@ TEST(RegExpr, DifferencesFromPerlStyleEngines) {
       {u"^b", u"a\r\nb", reMultiline, u"4,1"},
       {u"^b", u"a\r\nb", 0, u"-"},
       {u"^b", u"a\nb", reMultiline, u"-"},
+  });
+}
+
+// Where the engine's own rules differ from what Perl-style engines do, and stored
+// filters were written for the engine's rules.
+TEST(RegExpr, OwnRulesOverPerlHabits) {
+  RunTable({
+      // A "]" right after "[" is a member of the set but still ends the set state of
+      // the escape expansion: "[]\w]" is one set of "]", "[" and the word
+      // characters, then a literal "]".
+      {u"[]\\w]", u"a", 0, u"-"},
+      {u"[]\\w]", u"a]", 0, u"1,2"},
+      {u"[]\\w]", u"]a]", 0, u"2,2"},
+      {u"[]\\w]", u"[a]", 0, u"2,2"},
+      {u"[^]\\d]", u"x", 0, u"-"},
+      {u"[^]\\d]", u"x]", 0, u"1,2"},
+      {u"[^]\\d]", u"[]", 0, u"-"},
+      {u"[]\\d]", u"x7", 0, u"-"},
+      {u"[]\\d]", u"]7]", 0, u"2,2"},
+      {u"[]\\d]", u"[]", 0, u"1,2"},
+      {u"[]a]", u"a", 0, u"1,1"},  // no escape inside: nothing changes
+      // A count bound is the number at the front of its text once leading spaces are
+      // skipped; a space ends it.
+      {u"a{1 0}", u"a", 0, u"1,1"},
+      {u"a{1 0}", u"aaaaaaaaaa", 0, u"1,1"},
+      {u"a{  2}", u"aaa", 0, u"1,2"},
+      {u"a{1 0,2}", u"aaa", 0, u"1,2"},
+      {u"a{1, 3}", u"aaaa", 0, u"1,3"},
+      {u"a{1,3 0}", u"aaaa", 0, u"1,3"},
+      {u"a{2 .5}", u"aaa", 0, u"1,2"},
+      {u"a{ }", u"a", 0, u"-"},  // no number: 0
   });
 }
 
@@ -342,22 +371,24 @@ TEST(RegExpr, ReplaceChains) {
   EXPECT_EQ(RegExprReplace("Y", -1), "aXY");
 
   // A replacement of another length: the positions follow, none goes stale.
+  // A replacement of another length: the match keeps its old end, so the text
+  // after it starts where it started before.
   ASSERT_TRUE(RegExpr("abc", "b", 0));
   EXPECT_EQ(RegExprReplace("XYZ", -3), "aXYZc");
-  EXPECT_EQ(RegExprReplace("!", -1), "aXYZ!");
-  EXPECT_EQ(RegExprReplace("_", -2), "_XYZ!");
+  EXPECT_EQ(RegExprReplace("!", -1), "aX!");
+  EXPECT_EQ(RegExprReplace("_", -2), "_X!");
   EXPECT_EQ(RegExprReplace("", -3), "_!");
-  EXPECT_EQ(RegExprReplace("<>", -3), "_<>!");
+  EXPECT_EQ(RegExprReplace("<>", -3), "_<>");
 
   ASSERT_TRUE(RegExpr("abcd", "(b)(c)", 0));
   EXPECT_EQ(RegExprReplace("BB", 1), "aBBcd");
   EXPECT_EQ(RegExprReplace("C", 2), "aBBCd");
   EXPECT_EQ(RegExprReplace("m", -3), "amd");
   int start = 0, length = 0;
-  EXPECT_TRUE(RegExprIndex(1, start, length));  // inside the replaced match: dropped
-  EXPECT_EQ(std::make_pair(start, length), std::make_pair(0, 0));
+  EXPECT_TRUE(RegExprIndex(1, start, length));  // starts where the match starts: kept
+  EXPECT_EQ(std::make_pair(start, length), std::make_pair(2, 1));
 
-  // An empty match: the inserted text becomes the match.
+  // An empty match moves past the inserted text as a whole.
   ASSERT_TRUE(RegExpr("ab", "(?=b)", 0));
   EXPECT_EQ(RegExprReplace("-", -3), "a-b");
   EXPECT_EQ(RegExprReplace("+", -1), "a-+");
@@ -366,6 +397,64 @@ TEST(RegExpr, ReplaceChains) {
   ASSERT_TRUE(RegExpr("b", "(a)|b", 0));
   EXPECT_EQ(RegExprReplace("x", 1), "");
   EXPECT_EQ(RegExprReplace("x", -3), "x");
+}
+
+// Stored ranges after a replacement of [Start, End]: a range with a bound strictly
+// inside is dropped; a bound after End moves by the change of length; every other
+// bound stays, so a range ending exactly at End keeps its old end.
+TEST(RegExpr, ReplaceMovesStoredRanges) {
+  struct Index {
+    int type;
+    int start;  // -1: the index call fails with 20051 (the match was dropped)
+    int length;
+  };
+  struct Row {
+    const char* pattern;
+    const char* subject;
+    const char* replacement;
+    int type;
+    const char* text;
+    std::vector<Index> after;
+  };
+  const std::vector<Row> rows = {
+      // The match itself.
+      {"b", "abc", "XYZ", -3, "aXYZc", {{-3, 2, 1}, {-1, 3, 3}, {-2, 1, 1}}},
+      {"bc", "abcd", "", -3, "ad", {{-3, 2, 2}, {-1, 4, 0}}},  // nothing after the old end
+      {"b", "abc", "XY", -2, "XYbc", {{-3, 3, 1}, {-2, 1, 2}}},
+      // A group inside the match, and the match around it.
+      {"a(b)c", "abc", "XY", 1, "aXYc", {{1, 2, 1}, {-3, 1, 4}}},
+      {"(a)(b)", "ab", "XYZ", 1, "XYZb", {{1, 1, 1}, {2, 4, 1}, {-3, 1, 4}}},
+      {"(a)(b)", "ab", "XYZ", 2, "aXYZ", {{1, 1, 1}, {2, 2, 1}, {-3, 1, 2}}},
+      // Nested groups: the outer one ends where the replaced inner one ends.
+      {"(a(b))", "ab", "XYZ", 2, "aXYZ", {{1, 1, 2}, {2, 2, 1}, {-3, 1, 2}}},
+      {"a(b(c)d)e", "abcde", "X", 1, "aXe", {{1, 2, 3}, {2, 0, 0}, {-3, 1, 3}}},
+      {"(a(bc))d", "abcd", "", 2, "ad", {{1, 1, 3}, {2, 2, 2}, {-3, 1, 2}}},
+      // Look-ahead groups reach beyond the match.
+      {"a(?=(bc))", "abc", "XY", -3, "XYbc", {{1, 3, 2}, {-3, 1, 1}, {-1, 2, 3}}},
+      {"a(?=(bcd))", "abcd", "X", -1, "aX", {{1, 2, 3}, {-3, 1, 1}}},
+      {"(?=(abc))a(b)", "abc", "X", 1, "X", {{-3, -1, 0}, {2, -1, 0}}},
+      // Empty ranges stay empty and move as a whole.
+      {"(?=b)", "ab", "-", -3, "a-b", {{-3, 3, 0}, {-1, 3, 1}}},
+      {"(a)()b", "ab", "XYZ", 1, "XYZb", {{2, 4, 0}, {-3, 1, 4}}},
+  };
+  for (const Row& r : rows) {
+    const std::string where = std::string(r.pattern) + " on " + r.subject;
+    ASSERT_TRUE(RegExpr(r.subject, r.pattern, 0)) << where;
+    EXPECT_EQ(RegExprReplace(r.replacement, r.type), r.text) << where;
+    for (const Index& want : r.after) {
+      int start = -7, length = -7;
+      RegExprError e;
+      const bool ok = RegExprIndex(want.type, start, length, &e);
+      if (want.start < 0) {
+        EXPECT_FALSE(ok) << where << " index " << want.type;
+        EXPECT_EQ(e.number, 20051) << where << " index " << want.type;
+        continue;
+      }
+      EXPECT_TRUE(ok) << where << " index " << want.type;
+      EXPECT_EQ(std::make_pair(start, length), std::make_pair(want.start, want.length))
+          << where << " index " << want.type;
+    }
+  }
 }
 
 TEST(RegExpr, NestingLimitBoundary) {
@@ -395,6 +484,26 @@ TEST(RegExpr, RunawayPatternsEnd) {
   EXPECT_EQ(Outcome("a{2000000000,}", "aaa"), "-");
   EXPECT_EQ(Outcome("a{2000000000}", QString(6000, 'a')).left(6), "E20052");
   EXPECT_EQ(Outcome("a{0,3000000000}", "a"), "E6 Overflow");
+}
+
+// However a filter backtracks, the call ends with the iteration error, never a plain
+// no-match (a no-match on the input filter can get a file rejected and deleted).
+TEST(RegExpr, PathologicalFiltersEndWithTheIterationError) {
+  for (const pathological::Case& c : pathological::Cases()) {
+    for (int length : {30, 255}) {
+      const QString name = pathological::Name(c, length);
+      ASSERT_EQ(name.size(), length);
+      RegExprError e;
+      EXPECT_FALSE(RegExpr(name, c.pattern, 0, &e)) << c.label << " " << length;
+      EXPECT_EQ(e.number, 20052) << c.label << " " << length;
+      EXPECT_EQ(e.description,
+                "Error in RegExpr.DoRegExpr: Maximum number of iterations exceeded. Possibly an "
+                "infinite loop.")
+          << c.label << " " << length;
+      EXPECT_FALSE(RegExprMatchesName(name, c.pattern, &e));
+      EXPECT_EQ(e.number, 20052) << c.label << " " << length;
+    }
+  }
 }
 
 TEST(RegExpr, FilterPatterns) {

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "engine/datetexts.h"
+#include "library/tokens.h"
 
 namespace mvnz::engine {
 
@@ -33,86 +34,106 @@ namespace {
 
 QString two(int n) { return QString::number(n).rightJustified(2, '0'); }
 
-QString fileToken(int row, const ExpansionContext& c) {
+using tokens::Token;
+
+QString fileToken(Token t, const ExpansionContext& c) {
   if (c.filesPending <= 0 || !c.fileList) return QString();
   const FileTable& f = *c.fileList;
-  switch (row) {
-    case 1:
+  switch (t) {
+    case Token::ScanPathFileName:
       return f.filepathname();
-    case 2:
+    case Token::ScanPath:
       return f.filepath();
-    case 3:
+    case Token::FileName:
       return f.filename();
-    case 4:
+    case Token::FileNameExt:
       return f.fileext();
-    case 5:
+    case Token::FileNameNoExt:
       return f.filenamenoext();
-    case 6:
+    case Token::FileOwner:
       return c.owners ? c.owners->ownerOf(f.filepathname())
                       : OwnerCache().ownerOf(f.filepathname());
-    case 7:
+    case Token::SubDir:
       return f.subdir();
-    case 8:
+    case Token::ScanDir:
       return c.scanDirectory;
-    case 9:
+    case Token::FileSize:
       return f.atEnd() ? QString() : QString::number(qint64(f.filesize()));
-    case 10:
+    case Token::FileTimeStamp:
       return f.atEnd() ? QString() : FormatShortDateTime(f.timestamp(), c.shortDatePattern);
-    case 11:
+    case Token::TotalFileNumber:
       return QString::number(c.filesPending);
-    case 12:
+    case Token::CurrentFileNumber:
       return QString::number(c.currentFile + 1);
+    default:
+      return QString();
+  }
+}
+
+QString clockToken(Token t, const ExpansionContext& c) {
+  const QDateTime now = c.clock ? c.clock->now() : QDateTime::currentDateTime();
+  const QTime tm = now.time();
+  const QDate d = now.date();
+  const QString hms = two(tm.hour()) + ":" + two(tm.minute()) + ":" + two(tm.second());
+  switch (t) {
+    case Token::Time:
+      return hms;
+    case Token::HourMinute:
+      return hms.left(5);
+    case Token::Hour:
+      return hms.left(2);
+    case Token::Minute:
+      return hms.mid(3, 2);
+    case Token::Second:
+      return hms.mid(6, 2);
+    case Token::DayMonthNameYear:
+      return FormatDay(d);
+    case Token::DayMonthYear:
+      return two(d.day()) + "-" + two(d.month()) + "-" + QString::number(d.year());
+    case Token::Day:
+      return two(d.day());
+    case Token::MonthName:
+      return FormatDay(d).mid(3, 3);
+    case Token::Month:
+      return two(d.month());
+    case Token::Year:
+      return QString::number(d.year());
+    case Token::Year2:
+      return two(d.year() % 100);
+    case Token::WeekNumber:
+      return GetWeekNumber(d);
+    case Token::DayOfWeek:
+      return GetDayOfWeekIndex(d);
+    default:
+      return QString();
+  }
+}
+
+QString familyValue(const tokens::FamilyMatch& m, const ExpansionContext& c) {
+  if (m.n == 0) return QString();
+  switch (m.family) {
+    case tokens::Family::LocalConstant:
+      return c.localConstants ? c.localConstants[m.n] : QString();
+    case tokens::Family::GlobalConstant:
+      return c.globalConstants ? c.globalConstants[m.n] : QString();
+    case tokens::Family::LocalVariable:
+      return c.localVariables ? c.localVariables[m.n - 1] : QString();
+    case tokens::Family::GlobalVariable:
+      return c.globalVariables ? c.globalVariables[m.n - 1] : QString();
   }
   return QString();
 }
 
-const char* const kFileNames[] = {"SCANPATHFILENAME", "SCANPATH",        "FILENAME",
-                                  "FILENAMEEXT",      "FILENAMENOEXT",   "FILEOWNER",
-                                  "SUBDIR",           "SCANDIR",         "FILESIZE",
-                                  "FILETIMESTAMP",    "TOTALFILENUMBER", "CURRENTFILENUMBER"};
-
 QString value(const QString& token, const ExpansionContext& c) {
   const QString name = token.mid(1, token.size() - 2).toUpper();
-  for (int i = 0; i < 12; ++i)
-    if (name == QLatin1String(kFileNames[i])) return fileToken(i + 1, c);
-  const QDateTime now = c.clock ? c.clock->now() : QDateTime::currentDateTime();
-  const QTime t = now.time();
-  const QDate d = now.date();
-  const QString hms = two(t.hour()) + ":" + two(t.minute()) + ":" + two(t.second());
-  if (name == "HH:MM:SS") return hms;
-  if (name == "HH:MM") return hms.left(5);
-  if (name == "HH") return hms.left(2);
-  if (name == "MM") return hms.mid(3, 2);
-  if (name == "SS") return hms.mid(6, 2);
-  if (name == "DD-MMM-YYYY") return FormatDay(d);
-  if (name == "DD-MM-YYYY")
-    return two(d.day()) + "-" + two(d.month()) + "-" + QString::number(d.year());
-  if (name == "DD") return two(d.day());
-  if (name == "MMM") return FormatDay(d).mid(3, 3);
-  if (name == "DATE_MM") return two(d.month());
-  if (name == "YYYY") return QString::number(d.year());
-  if (name == "YY") return two(d.year() % 100);
-  if (name == "WEEKNUM") return GetWeekNumber(d);
-  if (name == "DAYOFWEEK") return GetDayOfWeekIndex(d);
-  if (name == "ROZIRORUNERNAME") return c.name ? *c.name : QString();
-  if (name == "ROZIRORUNERDESCRIPTION") return c.description ? *c.description : QString();
-
-  struct Family {
-    const char* prefix;
-    const QString* values;
-    int offset;  // index of value n
-  };
-  const Family families[] = {{"LC", c.localConstants, 0},
-                             {"GC", c.globalConstants, 0},
-                             {"LV", c.localVariables, -1},
-                             {"GV", c.globalVariables, -1}};
-  for (const Family& f : families) {
-    if (!name.startsWith(QLatin1String(f.prefix))) continue;
-    for (int n = 1; n <= 15; ++n)
-      if (name == QLatin1String(f.prefix) + QString::number(n))
-        return f.values ? f.values[n + f.offset] : QString();
-    return QString();
+  if (const tokens::TokenInfo* t = tokens::FindFixed(name)) {
+    if (t->needsFile) return fileToken(t->token, c);
+    if (t->token == Token::RoziRorunerName) return c.name ? *c.name : QString();
+    if (t->token == Token::RoziRorunerDescription)
+      return c.description ? *c.description : QString();
+    return clockToken(t->token, c);
   }
+  if (const auto m = tokens::MatchFamily(name)) return familyValue(*m, c);
   return "<" + name + ">";
 }
 

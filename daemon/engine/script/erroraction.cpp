@@ -5,6 +5,7 @@
 
 #include "daemon/queue.h"
 #include "engine/dirscan.h"
+#include "library/catalogue.h"
 #include "library/waitdispatch.h"
 #include "platform/paths.h"
 #include "services.h"
@@ -92,39 +93,41 @@ void transferFile(const Services& s, const QString& source, const QString& desti
 
 }  // namespace
 
+using P = catalogue::param::ErrorAction;
+
 void DoOnError(mvnd::Daemon& d, int index, const ScriptParams& Params, const ScriptPorts& ports) {
   const Services s(d, ports);
   if (index < 0 || index >= d.RoziRoruners.size()) return;
   d.RoziRoruners[index].AbortScript = true;
   try {
-    if (Params[1] != kTrue) {
+    if (Params[P::Fork] != kTrue) {
       const mvnd::RoziRoruner& r = d.RoziRoruners[index];
-      if (Params[3] == kTrue) {
+      if (Params[P::Delete] == kTrue) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <Delete File>"));
         if (const FileTable* f = currentFile(r))
           killFile(s, f->filepathname(), QStringLiteral("0"));
         else
           s.line(2, QStringLiteral("ERROR_DO-ON-ERROR: No current file to delete!"));
-      } else if (Params[4] == kTrue) {
+      } else if (Params[P::Move] == kTrue) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <Move File>"));
         const FileTable* f = currentFile(r);
         if (!f)
           s.line(2, QStringLiteral("ERROR_DO-ON-ERROR: No current file to move!"));
-        else if (Params[5].isEmpty())
+        else if (Params[P::MoveFolder].isEmpty())
           // An empty folder would move the file to the top of the file system.
           s.line(2, "ERROR_DO-ON-ERROR: Destination folder is empty, file [" + f->filepathname() +
                         "] not moved!");
         else
-          transferFile(s, f->filepathname(), paths::join(Params[5], f->filename()),
+          transferFile(s, f->filepathname(), paths::join(Params[P::MoveFolder], f->filename()),
                        QStringLiteral("1"), QStringLiteral("1"));
-      } else if (Params[6] == kTrue && Params[7] == QLatin1String("0")) {
+      } else if (Params[P::Abort] == kTrue && Params[P::Resume] == QLatin1String("0")) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <Abort CommandScript>"));
-      } else if (Params[9] == kTrue) {
+      } else if (Params[P::Stop] == kTrue) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <StopDaemon>"));
         mvnd::DoStopDaemon(d);
       }
     }
-    if (Params[7] == QLatin1String("1")) {
+    if (Params[P::Resume] == QLatin1String("1")) {
       d.RoziRoruners[index].AbortScript = false;
       s.autoLine(0, QStringLiteral("Resuming CommandScript after Error"));
     }

@@ -5,6 +5,7 @@
 #include "daemon/modules.h"
 #include "daemon/queue.h"
 #include "engine/erroraction.h"
+#include "library/catalogue.h"
 #include "library/contract.h"
 #include "services.h"
 
@@ -12,6 +13,7 @@ namespace mvnz::engine {
 
 namespace {
 
+using catalogue::BuiltIn;
 using detail::Services;
 
 // A failure that ends the run, as the run-time would report it.
@@ -164,23 +166,24 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
 
       if (d.TrayIconShown && !d.NoTrayIcon) d.ui().StepTrayAnimation();
       name = entry.Name.toUpper();
-      if (!name.startsWith(QLatin1Char('!')) && name != QLatin1String("COMMENT")) {
+      const auto builtIn = catalogue::FindBuiltIn(name);
+      if (!name.startsWith(QLatin1Char('!')) && builtIn != BuiltIn::Comment) {
         const ScriptParams params = expand(s, index, entry);
         s.autoLine(0, "Processing command <" + name + "> .....");
         d.CommandsExecuted += 1;
 
-        if (name == QLatin1String("ERRORACTION")) {
+        if (builtIn == BuiltIn::ErrorAction) {
           d.RoziRoruners[index].ErrorActionSet = true;
           d.RoziRoruners[index].ErrorActionLine = line;
-        } else if (name == QLatin1String("ENDDAEMON")) {
+        } else if (builtIn == BuiltIn::EndDaemon) {
           mvnd::DoEndDaemon(d);
-        } else if (name == QLatin1String("STOPDAEMON")) {
+        } else if (builtIn == BuiltIn::StopDaemon) {
           mvnd::DoStopDaemon(d);
-        } else if (name == QLatin1String("LOADCONFIG")) {
-          DoLoadConfig(d, params[1], ports);
+        } else if (builtIn == BuiltIn::LoadConfig) {
+          DoLoadConfig(d, params[catalogue::param::LoadConfig::File], ports);
           return;
-        } else if (name == QLatin1String("RESCHEDULE")) {
-          d.RoziRoruners[index].RescheduleText = params[1];
+        } else if (builtIn == BuiltIn::Reschedule) {
+          d.RoziRoruners[index].RescheduleText = params[catalogue::param::Reschedule::Request];
         } else {
           runPlugin(s, index, name, params, object);
         }

@@ -1,25 +1,26 @@
 #include "daemon/modules.h"
 
+#include "library/catalogue.h"
 #include "library/common.h"
-#include "platform/activation.h"
 #include "library/contract.h"
+#include "platform/activation.h"
 
 namespace mvnz::mvnd {
 
 void LoadPluginModules(Daemon& d) {
-  static const char* const kBuiltIns[] = {"ErrorAction", "EndDaemon",  "StopDaemon",
-                                          "Comment",     "LoadCOnfig", "Reschedule"};
+  const auto builtIns = catalogue::BuiltIns();
   d.ModuleTable.clear();
-  d.ModuleTable.resize(7);
-  for (int i = 0; i < 6; ++i) d.ModuleTable[i + 1].Name = QLatin1String(kBuiltIns[i]);
-  d.NextModuleRow = 7;
+  d.ModuleTable.resize(builtIns.size() + 1);
+  for (size_t i = 1; i <= builtIns.size(); ++i)
+    d.ModuleTable[i].Name = catalogue::ModuleTableName(static_cast<catalogue::BuiltIn>(i));
+  d.NextModuleRow = builtIns.size() + 1;
 
   PluginNames.clear();
   PluginCount = 0;
   QString folder = activation::pluginFolder();
   ListPluginFiles(folder);
   for (int p = 0; p < PluginCount && p < PluginNames.size(); ++p) {
-    const QString progId = PluginNames[p] + QStringLiteral("Zuri.Setup");
+    const QString progId = activation::pluginProgId(PluginNames[p]);
     // A plug-in that cannot be created or fails keeps the rows it gave so far.
     std::unique_ptr<Object> object = activation::create(progId);
     if (Setup* setup = interfaceCast<Setup>(object.get())) {

@@ -190,6 +190,14 @@ struct ReadResult {
   bool ok() const { return status == ReadStatus::Loaded; }
 };
 
+}  // namespace mvnz::jobfile
+
+// Both records move as plain bytes, which keeps long lists cheap to grow.
+Q_DECLARE_TYPEINFO(mvnz::jobfile::CommandEntry, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(mvnz::jobfile::RoziRoruner, Q_RELOCATABLE_TYPE);
+
+namespace mvnz::jobfile {
+
 // Reads the file at path once. A missing or unreadable file is an error result; the
 // caller keeps its own model then.
 ReadResult ReadJobFile(const QString& path, const ReadOptions& options = {});

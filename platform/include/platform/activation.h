@@ -51,6 +51,8 @@ void registerClass(const QString& progId, Factory factory);
 void unregisterClass(const QString& progId);
 // Creates an object; nullptr with err filled when it cannot be created.
 std::unique_ptr<Object> create(const QString& progId, ActivationError* err = nullptr);
+// The ProgID of a plug-in's Setup class: the plug-in's file base name + "Zuri.Setup".
+QString pluginProgId(const QString& pluginName);
 // Overrides the plug-in folder (default: paths::pluginDir()).
 void setPluginFolder(const QString& folder);
 QString pluginFolder();

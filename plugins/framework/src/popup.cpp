@@ -4,22 +4,27 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "library/tokens.h"
+
 namespace mvnz::plugin {
 namespace {
 
 using Item = PopupMenu::Item;
 using Submenu = PopupMenu::Submenu;
 
-Item single(const char* name, const char* token) {
-  return Item{QString::fromLatin1(name), -1, QString::fromLatin1(token),
-              QString::fromLatin1(token)};
+using tokens::Family;
+using tokens::Token;
+
+Item single(const char* name, Token t) {
+  const QString token = tokens::Text(t);
+  return Item{QString::fromLatin1(name), -1, token, token};
 }
 
 // Fifteen items "<Xn>" of one array, tokens from the index.
-QList<Item> array(const char* name, const char* prefix) {
+QList<Item> array(const char* name, Family f) {
   QList<Item> items;
-  for (int i = 0; i < 15; ++i) {
-    const QString token = QStringLiteral("<%1%2>").arg(QLatin1String(prefix)).arg(i + 1);
+  for (int i = 0; i < tokens::kFamilySize; ++i) {
+    const QString token = tokens::Text(f, i + 1);
     items.append(Item{QString::fromLatin1(name), i, token, token});
   }
   return items;
@@ -45,40 +50,46 @@ Submenu submenu(const char* name, const char* caption, QList<Item> items,
 QList<Submenu> buildStructure() {
   return {
       submenu("mnuVariablesFile", "File...",
-              {single("mnuVariablesInputPathFileName", "<ScanPathFileName>"),
-               single("mnuVariablesFileName", "<FileName>"),
-               single("mnuVariablesFileNameExt", "<FileNameExt>"),
-               single("mnuFileFileNameNoExt", "<FileNameNoExt>")}),
+              {single("mnuVariablesInputPathFileName", Token::ScanPathFileName),
+               single("mnuVariablesFileName", Token::FileName),
+               single("mnuVariablesFileNameExt", Token::FileNameExt),
+               single("mnuFileFileNameNoExt", Token::FileNameNoExt)}),
       submenu("mnuDirectory", "Directory...",
-              {single("mnuVariablesInputdir", "<ScanDir>"),
-               single("mnuVariablesInputPath", "<ScanPath>"),
-               single("mnuVariablesSubDir", "<SubDir>")}),
+              {single("mnuVariablesInputdir", Token::ScanDir),
+               single("mnuVariablesInputPath", Token::ScanPath),
+               single("mnuVariablesSubDir", Token::SubDir)}),
       submenu("mnuFileInfo", "FileInfo...",
-              {single("mnuCommandsFileFileSize", "<FileSize>"),
-               single("mnuCommandsFileTimeStamp", "<FileTimeStamp>"),
-               single("mnuFileOwner", "<FileOwner>"),
-               single("mnuCommandsTotalFileNumber", "<TotalFileNumber>"),
-               single("mnuCommandsCurrentFileNumber", "<CurrentFileNumber>")}),
+              {single("mnuCommandsFileFileSize", Token::FileSize),
+               single("mnuCommandsFileTimeStamp", Token::FileTimeStamp),
+               single("mnuFileOwner", Token::FileOwner),
+               single("mnuCommandsTotalFileNumber", Token::TotalFileNumber),
+               single("mnuCommandsCurrentFileNumber", Token::CurrentFileNumber)}),
       separator("mnuParamBreak1"),
       submenu("mnuLocals", "Locals...", {},
-              {submenu("mnuLocalsConstants", "Constants...", array("mnuLocalsConstantsLC", "LC")),
-               submenu("mnuLocalsVariables", "Variables...", array("mnuLocalsVariablesLV", "LV"))}),
-      submenu(
-          "mnuGlobals", "Globals...", {},
-          {submenu("mnuGlobalsConstants", "Constants...", array("mnuGlobalsConstantsGC", "GC")),
-           submenu("mnuGlobalsVariables", "Variables...", array("mnuGlobalsConstantsGV", "GV"))}),
+              {submenu("mnuLocalsConstants", "Constants...",
+                       array("mnuLocalsConstantsLC", Family::LocalConstant)),
+               submenu("mnuLocalsVariables", "Variables...",
+                       array("mnuLocalsVariablesLV", Family::LocalVariable))}),
+      submenu("mnuGlobals", "Globals...", {},
+              {submenu("mnuGlobalsConstants", "Constants...",
+                       array("mnuGlobalsConstantsGC", Family::GlobalConstant)),
+               submenu("mnuGlobalsVariables", "Variables...",
+                       array("mnuGlobalsConstantsGV", Family::GlobalVariable))}),
       separator("mnuParamBreak2"),
-      submenu("mnuCommandsDate", "Date...",
-              {single("mnuCommandsDateDate", "<dd-mmm-yyyy>"), single("mnuCommandsDateDD", "<dd>"),
-               single("mnuCommandsDateMMM", "<mmm>"), single("mnuCommandsDateMM", "<date_mm>"),
-               single("mnuCommandsDateYYYY", "<yyyy>"), single("mnuDateYY", "<yy>"),
-               single("mnuDateWeek", "<weeknum>"), single("mnuDateWeekday", "<dayofweek>")}),
-      submenu("mnuCommandsTime", "Time...",
-              {single("mnuCommandsTimeTime", "<hh:mm:ss>"), single("mnuCommandsTimeHH", "<hh>"),
-               single("mnuCommandsTimeMM", "<mm>"), single("mnuCommandsTimeSS", "<ss>")}),
+      submenu(
+          "mnuCommandsDate", "Date...",
+          {single("mnuCommandsDateDate", Token::DayMonthNameYear),
+           single("mnuCommandsDateDD", Token::Day), single("mnuCommandsDateMMM", Token::MonthName),
+           single("mnuCommandsDateMM", Token::Month), single("mnuCommandsDateYYYY", Token::Year),
+           single("mnuDateYY", Token::Year2), single("mnuDateWeek", Token::WeekNumber),
+           single("mnuDateWeekday", Token::DayOfWeek)}),
+      submenu(
+          "mnuCommandsTime", "Time...",
+          {single("mnuCommandsTimeTime", Token::Time), single("mnuCommandsTimeHH", Token::Hour),
+           single("mnuCommandsTimeMM", Token::Minute), single("mnuCommandsTimeSS", Token::Second)}),
       submenu("mnuFS", "RoziRoruner...",
-              {single("mnuFSname", "<RoziRorunerName>"),
-               single("mnuFSdesc", "<RoziRorunerDescription>")}),
+              {single("mnuFSname", Token::RoziRorunerName),
+               single("mnuFSdesc", Token::RoziRorunerDescription)}),
   };
 }
 
@@ -115,14 +126,14 @@ const Item* PopupMenu::find(const QString& objectName, int index) const {
 
 void PopupMenu::setLocalConstant(int n, const QString& value) {
   if (Item* it = findMutable(QStringLiteral("mnuLocalsConstantsLC"), n - 1)) {
-    it->caption = QStringLiteral("<LC%1> ").arg(n) + value;
+    it->caption = tokens::Text(Family::LocalConstant, n) + QLatin1Char(' ') + value;
     if (QAction* a = menu_ ? action(it->objectName, it->index) : nullptr) a->setText(it->caption);
   }
 }
 
 void PopupMenu::setGlobalConstant(int n, const QString& value) {
   if (Item* it = findMutable(QStringLiteral("mnuGlobalsConstantsGC"), n - 1)) {
-    it->caption = QStringLiteral("<GC%1> ").arg(n) + value;
+    it->caption = tokens::Text(Family::GlobalConstant, n) + QLatin1Char(' ') + value;
     if (QAction* a = menu_ ? action(it->objectName, it->index) : nullptr) a->setText(it->caption);
   }
 }

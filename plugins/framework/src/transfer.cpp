@@ -4,12 +4,15 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include "library/catalogue.h"
 #include "platform/fileops.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
 
 namespace mvnz::plugin {
 namespace {
+
+using P = catalogue::param::Transfer;
 
 bool fileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
@@ -47,10 +50,10 @@ class TransferDialog final : public CommandDialog {
   }
 
   void Fill(const QStringList& data) {
-    FillBox(source_, data, 1);
-    FillBox(destination_, data, 2);
-    FillCheck(overwrite_, data, 3);
-    FillCheck(create_, data, 4);
+    FillBox(source_, data, P::Source);
+    FillBox(destination_, data, P::Destination);
+    FillCheck(overwrite_, data, P::Overwrite);
+    FillCheck(create_, data, P::CreateFolders);
   }
 
  protected:
@@ -70,7 +73,8 @@ class TransferDialog final : public CommandDialog {
 void RunTransfer(Transfer kind, const QStringList& data) {
   const bool move = kind == Transfer::Move;
   const QString word = move ? QStringLiteral("RELOCATE") : QStringLiteral("DUPLICATE");
-  const QString S = Param(data, 1), D = Param(data, 2), O = Param(data, 3), C = Param(data, 4);
+  const QString S = Param(data, P::Source), D = Param(data, P::Destination),
+                O = Param(data, P::Overwrite), C = Param(data, P::CreateFolders);
   const QString couldNot =
       QStringLiteral("ERROR_%1: Could not %2 file [%3] to [%4] [")
           .arg(word, move ? QStringLiteral("move") : QStringLiteral("copy"), S, D);

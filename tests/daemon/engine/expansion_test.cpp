@@ -9,6 +9,7 @@
 #include "engine/datetexts.h"
 #include "engine/expansion.h"
 #include "enginetestutil.h"
+#include "library/tokens.h"
 #include "testenv.h"
 
 using namespace mvnz;
@@ -134,6 +135,30 @@ TEST(Expansion, FileTokensEmptyWithoutPendingFiles) {
                         "<FILETIMESTAMP>", "<TOTALFILENUMBER>", "<CURRENTFILENUMBER>"})
     EXPECT_EQ(f.x(t), "") << t;
   EXPECT_EQ(f.x("<ROZIRORUNERNAME> <HH:MM>"), "Inbox 10:07");
+}
+
+// The examples the configuration reference prints are what expansion gives in the
+// situation it describes.
+TEST(Expansion, ReferenceExamples) {
+  QString name = "Inbox", description = "Incoming orders";
+  FileTable table;
+  const QDateTime modified(QDate(2026, 8, 1), QTime(9, 5, 42));
+  table.addRow({table.addFolder("/srv/in/2026", "2026"), "orders.csv", 1234,
+                modified.toSecsSinceEpoch() * 1000000000LL});
+  test::FakeClock clock{QDateTime(QDate(2026, 8, 9), QTime(10, 7, 33))};
+  ExpansionContext ctx;
+  ctx.name = &name;
+  ctx.description = &description;
+  ctx.filesPending = 3;
+  ctx.currentFile = 1;
+  ctx.fileList = &table;
+  ctx.scanDirectory = "/srv/in";
+  ctx.clock = &clock;
+  for (const tokens::TokenInfo& t : tokens::Fixed()) {
+    if (t.token == tokens::Token::FileOwner) continue;  // the account depends on the host
+    EXPECT_EQ(CommandInterpreter(tokens::Text(t.token), ctx), QString::fromUtf8(t.example))
+        << t.name;
+  }
 }
 
 TEST(Expansion, WeekNumbersAndWeekdays) {

@@ -4,6 +4,9 @@
 
 #include "library/jobfile.h"
 #include "testenv.h"
+#include "unprivileged.h"
+
+#include <sys/stat.h>
 
 using namespace mvnz::jobfile;
 
@@ -353,4 +356,11 @@ TEST(JobFileReader, FileThatCannotBeReadIsAnError) {
   const ReadResult ok = ReadJobFile(dir + "/ok.ini");
   ASSERT_TRUE(ok.ok());
   EXPECT_EQ(ok.file.RoziRoruners[0].Enabled, 1);
+
+  // No read permission: an error, never an empty configuration.
+  ASSERT_EQ(::chmod(QFile::encodeName(dir + "/ok.ini").constData(), 0), 0);
+  EXPECT_TRUE(mvnz::test::RunUnprivileged([&] {
+    const ReadResult r = ReadJobFile(dir + "/ok.ini");
+    return r.status == ReadStatus::Unreadable && r.error.contains("ok.ini");
+  }));
 }
