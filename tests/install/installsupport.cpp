@@ -16,6 +16,7 @@ void MakeExecutable(const QString& path) {
 
 FakeProgram::FakeProgram(const QString& folder_, const QString& name, int status, bool held)
     : folder(folder_), path(QDir(folder_).filePath(name)) {
+  QFile::remove(QDir(folder).filePath("args." + name));
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
   QString script = QStringLiteral("#!/bin/sh\nd='%1'\nrm -f \"$d/args.%2\"\n"
@@ -23,7 +24,9 @@ FakeProgram::FakeProgram(const QString& folder_, const QString& name, int status
                                   "mv \"$d/args.%2.tmp\" \"$d/args.%2\"\n")
                        .arg(folder, name);
   if (held)
-    script += QStringLiteral("while [ ! -e \"$d/release.%1\" ]; do sleep 0.05; done\n").arg(name);
+    // Also ends when the test's folder is gone, so no fake outlives its test.
+    script += QStringLiteral("while [ ! -e \"$d/release.%1\" ] && [ -d \"$d\" ]; do sleep 0.05; done\n")
+                  .arg(name);
   if (status != 0) script += QStringLiteral("echo 'fake %1 says why' >&2\n").arg(name);
   script += QStringLiteral("exit %1\n").arg(status);
   f.write(script.toUtf8());
