@@ -30,6 +30,15 @@ export XDG_CONFIG_HOME="$ROOT/config" XDG_DATA_HOME="$ROOT/data" MVNZ_UNIT_DIR="
 export MVNZ_POWER_DRYRUN=1 QT_QPA_PLATFORM=offscreen
 unset MVNZ_RUNNING_AS_SERVICE
 
+# The daemon's status listener gets a port of its own, so the demo never meets a daemon
+# that runs already.
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cat > "$MVNZ_REGISTRY_DIR/store.json" <<JSON
+{"keys": {"Software": {"keys": {"Orvendel": {"keys": {"MervaneZuri": {"keys": {"Daemon": {
+ "keys": {}, "values": {"StatusPort": "$port"}}}, "values": {}}}, "values": {}}}, "values": {}}},
+ "values": {}}
+JSON
+
 # The configuration file is CR LF text.
 sed -e "s|@ROOT@|$ROOT|g" -e 's/$/\r/' "$HERE/demo/MVNZuri.ini.in" > "$windir/MVNZuri.ini"
 
@@ -40,7 +49,7 @@ printf 'last quarter\n' > "$ROOT/archive/old-report.txt"
 touch -d '60 days ago' "$ROOT/archive/old-report.txt"
 
 listing() { (cd "$ROOT" && find inbox archive outbox rejected -type f | sort | sed 's/^/  /'); }
-echo "Demo folder: $ROOT"
+echo "Demo folder: $ROOT (status port $port)"
 echo "Before:"; listing
 
 status=0

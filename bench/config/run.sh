@@ -37,14 +37,21 @@ now_ms() { date +%s%3N; }
 
 # 1. start to "Processing Started"
 jobs_file 1000 20 | crlf >"$windir/MVNZuri.ini"
+limit=${MVNZ_BENCH_CONFIG_LIMIT:-180}
 t0=$(now_ms)
-mvnd_start "$BUILD_DIR"
+"$BUILD_DIR/bin/mvnd" >"$BENCH_ROOT/mvnd.out" 2>&1 &
+MVND_PID=$!
+# Polls every 0.1 s: the figure is exact to about 100 ms.
+started=yes
+wait_for_line "$(day_log System.log)" "Processing Started" "$limit" || started=no
 t1=$(now_ms)
-# The log line's own time stamp has whole seconds only; the wait above polls every
-# 0.1 s, so the figure is exact to about 100 ms. Start and line are both in the log.
 mvnd_stop
 printf '1,000 RoziRoruners x 20 commands (%s bytes):\n' "$(stat -c %s "$windir/MVNZuri.ini")"
-printf '  start of mvnd to "Processing Started": %d ms (goal: under 100 ms)\n' $((t1 - t0))
+if [ "$started" = yes ]; then
+  printf '  start of mvnd to "Processing Started": %d ms (goal: under 100 ms)\n' $((t1 - t0))
+else
+  printf '  "Processing Started" not logged within %d s (goal: under 100 ms)\n' "$limit"
+fi
 
 # 2. SIGTERM during the load of 3,000 RoziRoruners
 rm -rf "$BENCH_LOGS" && mkdir -p "$BENCH_LOGS"

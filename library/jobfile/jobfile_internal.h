@@ -27,6 +27,14 @@ inline bool JobBooleanValue(const RoziRoruner& r, Field f) {
   return *JobBoolean(const_cast<RoziRoruner&>(r), f);
 }
 
+// s without the blanks (spaces only) at its start and end, as the file's rules trim.
+inline QStringView TrimBlanks(QStringView s) {
+  qsizetype b = 0, e = s.size();
+  while (b < e && s[b] == QLatin1Char(' ')) ++b;
+  while (e > b && s[e - 1] == QLatin1Char(' ')) --e;
+  return s.mid(b, e - b);
+}
+
 // A double in its shortest exact decimal form with "." whatever the locale ("20", "-1",
 // "0.25"); no exponent.
 QString NumberText(double v);

@@ -14,37 +14,29 @@ namespace mvnz::jobfile {
 
 namespace {
 
-// Calls take(view) for each line. Lines split on LF; a CR right before the LF belongs
-// to the line end, any other CR stays in the text. The file is decoded as UTF-8 at
-// once; when it is not valid UTF-8, each line is UTF-8 or, failing that, Latin-1.
+// Calls take(view) for each line; the view lasts only for the call. Lines split on LF;
+// a CR right before the LF belongs to the line end, any other CR stays in the text.
+// Each line is UTF-8, or Latin-1 when it is not valid UTF-8. Lines are decoded one by
+// one into one buffer, so a large file needs no second copy of itself in memory.
 template <typename Take>
 void ForEachLine(const QByteArray& bytes, Take take) {
-  QStringDecoder whole(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString text = whole.decode(bytes);
-  if (!whole.hasError()) {
-    const QStringView all(text);
-    qsizetype start = 0;
-    while (start < all.size()) {
-      qsizetype end = all.indexOf(QLatin1Char('\n'), start);
-      if (end < 0) end = all.size();
-      qsizetype len = end - start;
-      if (len > 0 && all[end - 1] == QLatin1Char('\r')) --len;
-      take(all.mid(start, len));
-      start = end + 1;
-    }
-    return;
-  }
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString buffer;
   qsizetype start = 0;
   while (start < bytes.size()) {
     qsizetype end = bytes.indexOf('\n', start);
     if (end < 0) end = bytes.size();
     qsizetype len = end - start;
     if (len > 0 && bytes[end - 1] == '\r') --len;
-    const QByteArray raw = bytes.mid(start, len);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString line = utf8.decode(raw);
-    if (utf8.hasError()) line = QString::fromLatin1(raw);
-    take(QStringView(line));
+    const QByteArrayView raw(bytes.constData() + start, len);
+    buffer.resize(len);  // a UTF-8 line never decodes to more UTF-16 units than bytes
+    utf8.resetState();
+    QChar* out = utf8.appendToBuffer(buffer.data(), raw);
+    if (utf8.hasError()) {
+      for (qsizetype i = 0; i < len; ++i) buffer[i] = QChar(static_cast<uchar>(raw[i]));
+      out = buffer.data() + len;
+    }
+    take(QStringView(buffer.data(), out - buffer.data()));
     start = end + 1;
   }
 }
@@ -68,13 +60,6 @@ int FindSeparators(QStringView s, qsizetype* at, int limit) {
 bool HasSeparator(QStringView s) {
   qsizetype at = 0;
   return FindSeparators(s, &at, 1) > 0;
-}
-
-QStringView TrimBlanks(QStringView s) {
-  qsizetype b = 0, e = s.size();
-  while (b < e && s[b] == QLatin1Char(' ')) ++b;
-  while (e > b && s[e - 1] == QLatin1Char(' ')) --e;
-  return s.mid(b, e - b);
 }
 
 // Upper-cased key -> its spec, for one kind of section.

@@ -16,86 +16,92 @@ namespace {
 const QString kSeparator = QStringLiteral("]~[");
 const QString kEol = QStringLiteral("\r\n");
 
-QString TrimBlanks(const QString& s) {
-  qsizetype b = 0, e = s.size();
-  while (b < e && s[b] == QLatin1Char(' ')) ++b;
-  while (e > b && s[e - 1] == QLatin1Char(' ')) --e;
-  return s.mid(b, e - b);
-}
-
 QString SystemVersionText() {
   return QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
 }
 
 // What a value holds that the file cannot carry; empty when it can be written.
-QString Unwritable(const QString& value) {
-  if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
-    return QStringLiteral("holds a line break");
-  if (value.contains(kSeparator)) return QStringLiteral("holds \"]~[\"");
+QString Unwritable(QStringView value) {
+  const QChar* d = value.data();
+  const qsizetype n = value.size();
+  for (qsizetype i = 0; i < n; ++i) {
+    if (d[i] == QLatin1Char('\r') || d[i] == QLatin1Char('\n'))
+      return QStringLiteral("holds a line break");
+    if (d[i] == QLatin1Char(']') && i + 2 < n && d[i + 1] == QLatin1Char('~') &&
+        d[i + 2] == QLatin1Char('['))
+      return QStringLiteral("holds \"]~[\"");
+  }
   return {};
 }
 
-// Collects the first value the file cannot carry, named as the user knows it.
+// Collects the first value the file cannot carry, named as the user knows it. Field
+// names are built only for that one value.
 class Checker {
  public:
-  void Text(const QString& value, const QString& field, const QString& owner) {
+  void Owner(const QString& owner) { owner_ = owner; }
+  template <typename Name>
+  void Text(const QString& value, Name field) {
     if (!error_.isEmpty()) return;
     const QString why = Unwritable(value);
-    if (!why.isEmpty()) Fail(field, owner, why);
+    if (!why.isEmpty()) Fail(field(), why);
   }
-  void Integer(int value, const QString& field, const QString& owner) {
+  void Integer(int value, const QString& field) {
     if (error_.isEmpty() && (value < -32768 || value > 32767))
-      Fail(field, owner, QStringLiteral("is beyond -32768 to 32767"));
+      Fail(field, QStringLiteral("is beyond -32768 to 32767"));
   }
-  void Number(double value, const QString& field, const QString& owner) {
-    if (error_.isEmpty() && !std::isfinite(value)) Fail(field, owner, QStringLiteral("is no number"));
+  void Number(double value, const QString& field) {
+    if (error_.isEmpty() && !std::isfinite(value)) Fail(field, QStringLiteral("is no number"));
   }
-  void Fail(const QString& field, const QString& owner, const QString& why) {
+  void Fail(const QString& field, const QString& why) {
     if (error_.isEmpty())
-      error_ = QStringLiteral("<%1>%2 %3; the configuration was not saved").arg(field, owner, why);
+      error_ = QStringLiteral("<%1>%2 %3; the configuration was not saved").arg(field, owner_, why);
   }
   const QString& error() const { return error_; }
 
  private:
+  QString owner_;
   QString error_;
 };
 
 QString JobOwner(const RoziRoruner& r) { return QStringLiteral(" of RoziRoruner [%1]").arg(r.Name); }
 
+// A field name that is simply the key.
+auto KeyName(const KeySpec& spec) {
+  return [&spec] { return QString::fromLatin1(spec.key); };
+}
+
 void CheckGlobals(const GlobalSettings& g, Checker& c) {
-  const QString owner = QStringLiteral(" of [CONFIGURATION]");
+  c.Owner(QStringLiteral(" of [CONFIGURATION]"));
   for (const KeySpec& spec : Keys()) {
     if (spec.section != SectionKind::Global) continue;
-    const QString field = QString::fromLatin1(spec.key);
-    if (const QString* text = GlobalText(g, spec.field)) c.Text(*text, field, owner);
-    if (spec.form == ValueForm::Switch) c.Integer(SwitchValue(g, spec.field), field, owner);
+    if (const QString* text = GlobalText(g, spec.field)) c.Text(*text, KeyName(spec));
+    if (spec.form == ValueForm::Switch) c.Integer(SwitchValue(g, spec.field), spec.key);
   }
   for (int n = 1; n <= kConstantCount; ++n)
-    c.Text(g.GlobalConstants[n], QStringLiteral("GlobalConstant %1").arg(n), owner);
-  c.Integer(g.AutoStartState, QStringLiteral("AutoStartState"), owner);
-  if (g.ShowUnstableMessages) c.Text(*g.ShowUnstableMessages, QStringLiteral("ShowUnstableMessages"), owner);
+    c.Text(g.GlobalConstants[n], [n] { return QStringLiteral("GlobalConstant %1").arg(n); });
+  c.Integer(g.AutoStartState, QStringLiteral("AutoStartState"));
+  if (g.ShowUnstableMessages)
+    c.Text(*g.ShowUnstableMessages, [] { return QStringLiteral("ShowUnstableMessages"); });
 }
 
 void CheckJob(const RoziRoruner& r, Checker& c) {
-  const QString owner = JobOwner(r);
-  c.Text(r.Name, QStringLiteral("Name"), owner);
+  c.Owner(JobOwner(r));
+  c.Text(r.Name, [] { return QStringLiteral("Name"); });
   if (r.Name.compare(QLatin1String("CONFIGURATION"), Qt::CaseInsensitive) == 0)
-    c.Fail(QStringLiteral("Name"), owner, QStringLiteral("is the name of the global settings"));
+    c.Fail(QStringLiteral("Name"), QStringLiteral("is the name of the global settings"));
   for (const KeySpec& spec : Keys()) {
     if (spec.section != SectionKind::Job) continue;
-    const QString field = QString::fromLatin1(spec.key);
-    if (const QString* text = JobText(r, spec.field)) c.Text(*text, field, owner);
-    if (spec.form == ValueForm::Integer) c.Integer(JobIntegerValue(r, spec.field), field, owner);
+    if (const QString* text = JobText(r, spec.field)) c.Text(*text, KeyName(spec));
+    if (spec.form == ValueForm::Integer) c.Integer(JobIntegerValue(r, spec.field), spec.key);
   }
-  c.Number(r.StableTimer, QStringLiteral("StableTimer"), owner);
+  c.Number(r.StableTimer, QStringLiteral("StableTimer"));
   for (int n = 1; n <= kConstantCount; ++n)
-    c.Text(r.LocalConstants[n], QStringLiteral("Constant %1").arg(n), owner);
+    c.Text(r.LocalConstants[n], [n] { return QStringLiteral("Constant %1").arg(n); });
   for (qsizetype i = 0; i < r.Commands.size(); ++i) {
     const CommandEntry& e = r.Commands[i];
-    const QString field = QStringLiteral("Command %1").arg(i + 1);
-    c.Text(e.Name, field, owner);
+    c.Text(e.Name, [i] { return QStringLiteral("Command %1").arg(i + 1); });
     for (int k = 1; k <= kParameterCount; ++k)
-      c.Text(e.Data[k], QStringLiteral("%1 parameter %2").arg(field).arg(k), owner);
+      c.Text(e.Data[k], [i, k] { return QStringLiteral("Command %1 parameter %2").arg(i + 1).arg(k); });
   }
 }
 
@@ -106,30 +112,50 @@ void CheckNames(const QList<RoziRoruner>& jobs, Checker& c) {
   for (const RoziRoruner& r : jobs) {
     const QString upper = r.Name.toUpper();
     if (const RoziRoruner* first = seen.value(upper)) {
-      c.Fail(QStringLiteral("Name"), JobOwner(r),
-             QStringLiteral("differs only in case from [%1]").arg(first->Name));
+      c.Owner(JobOwner(r));
+      c.Fail(QStringLiteral("Name"), QStringLiteral("differs only in case from [%1]").arg(first->Name));
       return;
     }
     seen.insert(upper, &r);
   }
 }
 
+// The file's text, built line by line. Blanks at the end of a line are dropped, since
+// every reader trims them away.
 class Text {
  public:
-  // One line; blanks at its end are dropped, since every reader trims them away.
-  void Line(const QString& s = {}) {
-    qsizetype e = s.size();
-    while (e > 0 && s[e - 1] == QLatin1Char(' ')) --e;
-    out_ += QStringView(s).left(e);
-    out_ += kEol;
+  Text() { out_.reserve(1 << 16); }
+  void Line(QStringView s = {}) {
+    out_ += s;
+    End();
   }
-  void Key(const char* key, const QString& value) {
-    Line(QLatin1String(key) + QLatin1Char('=') + value);
+  void Key(const char* key, QStringView value) {
+    out_ += QLatin1String(key);
+    out_ += QLatin1Char('=');
+    out_ += value;
+    End();
+  }
+  void Command(const CommandEntry& e) {
+    out_ += QLatin1String("Command=");
+    out_ += TrimBlanks(e.Name);
+    for (int k = 1; k <= kParameterCount; ++k) {
+      out_ += kSeparator;
+      out_ += e.Data[k];
+    }
+    End();
   }
   QString take() { return std::move(out_); }
 
  private:
+  void End() {
+    qsizetype e = out_.size();
+    while (e > lineStart_ && out_[e - 1] == QLatin1Char(' ')) --e;
+    out_.truncate(e);
+    out_ += kEol;
+    lineStart_ = out_.size();
+  }
   QString out_;
+  qsizetype lineStart_ = 0;
 };
 
 void WriteGlobals(const GlobalSettings& g, Text& t) {
@@ -160,12 +186,6 @@ void WriteGlobals(const GlobalSettings& g, Text& t) {
   t.Line();
 }
 
-QString CommandLine(const CommandEntry& e) {
-  QString s = TrimBlanks(e.Name);
-  for (int k = 1; k <= kParameterCount; ++k) s += kSeparator + e.Data[k];
-  return s;
-}
-
 void WriteJob(const RoziRoruner& r, Text& t) {
   t.Line(QLatin1Char('[') + r.Name + QLatin1Char(']'));
   for (const KeySpec& spec : Keys()) {
@@ -182,13 +202,13 @@ void WriteJob(const RoziRoruner& r, Text& t) {
         break;
       case ValueForm::Command:
         for (const CommandEntry& e : r.Commands)
-          if (!TrimBlanks(e.Name).isEmpty()) t.Key(spec.key, CommandLine(e));
+          if (!TrimBlanks(e.Name).isEmpty()) t.Command(e);
         break;
       case ValueForm::Constant:
         for (int n = 1; n <= kConstantCount; ++n) t.Key(spec.key, r.LocalConstants[n]);
         break;
       case ValueForm::TrimmedText: {
-        QString value = TrimBlanks(*JobText(r, spec.field));
+        QString value = TrimBlanks(*JobText(r, spec.field)).toString();
         // Both programs read an empty RunDays as every day; writing that keeps the
         // file what they read.
         if (spec.field == Field::RunDays && value.isEmpty()) value = QStringLiteral("1111111");

@@ -111,6 +111,8 @@ void Report(const RxError& e, RegExprError* out) {
     out->source = ProgramName() + QStringLiteral(".RegExpr");
     out->description =
         QStringLiteral("Error in RegExpr.") + e.procedure + QStringLiteral(": ") + e.message;
+    // The matcher raises no other syntax error.
+    out->unfinished = e.number == rx::kErrSyntax && e.procedure == QLatin1String("DoRegExpr");
   }
 }
 

@@ -2,7 +2,7 @@
 // matchers share, and the matching of single atoms and sets.
 #include <cmath>
 
-#include "library/conversions.h"
+#include "library/numbers.h"
 #include "rx_internal.h"
 
 namespace mvnz::rx {

@@ -44,6 +44,8 @@ QString appDir() {
 
 QString pluginDir() { return join(appDir(), "Plugins"); }
 
+QString helpFile() { return join(appDir(), "help/MERVANE-ZURI.html"); }
+
 QString registryDir() {
   QString v = env("MVNZ_REGISTRY_DIR");
   if (!v.isEmpty()) return v;

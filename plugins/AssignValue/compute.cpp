@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "library/catalogue.h"
-#include "library/conversions.h"
+#include "library/numbers.h"
 
 namespace mvnz::assignvalue {
 namespace {

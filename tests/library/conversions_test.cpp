@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 #include <QLocale>
 
-#include "library/conversions.h"
+#include "library/dates.h"
+#include "library/numbers.h"
 
 using namespace mvnz;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <QLocale>
 
-#include "library/conversions.h"
+#include "library/numbers.h"
 
 using namespace mvnz;
 

@@ -310,6 +310,7 @@ TEST(RegExpr, Errors) {
   EXPECT_EQ(e.text(), "Error #20052: " + e.description);
   EXPECT_FALSE(RegExprMatchesName("a", "(a", &e));
   EXPECT_EQ(e.number, 20052);
+  EXPECT_FALSE(e.unfinished);  // a fault of the pattern, not of its size
   EXPECT_TRUE(RegExprMatchesName("a", "a", &e));
   EXPECT_FALSE(e);
   EXPECT_TRUE(prompts->entries.isEmpty());
@@ -500,8 +501,10 @@ TEST(RegExpr, PathologicalFiltersEndWithTheIterationError) {
                 "Error in RegExpr.DoRegExpr: Maximum number of iterations exceeded. Possibly an "
                 "infinite loop.")
           << c.label << " " << length;
+      EXPECT_TRUE(e.unfinished) << c.label << " " << length;
       EXPECT_FALSE(RegExprMatchesName(name, c.pattern, &e));
       EXPECT_EQ(e.number, 20052) << c.label << " " << length;
+      EXPECT_TRUE(e.unfinished) << c.label << " " << length;
     }
   }
 }

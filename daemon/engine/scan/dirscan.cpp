@@ -24,15 +24,21 @@ QStringList SplitFilter(const QString& filter) {
 }
 
 bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match,
-                const PatternError& onError) {
+                const PatternError& onError, PatternFault* unfinished) {
+  PatternFault open;
   for (const QString& p : patterns) {
     if (p.isEmpty()) continue;
     if (p == "*" || p == "*.*") return true;
     if (!match) continue;
-    QString error;
-    if (match(name, p, &error)) return true;
-    if (!error.isEmpty() && onError) onError(p, error);
+    PatternFault fault;
+    if (match(name, p, &fault)) return true;
+    if (fault.unfinished) {
+      if (!open.unfinished) open = {p, fault.text, true};
+    } else if (!fault.text.isEmpty() && onError) {
+      onError(p, fault.text);
+    }
   }
+  if (unfinished) *unfinished = open;
   return false;
 }
 

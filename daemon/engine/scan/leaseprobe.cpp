@@ -44,7 +44,10 @@ void LeaseProbe::beginCycle() {
 LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
   const QByteArray p = QFile::encodeName(path);
   const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return Answer::Held;  // vanished or unreadable: not free to work on
+  if (fd < 0) {
+    openError_ = errno;
+    return Answer::Held;  // vanished or unreadable: not free to work on
+  }
   Answer a = Answer::Free;
   if (::fcntl(fd, F_SETLEASE, writeLease ? F_WRLCK : F_RDLCK) != 0) {
     // EAGAIN, EBUSY: another descriptor is in the way; EACCES, EINVAL: no leases here.
@@ -97,6 +100,7 @@ bool LeaseProbe::procHeld(const QString& path, bool writersOnly) {
 }
 
 bool LeaseProbe::heldOpen(const QString& path) {
+  openError_ = 0;
   if (!forceProc_) {
     const Answer a = lease(path, true);
     if (a != Answer::Refused) return a == Answer::Held;
@@ -105,6 +109,7 @@ bool LeaseProbe::heldOpen(const QString& path) {
 }
 
 bool LeaseProbe::heldForWriting(const QString& path) {
+  openError_ = 0;
   if (!forceProc_) {
     const Answer a = lease(path, false);
     if (a != Answer::Refused) return a == Answer::Held;

@@ -28,6 +28,13 @@ const QString& LockedText() {
   return t;
 }
 
+// Asks the probe, and passes on whether it could open the file.
+bool Held(const QString& path, const StabilityCheck& c, bool (LockProbe::*ask)(const QString&)) {
+  const bool held = (c.probe->*ask)(path);
+  if (c.opened) c.opened(path, c.probe->openError());
+  return held;
+}
+
 }  // namespace
 
 qint64 StableSeconds(double stableTimer) {
@@ -60,10 +67,10 @@ QString GetFileStatus(const QString& path, const struct stat& st, const Stabilit
       return LockedText();
     }
     // A file being written may well be read-only here: only the age test is skipped.
-    if (c.probe && c.probe->heldForWriting(path)) return notStable();
+    if (c.probe && Held(path, c, &LockProbe::heldForWriting)) return notStable();
     return FreeText();
   }
-  if (c.probe && c.probe->heldOpen(path)) return notStable();
+  if (c.probe && Held(path, c, &LockProbe::heldOpen)) return notStable();
   if (c.stableTimer == -1) return FreeText();
   const qint64 age = c.nowSecs - qint64(st.st_mtim.tv_sec);
   if (age >= StableSeconds(c.stableTimer)) return FreeText();

@@ -26,16 +26,7 @@ class CycleEngine : public mvnd::Engine {
   explicit CycleEngine(EnginePorts ports) : s_(std::move(ports)) {}
 
   void MainEventLoop(Daemon& d) override {
-    while (!d.CommandQueue.isEmpty()) {
-      const QString word = d.CommandQueue.first();
-      if (word == QLatin1String("STOP")) {
-        mvnd::SetDaemonState(d, mvnd::RunState::Stopped);
-        if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
-        return;
-      }
-      if (word == QLatin1String("SAVE")) d.ui().SaveDaemonSettings(true);
-      if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
-    }
+    if (mvnd::TakeRunningQueueWords(d)) return;
     d.LoadConfigPending = false;
     s_.probe().beginCycle();
     s_.owners().clear();
@@ -170,10 +161,13 @@ class CycleEngine : public mvnd::Engine {
 }  // namespace
 
 PatternMatcher RegExprMatcher() {
-  return [](const QString& name, const QString& pattern, QString* error) {
+  return [](const QString& name, const QString& pattern, PatternFault* fault) {
     RegExprError err;
     const bool matched = RegExprMatchesName(name, pattern, &err);
-    if (err && error) *error = err.text();
+    if (err && fault) {
+      fault->text = err.text();
+      fault->unfinished = err.unfinished;
+    }
     return matched;
   };
 }
@@ -182,14 +176,10 @@ std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports) {
   return std::make_unique<CycleEngine>(std::move(ports));
 }
 
-}  // namespace mvnz::engine
-
-namespace mvnz::mvnd {
-
-std::unique_ptr<Engine> MakeEngine() {
-  engine::EnginePorts ports;
-  ports.matcher = engine::RegExprMatcher();
-  return engine::MakeCycleEngine(std::move(ports));
+std::unique_ptr<mvnd::Engine> MakeEngine() {
+  EnginePorts ports;
+  ports.matcher = RegExprMatcher();
+  return MakeCycleEngine(std::move(ports));
 }
 
-}  // namespace mvnz::mvnd
+}  // namespace mvnz::engine

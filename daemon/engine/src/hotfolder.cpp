@@ -147,7 +147,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
       if (p.isEmpty() || p == QLatin1String("*") || p == QLatin1String("*.*")) continue;
       RegExprError err;
       RegExpr(QString(), p, 0, &err);
-      if (err) reportPattern(p, err.text());
+      if (err && !err.unfinished) reportPattern(p, err.text());
     }
   const bool rejectAllElse = job.RejectFilter == QLatin1String(".");
   const bool rejectAll = rejectAllElse && job.InputFilter == QLatin1String(".");
@@ -172,6 +172,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
   QString lastFolder;
   int folderIndex = -1;
   const PatternMatcher& match = s.matcher();
+  bool unfinishedReported = false;
   WalkFolder(
       scanDir, opt,
       [&](const WalkEntry& e) {
@@ -180,13 +181,30 @@ void GetFileList(Daemon& d, EngineServices& s) {
             s.log(d, kRunnerSource, QStringLiteral("Scanning hotfolder contents....."), 0);
           scanMessagePending = false;
         }
-        const bool inputMatch = MatchesAny(e.name, inputPatterns, match, reportPattern);
+        PatternFault inputOpen, rejectOpen;
+        const bool inputMatch = MatchesAny(e.name, inputPatterns, match, reportPattern, &inputOpen);
         // A reject filter "." rejects what the input filter does not accept: no need to
-        // try its pattern.
-        const bool rejectMatch = rejectAllElse
-                                     ? rejectAll || !inputMatch
-                                     : MatchesAny(e.name, rejectPatterns, match, reportPattern);
-        if (inputMatch && !rejectMatch) {
+        // try its pattern (and unknown when the input filter's answer is).
+        bool rejectMatch = false;
+        if (!rejectAllElse) {
+          rejectMatch = MatchesAny(e.name, rejectPatterns, match, reportPattern, &rejectOpen);
+        } else if (rejectAll || !inputOpen.unfinished) {
+          rejectMatch = rejectAll || !inputMatch;
+        }
+        // A filter too complex to finish on this name decides nothing: the file is
+        // neither taken nor rejected (a reject could delete it), and is met again in
+        // the next cycle. Said once per listing.
+        const PatternFault& open = inputOpen.unfinished ? inputOpen : rejectOpen;
+        if (!rejectMatch && open.unfinished) {
+          if (!unfinishedReported) {
+            unfinishedReported = true;
+            s.log(d, kRunnerSource,
+                  QStringLiteral("WARNING: Filter pattern [%1] is too complex for file [%2], "
+                                 "file left alone [%3]")
+                      .arg(open.pattern, paths::join(e.folder, e.name), open.text),
+                  1);
+          }
+        } else if (inputMatch && !rejectMatch) {
           if (folderIndex < 0 || e.folder != lastFolder) {
             lastFolder = e.folder;
             folderIndex = table->addFolder(e.folder, e.subdir);

@@ -4,7 +4,8 @@
 #include <cmath>
 
 #include "engine/datetexts.h"
-#include "library/conversions.h"
+#include "library/dates.h"
+#include "library/numbers.h"
 
 namespace mvnz::engine {
 

@@ -5,6 +5,8 @@
 #include "engine/leaseprobe.h"
 #include "engine/stability.h"
 
+#include <cerrno>
+
 namespace mvnz::engine {
 
 using mvnd::Daemon;
@@ -45,7 +47,21 @@ StabilityCheck EngineServices::stabilityCheck(Daemon& d) {
   c.processReadOnly = d.ProcessReadOnly == 1;
   c.showUnstableMessages = d.ShowUnstableMessages;
   c.log = [this, &d](const QString& message, int level) { log(d, kRunnerSource, message, level); };
+  c.opened = [this, &d](const QString& path, int error) { noteReadable(d, path, error); };
   return c;
+}
+
+void EngineServices::noteReadable(Daemon& d, const QString& path, int error) {
+  // A file that vanished is no longer listed; only one that stays is worth a word.
+  if (error == 0 || error == ENOENT) {
+    if (!unreadable_.isEmpty()) unreadable_.remove(path);
+    return;
+  }
+  if (unreadable_.contains(path)) return;
+  unreadable_.insert(path);
+  log(d, kRunnerSource,
+      QStringLiteral("WARNING: File [%1] cannot be read [%2]").arg(path, qt_error_string(error)),
+      1);
 }
 
 QString EngineServices::fileStatus(Daemon& d, const QString& path) {

@@ -12,6 +12,7 @@
 #include "daemon/startup.h"
 #include "daemon/status.h"
 #include "daemon/windows/windowedui.h"
+#include "engine/engine.h"
 #include "platform/process.h"
 #include "platform/prompts.h"
 #include "signals.h"
@@ -87,9 +88,7 @@ int main(int argc, char** argv) {
   const int status = ProcessCommandLine(d, commandLine);
   if (status != kContinue) return status;
 
-#ifdef MVND_WITH_ENGINE
-  d.SetEngine(MakeEngine());
-#endif
+  d.SetEngine(engine::MakeEngine());
   std::shared_ptr<WindowedUi> windows;
   if (windowed) {
     // The hidden main window and the tray keep the program alive, not a window.
@@ -99,13 +98,21 @@ int main(int argc, char** argv) {
     d.SetUi(windows);
     windows->InitSystemTray();
   }
-  // The service manager's stop (and an interrupt) ends the daemon in order.
-  InstallStopSignals(&d, [&d] {
-    if (d.SVC().IsRunningAsService())
-      d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
-    d.RunningAsService = false;
-    ShutdownDaemon(d, kExitOk);
-  });
+  // The service manager's stop (and an interrupt) ends the daemon in order; its
+  // reload (SIGHUP) is the daemon's own.
+  InstallSignals(
+      &d,
+      [&d] {
+        if (d.SVC().IsRunningAsService())
+          d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
+        d.RunningAsService = false;
+        ShutdownDaemon(d, kExitOk);
+      },
+      [&d] {
+        if (d.ShuttingDown) return;
+        // A daemon that is stopping stays stopped.
+        PostCommand(d, ReloadWords(d.State == RunState::Running));
+      });
   if (d.SVC().IsRunningAsService())
     d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri started successfully"));
 

@@ -19,7 +19,7 @@ const QString M = QStringLiteral("M");
 void PrepareRecords(Daemon& d) {
   for (RoziRoruner& r : d.RoziRoruners)
     for (int i = 0; i <= 10; ++i) r.LocalVariables[i] = r.InitialLocalsValue;
-  d.engine().InitEventTimers(d);
+  if (Engine* e = d.engine()) e->InitEventTimers(d);
 }
 
 }  // namespace
@@ -28,6 +28,10 @@ void PostCommand(Daemon& d, const QString& Words) {
   if (d.AutoLogInternalCommands != 0)
     WriteLogLine(d, S, QStringLiteral("System-command: ") + Words, 3, {}, -1);
   d.CommandQueue.append(Words.split(QLatin1Char(',')));
+}
+
+QString ReloadWords(bool running) {
+  return running ? QStringLiteral("STOP,RELOAD,START") : QStringLiteral("RELOAD");
 }
 
 void SetDaemonState(Daemon& d, RunState target) {
@@ -46,6 +50,20 @@ void SetDaemonState(Daemon& d, RunState target) {
   }
   d.ui().StateChanged();
   if (d.TrayIconShown && !d.NoTrayIcon) d.ui().ModifySystemTray();
+}
+
+bool TakeRunningQueueWords(Daemon& d) {
+  while (!d.CommandQueue.isEmpty()) {
+    const QString word = d.CommandQueue.first();
+    if (word == QLatin1String("STOP")) {
+      SetDaemonState(d, RunState::Stopped);
+      if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+      return true;
+    }
+    if (word == QLatin1String("SAVE")) d.ui().SaveDaemonSettings(true);
+    if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+  }
+  return false;
 }
 
 bool StartProcessing(Daemon& d) {
@@ -109,7 +127,7 @@ void PollingTick(Daemon& d) {
   if (d.ScanRunning || d.Reloading || d.ShuttingDown) return;
   d.tmrPollingRate.stop();
   d.ScanRunning = true;
-  d.engine().MainEventLoop(d);
+  if (Engine* e = d.engine()) e->MainEventLoop(d);
   d.ScanRunning = false;
   // A stop or an end that came in during the cycle keeps the polling off.
   if (d.Running() && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();

@@ -1,10 +1,12 @@
 #include "daemon/startup.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <cstdio>
 
 #include "daemon/config.h"
 #include "daemon/logging.h"
+#include "daemon/logtext.h"
 #include "daemon/modules.h"
 #include "daemon/queue.h"
 #include "library/common.h"
@@ -18,7 +20,7 @@ namespace {
 const QString S = QStringLiteral("S");
 
 void PrintError(const QString& text) {
-  std::fprintf(stderr, "mvnd: %s\n", text.toLocal8Bit().constData());
+  std::fprintf(stderr, "mvnd: %s\n", EscapeLogText(text).toLocal8Bit().constData());
   std::fflush(stderr);
 }
 
@@ -151,6 +153,10 @@ void InitDaemon(Daemon& d) {
   d.LogWindowNextRow = 1;
   LoadPluginModules(d);
   ReloadConfiguration(d);
+  // Without a log directory this line would reach no one: say it where the user looks.
+  if (!QFileInfo(d.ConfigPath).isFile())
+    PrintError(
+        QStringLiteral("no configuration file [%1]; no RoziRoruner is loaded").arg(d.ConfigPath));
   if (d.NoTrayIcon) d.ui().RemoveSystemTray();
   d.DaemonInitialized = true;
   WriteLogLine(d, S,

@@ -1,8 +1,10 @@
 #include "daemon/logging.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLocale>
+
+#include "daemon/logfiles.h"
+#include "daemon/logtext.h"
 
 namespace mvnz::mvnd {
 
@@ -71,7 +73,7 @@ QString LogFileBaseName(const Daemon& d, const QString& source, int index) {
   return QStringLiteral("FS%1_%2").arg(index + 1).arg(name);
 }
 
-void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int Level,
+void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, int Level,
                   const QString& TimeText, int RoziRorunerIndex) {
   if (!d.DaemonInitialized) return;
   const int index = RoziRorunerIndex == -1 ? d.CurrentRoziRoruner : RoziRorunerIndex;
@@ -80,8 +82,10 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int 
     t = FormatLogTime(QDateTime::currentDateTime());
   } else {
     const QDateTime parsed = ParseDateTimeText(TimeText);
-    t = parsed.isValid() ? FormatLogTime(parsed) : TimeText;
+    t = parsed.isValid() ? FormatLogTime(parsed) : EscapeLogText(TimeText);
   }
+  // Every sink gets the line as one line, escaped here once.
+  const QString Message = EscapeLogText(RawMessage);
   const bool system = Source == QLatin1String("S");
   const bool validIndex = index >= 0 && index < d.RoziRorunerCount && index < d.RoziRoruners.size();
 
@@ -122,14 +126,9 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int 
 
   const QString folder = LogFolder(d);
   if (folder.isEmpty()) return;
-  if (!QDir().mkpath(folder)) return;
   const QString base = LogFileBaseName(d, Source, index);
   if (base.isEmpty()) return;
-  QFile f(QDir(folder).filePath(base + QStringLiteral(".log")));
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-  f.write(
-      (QLatin1Char('[') + t + QStringLiteral("] ") + Message + QStringLiteral("\r\n")).toUtf8());
-  f.close();
+  d.LogFiles().Write(folder, base, t, Message);
 }
 
 void LogConfigWarning(Daemon& d, const QString& text) {

@@ -8,7 +8,8 @@
 #include <QTimer>
 
 #include "daemon/startup.h"
-#include "library/conversions.h"
+#include "library/dates.h"
+#include "library/numbers.h"
 #include "library/regwrap.h"
 #include "library/version.h"
 

@@ -21,6 +21,10 @@ struct RegExprError {
   int number = 0;  // 0: no error
   QString source;
   QString description;
+  // The iteration limit ended the search (20052 "Maximum number of iterations
+  // exceeded"): the pattern is too complex for this subject, and whether it matches is
+  // unknown, which is not the same as no match.
+  bool unfinished = false;
   explicit operator bool() const { return number != 0; }
   // "Error #" + number + ": " + description, the text a caller shows or logs.
   QString text() const;

@@ -13,6 +13,8 @@ QString configFile();
 QString appDir();
 // "Plugins" folder beside the running executable.
 QString pluginDir();
+// The HTML help installed beside the programs: help/MERVANE-ZURI.html.
+QString helpFile();
 // Machine-wide registry store: $MVNZ_REGISTRY_DIR, else /var/lib/mervanezuri/registry
 // when writable, else $XDG_CONFIG_HOME/mervanezuri/registry.
 QString registryDir();

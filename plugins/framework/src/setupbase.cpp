@@ -51,32 +51,6 @@ void LogError(const QString& line) {
   LogToDaemon(line, 2);
 }
 
-double Val(const QString& text, bool* hasNumber) {
-  QString digits;
-  int i = 0;
-  auto skipBlanks = [&] {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  };
-  skipBlanks();
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) digits += text[i++];
-  bool any = false, point = false;
-  for (; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (c == ' ' || c == '\t') continue;  // Val ignores blanks inside the number
-    if (c.isDigit() && c.unicode() < 128) {
-      any = true;
-      digits += c;
-    } else if (c == '.' && !point) {
-      point = true;
-      digits += c;
-    } else {
-      break;
-    }
-  }
-  if (hasNumber) *hasNumber = any;
-  return any ? digits.toDouble() : 0.0;
-}
-
 Descriptor MakeDescriptor(const QString& name, const QString& iconWord, const QString& cat,
                           const QString& info, DialogKind dialog, int dialogDataIndices) {
   Descriptor d;

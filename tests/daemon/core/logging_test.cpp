@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "daemon/logging.h"
+#include "daemon/logtext.h"
 #include "library/contract.h"
 #include "support.h"
 #include "testenv.h"
@@ -77,7 +78,8 @@ TEST(Logging, SetMessageSplitsAtCrLf) {
       {"a\r\nb\r\n", {"a", "b"}},
       {"a\r\n\r\nb", {"a", "", "b"}},
       {"", {""}},
-      {"a\nb", {"a\nb"}},
+      {"a\nb", {"a\\nb"}},  // split at CR LF only; the LF left is escaped
+      {"a\r\nb\rc\t", {"a", "b\\rc\\t"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -178,4 +180,47 @@ TEST(Logging, MVNdcomObjectLogsIntoTheCurrentRoziRoruner) {
   EXPECT_FALSE(mvnz::interfaceCast<mvnz::MVNdcom>(early.get())->SetMessage(0, "early", {}));
   EXPECT_TRUE(f.t.exits.isEmpty());
   UnregisterMVNdcom();
+}
+
+TEST(Logging, ControlCharactersAreEscaped) {
+  const struct {
+    QString text, shown;
+  } cases[] = {
+      {"plain text, C:\\path\\x and [brackets]", "plain text, C:\\path\\x and [brackets]"},
+      {"a\nb", "a\\nb"},
+      {"tab\there\r", "tab\\there\\r"},
+      {"\x1b[31mred\x1b[0m", "\\x1b[31mred\\x1b[0m"},
+      {QString("nul") + QChar(0) + "del\x7f", "nul\\x00del\\x7f"},
+      {QString("next") + QChar(0x85) + "line" + QChar(0x9b), "next\\u0085line\\u009b"},
+      {"caf\u00e9 \u65e5\u672c \U0001F600", "caf\u00e9 \u65e5\u672c \U0001F600"},
+      // Bytes that are not UTF-8 travel as U+DC00 + byte; other lone halves as themselves.
+      {QString("bad") + QChar(0xdcff) + QChar(0xdc80) + ".txt", "bad\\xff\\x80.txt"},
+      {QString("half") + QChar(0xd800) + "x" + QChar(0xdc00), "half\\ud800x\\udc00"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown.toStdString());
+    EXPECT_EQ(EscapeLogText(c.text), c.shown);
+  }
+}
+
+// A file name with line breaks cannot add or forge lines: every sink gets one line.
+TEST(Logging, EveryLineIsOneLineInEverySink) {
+  LogFixture f;
+  const QString name = "in/x.txt\n[01-01-2026 00:00.00] Daemon stopped\t\x1b[2J";
+  const QString shown = "in/x.txt\\n[01-01-2026 00:00.00] Daemon stopped\\t\\x1b[2J";
+  f.t.d.CurrentRoziRoruner = 1;
+  WriteLogLine(f.t.d, "M", "File [" + name + "] is not stable", 0);
+  SetMessage(f.t.d, 0, "first\r\nsecond\nthird", "forged\ntime");
+  const QStringList lines = {"File [" + shown + "] is not stable", "first", "second\\nthird"};
+  QStringList buffered;
+  for (const clsLogging& l : f.t.d.LogBuffers[2]) buffered << l.message;
+  EXPECT_EQ(buffered, lines);
+  EXPECT_EQ(f.t.d.LogBuffers[2].last().Timestamp, "forged\\ntime");
+  EXPECT_EQ(f.t.ui->window.size(), 3);
+  EXPECT_EQ(f.t.ui->bar.first(), "[FS2] " + lines.first());
+  const QByteArray file = mvnz::test::readFile(f.File("FS2_Inbox"));
+  EXPECT_EQ(file.count("\n"), 3) << file.toStdString();
+  EXPECT_EQ(file.count("\r"), 3);
+  EXPECT_FALSE(file.contains('\t') || file.contains('\x1b'));
+  EXPECT_EQ(LogMessages(f.File("FS2_Inbox")), lines);
 }

@@ -1,5 +1,6 @@
 // The real mvnd program on a temporary configuration.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <functional>
 
@@ -158,9 +159,6 @@ TEST(MvndProgram, OtherProgramNameIsRefusedAndWritesNothing) {
 }
 
 TEST(MvndProgram, EndDaemonScriptEndsWithStatusZero) {
-#ifndef MVND_WITH_ENGINE
-  GTEST_SKIP() << "needs the scan engine";
-#endif
   Program prog;
   WriteCrlf(prog.config,
             StartingConfig(prog.logDir,
@@ -330,4 +328,170 @@ TEST(MvndProgram, StopPostedMidCycleIsTakenAfterTheRoziRoruners) {
   p->terminate();
   ASSERT_TRUE(p->waitForFinished(kWaitMs));
   EXPECT_EQ(p->exitCode(), 0);
+}
+
+// ---- the daemon under a service manager's conventions ----------------------------------
+
+namespace {
+
+void SendSignal(QProcess* p, int signo) { ::kill(pid_t(p->processId()), signo); }
+
+}  // namespace
+
+// SIGHUP is the daemon's own reload: a running daemon stops, reloads and starts again, a
+// stopped one only reloads; neither ends.
+TEST(MvndProgram, SighupReloadsAChangedConfiguration) {
+  Program prog;
+  const QStringList first = {"[First]", "Trigger=TIME", "Interval=3600", "Enabled=1", QString()};
+  const QStringList stopper = {
+      "[Stopper]", "Trigger=TIME", "Interval=*ON-STARTUP*", CommandLine("StopDaemon"),
+      "Enabled=1", QString()};
+  const QStringList third = {"[Third]", "Trigger=TIME", "Interval=3600", "Enabled=1", QString()};
+  WriteCrlf(prog.config, StartingConfig(prog.logDir, first));
+  QProcess* p = prog.Start();
+  ASSERT_TRUE(prog.WaitForLines({"1 RoziRoruners loaded", "Processing Started"}))
+      << prog.SystemLog().join('\n').toStdString();
+
+  WriteCrlf(prog.config, StartingConfig(prog.logDir, first + stopper));
+  SendSignal(p, SIGHUP);
+  // Restarted on the new configuration, whose second job then stops the daemon.
+  ASSERT_TRUE(WaitFor([&] { return prog.SystemLog().count("Daemon stopped") == 2; }))
+      << prog.SystemLog().join('\n').toStdString();
+  QStringList log = prog.SystemLog();
+  const auto after = [&](const QString& line, qsizetype from) { return log.indexOf(line, from); };
+  const qsizetype stopped = after("Daemon stopped", 0);
+  const qsizetype reloaded = after("2 RoziRoruners loaded", stopped);
+  EXPECT_GT(stopped, after("Processing Started", 0));
+  EXPECT_GT(reloaded, stopped);
+  EXPECT_GT(after("Processing Started", reloaded), reloaded);
+
+  WriteCrlf(prog.config, StartingConfig(prog.logDir, first + stopper + third));
+  SendSignal(p, SIGHUP);
+  ASSERT_TRUE(prog.WaitForLines({"3 RoziRoruners loaded"}))
+      << prog.SystemLog().join('\n').toStdString();
+  QThread::msleep(1500);  // a START would come with the next queue tick
+  log = prog.SystemLog();
+  EXPECT_EQ(log.count("Processing Started"), 2) << log.join('\n').toStdString();
+  EXPECT_EQ(p->state(), QProcess::Running);
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+  EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p->exitCode(), 0);
+}
+
+// With no configuration file the daemon says so where a user looks first.
+TEST(MvndProgram, NoConfigurationFileIsSaidOnStderr) {
+  Program prog;
+  QFile::remove(prog.config);
+  QProcess* p = prog.Start();
+  p->setReadChannel(QProcess::StandardError);
+  ASSERT_TRUE(WaitFor([&] {
+    p->waitForReadyRead(50);
+    return p->peek(4096).contains("no configuration file");
+  }));
+  EXPECT_TRUE(p->readAllStandardError().contains(
+      ("mvnd: no configuration file [" + prog.config + "]").toUtf8()));
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+}
+
+// Log lines a log folder refuses reach stderr, with the reason, for the daemon's own lines
+// and the RoziRoruners'. A read-only and a full file system are mounted in a mount
+// namespace of the daemon's own, where the test may make one.
+TEST(MvndProgram, LogLinesTheFolderRefusesGoToStderr) {
+  const QString root = mvnz::test::makeDir("refusing");
+  {
+    QFile f(root + "/blocker");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const bool canMount =
+      QProcess::execute("unshare", {"-m", "sh", "-c", "mount -t tmpfs tmpfs \"$0\"", root}) == 0;
+  const struct {
+    const char* name;
+    QString logDir;
+    const char* mount;  // shell commands run in the daemon's mount namespace first
+    const char* reason;
+  } cases[] = {
+      {"missing folder", root + "/blocker/logs", nullptr, "Not a directory"},
+      {"read-only file system", root + "/ro/logs", "mount -t tmpfs -o ro tmpfs \"$1/ro\"",
+       "Read-only file system"},
+      {"full file system", root + "/full/logs",
+       "mount -t tmpfs -o size=8k tmpfs \"$1/full\" && "
+       "dd if=/dev/zero of=\"$1/full/fill\" bs=4k count=4 2>/dev/null; true",
+       "No space left on device"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.mount && !canMount) {
+      std::printf("[  SKIPPED ] %s: this test cannot mount a file system\n", c.name);
+      continue;
+    }
+    QDir().mkpath(root + "/ro");
+    QDir().mkpath(root + "/full");
+    Program prog;
+    WriteCrlf(prog.config,
+              StartingConfig(c.logDir, {"[Ender]", "Trigger=TIME", "Interval=*ON-STARTUP*",
+                                        CommandLine("JournalNote", {"from the job"}),
+                                        CommandLine("EndDaemon"), "Enabled=1"}));
+    QProcess* p = c.mount ? prog.Start({"-m", "sh", "-c", QString(c.mount) + " && exec \"$0\"",
+                                        QStringLiteral(MVNZ_BIN_DIR "/mvnd"), root},
+                                       "unshare")
+                          : prog.Start();
+    ASSERT_TRUE(p->waitForFinished(kWaitMs));
+    EXPECT_EQ(p->exitCode(), 0);
+    const QString err = QString::fromUtf8(p->readAllStandardError());
+    const QString day = DayFolder(c.logDir);
+    EXPECT_EQ(err.count("mvnd: cannot write the log file [" + day + "/System.log] [" + c.reason +
+                        "]; its lines go to stderr until it can be written again"),
+              1)
+        << err.toStdString();
+    EXPECT_EQ(
+        err.count("mvnd: cannot write the log file [" + day + "/FS1_Ender.log] [" + c.reason + "]"),
+        1);
+    EXPECT_TRUE(err.contains("] Program Started, version"));
+    EXPECT_TRUE(err.contains("mvnd: FS1_Ender.log: ["));
+    EXPECT_TRUE(err.contains("] from the job\n"));
+    EXPECT_TRUE(err.contains("] Daemon is shutting down...\n"));
+    EXPECT_FALSE(err.contains("still cannot be written"));  // a short run: no reminder yet
+  }
+}
+
+// Names with line breaks, tabs and escape bytes are moved as they are, and each of their
+// log lines stays one line.
+TEST(MvndProgram, OddFileNamesGiveOneLogLineEach) {
+  Program prog;
+  const QString hot = mvnz::test::makeDir("oddhot"), out = mvnz::test::rootDir() + "/oddout";
+  const QStringList names = {"line\nbreak.txt", "tab\there.txt", "esc\x1b[2Jape.txt"};
+  for (const QString& n : names) WriteFile(hot + "/" + n, n.toUtf8(), 600);
+  WriteCrlf(prog.config,
+            StartingConfig(
+                prog.logDir,
+                {"[Odd]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=\\.txt$",
+                 "Interval=1", "StableTimer=-1", CommandLine("JournalNote", {"Moving <FileName>"}),
+                 CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),
+                 "Enabled=1"},
+                true));
+  QProcess* p = prog.Start();
+  QStringList sorted = names;
+  sorted.sort();
+  ASSERT_TRUE(WaitFor([&] { return FilesIn(out) == sorted; }))
+      << FilesIn(out).join('|').toStdString();
+  for (const QString& n : names) EXPECT_EQ(mvnz::test::readFile(out + "/" + n), n.toUtf8());
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+
+  const QByteArray raw = mvnz::test::readFile(QDir(DayFolder(prog.logDir)).filePath("FS1_Odd.log"));
+  ASSERT_FALSE(raw.isEmpty());
+  ASSERT_TRUE(raw.endsWith("\r\n"));
+  // Every physical line is a whole entry: its time stamp first, CR LF at its end.
+  QList<QByteArray> lines = raw.split('\n');
+  lines.removeLast();
+  for (const QByteArray& l : lines) {
+    EXPECT_TRUE(l.startsWith('[') && l.endsWith('\r')) << l.toStdString();
+    EXPECT_FALSE(l.contains('\t') || l.contains('\x1b')) << l.toStdString();
+  }
+  const QStringList messages = LogMessages(QDir(DayFolder(prog.logDir)).filePath("FS1_Odd.log"));
+  for (const char* shown :
+       {"Moving line\\nbreak.txt", "Moving tab\\there.txt", "Moving esc\\x1b[2Jape.txt"})
+    EXPECT_TRUE(messages.contains(shown)) << shown << "\n" << messages.join('\n').toStdString();
 }

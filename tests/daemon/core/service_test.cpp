@@ -20,16 +20,19 @@ using namespace mvnz::mvnd;
 
 namespace {
 
-// Installs the fake systemctl; exitCode is what every call returns.
-QString FakeSystemctl(int exitCode) {
+// Installs the fake systemctl; exitCode is what every call returns, except a call of the
+// verb failing, which fails.
+QString FakeSystemctl(int exitCode, const QString& failing = "none") {
   const QString root = mvnz::test::rootDir();
   const QString script = root + "/systemctl";
   QFile f(script);
   EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\nexit %2\n")
-              .arg(root)
-              .arg(exitCode)
-              .toUtf8());
+  f.write(
+      QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\n[ \"$1\" = %3 ] && exit 1\nexit %2\n")
+          .arg(root)
+          .arg(exitCode)
+          .arg(failing)
+          .toUtf8());
   f.close();
   f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   qputenv("MVNZ_SYSTEMCTL", script.toLocal8Bit());
@@ -63,7 +66,9 @@ TEST(ServiceControl, InstallItems) {
   } cases[] = {
       {"]~[StartupMode=Automatic",
        {"daemon-reload", "enable MVNDZuri.service"},
-       {"Description=Mervane Zuri Daemon", "Environment=MVNZ_RUNNING_AS_SERVICE=1", "/mvnd\""},
+       {"Description=Mervane Zuri Daemon", "Environment=MVNZ_RUNNING_AS_SERVICE=1", "/mvnd\"",
+        "\nExecReload=/bin/kill -HUP $MAINPID\n", "\nNoNewPrivileges=yes\n",
+        "\nDocumentation=file://" + mvnz::paths::helpFile() + "\n"},
        {"User="}},
       {"]~[StartupMode=Disabled]~[LogonAccount=DOM\\bob]~[LogonPassword=p=w=d",
        {"daemon-reload", "disable MVNDZuri.service"},
@@ -199,5 +204,23 @@ TEST(ServiceControl, StartupDelay) {
       mvnz::registry::writeValue("Software\\Orvendel\\MervaneZuri\\Daemon", "ServiceStartupDelay",
                                  c.stored);
     EXPECT_EQ(ServiceStartupDelayText(), c.delay);
+  }
+}
+
+// An install the service manager refuses leaves no unit file behind, so a retry installs
+// again instead of finding it "already installed".
+TEST(ServiceControl, FailedEnableRemovesTheUnitAgain) {
+  for (const char* verb : {"enable", "daemon-reload"}) {
+    SCOPED_TRACE(verb);
+    QFile::remove(Unit());
+    const QString calls = FakeSystemctl(0, verb);
+    Daemon d;
+    EXPECT_EQ(ProcessCommandLine(d, kBase + "]~[StartupMode=Automatic"), kExitServiceFailed);
+    EXPECT_FALSE(QFile::exists(Unit()));
+    EXPECT_EQ(Calls(calls).last(), "daemon-reload");  // the manager forgets the unit again
+    FakeSystemctl(0);
+    Daemon e;
+    EXPECT_EQ(ProcessCommandLine(e, kBase + "]~[StartupMode=Automatic"), kExitOk);
+    EXPECT_TRUE(QFile::exists(Unit()));
   }
 }

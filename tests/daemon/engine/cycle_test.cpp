@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
+#include <cerrno>
 
 #include "cyclerig.h"
 #include "daemon/queue.h"
@@ -27,6 +29,23 @@ void ConsumeFile(mvnd::Daemon& d, EngineServices&) {
   const mvnd::RoziRoruner& r = d.RoziRoruners[d.CurrentRoziRoruner];
   if (r.FileList && !r.FileList->atEnd()) QFile::remove(r.FileList->filepathname());
 }
+
+// A probe that cannot open the files in `unreadable`, as a daemon without the rights to
+// them could not; every other file is free.
+class UnreadableProbe : public LockProbe {
+ public:
+  bool heldOpen(const QString& path) override { return Answer(path); }
+  bool heldForWriting(const QString& path) override { return Answer(path); }
+  int openError() const override { return error_; }
+  QSet<QString> unreadable;
+
+ private:
+  bool Answer(const QString& path) {
+    error_ = unreadable.contains(path) ? EACCES : 0;
+    return error_ != 0;
+  }
+  int error_ = 0;
+};
 
 }  // namespace
 
@@ -128,7 +147,9 @@ TEST(Cycle, StopsNoticedDuringScripts) {
       EXPECT_EQ(rig.d.State, mvnd::RunState::Stopping);
       EXPECT_TRUE(rig.d.tmrShutdown.isActive());
     }
-    if (c.kind == Shutdown) EXPECT_EQ(exits, QList<int>{0});
+    if (c.kind == Shutdown) {
+      EXPECT_EQ(exits, (QList<int>{0}));
+    }
   }
 }
 
@@ -335,4 +356,49 @@ TEST(Cycle, ErrorActionArmedAcrossFilesOfOneTurnOnly) {
   rig.Cycle();
   EXPECT_EQ(seen, (QStringList{"00", "10", "00", "10"}));
   EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 4);
+}
+
+// A file that cannot be read is not stable every cycle, and said to be unreadable once,
+// until it can be read again.
+TEST(Cycle, UnreadableFileIsSaidOnce) {
+  auto probe = std::make_shared<UnreadableProbe>();
+  EnginePorts ports;
+  ports.probe = probe;
+  CycleRig rig(QDateTime(QDate(2026, 3, 11), QTime(10, 0, 0)), ports);
+  const QString dir = HotFolder("unreadable", {"a.txt", "b.txt"}, rig.clock->now().addSecs(-600));
+  const QString a = dir + "/a.txt";
+  mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+  r.ScanDirectory = dir;
+  r.InputFilter = ".txt";
+  rig.d.ShowUnstableMessages = true;
+  rig.Init();
+  rig.TakeLines();
+  probe->unreadable = {a, dir + "/b.txt"};
+  const QString warning = "M0:1:WARNING: File [" + a + "] cannot be read [Permission denied]";
+  const QString notStable = "M0:0:File [" + a + "] is not stable";
+  const QString bWarning =
+      "M0:1:WARNING: File [" + dir + "/b.txt] cannot be read [Permission denied]";
+  const QString bNotStable = "M0:0:File [" + dir + "/b.txt] is not stable";
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeLines(), (QStringList{warning, notStable, bWarning, bNotStable}));
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeLines(), (QStringList{notStable, bNotStable}));
+  EXPECT_TRUE(rig.TakeRuns().isEmpty());
+  // Readable again: worked on; unreadable once more: said once more.
+  probe->unreadable = {dir + "/b.txt"};
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:a.txt"});
+  EXPECT_EQ(rig.TakeLines(), QStringList{bNotStable});
+  probe->unreadable = {a, dir + "/b.txt"};
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeLines(), (QStringList{warning, notStable, bNotStable}));
+  // With the not-stable lines off, the warning is still given once.
+  rig.d.ShowUnstableMessages = false;
+  probe->unreadable.clear();
+  rig.Cycle();
+  rig.TakeLines();
+  probe->unreadable = {a};
+  rig.Cycle();
+  rig.Cycle();
+  EXPECT_EQ(rig.TakeLines(), QStringList{warning});
 }

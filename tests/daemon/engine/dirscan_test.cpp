@@ -69,7 +69,7 @@ TEST(DirScan, ReadOnlyFilesAndUnreadableFolders) {
 }
 
 TEST(DirScan, SplitFilterAndMatch) {
-  const PatternMatcher contains = [](const QString& s, const QString& p, QString*) {
+  const PatternMatcher contains = [](const QString& s, const QString& p, PatternFault*) {
     return s.contains(p);
   };
   const struct {

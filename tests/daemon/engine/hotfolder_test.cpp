@@ -245,3 +245,72 @@ TEST(HotFolder, PatternFaultFoundOnANameIsReportedOncePerListing) {
   EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [x|[z-a]] cannot be used [Error #"))
       << lines[0].toStdString();
 }
+
+// A filter too complex to finish on a name decides nothing about that file: it is
+// neither taken nor rejected (so no reject rule deletes or moves it), and the
+// listing says so once, however many names it could not decide.
+TEST(HotFolder, FilterTooComplexForANameLeavesTheFileAlone) {
+  const QString slow1 = QString::fromUtf8(
+      "k\u00df\u00df\u00df\u00df\u00dfue\u00df\u00dfk3alue"
+      "\u00df\u00dfk3=v");
+  const QString slow2 = QString(29, 'a') + "!";
+  enum Rule { Remove, Move };
+  const struct {
+    const char* input;
+    const char* reject;
+    Rule rule;
+    QStringList files;
+    QStringList accepted;
+    QStringList left;
+    bool warned;  // the one line of the listing
+  } cases[] = {
+      // The input filter cannot finish on either long name; "ok" is taken, "no.txt"
+      // (a plain no-match) is rejected.
+      {"^(\\w+)+$", ".", Remove, {slow1, "ok", "no.txt"}, {"ok"}, {slow1, "ok"}, true},
+      {"^(\\w+)+)$;^(a|aa)+$", ".", Move, {slow1, slow2, "no.txt"}, {}, {slow1, slow2}, true},
+      // The reject filter cannot finish: the name the input filter accepts stays.
+      {"a", "(a|aa)+$", Remove, {slow2, "a.txt"}, {"a.txt"}, {slow2, "a.txt"}, true},
+      // A reject filter that does match still rejects, whatever the input filter.
+      {"^(\\w+)+$", "3=v$", Remove, {slow1, "ok"}, {"ok"}, {"ok"}, false},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.input) + " | " + c.reject);
+    const QString dir = test::makeDir(QString("complex%1/in").arg(n));
+    const QString rejectDir = test::rootDir() + QString("/complex%1/rejected").arg(n++);
+    for (const QString& f : c.files) test::writeFile(dir + "/" + f, "data", kOld);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+    r.ScanDirectory = dir;
+    r.InputFilter = c.input;
+    r.RejectFilter = c.reject;
+    r.RemoveRejected = c.rule == Remove;
+    r.MoveRejected = c.rule == Move;
+    r.MoveRejectedDirectory = rejectDir;
+    rig.Init();
+    rig.TakeLines();
+    rig.Cycle();
+    QStringList accepted;
+    for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
+    EXPECT_EQ(accepted, c.accepted);
+    QStringList left = c.left;
+    left.sort();
+    EXPECT_EQ(Files(dir), left);
+    for (const QString& f : c.files)
+      if (left.contains(f)) EXPECT_EQ(test::readFile(dir + "/" + f), "data") << f.toStdString();
+    for (const QString& f : Files(rejectDir)) EXPECT_FALSE(left.contains(f)) << f.toStdString();
+    QStringList warnings;
+    for (const QString& l : rig.TakeLines())
+      if (l.contains("too complex")) warnings << l;
+    if (c.warned) {
+      ASSERT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
+      EXPECT_TRUE(warnings[0].startsWith("M0:1:WARNING: Filter pattern ["));
+      EXPECT_TRUE(warnings[0].contains("] is too complex for file [" + dir + "/"));
+      EXPECT_TRUE(warnings[0].endsWith(
+          "file left alone [Error #20052: Error in RegExpr.DoRegExpr: Maximum number of "
+          "iterations exceeded. Possibly an infinite loop.]"));
+    } else {
+      EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
+    }
+  }
+}

@@ -158,3 +158,28 @@ TEST(Stability, SystemClockSecondsAreThoseOfItsDateTime) {
   const test::FakeClock fake(QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0)));
   EXPECT_EQ(fake.secsSinceEpoch(), fake.now().toSecsSinceEpoch());
 }
+
+// The probe says why it could not look at a file: the error of opening it.
+TEST(Stability, ProbeTellsWhyAFileCouldNotBeOpened) {
+  const QString f = test::rootDir() + "/secret.txt";
+  test::writeFile(f, "x");
+  ::chmod(QFile::encodeName(f).constData(), 0600);
+  LeaseProbe probe;
+  EXPECT_FALSE(probe.heldOpen(f));
+  EXPECT_EQ(probe.openError(), 0);
+  EXPECT_TRUE(probe.heldOpen(test::rootDir() + "/gone.txt"));
+  EXPECT_EQ(probe.openError(), ENOENT);
+  // Another user (root drops to nobody for the call) may not open it.
+  const bool root = ::geteuid() == 0;
+  if (!root) ::chmod(QFile::encodeName(f).constData(), 0);
+  if (root) ASSERT_EQ(::seteuid(65534), 0) << std::strerror(errno);
+  const bool held = probe.heldForWriting(f);
+  const int error = probe.openError();
+  if (root) ASSERT_EQ(::seteuid(0), 0);
+  EXPECT_TRUE(held);
+  EXPECT_EQ(error, EACCES);
+  // The next answer that could look at the file forgets the error.
+  ::chmod(QFile::encodeName(f).constData(), 0600);
+  EXPECT_FALSE(probe.heldForWriting(f));
+  EXPECT_EQ(probe.openError(), 0);
+}

@@ -243,7 +243,9 @@ TEST_F(AssignValue, ReplaceStringAndSpaceGrowthIsCapped) {
   for (const auto& c : cases) {
     const Evaluation e = Evaluate(c.f, c.d1, c.d2, c.d3);
     EXPECT_EQ(e.kind, c.kind) << c.f << " " << c.d2.size();
-    if (c.kind == Evaluation::Error) EXPECT_EQ(e.text, "Out of string space");
+    if (c.kind == Evaluation::Error) {
+      EXPECT_EQ(e.text, "Out of string space");
+    }
   }
   EXPECT_EQ(Evaluate("ReplaceString", "x", "yy", big).text.size(), 4000);
   EXPECT_EQ(Evaluate("ReplaceString", "xx", "y", big).text.size(), 1000);

@@ -113,3 +113,27 @@ TEST_F(HostFacts, ReadsThisMachine) {
   EXPECT_LE(s.availPhys, s.totalPhys);
   EXPECT_LE(s.load, 100);
 }
+
+// The page file is the swap space: its figures are those the kernel gives right now.
+TEST_F(HostFacts, PageFileIsTheSwapOfThisMachine) {
+  QFile f("/proc/meminfo");
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  quint64 totalKb = 0, freeKb = 0;
+  for (const QByteArray& line : f.readAll().split('\n')) {
+    const QList<QByteArray> parts = line.simplified().split(' ');
+    if (parts.value(0) == "SwapTotal:") totalKb = parts.value(1).toULongLong();
+    if (parts.value(0) == "SwapFree:") freeKb = parts.value(1).toULongLong();
+  }
+  MemoryStatus s;
+  QString error;
+  ASSERT_TRUE(ReadMemoryStatus("/proc/meminfo", &s, &error)) << error.toStdString();
+  // Swap moves between two reads only when the machine is short of memory.
+  EXPECT_EQ(s.totalPageFile, totalKb * 1024);
+  EXPECT_NEAR(double(s.availPageFile), double(freeKb * 1024), 64.0 * 1024 * 1024);
+  EXPECT_GE(s.totalVirtual, s.totalPhys + s.totalPageFile);
+
+  ASSERT_FALSE(ReportMemoryStatistics(log));
+  ASSERT_EQ(lines.size(), 8);
+  EXPECT_EQ(lines[5].text, " > Total Page File : " + FormatKiloBytes(totalKb * 1024));
+  EXPECT_TRUE(lines[6].text.startsWith(" > Available Page File : "));
+}

@@ -14,19 +14,28 @@
 
 namespace mvnz::engine {
 
+// Why a filter pattern gave no answer on a name.
+struct PatternFault {
+  QString pattern;
+  QString text;             // the engine's error text
+  bool unfinished = false;  // too complex for this name: neither a match nor a no-match
+};
 // Matches a file name against one filter pattern (the system's regular expressions). A
-// pattern that cannot be used on this name matches nothing and puts the reason in *error.
+// pattern that cannot be used on this name matches nothing and fills *fault (text,
+// unfinished).
 using PatternMatcher =
-    std::function<bool(const QString& subject, const QString& pattern, QString* error)>;
+    std::function<bool(const QString& subject, const QString& pattern, PatternFault* fault)>;
 using PatternError = std::function<void(const QString& pattern, const QString& error)>;
 
 // Splits an input or reject filter into its patterns: every "*" is removed and the
 // rest split at ";". "*" and "*.*" stay whole (they accept every name).
 QStringList SplitFilter(const QString& filter);
 // True when a non-empty pattern matches the name; "*" and "*.*" match every name.
-// onError hears of each pattern that could not be used on the name.
+// onError hears of each pattern that could not be used on the name. When none matches
+// and a pattern was too complex to finish on the name, the answer is unknown: that
+// fault goes to *unfinished (its unfinished flag set) instead of onError.
 bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match,
-                const PatternError& onError = {});
+                const PatternError& onError = {}, PatternFault* unfinished = nullptr);
 
 struct WalkEntry {
   const QString& folder;  // no trailing "/" (except the root folder "/")

@@ -5,6 +5,7 @@
 // polling timer drives.
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -76,6 +77,9 @@ class EngineServices {
 
  private:
   StabilityCheck stabilityCheck(mvnd::Daemon& d);
+  // Says once that a file cannot be read (until it can again): every cycle only says
+  // it is not stable.
+  void noteReadable(mvnd::Daemon& d, const QString& path, int openError);
 
   EnginePorts ports_;
   SlicedPump pump_;
@@ -85,6 +89,7 @@ class EngineServices {
     QDateTime at;
   };
   QHash<int, Due> due_;
+  QSet<QString> unreadable_;  // files said to be unreadable
 };
 
 // The system's regular expressions (RegExpr, options 0) as the filter matcher.
@@ -92,5 +97,6 @@ PatternMatcher RegExprMatcher();
 
 // The engine of mvnd built from ports; MakeEngine() is this with the real services.
 std::unique_ptr<mvnd::Engine> MakeCycleEngine(EnginePorts ports);
+std::unique_ptr<mvnd::Engine> MakeEngine();
 
 }  // namespace mvnz::engine

@@ -18,6 +18,7 @@ class LeaseProbe : public LockProbe {
   void beginCycle() override;
   bool heldOpen(const QString& path) override;
   bool heldForWriting(const QString& path) override;
+  int openError() const override { return openError_; }
 
   // Tests: skip leases and always use the /proc scan.
   void setForceProcScan(bool on) { forceProc_ = on; }
@@ -31,6 +32,7 @@ class LeaseProbe : public LockProbe {
   void scanProc();
 
   bool forceProc_ = false;
+  int openError_ = 0;
   bool scanned_ = false;
   int procScans_ = 0;
   // device and inode of files other processes hold open, and of those held for writing

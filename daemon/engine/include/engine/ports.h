@@ -68,6 +68,9 @@ class LockProbe {
   virtual bool heldOpen(const QString& path) = 0;
   // True when another process has the file open for writing (or it cannot be checked).
   virtual bool heldForWriting(const QString& path) = 0;
+  // Why the last of these two calls could not check the file: the error (errno) of
+  // opening it, or 0 when it was checked.
+  virtual int openError() const { return 0; }
 };
 
 // The file operations of the built-in commands and of the reject handling.

@@ -23,6 +23,8 @@ struct StabilityCheck {
   bool showUnstableMessages = true;
   // Writes a line (message, level) to the current RoziRoruner's log.
   std::function<void(const QString& message, int level)> log;
+  // Told, for every file the probe looked at, the error of opening it (0: it could).
+  std::function<void(const QString& path, int openError)> opened;
 };
 
 QString GetFileStatus(const QString& path, const StabilityCheck& check);

@@ -15,6 +15,8 @@ namespace mvnz::mvnd {
 //          as given and never used as an index.
 //   TimeText: "" = now; a date-time text is reformatted, other text kept as is.
 //   RoziRorunerIndex: -1 = CurrentRoziRoruner.
+// Control characters of Message and of a kept TimeText are escaped (EscapeLogText)
+// before any sink sees them. A line its log file refuses goes to stderr (LogFiles).
 // Lines written before DaemonInitialized are dropped. Never reports a failure.
 void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int Level,
                   const QString& TimeText = {}, int RoziRorunerIndex = -1);

@@ -21,10 +21,6 @@ QString EndDaemonWords(bool running, bool runningAsService) {
   return running ? QStringLiteral("STOP,") + end : end;
 }
 
-QString ReloadWords(bool running) {
-  return running ? QStringLiteral("STOP,RELOAD,START") : QStringLiteral("RELOAD");
-}
-
 namespace {
 QString CaptionOf(const std::function<QString()>& caption) {
   return caption ? caption() : QString();

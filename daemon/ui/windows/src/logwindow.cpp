@@ -17,7 +17,7 @@
 #include "daemon/logging.h"
 #include "daemon/windows/logwindows.h"
 #include "daemon/windows/windowsettings.h"
-#include "library/conversions.h"
+#include "library/dates.h"
 
 namespace mvnz::mvnd {
 

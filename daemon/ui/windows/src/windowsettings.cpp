@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "library/conversions.h"
 #include "library/numbers.h"
 #include "library/regwrap.h"
 

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "library/contract.h"
+#include "library/numbers.h"
 
 namespace mvnz::plugin {
 
@@ -60,9 +61,6 @@ void LogProgress(const QString& line);  // level 0, only while AutoLog is on
 void LogWarning(const QString& line);   // level 1
 void LogError(const QString& line);     // level 2; sets the Error flag
 
-// Basic's Val: the leading number of a text (blanks skipped, "" or a text without a
-// leading number gives 0 with *hasNumber false).
-double Val(const QString& text, bool* hasNumber = nullptr);
 // A Descriptor with the usual icon names: "il_" + word + ".ico", "is_" + word +
 // ".ico", "icl_"/"ics_" + lower-case category + ".ico".
 Descriptor MakeDescriptor(const QString& name, const QString& iconWord, const QString& cat,

@@ -17,7 +17,7 @@
 #include "daemon/windows/logwindow.h"
 #include "daemon/windows/logwindows.h"
 #include "daemon/windows/messagebar.h"
-#include "library/conversions.h"
+#include "library/dates.h"
 #include "windowsfixture.h"
 
 using namespace mvnz::mvnd;

@@ -94,7 +94,5 @@ class frmDummy : public QObject {
 
 // The end-of-daemon words by Running and RunningAsService.
 QString EndDaemonWords(bool running, bool runningAsService);
-// The reload words by Running.
-QString ReloadWords(bool running);
 
 }  // namespace mvnz::mvnd

@@ -146,12 +146,9 @@ class Engine {
   virtual void InitEventTimers(Daemon& d) = 0;
 };
 
-// A cycle that only works the queue: what runs until the real engine is linked.
-std::unique_ptr<Engine> MakeQueueOnlyEngine();
-// Implemented by daemon/engine (the host links it when that target exists).
-std::unique_ptr<Engine> MakeEngine();
 
 class ServiceControl;
+class LogFileWriter;
 
 class Daemon : public QObject {
  public:
@@ -161,9 +158,13 @@ class Daemon : public QObject {
   // ---- services -------------------------------------------------------------
   UiPort& ui() { return *ui_; }
   void SetUi(std::shared_ptr<UiPort> ui);
-  Engine& engine() { return *engine_; }
+  // The scan engine, or null when none is set (the program sets the real one).
+  Engine* engine() { return engine_.get(); }
   void SetEngine(std::shared_ptr<Engine> engine);
   ServiceControl& SVC();  // created on first use
+  // The log files (a line its file refuses goes to stderr); created on first use.
+  LogFileWriter& LogFiles();
+  void SetLogFiles(std::shared_ptr<LogFileWriter> writer);
   // Lets pending events run (after every configuration line, plug-in, file, ...).
   void DoEvents();
   bool AllowDoEvents = true;
@@ -250,6 +251,7 @@ class Daemon : public QObject {
   std::shared_ptr<UiPort> ui_;
   std::shared_ptr<Engine> engine_;
   std::unique_ptr<ServiceControl> svc_;
+  std::shared_ptr<LogFileWriter> logFiles_;
 };
 
 }  // namespace mvnz::mvnd

@@ -18,10 +18,17 @@ using enum mvnz::ExitStatus;
 
 // Appends the words of a comma-separated list (no trimming).
 void PostCommand(Daemon& d, const QString& Words);
+// The words of a reload: a running cycle takes only up to a STOP, so a daemon that
+// processes stops, reloads and starts again; a stopped one only reloads.
+QString ReloadWords(bool running);
 // Running starts processing when StartProcessing allows it; Stopped (or Stopping)
 // asks a running daemon to stop: the state is Stopping until ShutdownTick completes
 // the stop once no cycle runs.
 void SetDaemonState(Daemon& d, RunState target);
+// The queue words a running cycle takes before its RoziRoruners: SAVE saves, STOP
+// asks for the stop and leaves the later words for the stopped-state consumer (true:
+// the cycle ends at once), any other word is dropped.
+bool TakeRunningQueueWords(Daemon& d);
 // Checks the records, resets local variables, initialises schedules, starts polling.
 bool StartProcessing(Daemon& d);
 // Ends the program with status (kExitOk for an ordered end, kExitFatal otherwise).

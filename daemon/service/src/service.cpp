@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QThread>
+#include <QUrl>
 
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -73,9 +74,13 @@ QString ServiceControl::UnitText() const {
   t += QStringLiteral("Description=%1\n")
            .arg(ServiceDisplayName.isEmpty() ? ServiceKeyName : ServiceDisplayName);
   if (!ServiceDescription.isEmpty()) t += QStringLiteral("# %1\n").arg(ServiceDescription);
+  t += QStringLiteral("Documentation=%1\n")
+           .arg(QUrl::fromLocalFile(paths::helpFile()).toString(QUrl::FullyEncoded));
   t += QStringLiteral("After=network.target\n\n[Service]\nType=simple\n");
   t += QStringLiteral("ExecStart=%1\n")
            .arg(Quoted(paths::join(paths::appDir(), QStringLiteral("mvnd"))));
+  // The service manager's reload is the daemon's own (SIGHUP: STOP,RELOAD,START).
+  t += QStringLiteral("ExecReload=/bin/kill -HUP $MAINPID\n");
   t += QStringLiteral("Environment=%1=1\n").arg(QLatin1String(kServiceMarkerVar));
   t += QStringLiteral("Environment=%1=%2\n").arg(QLatin1String(kServiceNameVar), ServiceKeyName);
   const QByteArray windir = qgetenv("windir");
@@ -85,8 +90,10 @@ QString ServiceControl::UnitText() const {
   if (!UseLocalSystem && !ServiceAccount.isEmpty() &&
       ServiceAccount.compare(QLatin1String("LocalSystem"), Qt::CaseInsensitive) != 0)
     t += QStringLiteral("User=%1\n").arg(UnitUser(ServiceAccount));
+  // Only what cannot keep the daemon from the folders its jobs name is restricted.
   t += QStringLiteral(
-      "Restart=on-failure\nKillSignal=SIGTERM\n\n[Install]\nWantedBy=multi-user.target\n");
+      "NoNewPrivileges=yes\nRestart=on-failure\nKillSignal=SIGTERM\n\n[Install]\n"
+      "WantedBy=multi-user.target\n");
   return t;
 }
 
@@ -114,10 +121,15 @@ bool ServiceControl::InstallService(bool /*interactive*/, QString* errorText) {
     return false;
   }
   const QString unit = ServiceKeyName + QStringLiteral(".service");
-  if (!RunSystemctl({QStringLiteral("daemon-reload")}, errorText)) return false;
-  if (ServiceStartMode == 0) return RunSystemctl({QStringLiteral("enable"), unit}, errorText);
-  if (ServiceStartMode == 2) return RunSystemctl({QStringLiteral("disable"), unit}, errorText);
-  return true;
+  bool ok = RunSystemctl({QStringLiteral("daemon-reload")}, errorText);
+  if (ok && ServiceStartMode == 0) ok = RunSystemctl({QStringLiteral("enable"), unit}, errorText);
+  if (ok && ServiceStartMode == 2) ok = RunSystemctl({QStringLiteral("disable"), unit}, errorText);
+  if (!ok) {
+    // A failed install leaves nothing behind, so that a retry installs again.
+    QFile::remove(UnitPath());
+    RunSystemctl({QStringLiteral("daemon-reload")}, nullptr);
+  }
+  return ok;
 }
 
 bool ServiceControl::UninstallService(QString* errorText) {

@@ -2,42 +2,16 @@
 
 #include <QCoreApplication>
 
-#include "daemon/queue.h"
 #include "daemon/service.h"
 
 namespace mvnz::mvnd {
-
-namespace {
-
-// Until the scan engine is linked, a cycle only takes the queue words: STOP stops
-// processing and leaves the rest for the stopped-state consumer; SAVE saves.
-class QueueOnlyEngine : public Engine {
- public:
-  void MainEventLoop(Daemon& d) override {
-    while (!d.CommandQueue.isEmpty()) {
-      const QString word = d.CommandQueue.first();
-      if (word == QLatin1String("STOP")) {
-        SetDaemonState(d, RunState::Stopped);
-        d.CommandQueue.removeFirst();
-        return;
-      }
-      if (word == QLatin1String("SAVE")) d.ui().SaveDaemonSettings(true);
-      if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
-    }
-  }
-  void InitEventTimers(Daemon&) override {}
-};
-
-}  // namespace
 
 QString StartStopCaption(RunState state) {
   return state == RunState::Running ? QStringLiteral("Stop") : QStringLiteral("Start");
 }
 
-std::unique_ptr<Engine> MakeQueueOnlyEngine() { return std::make_unique<QueueOnlyEngine>(); }
-
 Daemon::Daemon(QObject* parent)
-    : QObject(parent), ui_(std::make_shared<UiPort>()), engine_(MakeQueueOnlyEngine()) {
+    : QObject(parent), ui_(std::make_shared<UiPort>()) {
   tmrCommandQueue.setInterval(1000);
   tmrPollingRate.setInterval(1000);
   tmrIdleIndicator.setInterval(60000);
@@ -59,9 +33,7 @@ void Daemon::SetUi(std::shared_ptr<UiPort> ui) {
   ui_ = ui ? std::move(ui) : std::make_shared<UiPort>();
 }
 
-void Daemon::SetEngine(std::shared_ptr<Engine> engine) {
-  engine_ = engine ? std::move(engine) : std::shared_ptr<Engine>(MakeQueueOnlyEngine());
-}
+void Daemon::SetEngine(std::shared_ptr<Engine> engine) { engine_ = std::move(engine); }
 
 ServiceControl& Daemon::SVC() {
   if (!svc_) {

@@ -1,0 +1,114 @@
+#include "daemon/logfiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <cerrno>
+
+#include "daemon/core.h"
+#include "daemon/logtext.h"
+#include "platform/fileops.h"
+
+namespace mvnz::mvnd {
+
+namespace {
+
+QString ErrnoText(int e) { return qt_error_string(e); }
+
+// Opens the file for appending; -1 with errno set when it cannot.
+int OpenForAppend(const QString& path) {
+  return ::open(QFile::encodeName(path).constData(),
+                O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+}
+
+// Writes all bytes; errno of the failure, or 0.
+int WriteAll(int fd, const QByteArray& bytes) {
+  const char* p = bytes.constData();
+  qsizetype left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, size_t(left));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    p += n;
+    left -= n;
+  }
+  return 0;
+}
+
+}  // namespace
+
+QString LogFilePort::Append(const QString& folder, const QString& fileName,
+                            const QByteArray& bytes) {
+  const QString path = QDir(folder).filePath(fileName);
+  int fd = OpenForAppend(path);
+  if (fd < 0 && errno == ENOENT) {
+    // Most lines find their folder; only the first line of a day makes it.
+    const fileops::Outcome made = fileops::makeFolders(folder);
+    if (!made.ok()) return made.errorText;
+    fd = OpenForAppend(path);
+  }
+  if (fd < 0) return ErrnoText(errno);
+  int e = WriteAll(fd, bytes);
+  if (::close(fd) != 0 && e == 0 && errno != EINTR) e = errno;  // a delayed write error
+  return e ? ErrnoText(e) : QString();
+}
+
+void LogFilePort::ToStderr(const QByteArray& bytes) { WriteAll(STDERR_FILENO, bytes); }
+
+qint64 LogFilePort::NowMs() const {
+  static QElapsedTimer clock = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return clock.elapsed();
+}
+
+LogFileWriter::LogFileWriter(std::shared_ptr<LogFilePort> port)
+    : port_(port ? std::move(port) : std::make_shared<LogFilePort>()) {}
+
+void LogFileWriter::Notice(const QString& text) {
+  // Paths hold RoziRoruner names: they too stay on one line.
+  port_->ToStderr((QStringLiteral("mvnd: ") + EscapeLogText(text) + QLatin1Char('\n')).toUtf8());
+}
+
+void LogFileWriter::Write(const QString& folder, const QString& base, const QString& time,
+                          const QString& text) {
+  const QString fileName = base + QStringLiteral(".log");
+  const QString line = QLatin1Char('[') + time + QStringLiteral("] ") + text;
+  const QString path = QDir(folder).filePath(fileName);
+  const QString reason = port_->Append(folder, fileName, (line + QStringLiteral("\r\n")).toUtf8());
+  const auto failing = failing_.find(base);
+  if (reason.isEmpty()) {
+    if (failing != failing_.end()) {
+      failing_.erase(failing);
+      Notice(QStringLiteral("the log file [%1] is written again").arg(path));
+    }
+    return;
+  }
+  const qint64 now = port_->NowMs();
+  if (failing == failing_.end()) {
+    failing_.insert(base, now);
+    Notice(QStringLiteral("cannot write the log file [%1] [%2]; its lines go to stderr until it "
+                          "can be written again")
+               .arg(path, reason));
+  } else if (now - *failing >= kReminderMs) {
+    *failing = now;
+    Notice(QStringLiteral("the log file [%1] still cannot be written [%2]").arg(path, reason));
+  }
+  Notice(fileName + QStringLiteral(": ") + line);
+}
+
+LogFileWriter& Daemon::LogFiles() {
+  if (!logFiles_) logFiles_ = std::make_shared<LogFileWriter>();
+  return *logFiles_;
+}
+
+void Daemon::SetLogFiles(std::shared_ptr<LogFileWriter> writer) { logFiles_ = std::move(writer); }
+
+}  // namespace mvnz::mvnd
