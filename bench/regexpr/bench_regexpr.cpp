@@ -1,6 +1,7 @@
 // Nanoseconds per match of the filter engine on file names (10 to 80 characters),
-// against std::regex and PCRE2 without JIT in the same run; prints the ratios.
-// Goal: faster than std::regex on every filter, within 2x of PCRE2.
+// against std::regex and PCRE2 without JIT in the same run; prints the ratios, and
+// PCRE2 with JIT beside them. Goal: faster than std::regex on every filter and no
+// slower than PCRE2 without JIT.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
@@ -116,9 +117,9 @@ int main() {
   std::vector<QString> qnames;
   for (const std::string& n : names) qnames.push_back(QString::fromStdString(n));
 
-  std::printf("%-48s %9s %9s %9s %10s %10s\n", "filter (20000 names)", "engine", "std", "pcre2",
-              "std/engine", "engine/pcre2");
-  bool allFaster = true, allWithin2 = true;
+  std::printf("%-48s %9s %9s %9s %10s %12s %9s %12s\n", "filter (20000 names)", "engine", "std",
+              "pcre2", "std/engine", "engine/pcre2", "pcre2-jit", "engine/jit");
+  bool allFaster = true, allWithinPcre = true;
   for (const Filter& f : kFilters) {
     const QString pattern = QString::fromLatin1(f.pattern);
     const int options = f.ignoreCase ? mvnz::reIgnoreCase : 0;
@@ -161,20 +162,40 @@ int main() {
           return m;
         },
         pcreCount);
+    // With JIT, the next anchor (not a goal).
+    double jitNs = 0;
+    long jitCount = 0;
+    pcre2_code* jit = pcre2_code_copy(code);
+    const bool jitted = jit && pcre2_jit_compile(jit, PCRE2_JIT_COMPLETE) == 0;
+    if (jitted) {
+      jitNs = NsPerMatch(
+          names.size(),
+          [&] {
+            long m = 0;
+            for (const QString& n : qnames)
+              m += pcre2_jit_match(jit, reinterpret_cast<PCRE2_SPTR>(n.utf16()),
+                                   PCRE2_SIZE(n.size()), 0, 0, md, nullptr) > 0;
+            return m;
+          },
+          jitCount);
+    }
+    pcre2_code_free(jit);
     pcre2_match_data_free(md);
     pcre2_code_free(code);
 
-    if (ours != theirs || ours != pcreCount)
-      std::printf("  (match counts differ: engine %ld, std %ld, pcre2 %ld)\n", ours, theirs,
-                  pcreCount);
+    if (ours != theirs || ours != pcreCount || (jitted && ours != jitCount))
+      std::printf("  (match counts differ: engine %ld, std %ld, pcre2 %ld, pcre2-jit %ld)\n", ours,
+                  theirs, pcreCount, jitCount);
     const std::string label = std::string(f.pattern) + (f.ignoreCase ? " (ignore case)" : "");
-    std::printf("%-48s %8.0fns %8.0fns %8.0fns %9.2fx %9.2fx   %ld matches\n", label.c_str(),
-                engineNs, stdNs, pcreNs, stdNs / engineNs, engineNs / pcreNs, ours);
+    std::printf("%-48s %8.0fns %8.0fns %8.0fns %9.2fx %11.2fx %8.0fns %11.2fx   %ld matches\n",
+                label.c_str(), engineNs, stdNs, pcreNs, stdNs / engineNs, engineNs / pcreNs, jitNs,
+                jitted ? engineNs / jitNs : 0.0, ours);
     allFaster = allFaster && engineNs < stdNs;
-    allWithin2 = allWithin2 && engineNs <= 2 * pcreNs;
+    allWithinPcre = allWithinPcre && engineNs <= pcreNs;
   }
-  std::printf("goal faster than std::regex on every filter: %s; within 2x of PCRE2: %s\n",
-              allFaster ? "met" : "NOT met", allWithin2 ? "met" : "NOT met");
+  std::printf(
+      "goal faster than std::regex on every filter: %s; at most 1.0x PCRE2 without JIT: %s\n",
+      allFaster ? "met" : "NOT met", allWithinPcre ? "met" : "NOT met");
   Pathological();
   return 0;
 }

@@ -68,7 +68,11 @@ const Prepared* Prepare(const QString& pattern, bool ignoreCase) {
   static CacheEntry recent[kRecent];
   static QHash<QString, std::shared_ptr<Prepared>> table[2];
   for (int i = 0; i < kRecent; ++i) {
-    if (recent[i].prepared && recent[i].ignoreCase == ignoreCase && recent[i].pattern == pattern) {
+    const QString& seen = recent[i].pattern;
+    // Callers pass the same text object again and again: equal data, no comparison.
+    const bool same = (seen.constData() == pattern.constData() && seen.size() == pattern.size()) ||
+                      seen == pattern;
+    if (recent[i].prepared && recent[i].ignoreCase == ignoreCase && same) {
       if (i > 0) std::swap(recent[i], recent[i - 1]);
       return recent[i > 0 ? i - 1 : 0].prepared.get();
     }
@@ -124,21 +128,17 @@ void Clear(RegExprError* out) {
 // (0-based, exclusive) and sets start, or returns -1.
 int MatchAnywhere(const Prepared& prep, const QString& subject, int options, SubMatch* subs,
                   bool allowCompiled, int& start) {
-  rx::MatchContext m;
-  if (!allowCompiled) m.textBudget = std::numeric_limits<long long>::max();
+  // One context for every search (they never nest): its undo log keeps its storage.
+  static rx::MatchContext m;
   m.s = subject.constData();
   m.len = int(subject.size());
   m.options = options;
   m.groupCount = prep.groupCount;
   m.subs = subs;
-  // The undo log keeps its storage from one search to the next.
-  static std::vector<std::pair<int, SubMatch>> trail;
-  trail.clear();
-  m.trail.swap(trail);
-  struct GiveBack {
-    rx::MatchContext& m;
-    ~GiveBack() { m.trail.swap(trail); }
-  } giveBack{m};
+  m.steps = 0;
+  m.text = 0;
+  m.textBudget = allowCompiled ? rx::kTextBudget : std::numeric_limits<long long>::max();
+  m.trail.clear();
   const rx::Program* program = allowCompiled ? prep.program : nullptr;
   const int last = prep.anchored && !(options & reMultiline) ? 0 : m.len;
   for (int pos = 0; pos <= last; ++pos) {

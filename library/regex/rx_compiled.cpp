@@ -16,6 +16,7 @@
 // group, where no rewrite puts a "(" before it.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "rx_internal.h"
 
@@ -267,9 +268,25 @@ bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
 }
 
 // Whether the single-character atom of node matches at pos.
-bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
+inline bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
   if (node.kind == Node::Set) return InSet(m, p.sets[size_t(node.set)], pos);
+  if (node.simple.kind == SimpleAtom::Char) {
+    if (pos >= m.len) return false;
+    const char16_t c = m.s[pos].unicode();
+    return (m.ignoreCase() ? Lower(c) : c) == node.simple.ch;
+  }
+  if (node.simple.kind == SimpleAtom::Dot) return DotAt(m, pos);
   return MatchSimple(m, node.simple, pos) >= 0;
+}
+
+// A one-character atom without a quantifier or with an exact count ("{n}", n from 1
+// to what the nesting limit allows): its width is known before it is tried.
+bool FixedWidth(const Node& n) {
+  if (!n.single) return false;
+  if (n.q == Quant::None) return true;
+  return n.q == Quant::Count && !n.countFails && !n.counted.lazy &&
+         n.counted.lower == n.counted.upper && n.counted.lower >= 1 &&
+         n.counted.lower < kDepthLimit;
 }
 
 // The atom that an attempt takes first and whose failure only costs calls: a
@@ -448,7 +465,17 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
       const int d = depth + 1;
       m.enter(d);
       depth = d;
-      const Cell c = cells[size_t(cont)];
+      // Field by field: the cell was often written a moment ago by parts (a push, an
+      // index moved in place), and one wide load of it would wait for those stores.
+      const Cell& cell = cells[size_t(cont)];
+      Cell c;
+      c.kind = cell.kind;
+      c.q = cell.q;
+      c.lazy = cell.lazy;
+      c.next = cell.next;
+      std::memcpy(&c.node, &cell.node, sizeof c.node);  // whichever pointer it holds
+      c.idx = cell.idx;
+      c.n = cell.n;
       const Node* node = nullptr;
       Quant q = Quant::None;
       bool lazy = false;
@@ -458,17 +485,63 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           push(pos, alt(c.alts, c.idx + 1, c.next), d);
           cont = items(&(*c.alts)[size_t(c.idx)], 0, c.next);
           continue;
-        case Cell::Items:
+        case Cell::Items: {
           node = &c.seq->items[size_t(c.idx)];
           q = node->q;
           lazy = node->lazy;
-          if (size_t(c.idx) + 1 < c.seq->items.size() && ownedNow(cont)) {
+          const std::vector<Node>& its = c.seq->items;
+          if (FixedWidth(*node)) {
+            // A run of one-character atoms, each alone or with an exact count, taken
+            // without building what follows each of them. The calls are counted as
+            // the cells would count them: one per atom, and for a count one more for
+            // its copies, copy k taken by the call k - 1 deeper.
+            size_t j = size_t(c.idx);
+            int at = d;
+            for (;;) {
+              const Node& it = its[j];
+              if (it.q == Quant::None) {
+                if (!SingleAt(m, prog, it, pos)) {
+                  ok = false;
+                  break;
+                }
+                ++pos;
+              } else {
+                const int n = int(it.counted.lower);
+                m.enter(++at);
+                int run = 0;
+                while (run < n && SingleAt(m, prog, it, pos + run)) ++run;
+                if (at + std::min(run, n - 1) >= kDepthLimit) MatchContext::TooManyIterations();
+                if (run < n) {
+                  m.spend(run);
+                  ok = false;
+                  break;
+                }
+                m.spend(n - 1);
+                pos += n;
+                at += n - 1;
+              }
+              if (++j == its.size() || !FixedWidth(its[j])) break;
+              m.enter(++at);
+            }
+            if (!ok) goto failed;
+            depth = at;
+            if (j == its.size()) {
+              cont = c.next;
+            } else if (ownedNow(cont)) {
+              cells[size_t(cont)].idx = int(j);
+            } else {
+              cont = items(c.seq, int(j), c.next);
+            }
+            continue;
+          }
+          if (size_t(c.idx) + 1 < its.size() && ownedNow(cont)) {
             ++cells[size_t(cont)].idx;
             rest = cont;
           } else {
             rest = items(c.seq, c.idx + 1, c.next);
           }
           break;
+        }
         case Cell::Atom:
           node = c.node;
           q = c.q;

@@ -170,6 +170,16 @@ struct SimpleAtom {
   Kind kind = Char;
   char16_t ch = 0;  // Char: the character (lowered with ignore case); BackRef: the number
 };
+// Whether "." takes the character at pos: any character with reSingleLine, otherwise
+// neither character of a CR LF pair.
+inline bool DotAt(const MatchContext& m, int pos) {
+  if (pos >= m.len) return false;
+  if (m.options & 2) return true;
+  const char16_t c = m.s[pos].unicode();
+  if (c == '\r') return !(pos + 1 < m.len && m.s[pos + 1] == '\n');
+  if (c == '\n') return !(pos > 0 && m.s[pos - 1] == '\r');
+  return true;
+}
 // Classifies an atom text ("x" or "\x" or a lone "\").
 SimpleAtom ClassifyAtom(QStringView atom, bool ignoreCase);
 // New position after the atom at pos, or -1. Raises for a back-reference beyond the

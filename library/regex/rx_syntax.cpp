@@ -518,12 +518,7 @@ int MatchSimple(const MatchContext& m, const SimpleAtom& a, int pos) {
       if (m.options & 4) return CrLfAt(m, pos) ? pos : -1;
       return pos + 2 == m.len && CrLfAt(m, pos) ? pos : -1;
     case SimpleAtom::Dot:
-      if (pos >= m.len) return -1;
-      if (!(m.options & 2)) {
-        if (CrLfAt(m, pos)) return -1;
-        if (m.s[pos] == '\n' && pos > 0 && m.s[pos - 1] == '\r') return -1;
-      }
-      return pos + 1;
+      return DotAt(m, pos) ? pos + 1 : -1;
     case SimpleAtom::BackRef: {
       const int n = a.ch;
       if (n > m.groupCount)

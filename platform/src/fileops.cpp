@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <signal.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -57,6 +58,29 @@ bool sameInode(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// None of the owner, group and other write bits set.
+bool writeProtected(const struct stat& st) { return (st.st_mode & 0222) == 0; }
+
+Outcome accessDenied(const QString& path) {
+  return result(Status::AccessDenied, QStringLiteral("Access denied [%1]").arg(path));
+}
+
+// AccessDenied when folder is a write-protected folder, whose entries must not change.
+Outcome checkFolderWritable(const QString& folder) {
+  struct stat st {};
+  if (statPath(folder, &st) && S_ISDIR(st.st_mode) && writeProtected(st))
+    return accessDenied(folder);
+  return {};
+}
+
+// What a move or copy must be allowed to change: the target's folder, an existing
+// target it replaces and, for a move, the source's folder.
+Outcome checkChanges(const QString& source, const QString& target, Replace replace, bool move) {
+  Outcome o = replace == Replace::Yes ? checkRemovable(target) : checkFolderWritable(folderOf(target));
+  if (o.ok() && move) o = checkFolderWritable(folderOf(source));
+  return o;
+}
+
 int renameat2NoReplace(const char* from, const char* to) {
 #ifdef SYS_renameat2
   return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
@@ -104,20 +128,69 @@ void syncFolder(const QString& folder) {
   ::close(fd);
 }
 
-// Copies the bytes of in to out (both open); 0 or an errno.
-int copyBytes(int in, int out, off_t size) {
+// A lease break arrives as SIGIO, whose default action ends the process; a lease is
+// watched by asking for it (F_GETLEASE), so the signal only needs to be harmless.
+void onLeaseBreak(int) {}
+
+void makeLeaseBreakHarmless() {
+  struct sigaction current {};
+  if (::sigaction(SIGIO, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+  struct sigaction sa {};
+  sa.sa_handler = onLeaseBreak;
+  sa.sa_flags = SA_RESTART;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGIO, &sa, nullptr);
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The source of a move while it is copied: a read lease on its descriptor when one
+// could be taken (the kernel breaks it when anyone opens the file for writing), and
+// the size and times the copy started from.
+struct SourceWatch {
+  int fd = -1;
+  bool leased = false;
+  struct stat start {};
+
+  static SourceWatch take(int fd) {
+    SourceWatch w;
+    w.fd = fd;
+    makeLeaseBreakHarmless();
+    w.leased = ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0;
+    ::fstat(fd, &w.start);
+    return w;
+  }
+  // True once the lease is broken or the file's size, mtime or ctime moved. Our own
+  // rename of the source moves its ctime: withCtime false leaves that out.
+  bool changed(bool withCtime = true) const {
+    if (leased && ::fcntl(fd, F_GETLEASE) != F_RDLCK) return true;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return true;
+    return now.st_size != start.st_size || !sameTime(now.st_mtim, start.st_mtim) ||
+           (withCtime && !sameTime(now.st_ctim, start.st_ctim));
+  }
+};
+
+constexpr size_t kChunk = 8u << 20;  // bytes copied between two looks at a watched source
+
+// Copies the bytes of in to out (both open); 0 or an errno. With a watch, a change of
+// the source after any chunk ends the copy with ECANCELED.
+int copyBytes(int in, int out, off_t size, const SourceWatch* watch) {
   off_t done = 0;
   bool tryRange = true;
   while (done < size) {
+    const size_t want = std::min<size_t>(kChunk, static_cast<size_t>(size - done));
     ssize_t n = -1;
     if (tryRange) {
-      n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<size_t>(size - done), 0);
+      n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
       if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
         tryRange = false;
         continue;
       }
     } else {
-      n = ::sendfile(out, in, nullptr, static_cast<size_t>(size - done));
+      n = ::sendfile(out, in, nullptr, want);
     }
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -125,6 +198,7 @@ int copyBytes(int in, int out, off_t size) {
     }
     if (n == 0) break;  // the source shrank while being copied
     done += n;
+    if (watch && watch->changed()) return ECANCELED;
   }
   // Whatever was appended to the source after fstat.
   char buf[65536];
@@ -146,14 +220,61 @@ int copyBytes(int in, int out, off_t size) {
   }
 }
 
+const char kTemporaryMark[] = ".mvnz-";
+constexpr int kTemporaryNameBytes = 200;  // of the target's name, so the whole fits 255
+constexpr int kTemporaryRandom = 6;
+
+bool isAlnum(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The start of this process in nanoseconds since the epoch: its start in clock ticks
+// since boot, moved onto the wall clock; 0 when the system does not tell.
+qint64 processStartNs() {
+  QFile stat(QStringLiteral("/proc/self/stat"));
+  if (!stat.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray self = stat.readAll();
+  // The fields after the command name (which may hold blanks) start behind its ")".
+  const QList<QByteArray> fields = self.mid(self.lastIndexOf(')') + 2).split(' ');
+  const long hz = ::sysconf(_SC_CLK_TCK);
+  if (fields.size() < 20 || hz <= 0) return 0;
+  const qint64 ticks = fields[19].toLongLong();  // field 22, starttime
+  struct timespec real {}, boot{};
+  if (::clock_gettime(CLOCK_REALTIME, &real) != 0 || ::clock_gettime(CLOCK_BOOTTIME, &boot) != 0)
+    return 0;
+  const auto ns = [](const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  return ns(real) - ns(boot) + ticks * (1000000000 / hz);
+}
+
+// Removes the entry name of folder dfd when it is a temporary file of ours that no
+// process holds open: a write lease is granted only on a file open nowhere else.
+void removeIfUnused(int dfd, const char* name, uid_t owner, qint64 beforeNs) {
+  const int fd = ::openat(dfd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st {}, again{};
+  makeLeaseBreakHarmless();
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == owner &&
+      qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec < beforeNs &&
+      ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0 &&
+      ::fstatat(dfd, name, &again, AT_SYMLINK_NOFOLLOW) == 0 && sameInode(st, again))
+    ::unlinkat(dfd, name, 0);
+  ::close(fd);  // also gives up the lease
+}
+
+// A fresh temporary name beside path (not yet taken when made, by chance alone).
+QString temporaryCandidate(const QString& path) {
+  static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  QString name = folderOf(path) + "/." + cutToBytes(nameOf(path), kTemporaryNameBytes) +
+                 QLatin1String(kTemporaryMark);
+  for (int i = 0; i < kTemporaryRandom; ++i)
+    name += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(62)]);
+  return name;
+}
+
 // Opens a fresh hidden temporary file beside target, exclusively created.
 int openTemporary(const QString& target, QString* tempPath) {
-  const QString folder = folderOf(target);
-  const QString base = nameOf(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const QString candidate =
-        folder + "/." + base + ".mvnz-" +
-        QString::number(QRandomGenerator::global()->generate64() & 0xffffffffffULL, 36);
+    const QString candidate = temporaryCandidate(target);
     const int fd =
         ::open(native(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
@@ -166,19 +287,39 @@ int openTemporary(const QString& target, QString* tempPath) {
   return -1;
 }
 
-// Copies source to a temporary name beside target with the source's mode and time
-// stamps, flushed to disk, then renames it into place. The target is untouched
-// unless the whole copy succeeded.
-Outcome copyIntoPlace(const QString& source, const QString& target, Replace replace) {
-  Fd in(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+// Renames path to a fresh temporary name beside it; 0 or an errno.
+int renameAside(const QString& path, QString* aside) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *aside = temporaryCandidate(path);
+    const int e = renameNoReplace(path, *aside);
+    if (e != EEXIST) return e;
+  }
+  return EEXIST;
+}
+
+Outcome openSource(const QString& source, Fd& in, struct stat* st) {
+  in.fd = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
   if (in.fd < 0) {
     const int e = errno;
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
-  struct stat st {};
-  if (::fstat(in.fd, &st) != 0) return failed(errno);
-  if (!S_ISREG(st.st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
+  if (::fstat(in.fd, st) != 0) return failed(errno);
+  if (!S_ISREG(st->st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
+  return {};
+}
 
+Outcome sourceChanged() {
+  return result(Status::Failed,
+                QStringLiteral("The source changed while it was copied; it was left in place"));
+}
+
+// Copies the open source (as st describes it) to a temporary name beside target with
+// its mode and time stamps, flushed to disk, then renames it into place; *placed is
+// the file that went into place. The target is untouched unless the whole copy
+// succeeded, and a watched source that changes first ends the copy.
+Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Replace replace,
+                      const SourceWatch* watch, struct stat* placed) {
+  removeStaleTemporaries(folderOf(target));
   QString temp;
   Fd out(openTemporary(target, &temp));
   if (out.fd < 0) {
@@ -189,13 +330,14 @@ Outcome copyIntoPlace(const QString& source, const QString& target, Replace repl
     ::close(out.fd);
     out.fd = -1;
     ::unlink(native(temp).constData());
-    return failed(e);
+    return e == ECANCELED ? sourceChanged() : failed(e);
   };
-  if (const int e = copyBytes(in.fd, out.fd, st.st_size)) return discard(e);
+  if (const int e = copyBytes(in, out.fd, st.st_size, watch)) return discard(e);
   if (::fchmod(out.fd, st.st_mode & 07777) != 0) return discard(errno);
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out.fd, times) != 0) return discard(errno);
   if (::fsync(out.fd) != 0) return discard(errno);
+  if (::fstat(out.fd, placed) != 0) return discard(errno);
   if (::close(out.fd) != 0) {
     out.fd = -1;
     const int e = errno;
@@ -203,12 +345,64 @@ Outcome copyIntoPlace(const QString& source, const QString& target, Replace repl
     return failed(e);
   }
   out.fd = -1;
+  if (watch && watch->changed()) {
+    ::unlink(native(temp).constData());
+    return sourceChanged();
+  }
 
   if (const int e = renameTo(temp, target, replace)) {
     ::unlink(native(temp).constData());
     return renameOutcome(e);
   }
   syncFolder(folderOf(target));
+  return {};
+}
+
+// A move to another file system: the copy is in place before the source goes, and a
+// source that changes at any moment before it is removed (a writer returning to it)
+// abandons the move: the copy goes, the source stays.
+Outcome moveAcrossFileSystems(const QString& source, const QString& target, Replace replace) {
+  Fd in(-1);
+  struct stat st {};
+  if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
+  const SourceWatch watch = SourceWatch::take(in.fd);
+  struct stat placed {};
+  if (Outcome copied = copyIntoPlace(in.fd, watch.start, target, replace, &watch, &placed);
+      !copied.ok())
+    return copied;
+  // The file just renamed into place is ours: take it away again, not anyone's newer one.
+  auto takeBack = [&] {
+    struct stat now {};
+    if (statPath(target, &now) && sameInode(now, placed)) ::unlink(native(target).constData());
+  };
+  if (watch.changed()) {
+    takeBack();
+    return sourceChanged();
+  }
+  // The source steps aside under a temporary name before it goes: a writer that found
+  // it by its name before that shows as a broken lease, and the source goes back.
+  QString aside;
+  if (const int e = renameAside(source, &aside)) {
+    if (e == ENOENT) return {};  // someone else removed it meanwhile; the copy is in place
+    return result(Status::Failed,
+                  QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
+  }
+  if (watch.changed(false)) {
+    takeBack();
+    if (renameNoReplace(aside, source) != 0)
+      return result(Status::Failed,
+                    QStringLiteral("The source changed while it was copied; it was kept as [%1]")
+                        .arg(aside));
+    return sourceChanged();
+  }
+  if (::unlink(native(aside).constData()) != 0) {
+    const int e = errno;
+    renameNoReplace(aside, source);
+    takeBack();
+    return result(Status::Failed,
+                  QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
+  }
+  syncFolder(folderOf(source));
   return {};
 }
 
@@ -229,8 +423,52 @@ Outcome checkPair(const QString& source, const QString& target) {
 
 }  // namespace
 
+QString cutToBytes(const QString& name, int maxBytes) {
+  int bytes = 0;
+  qsizetype end = 0;
+  while (end < name.size()) {
+    const qsizetype step =
+        name.at(end).isHighSurrogate() && end + 1 < name.size() ? 2 : 1;
+    const int size = int(native(name.mid(end, step)).size());
+    if (bytes + size > maxBytes) break;
+    bytes += size;
+    end += step;
+  }
+  return name.left(end);
+}
+
+bool isTemporaryName(const QByteArray& name) {
+  const qsizetype mark = qsizetype(sizeof kTemporaryMark) - 1;
+  const qsizetype stem = name.size() - 1 - mark - kTemporaryRandom;  // bytes of the cut name
+  if (name.isEmpty() || name.at(0) != '.' || stem < 1 || stem > kTemporaryNameBytes) return false;
+  if (name.mid(1 + stem, mark) != kTemporaryMark) return false;
+  const QByteArray tail = name.right(kTemporaryRandom);
+  return std::all_of(tail.begin(), tail.end(), isAlnum);
+}
+
+void removeStaleTemporaries(const QString& folder) {
+  const qint64 started = processStartNs();
+  if (started <= 0) return;
+  DIR* dir = ::opendir(native(folder).constData());
+  if (!dir) return;
+  const int dfd = ::dirfd(dir);
+  const uid_t me = ::geteuid();
+  while (const dirent* ent = ::readdir(dir))
+    if (ent->d_name[0] == '.' && isTemporaryName(QByteArray(ent->d_name)))
+      removeIfUnused(dfd, ent->d_name, me, started);
+  ::closedir(dir);
+}
+
+Outcome checkRemovable(const QString& path) {
+  struct stat st {};
+  if (::lstat(native(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode) && writeProtected(st))
+    return accessDenied(path);
+  return checkFolderWritable(folderOf(path));
+}
+
 Outcome moveFile(const QString& source, const QString& target, Replace replace) {
   if (Outcome c = checkPair(source, target); !c.ok()) return c;
+  if (Outcome c = checkChanges(source, target, replace, true); !c.ok()) return c;
 
   const int e = renameTo(source, target, replace);
   if (e == 0) {
@@ -242,22 +480,18 @@ Outcome moveFile(const QString& source, const QString& target, Replace replace) 
   // Another file system: the copy must be safely in place before the source goes.
   if (replace == Replace::No && QFileInfo::exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
-  if (Outcome copied = copyIntoPlace(source, target, replace); !copied.ok()) return copied;
-  if (::unlink(native(source).constData()) != 0) {
-    const int e = errno;
-    if (e == ENOENT) return {};  // someone else removed it meanwhile; the copy is in place
-    return result(Status::Failed,
-                  QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
-  }
-  syncFolder(folderOf(source));
-  return {};
+  return moveAcrossFileSystems(source, target, replace);
 }
 
 Outcome copyFile(const QString& source, const QString& target, Replace replace) {
   if (Outcome c = checkPair(source, target); !c.ok()) return c;
   if (replace == Replace::No && QFileInfo::exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
-  return copyIntoPlace(source, target, replace);
+  if (Outcome c = checkChanges(source, target, replace, false); !c.ok()) return c;
+  Fd in(-1);
+  struct stat st {}, placed{};
+  if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
+  return copyIntoPlace(in.fd, st, target, replace, nullptr, &placed);
 }
 
 Outcome deleteFile(const QString& path) {
@@ -268,6 +502,7 @@ Outcome deleteFile(const QString& path) {
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  if (Outcome c = checkRemovable(path); !c.ok()) return c;
   if (::unlink(p.constData()) != 0) return failed(errno);
   return {};
 }
@@ -279,6 +514,7 @@ Outcome trashFile(const QString& path) {
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (S_ISDIR(st.st_mode)) return failed(EISDIR);
+  if (Outcome c = checkRemovable(path); !c.ok()) return c;
   // QFile::moveToTrash falls back to the user's Trash when the file's own volume has
   // none; when that one cannot be established either, it moves the file into
   // "files/" below the current folder. Make sure the user's Trash is there first.

@@ -58,6 +58,8 @@ const char* statusName(Status s) {
       return "SameFile";
     case Status::TargetFolderMissing:
       return "TargetFolderMissing";
+    case Status::AccessDenied:
+      return "AccessDenied";
     case Status::Failed:
       return "Failed";
   }
@@ -109,6 +111,94 @@ TEST(FileOps, MoveAndCopyHonourTheReplaceFlag) {
     }
     EXPECT_EQ(entries(dir).size(), (c.isMove && c.want == Status::Ok) ? 1 : 2)
         << entries(dir).join(",").toStdString();
+  }
+}
+
+// Every operation on a file "f" in a folder "in", with f writable, f write-protected
+// (mode 0444) or "in" write-protected (mode 0555): a write-protected file is never
+// removed or replaced, a write-protected folder keeps its entries, whoever runs the
+// test (root too). Moving or copying a write-protected file is allowed.
+TEST(FileOps, WriteProtectionTable) {
+  enum class Mode { Writable, ReadOnlyFile, ReadOnlyFolder };
+  enum class Place { SameFs, OtherFs };
+  struct Case {
+    const char* op;
+    Mode mode;
+    Status want;
+    const char* fAfter;      // bytes of in/f afterwards
+    const char* otherAfter;  // bytes of the other file (source or target) afterwards
+  };
+  const char* gone = "<missing>";
+  // "other" is out/o: the (new) target of "move out"/"copy out", the source of "over".
+  const Case cases[] = {
+      {"delete", Mode::Writable, Status::Ok, gone, "other"},
+      {"delete", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"delete", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"trash", Mode::Writable, Status::Ok, gone, "other"},
+      {"trash", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"trash", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"move out", Mode::Writable, Status::Ok, gone, "subject"},
+      {"move out", Mode::ReadOnlyFile, Status::Ok, gone, "subject"},
+      {"move out", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", gone},
+      {"move out xfs", Mode::Writable, Status::Ok, gone, "subject"},
+      {"move out xfs", Mode::ReadOnlyFile, Status::Ok, gone, "subject"},
+      {"move out xfs", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", gone},
+      {"copy out", Mode::Writable, Status::Ok, "subject", "subject"},
+      {"copy out", Mode::ReadOnlyFile, Status::Ok, "subject", "subject"},
+      {"copy out", Mode::ReadOnlyFolder, Status::Ok, "subject", "subject"},
+      {"move over", Mode::Writable, Status::Ok, "other", gone},
+      {"move over", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"move over", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"move over xfs", Mode::Writable, Status::Ok, "other", gone},
+      {"move over xfs", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"move over xfs", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+      {"copy over", Mode::Writable, Status::Ok, "other", "other"},
+      {"copy over", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
+      {"copy over", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
+  };
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  int n = 0;
+  for (const Case& c : cases) {
+    const QString op = QString::fromLatin1(c.op);
+    SCOPED_TRACE(op.toStdString() + " / mode " + std::to_string(int(c.mode)));
+    const QString root = test::makeDir(QString("wp%1").arg(n++));
+    const QString in = root + "/in", f = in + "/f";
+    const QString outDir = op.endsWith("xfs") ? shm.path() + QString("/o%1").arg(n) : root + "/out";
+    const QString other = outDir + "/o";
+    QDir().mkpath(in);
+    QDir().mkpath(outDir);
+    writeFile(f, "subject");
+    writeFile(other, "other");
+    if (op.startsWith("move out") || op.startsWith("copy out")) QFile::remove(other);
+    const QByteArray fn = QFile::encodeName(f), inn = QFile::encodeName(in);
+    if (c.mode == Mode::ReadOnlyFile) ::chmod(fn.constData(), 0444);
+    if (c.mode == Mode::ReadOnlyFolder) ::chmod(inn.constData(), 0555);
+
+    fileops::Outcome o;
+    if (op == "delete") o = fileops::deleteFile(f);
+    if (op == "trash") o = fileops::trashFile(f);
+    if (op.startsWith("move out")) o = fileops::moveFile(f, other, Replace::No);
+    if (op == "copy out") o = fileops::copyFile(f, other, Replace::No);
+    if (op.startsWith("move over")) o = fileops::moveFile(other, f, Replace::Yes);
+    if (op == "copy over") o = fileops::copyFile(other, f, Replace::Yes);
+    ::chmod(inn.constData(), 0755);
+
+    EXPECT_EQ(o.status, c.want) << statusName(o.status) << " " << o.errorText.toStdString();
+    if (c.want == Status::AccessDenied) {
+      EXPECT_TRUE(o.errorText.contains("Access denied") &&
+                  (o.errorText.contains(f) || o.errorText.contains(in)))
+          << o.errorText.toStdString();
+    }
+    EXPECT_EQ(readFile(f), c.fAfter);
+    EXPECT_EQ(readFile(other), c.otherAfter);
+    // A moved or copied write-protected file keeps its mode.
+    if (c.mode == Mode::ReadOnlyFile && (op.startsWith("move out") || op == "copy out")) {
+      EXPECT_EQ(statOf(other).st_mode & 07777, 0444u);
+    }
+    // Nothing half-done is left beside either file.
+    EXPECT_EQ(entries(in).size(), QString(c.fAfter) == gone ? 0 : 1)
+        << entries(in).join(",").toStdString();
   }
 }
 
@@ -220,6 +310,107 @@ TEST(FileOps, FailedCrossFileSystemMoveKeepsTheSource) {
   EXPECT_EQ(readFile(shm.path() + "/big.bin"), big);
   EXPECT_EQ(readFile(dir + "/keep.bin"), "old");
   EXPECT_EQ(entries(dir), QStringList({"keep.bin"}));
+}
+
+// Temporary names keep at most 200 bytes of the target's name, cut between
+// characters, so a copy to a name of the full 255 bytes works.
+TEST(FileOps, TemporaryNamesFitTheNameLimit) {
+  const struct {
+    QString name;
+    int bytes;  // of the cut name
+  } cases[] = {
+      {"a.txt", 5},
+      {QString(255, 'x'), 200},
+      {QString(127, QChar(0x00DF)), 200},   // two bytes each
+      {QString(85, QChar(0x20AC)), 198},    // three bytes each
+      {QString("x") + QString(100, QChar(0x00DF)), 199},
+      {QString::fromUcs4(std::u32string(63, U'\U0001F600').c_str(), 63), 200},  // four each
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name.toStdString());
+    const QString cut = fileops::cutToBytes(c.name, 200);
+    EXPECT_EQ(QFile::encodeName(cut).size(), c.bytes);
+    EXPECT_TRUE(c.name.startsWith(cut));
+    EXPECT_FALSE(cut.isEmpty() || cut.back().isHighSurrogate());
+  }
+  const struct {
+    const char* name;
+    bool ours;
+  } names[] = {
+      {".a.txt.mvnz-Ab12cZ", true},       {".a.txt.mvnz-Ab12c", false},
+      {".a.txt.mvnz-Ab12c-", false},      {"a.txt.mvnz-Ab12cZ", false},
+      {"..mvnz-Ab12cZ", false},           {".a.txt.mvnz-Ab12cZ.bak", false},
+      {".a.txt.tmp-Ab12cZ", false},       {".x.mvnz-000000", true},
+  };
+  for (const auto& n : names) EXPECT_EQ(fileops::isTemporaryName(n.name), n.ours) << n.name;
+  EXPECT_TRUE(fileops::isTemporaryName("." + QByteArray(200, 'n') + ".mvnz-abcdef"));
+  EXPECT_FALSE(fileops::isTemporaryName("." + QByteArray(201, 'n') + ".mvnz-abcdef"));
+
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  const QString dir = test::makeDir("longnames");
+  const QString longName = QString(120, QChar(0x00DF)) + QString(15, 'y');  // 255 bytes
+  writeFile(shm.path() + "/a", "across");
+  writeFile(dir + "/b", "copied");
+  EXPECT_TRUE(fileops::moveFile(shm.path() + "/a", dir + "/" + longName, Replace::No).ok());
+  EXPECT_TRUE(fileops::copyFile(dir + "/b", dir + "/c" + longName.mid(1), Replace::No).ok());
+  EXPECT_EQ(readFile(dir + "/" + longName), "across");
+  EXPECT_EQ(readFile(dir + "/c" + longName.mid(1)), "copied");
+  EXPECT_EQ(entries(dir).size(), 3);
+}
+
+// A writer returning to the source of a move across file systems, at three moments:
+// while its bytes are copied, once the copy is complete (while it is flushed), and
+// just after it is renamed into place. Its line is never lost: either the move is
+// abandoned (the source stays, with the line, and no copy is left) or the writer came
+// too late to find the file at all.
+TEST(FileOps, ReturningWriterNeverLosesALine) {
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  const QByteArray big(48 << 20, 'd');
+  enum Moment { Copying, Copied, Placed };
+  for (Moment m : {Copying, Copied, Placed}) {
+    SCOPED_TRACE(int(m));
+    const QString src = shm.path() + "/big.bin";
+    const QString dir = test::makeDir(QString("writer%1").arg(int(m)));
+    const QString target = dir + "/big.bin";
+    writeFile(src, big);
+    std::atomic<bool> done{false}, appended{false};
+    std::thread writer([&] {
+      auto moment = [&] {
+        if (m == Placed) return QFileInfo(target).size() == big.size();
+        for (const QString& e : entries(dir)) {
+          const qint64 size = QFileInfo(dir + "/" + e).size();
+          if (e.startsWith(".big.bin.mvnz-") && (m == Copying ? size > 0 && size < big.size()
+                                                              : size == big.size()))
+            return true;
+        }
+        return false;
+      };
+      while (!done && !moment()) std::this_thread::yield();
+      if (done) return;
+      const int fd = ::open(QFile::encodeName(src).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+      if (fd < 0) return;
+      appended = ::write(fd, "late line\n", 10) == 10;
+      ::close(fd);
+    });
+    const fileops::Outcome o = fileops::moveFile(src, target, Replace::No);
+    done = true;
+    writer.join();
+    if (appended) {
+      EXPECT_FALSE(o.ok());
+      EXPECT_EQ(readFile(src), big + "late line\n");
+      EXPECT_TRUE(entries(dir).isEmpty()) << entries(dir).join(",").toStdString();
+    } else {
+      EXPECT_TRUE(o.ok()) << o.errorText.toStdString();
+      EXPECT_EQ(readFile(target), big);
+      EXPECT_FALSE(QFileInfo::exists(src));
+    }
+    if (m == Copying) {
+      EXPECT_TRUE(appended) << "the writer never met the copy";
+    }
+    QFile::remove(src);
+  }
 }
 
 // Many movers racing for one name without replace: exactly one wins, no file is lost.

@@ -26,6 +26,12 @@ const FileTable* currentFile(const mvnd::RoziRoruner& r) {
   return t;
 }
 
+// The error line of a delete or move with no current file (a time-triggered run).
+QString noCurrentFile(const QString& action) {
+  return "ERROR_DO-ON-ERROR: Error while executing DoOnError function [DoOnError][No current file "
+         "to " + action + "]";
+}
+
 void killFile(const Services& s, const QString& path, const QString& onlyIfEmpty) {
   try {
     if (!FileExists(path)) {
@@ -107,12 +113,12 @@ void DoOnError(mvnd::Daemon& d, int index, const ScriptParams& Params, const Scr
         if (const FileTable* f = currentFile(r))
           killFile(s, f->filepathname(), QStringLiteral("0"));
         else
-          s.line(2, QStringLiteral("ERROR_DO-ON-ERROR: No current file to delete!"));
+          s.line(2, noCurrentFile(QStringLiteral("delete")));
       } else if (Params[P::Move] == kTrue) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <Move File>"));
         const FileTable* f = currentFile(r);
         if (!f)
-          s.line(2, QStringLiteral("ERROR_DO-ON-ERROR: No current file to move!"));
+          s.line(2, noCurrentFile(QStringLiteral("move")));
         else if (Params[P::MoveFolder].isEmpty())
           // An empty folder would move the file to the top of the file system.
           s.line(2, "ERROR_DO-ON-ERROR: Destination folder is empty, file [" + f->filepathname() +

@@ -156,8 +156,9 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
   std::unique_ptr<Object> object;
   try {
     for (int line = 1;; ++line) {
-      // Events run between lines: take the record afresh each time.
-      if (!d.Running() || index >= d.RoziRoruners.size()) return;
+      // Events run between lines: take the record afresh each time. A daemon that is
+      // ending runs no further line.
+      if (!d.Running() || d.ShuttingDown || index >= d.RoziRoruners.size()) return;
       const mvnd::RoziRoruner& r = d.RoziRoruners[index];
       if (line > r.CommandCount) return;
       if (line >= r.Commands.size()) return;

@@ -43,6 +43,27 @@ QString OutcomeText(const fileops::Outcome& o) {
 
 bool AutoLog(const Daemon& d) { return d.AutoLogInternalCommands == 1; }
 
+// The reject folder of one file: its tokens take that file's values (scan folder, the
+// file's own folder, name and extension), as the command script would give them for it.
+QString RejectFolderFor(Daemon& d, EngineServices& s, const QString& text, const QString& folder,
+                        const QString& subdir, mvnd::FileRow row) {
+  if (!text.contains(QLatin1Char('<'))) return StripTrailingSlash(text);
+  FileTable one;
+  row.folder = one.addFolder(folder, subdir);
+  one.addRow(std::move(row));
+  one.moveFirst();
+  ExpansionContext ctx = s.expansionContext(d);
+  ctx.fileList = &one;
+  ctx.filesPending = 1;
+  ctx.currentFile = 0;
+  return StripTrailingSlash(CommandInterpreter(text, ctx));
+}
+
+mvnd::FileRow RowOf(const WalkEntry& e) {
+  return mvnd::FileRow{0, e.name, qint64(e.st.st_size),
+                       qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)};
+}
+
 }  // namespace
 
 void ResetFileList(Daemon& d, int index) {
@@ -156,8 +177,10 @@ void GetFileList(Daemon& d, EngineServices& s) {
   opt.recursive = job.IncludeSubdir == 1;
   opt.withReadOnly = d.ProcessReadOnly == 1;
   if (job.MoveRejected && !job.RemoveRejected) {
-    // The reject folder is never listed: a file moved there is not met again.
-    const QString rejectDir = StripTrailingSlash(s.expand(d, job.MoveRejectedDirectory));
+    // The reject folder is never listed: a file moved there is not met again. Its
+    // tokens are read as for a file at the top of the scan folder.
+    const QString rejectDir =
+        RejectFolderFor(d, s, job.MoveRejectedDirectory, scanDir, QStringLiteral("."), {});
     struct stat st;
     if (!rejectDir.isEmpty() && ::stat(QFile::encodeName(rejectDir).constData(), &st) == 0 &&
         S_ISDIR(st.st_mode)) {
@@ -209,9 +232,9 @@ void GetFileList(Daemon& d, EngineServices& s) {
             lastFolder = e.folder;
             folderIndex = table->addFolder(e.folder, e.subdir);
           }
-          table->addRow(mvnd::FileRow{
-              folderIndex, e.name, qint64(e.st.st_size),
-              qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)});
+          mvnd::FileRow row = RowOf(e);
+          row.folder = folderIndex;
+          table->addRow(std::move(row));
           ++pending;
         } else if (rejectMatch) {
           const QString fullPath = paths::join(e.folder, e.name);
@@ -219,7 +242,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
             toDelete.push_back({fullPath, {}, {}});
           } else if (job.MoveRejected) {
             d.ExpandedMoveRejectedDirectory =
-                StripTrailingSlash(s.expand(d, job.MoveRejectedDirectory));
+                RejectFolderFor(d, s, job.MoveRejectedDirectory, e.folder, e.subdir, RowOf(e));
             const QString dir = d.ExpandedMoveRejectedDirectory;
             toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name)});
           } else if (job.SkipRejected && d.AutoLogInternalCommands == 1) {

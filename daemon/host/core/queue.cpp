@@ -166,7 +166,10 @@ void ShutdownDaemon(Daemon& d, int status) {
   d.CommandQueue.clear();
   d.TotalLog.clear();
   d.LogBuffers.clear();
-  for (RoziRoruner& r : d.RoziRoruners) r.FileList.reset();
+  // A cycle that is still running keeps its file list: its script ends after the line
+  // it is on, and that line still reads the current file.
+  if (!d.ScanRunning)
+    for (RoziRoruner& r : d.RoziRoruners) r.FileList.reset();
   d.ui().CloseWindows();
   d.ExitCode = status;
   if (d.ExitHook) d.ExitHook(status);

@@ -109,6 +109,4 @@ LogFileWriter& Daemon::LogFiles() {
   return *logFiles_;
 }
 
-void Daemon::SetLogFiles(std::shared_ptr<LogFileWriter> writer) { logFiles_ = std::move(writer); }
-
 }  // namespace mvnz::mvnd

@@ -1,6 +1,9 @@
 #include "daemon/status.h"
 
+#include <algorithm>
+
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QNetworkInterface>
 #include <QSysInfo>
 #include <QTcpServer>
@@ -91,6 +94,11 @@ quint16 StatusServer::Port() const { return server_->serverPort(); }
 
 void StatusServer::Accept() {
   while (QTcpSocket* socket = server_->nextPendingConnection()) {
+    // A full listener makes room by ending its oldest connection that has sent nothing.
+    if (open_ >= kMaxConnections && !silent_.empty()) {
+      const std::function<void()> drop = silent_.front().drop;  // it forgets itself
+      drop();
+    }
     if (open_ >= kMaxConnections) {
       socket->abort();
       socket->deleteLater();
@@ -100,18 +108,25 @@ void StatusServer::Accept() {
   }
 }
 
+void StatusServer::Forget(QTcpSocket* socket) {
+  silent_.remove_if([socket](const Silent& s) { return s.socket == socket; });
+}
+
 void StatusServer::Serve(QTcpSocket* socket) {
   ++open_;
   auto* timer = new QTimer(socket);
   timer->setSingleShot(true);
   auto buffer = std::make_shared<QByteArray>();
   auto closing = std::make_shared<bool>(false);
+  auto since = std::make_shared<QElapsedTimer>();
+  since->start();
   // Ends the connection once: with flush the reply is written out first (bounded by
   // the timeout), otherwise it is dropped at once. The listener never stops.
   auto close = [this, socket, closing, timer](bool flush) {
     if (*closing) return;
     *closing = true;
     --open_;
+    Forget(socket);
     if (flush && socket->state() == QAbstractSocket::ConnectedState) {
       timer->start(timeoutMs_);
       socket->disconnectFromHost();
@@ -132,25 +147,33 @@ void StatusServer::Serve(QTcpSocket* socket) {
     // The peer's close after our reply is the normal end, not an error to act on.
     if (!*closing) close(false);
   });
-  connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer, close, closing] {
-    if (*closing) {
-      socket->readAll();
-      return;
-    }
-    *buffer += socket->read(kMaxRequestLine + 2 - buffer->size());
-    const qsizetype end = buffer->indexOf("\r\n");
-    if (end < 0) {
-      if (buffer->size() > kMaxRequestLine) close(false);
-      return;
-    }
-    socket->readAll();
-    if (RequestPath(buffer->left(end)) != QLatin1String("/ping-daemon")) return close(false);
-    const QString ip = LocalIP();
-    socket->write(
-        StatusReply(StatusBody(d_, ip.isEmpty() ? socket->localAddress().toString() : ip)));
-    close(true);
-  });
-  timer->start(timeoutMs_);
+  connect(socket, &QTcpSocket::readyRead, socket,
+          [this, socket, buffer, close, closing, timer, since] {
+            if (*closing) {
+              socket->readAll();
+              return;
+            }
+            if (buffer->isEmpty()) {
+              // First data: no longer idle; the rest of the request time applies.
+              Forget(socket);
+              timer->start(std::max<qint64>(0, timeoutMs_ - since->elapsed()));
+            }
+            *buffer += socket->read(kMaxRequestLine + 2 - buffer->size());
+            const qsizetype end = buffer->indexOf("\r\n");
+            if (end < 0) {
+              if (buffer->size() > kMaxRequestLine) close(false);
+              return;
+            }
+            socket->readAll();
+            if (RequestPath(buffer->left(end)) != QLatin1String("/ping-daemon"))
+              return close(false);
+            const QString ip = LocalIP();
+            socket->write(
+                StatusReply(StatusBody(d_, ip.isEmpty() ? socket->localAddress().toString() : ip)));
+            close(true);
+          });
+  silent_.push_back({socket, [close] { close(false); }});
+  timer->start(std::min(idleMs_, timeoutMs_));
 }
 
 std::unique_ptr<StatusServer> StartStatusServer(Daemon& d, QString* error) {

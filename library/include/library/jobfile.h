@@ -147,10 +147,11 @@ struct ReadOptions {
   ReadPolicy policy = ReadPolicy::Daemon();
   // The settings before this read: keys missing from the file keep these values.
   GlobalSettings startGlobals;
-  // True when a module provides the command (name without a leading "!"). Unset: no check.
+  // True when a module provides the command (name without a leading "!"). Unset: no
+  // check. Not asked about a command without a name (reported on its own).
   std::function<bool(const QString& name)> knownCommand;
   // Why the engine refuses a filter (InputFilter, RejectFilter value); empty when it
-  // takes it. Unset: no check.
+  // takes it. Unset: no check. Not asked about an empty filter.
   std::function<QString(const QString& filter)> filterError;
 };
 

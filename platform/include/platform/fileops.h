@@ -4,6 +4,12 @@
 // a source or a target before its replacement is safely in place, and a source and
 // target naming the same file (through another spelling, a link or a hard link) is
 // detected before anything is touched.
+//
+// A write-protected file (none of its three write permission bits set) cannot be
+// deleted, trashed or replaced, whoever runs the process: the operation fails with
+// AccessDenied and the file stays as it was. It can still be read, copied and moved.
+// A write-protected folder likewise keeps its entries: nothing is removed from it,
+// moved out of it or written into it.
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +21,7 @@ enum class Status {
   TargetExists,   // target exists and replacing was not allowed
   SameFile,       // source and target are one file
   TargetFolderMissing,
+  AccessDenied,  // a write-protected file or folder would change; errorText names it
   Failed,  // any other failure; errorText says what
 };
 
@@ -29,7 +36,9 @@ enum class Replace { No, Yes };
 // Moves a file. Replace::No never replaces an existing target (RENAME_NOREPLACE);
 // Replace::Yes replaces it atomically. Across file systems: copy to a temporary name
 // beside the target, flush, rename into place, keep time stamp and mode, and only
-// then remove the source; a failed copy leaves the source untouched.
+// then remove the source; a failed copy leaves the source untouched. The source is
+// watched all the while (a read lease where one can be taken, and its size, mtime and
+// ctime): a change before it is removed abandons the move and leaves the source.
 Outcome moveFile(const QString& source, const QString& target, Replace replace);
 // Copies a file through a temporary name beside the target, then renames it into
 // place; time stamp and mode kept.
@@ -38,8 +47,20 @@ Outcome copyFile(const QString& source, const QString& target, Replace replace);
 Outcome deleteFile(const QString& path);
 // Moves a file to the freedesktop Trash; a failed trash never deletes permanently.
 Outcome trashFile(const QString& path);
+// Temporary copies are named "." + the target's name cut to at most 200 bytes at a
+// character boundary + ".mvnz-" + six random letters or digits, so the name always
+// fits the 255-byte limit of a file name.
+QString cutToBytes(const QString& name, int maxBytes);
+bool isTemporaryName(const QByteArray& name);
+// Removes the temporaries of that pattern in folder that a run which ended early left
+// behind: regular files owned by this user, last changed before this process started
+// and open in no process. Every copy into a folder does this first.
+void removeStaleTemporaries(const QString& folder);
 // Creates a folder and its missing parents; a level that appears concurrently is success.
 Outcome makeFolders(const QString& path);
+// AccessDenied when removing or replacing path would change a write-protected file
+// or the entries of a write-protected folder; Ok otherwise (also for a missing path).
+Outcome checkRemovable(const QString& path);
 // True when both names denote one existing file (same device and inode).
 bool sameFile(const QString& a, const QString& b);
 

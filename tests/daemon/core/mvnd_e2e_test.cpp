@@ -1,6 +1,7 @@
 // The real mvnd program on a temporary configuration.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <functional>
 
@@ -14,6 +15,7 @@
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include "daemon/logging.h"
@@ -328,6 +330,119 @@ TEST(MvndProgram, StopPostedMidCycleIsTakenAfterTheRoziRoruners) {
   p->terminate();
   ASSERT_TRUE(p->waitForFinished(kWaitMs));
   EXPECT_EQ(p->exitCode(), 0);
+}
+
+// A write-protected file in a hot folder whose job erases: it stays, and each attempt
+// logs the error line; the writable file beside it goes. Rejected files go to
+// <SCANDIR>/rejected, the scan folder's own subfolder.
+TEST(MvndProgram, WriteProtectedFileAndRejectFolderOfTheScanFolder) {
+  Program prog;
+  const QString hot = mvnz::test::makeDir("erasehot"), rhot = mvnz::test::makeDir("rejhot");
+  WriteFile(hot + "/ro.txt", "keep", 600);
+  WriteFile(hot + "/rw.txt", "drop", 600);
+  ::chmod(QFile::encodeName(hot + "/ro.txt").constData(), 0444);
+  WriteFile(rhot + "/x.doc", "x", 600);
+  WriteFile(rhot + "/a.txt", "a", 600);
+  WriteCrlf(prog.config,
+            StartingConfig(prog.logDir,
+                           {"[Eraser]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt",
+                            "Interval=1", "StableTimer=-1",
+                            CommandLine("Erase", {"<ScanPathFileName>", "0", "0"}), "Enabled=1",
+                            QString(), "[Rejecter]", "Trigger=FILE", "ScanDirectory=" + rhot,
+                            "InputFilter=.txt", "RejectFilter=\\.doc$", "Interval=1",
+                            "StableTimer=-1", "MoveRejected=True",
+                            "MoveRejectedDirectory=<SCANDIR>/rejected", "Enabled=1", QString()}));
+  QProcess* p = prog.Start();
+  const QString eraserLog = QDir(DayFolder(prog.logDir)).filePath("FS1_Eraser.log");
+  const QString line = "ERROR_ERASE: Could not delete file [" + hot + "/ro.txt] [Access denied [" +
+                       hot + "/ro.txt]]";
+  ASSERT_TRUE(WaitFor([&] { return LogMessages(eraserLog).contains(line); }))
+      << LogMessages(eraserLog).join('\n').toStdString();
+  ASSERT_TRUE(WaitFor([&] { return FilesIn(rhot + "/rejected") == QStringList{"x.doc"}; }));
+  EXPECT_EQ(FilesIn(hot), QStringList{"ro.txt"});
+  EXPECT_EQ(mvnz::test::readFile(hot + "/ro.txt"), "keep");
+  EXPECT_EQ(mvnz::test::readFile(rhot + "/rejected/x.doc"), "x");
+  EXPECT_FALSE(QFileInfo::exists("/rejected/x.doc"));
+  p->terminate();
+  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+  EXPECT_EQ(p->exitCode(), 0);
+}
+
+namespace {
+
+// The temporaries of a copy in folder.
+QStringList TemporariesIn(const QString& folder) {
+  return QDir(folder).entryList({".*.mvnz-*"}, QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// A job that moves each file of hot into out, then copies it from there (by its
+// tokens) into out2.
+QStringList MoveThenCopy(const QString& logDir, const QString& hot, const QString& out,
+                         const QString& out2) {
+  return StartingConfig(
+      logDir,
+      {"[Mover]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.bin", "Interval=1",
+       "StableTimer=-1",
+       CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),
+       CommandLine("Duplicate", {out + "/<FileName>", out2 + "/<FileName>", "1", "1"}),
+       "Enabled=1", QString()},
+      true);
+}
+
+}  // namespace
+
+// A SIGTERM while a large file is copied across file systems: the copy completes, the
+// script's next command does not run, and the daemon ends in order. A SIGKILL at the
+// same moment leaves the temporary copy; the next run's first copy into that folder
+// removes it.
+TEST(MvndProgram, StopAndKillDuringALargeMoveAcrossFileSystems) {
+  ShmFolder shm;
+  if (!shm.path.startsWith("/dev/shm/")) GTEST_SKIP() << "no second file system";
+  const QByteArray big(128 << 20, 'm');
+  for (bool kill : {false, true}) {
+    SCOPED_TRACE(kill ? "SIGKILL" : "SIGTERM");
+    Program prog;
+    const QString tag = kill ? "kill" : "term";
+    const QString hot = shm.path + "/" + tag, out = mvnz::test::rootDir() + "/" + tag + "-out",
+                  out2 = mvnz::test::rootDir() + "/" + tag + "-out2";
+    QDir().mkpath(out);
+    WriteFile(hot + "/big.bin", big, 600);
+    WriteCrlf(prog.config, MoveThenCopy(prog.logDir, hot, out, out2));
+    QProcess* p = prog.Start();
+    ASSERT_TRUE(WaitFor([&] { return !TemporariesIn(out).isEmpty(); }));
+    if (kill)
+      p->kill();
+    else
+      p->terminate();
+    ASSERT_TRUE(p->waitForFinished(kWaitMs));
+    const QString moverLog = QDir(DayFolder(prog.logDir)).filePath("FS1_Mover.log");
+    const QStringList log = LogMessages(moverLog);
+    EXPECT_TRUE(log.filter("not found").isEmpty()) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.filter("<DUPLICATE>").isEmpty()) << log.join('\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out2));
+    if (!kill) {
+      EXPECT_EQ(p->exitCode(), 0);
+      EXPECT_EQ(mvnz::test::readFile(out + "/big.bin"), big);
+      EXPECT_FALSE(QFileInfo::exists(hot + "/big.bin"));
+      EXPECT_TRUE(TemporariesIn(out).isEmpty());
+      continue;
+    }
+    // Killed: the source is whole, the temporary stays until the next run writes there.
+    const QStringList left = TemporariesIn(out);
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(mvnz::test::readFile(hot + "/big.bin"), big);
+    WriteFile(out + "/.other.mvnz-file", "not ours", 600);  // not of the pattern
+    QThread::msleep(1100);  // a restart comes later than the kill
+    QProcess* again = prog.Start();
+    ASSERT_TRUE(WaitFor([&] { return FilesIn(out2) == QStringList{"big.bin"}; }))
+        << LogMessages(moverLog).join('\n').toStdString();
+    EXPECT_EQ(mvnz::test::readFile(out + "/big.bin"), big);
+    EXPECT_TRUE(TemporariesIn(out).filter(QRegularExpression("mvnz-[A-Za-z0-9]{6}$")).isEmpty())
+        << TemporariesIn(out).join(' ').toStdString();
+    EXPECT_EQ(mvnz::test::readFile(out + "/.other.mvnz-file"), "not ours");
+    again->terminate();
+    ASSERT_TRUE(again->waitForFinished(kWaitMs));
+  }
 }
 
 // ---- the daemon under a service manager's conventions ----------------------------------

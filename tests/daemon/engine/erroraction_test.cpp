@@ -1,5 +1,6 @@
 // ErrorAction's choices and the built-in delete and move, over temporary folders.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -133,12 +134,36 @@ TEST(ErrorAction, MoveReplacesAFileOfThatName) {
   EXPECT_TRUE(f.log.empty());  // built-in progress lines only with AutoLogInternalCommands
 }
 
+// A write-protected current file is not deleted, and a write-protected file of that
+// name in the destination folder is not replaced: each ends in its error line.
+TEST(ErrorAction, WriteProtectedFilesAreLeft) {
+  ScriptFixture f;
+  f.Files({"a.txt"});
+  const QString file = f.hot + "/a.txt";
+  const QString dest = makeDir("failed-ro");
+  writeFile(dest + "/a.txt", "older");
+  ::chmod(QFile::encodeName(file).constData(), 0444);
+  ::chmod(QFile::encodeName(dest + "/a.txt").constData(), 0444);
+  engine::DoOnError(f.d, 0, Params(OnError("delete", "0", dest)), f.ports);
+  engine::DoOnError(f.d, 0, Params(OnError("move", "0", dest)), f.ports);
+  EXPECT_EQ(f.Messages(2),
+            (QStringList{"ERROR_KILLFILE: Could not delete file [" + file + "] [][Access denied [" +
+                             file + "]]",
+                         "ERROR_RELOCATE: Could not move file [" + file + "] to [" + dest +
+                             "/a.txt] [][Access denied [" + dest + "/a.txt]]"}));
+  EXPECT_TRUE(f.d.LastCommandError);
+  EXPECT_EQ(readFile(file), "data");
+  EXPECT_EQ(readFile(dest + "/a.txt"), "older");
+}
+
 TEST(ErrorAction, NoCurrentFileIsAnErrorLineAndResumeStillHolds) {
   for (const char* what : {"delete", "move"}) {
     ScriptFixture f;  // a time-triggered run: no file list
     engine::DoOnError(f.d, 0, Params(OnError(what, "1", rootDir() + "/x")), f.ports);
-    EXPECT_EQ(f.Messages(2),
-              QStringList{QString("ERROR_DO-ON-ERROR: No current file to ") + what + "!"});
+    EXPECT_EQ(f.Messages(2), QStringList{QString("ERROR_DO-ON-ERROR: Error while executing "
+                                                 "DoOnError function [DoOnError][No current "
+                                                 "file to ") +
+                                         what + "]"});
     EXPECT_FALSE(f.rr().AbortScript) << what;
     f.Files({});  // a pass whose file list is used up
     f.rr().FilesPending = 1;

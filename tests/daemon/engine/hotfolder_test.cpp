@@ -2,6 +2,7 @@
 // moved (also into a folder inside the hot folder and onto another file system),
 // subfolders and oldest-first order.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -121,6 +122,76 @@ TEST(HotFolder, RejectFolderInsideTheHotFolderLosesNothing) {
   EXPECT_EQ(test::readFile(rej + "/y.doc"), "y");
   EXPECT_TRUE(rig.TakeLines().isEmpty());
   EXPECT_EQ(rig.d.ExpandedScanDirectory, hot);
+}
+
+// The reject folder's tokens take the values of the file being rejected.
+TEST(HotFolder, RejectFolderTokensAreThoseOfTheRejectedFile) {
+  const struct {
+    const char* folder;
+    QStringList moved;  // below the scan folder afterwards
+    bool kept;          // one folder for every file: left out of later listings
+  } cases[] = {
+      {"<SCANDIR>/rejected", {"rejected/a.doc", "rejected/b.doc"}, true},
+      {"<SCANDIR>/rejected/", {"rejected/a.doc", "rejected/b.doc"}, true},
+      {"<SCANPATH>/r-<FILENAMEEXT>", {"r-doc/a.doc", "sub/r-doc/b.doc"}, false},
+      {"<SCANDIR>/<SUBDIR>/<FILENAMENOEXT>", {"./a/a.doc", "sub/b/b.doc"}, false},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    const QString hot = test::makeDir(QString("tokens%1/hot").arg(n++));
+    test::writeFile(hot + "/a.doc", "a", kOld);
+    test::writeFile(hot + "/sub/b.doc", "b", kOld);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+    r.ScanDirectory = hot;
+    r.IncludeSubdir = 1;
+    r.RejectFilter = ".doc";
+    r.MoveRejected = true;
+    r.MoveRejectedDirectory = c.folder;
+    rig.Init();
+    rig.TakeLines();
+    for (int turn = 0; turn < (c.kept ? 2 : 1); ++turn) rig.Cycle();
+    for (const QString& m : c.moved)
+      EXPECT_EQ(test::readFile(hot + "/" + m), m.section('/', -1).left(1).toLatin1())
+          << m.toStdString();
+    EXPECT_TRUE(Files(hot).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(hot + "/sub/b.doc"));
+    EXPECT_TRUE(rig.TakeLines().isEmpty());
+  }
+  EXPECT_FALSE(QFileInfo::exists("/rejected"));
+}
+
+// A write-protected rejected file is neither deleted nor replaces a write-protected
+// file of its name in the reject folder: the error line, and both files stay.
+TEST(HotFolder, WriteProtectedRejectsAreLeft) {
+  for (bool remove : {true, false}) {
+    SCOPED_TRACE(remove ? "remove" : "move");
+    const QString base = test::makeDir(remove ? "wprej/remove" : "wprej/move");
+    const QString hot = base + "/hot", rej = base + "/rej", f = hot + "/a.doc";
+    test::writeFile(f, "new", kOld);
+    test::writeFile(rej + "/a.doc", "old", kOld);
+    ::chmod(QFile::encodeName(remove ? f : rej + "/a.doc").constData(), 0444);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
+    r.ScanDirectory = hot;
+    r.RejectFilter = ".doc";
+    r.RemoveRejected = remove;
+    r.MoveRejected = !remove;
+    r.MoveRejectedDirectory = rej;
+    rig.Init();
+    rig.TakeLines();
+    rig.Cycle();
+    const QString line =
+        remove ? "M0:2:ERROR-DELETE_REJECTED: Could not delete file [" + f +
+                     "] [DeleteRejectedFile][Access denied [" + f + "]]"
+               : "M0:2:ERROR-MOVE_REJECTED: Could not move file [" + f + "] to [" + rej +
+                     "/a.doc] [MoveRejectedFile][Access denied [" + rej + "/a.doc]]";
+    EXPECT_EQ(rig.TakeLines(), QStringList{line});
+    EXPECT_TRUE(rig.d.LastCommandError);
+    EXPECT_EQ(test::readFile(f), "new");
+    EXPECT_EQ(test::readFile(rej + "/a.doc"), "old");
+  }
 }
 
 TEST(HotFolder, RefusedAndHeldRejects) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/interpreter.h"
+#include "daemon/queue.h"
 #include "scriptfixture.h"
 
 using namespace mvnz;
@@ -282,6 +283,21 @@ TEST(Interpreter, EarlyEnds) {
     f.Script({Line("Set Vars"), Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.Modules(), QStringList{"Set Vars"});
+  }
+  // The daemon ends (a SIGTERM) while a line runs: no further line runs, even with
+  // resume ticked, and that line's error action still sees the current file.
+  {
+    ScriptFixture f;
+    f.Files({"a.txt"});
+    f.d.ScanRunning = true;
+    const QString failed = makeDir("ended-failed");
+    f.world.behaviour["Fail Always"].during = [&] { mvnd::ShutdownDaemon(f.d, 0); };
+    f.Script({OnError("move", "1", failed), Line("Fail Always"), Line("Copy Files", {"<FILENAME>"})});
+    f.Run();
+    EXPECT_EQ(f.Modules(), QStringList{"Fail Always"});
+    EXPECT_EQ(readFile(failed + "/a.txt"), "data");
+    EXPECT_TRUE(f.Messages(2).isEmpty()) << f.Messages(2).join('\n').toStdString();
+    EXPECT_TRUE(f.Messages(1).isEmpty()) << f.Messages(1).join('\n').toStdString();
   }
   const struct {
     const char* what;

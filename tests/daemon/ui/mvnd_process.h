@@ -18,6 +18,7 @@ class MvndProcess {
   ~MvndProcess();
   bool Started() const { return started_; }
   quint16 Port() const { return port_; }
+  qint64 Pid() const { return process_.processId(); }
   // curl's output of http://127.0.0.1:<port><path>, headers included.
   QByteArray Curl(const QString& path) const;
   // Sends the chunks (pausing between them) on one connection and returns every byte

@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QThread>
+
+#include <memory>
+#include <vector>
 
 #include "daemon/status.h"
 #include "mvnd_process.h"
@@ -66,6 +72,37 @@ void Spin(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QThread::msleep(5);
   }
+}
+
+int OpenDescriptors(qint64 pid) {
+  return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+qint64 ResidentKb(qint64 pid) {
+  QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+  return -1;
+}
+
+using Sockets = std::vector<std::unique_ptr<QTcpSocket>>;
+
+// Connects n clients that send nothing.
+Sockets Connect(quint16 port, int n) {
+  Sockets out;
+  for (int i = 0; i < n; ++i) {
+    out.push_back(std::make_unique<QTcpSocket>());
+    out.back()->connectToHost(QHostAddress::LocalHost, port);
+    EXPECT_TRUE(out.back()->waitForConnected(10000)) << i;
+  }
+  return out;
+}
+
+// Waits (bounded) until the server has closed the client's connection.
+void WaitClosed(QTcpSocket& s) {
+  QDeadlineTimer deadline(10000);
+  while (s.state() != QAbstractSocket::UnconnectedState && !deadline.hasExpired()) Spin(50);
 }
 
 }  // namespace
@@ -169,4 +206,80 @@ TEST(StatusSocket, IdleAndOverlongConnectionsAreClosed) {
   EXPECT_EQ(longLine.state(), QAbstractSocket::UnconnectedState);
   EXPECT_TRUE(idle.readAll().isEmpty());
   EXPECT_TRUE(longLine.readAll().isEmpty());
+}
+
+// The real mvnd with 200 clients that connect and send nothing: the page is still
+// answered at once, and once they are gone the daemon holds no more descriptors or
+// memory than before.
+TEST(StatusSocket, IdleClientsCannotLockThePage) {
+  MvndProcess p(StatusConfig(false));
+  ASSERT_TRUE(p.Started());
+  ASSERT_EQ(Parse(p.Curl(QStringLiteral("/ping-daemon"))).status, "HTTP/1.1 200 OK");
+  const int fdsBefore = OpenDescriptors(p.Pid());
+  const qint64 rssBefore = ResidentKb(p.Pid());
+  ASSERT_GT(fdsBefore, 0);
+  ASSERT_GT(rssBefore, 0);
+
+  Sockets idle = Connect(p.Port(), 200);
+  Spin(300);
+  QElapsedTimer took;
+  took.start();
+  EXPECT_EQ(Parse(p.Curl(QStringLiteral("/ping-daemon"))).status, "HTTP/1.1 200 OK");
+  EXPECT_LT(took.elapsed(), 1000);
+
+  for (auto& s : idle) s->abort();
+  idle.clear();
+  QDeadlineTimer deadline(10000);
+  while (OpenDescriptors(p.Pid()) > fdsBefore + 5 && !deadline.hasExpired()) Spin(100);
+  EXPECT_LE(OpenDescriptors(p.Pid()), fdsBefore + 5);
+  EXPECT_LE(ResidentKb(p.Pid()), rssBefore + 10 * 1024);
+}
+
+// In process: a full listener ends its oldest connection that has sent nothing; a
+// connection that has sent part of its request is kept.
+TEST(StatusSocket, FullListenerEndsTheOldestSilentConnection) {
+  Daemon d;
+  StatusServer server(d);
+  server.SetIdleTimeout(60000);
+  server.SetTimeout(60000);
+  ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
+  Sockets talker = Connect(server.Port(), 1);
+  talker[0]->write("GET /pi");
+  talker[0]->waitForBytesWritten(5000);
+  Spin(100);
+  Sockets silent = Connect(server.Port(), StatusServer::kMaxConnections - 1);
+  Spin(200);
+  Sockets late = Connect(server.Port(), 1);
+  WaitClosed(*silent[0]);
+  EXPECT_EQ(silent[0]->state(), QAbstractSocket::UnconnectedState);
+  for (size_t i = 1; i < silent.size(); ++i)
+    EXPECT_EQ(silent[i]->state(), QAbstractSocket::ConnectedState) << i;
+  EXPECT_EQ(late[0]->state(), QAbstractSocket::ConnectedState);
+
+  // The talker finishes its request and is answered.
+  talker[0]->write("ng-daemon HTTP/1.1\r\n\r\n");
+  QByteArray got;
+  QDeadlineTimer deadline(10000);
+  while (!got.contains("</table>") && !deadline.hasExpired()) {
+    Spin(50);
+    got += talker[0]->readAll();
+  }
+  EXPECT_EQ(Parse(got).status, "HTTP/1.1 200 OK");
+}
+
+// In process: a connection that sends nothing ends after the idle time; one that has
+// sent a part of its line keeps the whole request time.
+TEST(StatusSocket, SilentConnectionEndsAfterTheIdleTime) {
+  Daemon d;
+  StatusServer server(d);
+  server.SetIdleTimeout(300);
+  server.SetTimeout(60000);
+  ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
+  Sockets s = Connect(server.Port(), 2);
+  s[1]->write("GET");
+  s[1]->waitForBytesWritten(5000);
+  WaitClosed(*s[0]);
+  EXPECT_EQ(s[0]->state(), QAbstractSocket::UnconnectedState);
+  Spin(500);
+  EXPECT_EQ(s[1]->state(), QAbstractSocket::ConnectedState);
 }

@@ -284,6 +284,69 @@ TEST_F(FileActions, EraseIntoAnUnavailableTrashKeepsTheFile) {
   expectLines({{0, "Moving file [$T/f] to recycle bin"}}, t);
 }
 
+// A write-protected file ($T/f, mode 0444) is never deleted, purged or replaced: each
+// action reports the refusal as it reports any failure of its operation, and a refused
+// recycle-bin delete stays silent.
+TEST_F(FileActions, WriteProtectedFileIsNeverRemoved) {
+  struct Case {
+    const char* plugin;
+    QStringList params;
+    std::vector<Expect> lines;
+    bool error;
+    QByteArray source;  // $T/s afterwards
+  } cases[] = {
+      {"Erase",
+       {"$T/f", "0", "0"},
+       {{0, "Deleting file [$T/f]"},
+        {2, "ERROR_ERASE: Could not delete file [$T/f] [Access denied [$T/f]]"}},
+       true,
+       "new"},
+      {"Erase", {"$T/f", "0", "1"}, {{0, "Moving file [$T/f] to recycle bin"}}, false, "new"},
+      {"Scour",
+       {"1", "$T/f"},
+       {{0, "Purging file [$T/f]"},
+        {2, "ERROR_SCOUR: Could not purge file [$T/f] [Access denied [$T/f]]"}},
+       true,
+       "new"},
+      {"Relocate",
+       {"$T/s", "$T/f", "1", "0"},
+       {{0, "Moving file [$T/s] to [$T/f]..."},
+        {2, "ERROR_RELOCATE: Could not move file [$T/s] to [$T/f] [Access denied [$T/f]]"}},
+       true,
+       "new"},
+      {"Duplicate",
+       {"$T/s", "$T/f", "1", "0"},
+       {{0, "Copying file [$T/s] to [$T/f]..."},
+        {2, "ERROR_DUPLICATE: Could not copy file [$T/s] to [$T/f] [Access denied [$T/f]]"}},
+       true,
+       "new"},
+      // Moving the write-protected file itself is allowed; its mode goes with it.
+      {"Relocate", {"$T/f", "$T/s", "1", "0"}, {{0, "Moving file [$T/f] to [$T/s]..."}}, false,
+       "precious"},
+  };
+  const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
+  for (const auto& c : cases) {
+    const QString t = folder();
+    SCOPED_TRACE((QString(c.plugin) + " " + c.params.join(",")).toStdString());
+    QDir(trash).removeRecursively();
+    writeFile(t + "/f", "precious");
+    writeFile(t + "/s", "new");
+    setMtime(t + "/f", QDateTime::currentDateTime().addDays(-3));
+    ::chmod(QFile::encodeName(t + "/f").constData(), 0444);
+    QStringList values;
+    for (const QString& v : c.params) values << sub(v, t);
+    EXPECT_EQ(runCommand(c.plugin, values), c.error);
+    expectLines(c.lines, t);
+    EXPECT_EQ(readFile(t + "/s"), c.source);
+    const bool movedAway = c.source == "precious";
+    EXPECT_EQ(readFile(t + "/f"), movedAway ? QByteArray("<missing>") : QByteArray("precious"));
+    struct stat st {};
+    ::stat(QFile::encodeName(t + (movedAway ? "/s" : "/f")).constData(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_FALSE(QFileInfo::exists(trash + "/files/f"));
+  }
+}
+
 TEST_F(FileActions, ScourByCalendarDays) {
   const QDate today = QDate::currentDate();
   struct File {

@@ -164,7 +164,6 @@ class Daemon : public QObject {
   ServiceControl& SVC();  // created on first use
   // The log files (a line its file refuses goes to stderr); created on first use.
   LogFileWriter& LogFiles();
-  void SetLogFiles(std::shared_ptr<LogFileWriter> writer);
   // Lets pending events run (after every configuration line, plug-in, file, ...).
   void DoEvents();
   bool AllowDoEvents = true;

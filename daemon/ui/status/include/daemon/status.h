@@ -6,11 +6,15 @@
 // the first line (at most kMaxRequestLine bytes, within the connection timeout), then
 // either the page is sent and the connection closed, or the connection is closed
 // without a byte. Any other path, a line that is too long and an idle client are
-// all closed silently.
+// all closed silently. Idle clients cannot hold the listener: a connection that has
+// sent nothing for kDefaultIdleMs is closed, and when kMaxConnections are open a new
+// client ends the oldest connection that has sent nothing yet.
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <list>
 #include <memory>
 
 #include "daemon/core.h"
@@ -29,6 +33,7 @@ class StatusServer : public QObject {
  public:
   static constexpr qsizetype kMaxRequestLine = 8192;
   static constexpr int kDefaultTimeoutMs = 10000;
+  static constexpr int kDefaultIdleMs = 5000;
   static constexpr int kMaxConnections = 32;
 
   explicit StatusServer(Daemon& d, QObject* parent = nullptr);
@@ -38,15 +43,26 @@ class StatusServer : public QObject {
   quint16 Port() const;
   // Milliseconds a connection may take to deliver its request line.
   void SetTimeout(int ms) { timeoutMs_ = ms; }
+  // Milliseconds a connection may stay without sending its first byte.
+  void SetIdleTimeout(int ms) { idleMs_ = ms; }
 
  private:
   void Accept();
   void Serve(QTcpSocket* socket);
+  void Forget(QTcpSocket* socket);
+
+  // A connection that has sent nothing yet and the way to end it.
+  struct Silent {
+    QTcpSocket* socket;
+    std::function<void()> drop;
+  };
 
   Daemon& d_;
   QTcpServer* server_ = nullptr;
   int timeoutMs_ = kDefaultTimeoutMs;
+  int idleMs_ = kDefaultIdleMs;
   int open_ = 0;
+  std::list<Silent> silent_;  // oldest first
 };
 
 // The path of a request, judged on its first line: the second of its words split at
