@@ -4,6 +4,7 @@
 # the log socket, and saves:
 #   <out>/mainwindow.png   the main window with a filled log
 #   <out>/messagebar.png   the last-message bar
+#   <out>/manager.png      the configuration manager's main window on that configuration
 # Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ bash scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 OUT=$(realpath -m "${1:-$BUILD_DIR/screenshots}")
 cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
-cmake --build "$BUILD_DIR" --target mvnd -j "${MVNZ_JOBS:-3}"
+cmake --build "$BUILD_DIR" --target mvnd MervaneZuri -j "${MVNZ_JOBS:-3}"
 mkdir -p "$OUT"
 
 ROOT=$(mktemp -d /tmp/mvnz-shots-XXXXXX)
@@ -76,4 +77,20 @@ PY
   kill -INT $pid
   wait $pid || true
 '
-echo "Saved $OUT/mainwindow.png and $OUT/messagebar.png"
+# The configuration manager on the same configuration, found by its exact caption.
+MANAGER=$(realpath "$BUILD_DIR/bin/MervaneZuri")
+CAPTION=$(printf 'Orvendel \u00b7 Mervane Zuri v1.0 \u00b7 Configuration Manager')
+export MANAGER CAPTION
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  unset QT_QPA_PLATFORM
+  "$MANAGER" >"$ROOT/manager.out" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do xwininfo -name "$CAPTION" >/dev/null 2>&1 && break; sleep 0.1; done
+  sleep 1
+  id=$(xwininfo -name "$CAPTION" | sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p")
+  xwd -silent -id "$id" | convert xwd:- "$OUT/manager.png"
+  kill -TERM $pid
+  wait $pid || true
+'
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png and $OUT/manager.png"

@@ -42,6 +42,7 @@ struct Node {
   bool lazy = false;
   bool negative = false;  // Look: "(?!"
   bool single = false;    // takes exactly one character, with no other effect
+  bool fixed = false;     // see FixedWidth
   SimpleAtom simple;
   int set = -1;
   int marker = 0;
@@ -54,6 +55,16 @@ struct Node {
   bool countFails = false;
   RxError countError;
 };
+
+// A one-character atom without a quantifier or with an exact count ("{n}", n from 1
+// to what the nesting limit allows): its width is known before it is tried.
+bool FixedWidth(const Node& n) {
+  if (!n.single) return false;
+  if (n.q == Quant::None) return true;
+  return n.q == Quant::Count && !n.countFails && !n.counted.lazy &&
+         n.counted.lower == n.counted.upper && n.counted.lower >= 1 &&
+         n.counted.lower < kDepthLimit;
+}
 
 }  // namespace
 
@@ -204,6 +215,7 @@ struct Parser {
             }
         }
       }
+      node.fixed = FixedWidth(node);
       seq.items.push_back(std::move(node));
     }
     return seq;
@@ -259,7 +271,7 @@ Scratch& TheScratch() {
   return s;
 }
 
-bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
+[[gnu::always_inline]] inline bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
   if (pos >= m.len) return false;
   char16_t c = m.s[pos].unicode();
   if (m.ignoreCase()) c = Lower(c);
@@ -268,7 +280,8 @@ bool InSet(const MatchContext& m, const CompiledSet& cs, int pos) {
 }
 
 // Whether the single-character atom of node matches at pos.
-inline bool SingleAt(const MatchContext& m, const Program& p, const Node& node, int pos) {
+[[gnu::always_inline]] inline bool SingleAt(const MatchContext& m, const Program& p,
+                                            const Node& node, int pos) {
   if (node.kind == Node::Set) return InSet(m, p.sets[size_t(node.set)], pos);
   if (node.simple.kind == SimpleAtom::Char) {
     if (pos >= m.len) return false;
@@ -279,14 +292,62 @@ inline bool SingleAt(const MatchContext& m, const Program& p, const Node& node, 
   return MatchSimple(m, node.simple, pos) >= 0;
 }
 
-// A one-character atom without a quantifier or with an exact count ("{n}", n from 1
-// to what the nesting limit allows): its width is known before it is tried.
-bool FixedWidth(const Node& n) {
-  if (!n.single) return false;
-  if (n.q == Quant::None) return true;
-  return n.q == Quant::Count && !n.countFails && !n.counted.lazy &&
-         n.counted.lower == n.counted.upper && n.counted.lower >= 1 &&
-         n.counted.lower < kDepthLimit;
+// How many characters from pos on (at most limit) the one-character atom of node takes
+// one after the other: a loop of its own for each kind of atom.
+int RunLength(const MatchContext& m, const Program& p, const Node& node, int pos, int limit) {
+  const int end = pos + std::min(limit, m.len - pos);
+  int i = pos;
+  if (node.kind == Node::Simple && node.simple.kind == SimpleAtom::Char && !m.ignoreCase()) {
+    const char16_t ch = node.simple.ch;
+    while (i < end && m.s[i].unicode() == ch) ++i;
+  } else if (node.kind == Node::Simple && node.simple.kind == SimpleAtom::Dot) {
+    if (m.options & 2) return end - pos;
+    while (i < end && DotAt(m, i)) ++i;
+  } else if (node.kind == Node::Set && p.sets[size_t(node.set)].bitmap) {
+    const CompiledSet& cs = p.sets[size_t(node.set)];
+    const bool ic = m.ignoreCase();
+    for (; i < end; ++i) {
+      char16_t c = m.s[i].unicode();
+      if (ic) c = Lower(c);
+      const bool in = c < 256 ? ((cs.bits[c >> 6] >> (c & 63)) & 1) != cs.set.negated
+                              : MatchSet(m, cs.set, i) >= 0;
+      if (!in) break;
+    }
+  } else {
+    while (i < end && SingleAt(m, p, node, i)) ++i;
+  }
+  return i - pos;
+}
+
+// The last position from to down to from where the one-character atom of node
+// matches, or from - 1.
+int LastMatch(const MatchContext& m, const Program& p, const Node& node, int from, int to) {
+  int i = to;
+  if (node.kind == Node::Simple && node.simple.kind == SimpleAtom::Char) {
+    const char16_t ch = node.simple.ch;
+    if (i >= m.len) --i;  // no character at the end of the subject
+    if (m.ignoreCase()) {
+      while (i >= from && Lower(m.s[i].unicode()) != ch) --i;
+    } else {
+      while (i >= from && m.s[i].unicode() != ch) --i;
+    }
+    return i;
+  }
+  while (i >= from && !SingleAt(m, p, node, i)) --i;
+  return i;
+}
+
+// The first alternative of group from k on that does not fail on its first atom at
+// pos (or has no such atom); the calls of those passed over are counted. depth is the
+// depth of the call that took the group.
+size_t FirstLiveAlternative(MatchContext& m, const Program& p, const Node& group, size_t k, int pos,
+                            int depth) {
+  for (; k < group.alts.size(); ++k) {
+    const auto [guard, cost] = group.guards[k];
+    if (!guard || depth + cost >= kDepthLimit || SingleAt(m, p, *guard, pos)) break;
+    m.spend(cost);
+  }
+  return k;
 }
 
 // The atom that an attempt takes first and whose failure only costs calls: a
@@ -490,7 +551,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           q = node->q;
           lazy = node->lazy;
           const std::vector<Node>& its = c.seq->items;
-          if (FixedWidth(*node)) {
+          if (node->fixed) {
             // A run of one-character atoms, each alone or with an exact count, taken
             // without building what follows each of them. The calls are counted as
             // the cells would count them: one per atom, and for a count one more for
@@ -508,8 +569,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
               } else {
                 const int n = int(it.counted.lower);
                 m.enter(++at);
-                int run = 0;
-                while (run < n && SingleAt(m, prog, it, pos + run)) ++run;
+                const int run = RunLength(m, prog, it, pos, n);
                 if (at + std::min(run, n - 1) >= kDepthLimit) MatchContext::TooManyIterations();
                 if (run < n) {
                   m.spend(run);
@@ -520,7 +580,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
                 pos += n;
                 at += n - 1;
               }
-              if (++j == its.size() || !FixedWidth(its[j])) break;
+              if (++j == its.size() || !its[j].fixed) break;
               m.enter(++at);
             }
             if (!ok) goto failed;
@@ -551,8 +611,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           node = c.node;
           if (node->single) {
             // All copies at once; copy j is taken by the call at depth d + j - 1.
-            int run = 0;
-            while (run < c.n && SingleAt(m, prog, *node, pos + run)) ++run;
+            const int run = RunLength(m, prog, *node, pos, c.n);
             if (run < c.n) {
               if (d + run >= kDepthLimit) MatchContext::TooManyIterations();
               m.spend(run);
@@ -614,11 +673,18 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
             case Node::Marker:
               m.marker(node->marker, pos, d);
               break;
-            case Node::Group:
-              if (node->alts.size() > 1) {
+            case Node::Group: {
+              // Alternatives failing on their first atom are passed over with their
+              // calls counted, as when the road comes back to them.
+              const size_t k = FirstLiveAlternative(m, prog, *node, 0, pos, d);
+              if (k == node->alts.size()) {
+                ok = false;
+                break;
+              }
+              if (k + 1 < node->alts.size()) {
                 Road r{Road::Alts};
                 r.group = node;
-                r.runs = 1;
+                r.runs = int(k + 1);
                 r.pos = pos;
                 r.cont = rest;
                 r.depth = d;
@@ -626,8 +692,9 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
                 r.arena = cells.size();
                 roads.push_back(r);
               }
-              cont = items(&node->alts[0], 0, rest);
+              cont = items(&node->alts[k], 0, rest);
               continue;
+            }
             case Node::Look: {
               Road r{Road::Barrier};
               r.negative = node->negative;
@@ -656,8 +723,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
           if (node->single) {
             // "A A* Rest" over and over: take the whole run at once. The calls it
             // stands for reach depth d + 2 * run + 1 (the last try of A fails).
-            int run = 0;
-            while (SingleAt(m, prog, *node, pos + run)) ++run;
+            const int run = RunLength(m, prog, *node, pos, m.len - pos);
             if (d + 2 * run + 1 >= kDepthLimit) MatchContext::TooManyIterations();
             m.spend(2 * run + 1);
             if (run > 0) {
@@ -727,12 +793,7 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
         // The next alternative of a group; those failing on their first atom are
         // passed over with their calls counted.
         const std::vector<Seq>& alts = r.group->alts;
-        size_t k = size_t(r.runs);
-        for (; k < alts.size(); ++k) {
-          const auto [guard, cost] = r.group->guards[k];
-          if (!guard || r.depth + cost >= kDepthLimit || SingleAt(m, prog, *guard, r.pos)) break;
-          m.spend(cost);
-        }
+        const size_t k = FirstLiveAlternative(m, prog, *r.group, size_t(r.runs), r.pos, r.depth);
         if (k >= alts.size()) {
           roads.pop_back();
           continue;
@@ -751,10 +812,9 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
       if (r.kind == Road::Run) {
         if (r.guard) {
           // Give back repetitions while what follows fails on its first atom.
-          while (r.runs >= 0 && !SingleAt(m, prog, *r.guard, r.pos + r.runs)) {
-            m.spend(r.guardCost);
-            --r.runs;
-          }
+          const int last = LastMatch(m, prog, *r.guard, r.pos, r.pos + r.runs);
+          m.spend(r.guardCost * (r.pos + r.runs - last));
+          r.runs = last - r.pos;
           if (r.runs < 0) {
             roads.pop_back();
             continue;

@@ -26,6 +26,16 @@ QStringList Files(const QString& dir) {
   return out;
 }
 
+// Runs one cycle of the rig's RoziRoruners; the names of the files a script ran over.
+QStringList AcceptedInOneCycle(CycleRig& rig) {
+  rig.Init();
+  rig.TakeLines();
+  rig.Cycle();
+  QStringList accepted;
+  for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
+  return accepted;
+}
+
 }  // namespace
 
 TEST(HotFolder, FiltersAndRejectRules) {
@@ -82,12 +92,7 @@ TEST(HotFolder, FiltersAndRejectRules) {
     r.RemoveRejected = c.rule == Remove || c.rule == RemoveAndMove;
     r.MoveRejected = c.rule == Move || c.rule == RemoveAndMove;
     r.MoveRejectedDirectory = rejectDir;
-    rig.Init();
-    rig.TakeLines();
-    rig.Cycle();
-    QStringList accepted;
-    for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
-    EXPECT_EQ(accepted, c.accepted);
+    EXPECT_EQ(AcceptedInOneCycle(rig), c.accepted);
     EXPECT_EQ(Files(dir), c.left);
     EXPECT_EQ(Files(rejectDir), c.moved);
     QStringList rejectedLines;
@@ -358,12 +363,7 @@ TEST(HotFolder, FilterTooComplexForANameLeavesTheFileAlone) {
     r.RemoveRejected = c.rule == Remove;
     r.MoveRejected = c.rule == Move;
     r.MoveRejectedDirectory = rejectDir;
-    rig.Init();
-    rig.TakeLines();
-    rig.Cycle();
-    QStringList accepted;
-    for (const QString& run : rig.TakeRuns()) accepted << run.section(':', 1);
-    EXPECT_EQ(accepted, c.accepted);
+    EXPECT_EQ(AcceptedInOneCycle(rig), c.accepted);
     QStringList left = c.left;
     left.sort();
     EXPECT_EQ(Files(dir), left);

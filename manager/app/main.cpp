@@ -1,0 +1,81 @@
+// MervaneZuri: the configuration manager's entry point.
+#include <signal.h>
+
+#include <QApplication>
+#include <cstdio>
+
+#include "library/version.h"
+#include "manager/identity.h"
+#include "manager/startup.h"
+#include "manager/ui/manager.h"
+#include "manager/ui/splash.h"
+#include "platform/process.h"
+#include "platform/prompts.h"
+#include "platform/signalwatch.h"
+#include "platform/windowlink.h"
+
+using namespace mvnz;
+using namespace mvnz::manager;
+
+int main(int argc, char** argv) {
+  // The command line as given, before Qt takes its own options out of it.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+  QApplication app(argc, argv);
+  // The window's name must be exactly its caption: no display name is set, since
+  // the platform would append it.
+  QApplication::setQuitOnLastWindowClosed(false);
+  // Without a screen (the offscreen platform) nobody could answer a box: prompts then
+  // go to stderr and take their default answer.
+  const bool headless = QGuiApplication::platformName() == QLatin1String("offscreen");
+  prompts::install(headless ? prompts::makeHeadless() : prompts::makeQt());
+  const QString title = QLatin1String(kProgramTitle);
+
+  process::InstanceLock lock(QString::fromLatin1(process::kManagerLock));
+  if (!lock.tryLock()) {
+    prompts::message(QStringLiteral("Another instance of Configuration-Manager is already running!"),
+                     title, prompts::Icon::Exclamation);
+    return 1;
+  }
+
+  Session session;
+  session.VersionText = VersionText();
+  ui::Manager manager(session);
+
+  // Only the holder of the lock listens, so the daemon's request reaches this copy.
+  windowlink::Listener link(WindowLinkPath(session.VersionText), [&manager] {
+    if (manager.window().isVisible()) manager.raiseWindow();
+  });
+  QString linkError;
+  if (!link.listen(&linkError))
+    std::fprintf(stderr, "MervaneZuri: window link not available: %s\n", qPrintable(linkError));
+
+  // Every way out ends in the one exit path.
+  signalwatch::watch(&app, {SIGTERM, SIGINT}, [&manager](int) { manager.ExitManager(); });
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
+                   [&manager](QSessionManager&) { manager.ExitManager(); });
+
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ui::StartupWindow splash(SplashVersionLabel(session.VersionText, versionRevision()));
+  splash.show();
+  splash.repaint();
+
+  StartupHooks hooks;
+  hooks.pictures = &manager.images();
+  hooks.progress = &splash;
+  QString error;
+  const bool started = InitManager(session, arguments, hooks, &error);
+  QApplication::restoreOverrideCursor();
+  if (!started) {
+    splash.close();
+    prompts::message(InitErrorText(error), title);
+    manager.ExitManager();
+    return 1;
+  }
+  splash.waitForUnload();
+  if (session.Exiting) return 0;
+  manager.window().show();
+  manager.window().repaint();
+  return app.exec();
+}

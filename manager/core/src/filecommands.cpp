@@ -1,0 +1,169 @@
+#include "manager/filecommands.h"
+
+#include <QFileInfo>
+
+#include "library/version.h"
+#include "manager/session.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+
+namespace mvnz::manager {
+
+namespace {
+
+// Panel text of a loaded configuration.
+QString pathPanel(const Session& s) {
+  return s.ConfigurationNumber + QStringLiteral(", ") + s.ConfigurationPath;
+}
+
+bool askOverwrite(const QString& path) {
+  return prompts::message(QStringLiteral("File <") + path + QStringLiteral("> exists, overwrite?"),
+                          QStringLiteral("Configuration Exists"), prompts::Icon::None,
+                          prompts::Buttons::YesNo) == prompts::Answer::Yes;
+}
+
+// The box's sentence, then the reason on its own line (without the sentence when the
+// reason repeats it).
+QString WithReason(const QString& sentence, QString reason) {
+  if (reason.startsWith(sentence)) reason = reason.mid(sentence.size());
+  while (reason.startsWith(QLatin1Char(':')) || reason.startsWith(QLatin1Char(' '))) reason.remove(0, 1);
+  return reason.isEmpty() ? sentence : sentence + QLatin1Char('\n') + reason;
+}
+
+QString fullVersion() {
+  return QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+}
+
+// Busy for the life of the object: the window disabled and the hourglass shown.
+class Busy {
+ public:
+  explicit Busy(Session& s) : s_(s) { s_.setBusy(true); }
+  ~Busy() { s_.setBusy(false); }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  Session& s_;
+};
+
+// Writes to path, making it the current path for the write; on failure the path
+// is put back as it was before.
+bool writeTo(Session& s, const QString& path) {
+  const QString before = s.ConfigurationPath;
+  s.ConfigurationPath = path;
+  s.showPath(path);
+  if (WriteConfigFile(s, false)) return true;
+  s.ConfigurationPath = before;
+  s.showPath(s.ConfigurationNumber.isEmpty() ? before : pathPanel(s));
+  return false;
+}
+
+}  // namespace
+
+QString DefaultConfigPath() { return paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini")); }
+
+bool ConfigFileExists(const QString& path) {
+  const QFileInfo fi(path);
+  return fi.isFile() && !fi.fileName().startsWith(QLatin1Char('.'));
+}
+
+bool LoadConfiguration(Session& s, QString* error) {
+  s.setProgress(QStringLiteral("Loading configuration....."));
+  s.setStatus(QStringLiteral("Loading configuration....."));
+  if (QFileInfo::exists(s.ConfigurationPath) || QFileInfo(s.ConfigurationPath).isSymLink()) {
+    Busy busy(s);
+    jobfile::ReadOptions options;
+    options.policy = jobfile::ReadPolicy::Manager();
+    options.startGlobals = s.model.Globals;
+    jobfile::ReadResult result = jobfile::ReadJobFile(s.ConfigurationPath, options);
+    if (result.status == jobfile::ReadStatus::Unreadable) {
+      if (error) *error = result.error;
+      s.setStatus(QStringLiteral("Error loading configuration!"));
+      return false;
+    }
+    if (result.ok()) {
+      s.ConfigurationNumber = QStringLiteral("1");
+      s.showPath(pathPanel(s));
+      s.replaceModel(std::move(result.file));
+    }
+  } else {
+    // No file: the RoziRoruners in memory stay; the windows show them afresh.
+    s.replaceModel(std::move(s.model));
+  }
+  s.setProgress(QStringLiteral("Configuration loaded."));
+  s.setStatus(QStringLiteral("Configuration loaded."));
+  return true;
+}
+
+bool LoadConfigurationReported(Session& s) {
+  QString error;
+  if (LoadConfiguration(s, &error)) return true;
+  prompts::message(WithReason(QStringLiteral("Error loading configuration from [") +
+                                  s.ConfigurationPath + QLatin1Char(']'),
+                              error),
+                   QStringLiteral("Error Loading Configuration"), prompts::Icon::Critical);
+  return false;
+}
+
+bool WriteConfigFile(Session& s, bool silent) {
+  jobfile::WriteResult result;
+  {
+    Busy busy(s);
+    s.setStatus(QStringLiteral("Saving configuration....."));
+    result = jobfile::WriteJobFile(s.ConfigurationPath, s.model, fullVersion());
+  }
+  if (!result.ok) {
+    s.setStatus(QStringLiteral("Error saving configuration!"));
+    prompts::message(WithReason(QStringLiteral("Error saving configuration to [") +
+                                    s.ConfigurationPath + QLatin1Char(']'),
+                                result.error),
+                     QStringLiteral("Error Saving Configuration"), prompts::Icon::Critical);
+    return false;
+  }
+  SaveManagerSettings(s.prefs);
+  if (!silent)
+    prompts::message(QStringLiteral("Settings have been saved!"), QStringLiteral("Settings Saved"),
+                     prompts::Icon::Information);
+  s.setStatus(QStringLiteral("Configuration saved."));
+  return true;
+}
+
+void FileOpen(Session& s, ConfigChoosers& choosers) {
+  const QString before = s.ConfigurationPath;
+  const QString chosen = choosers.SelectConfigFile();
+  choosers.repaint();
+  if (chosen.isEmpty()) return;
+  s.ConfigurationPath = chosen;
+  if (!LoadConfigurationReported(s)) s.ConfigurationPath = before;
+}
+
+void SaveAs(Session& s, ConfigChoosers& choosers) {
+  const QString chosen = choosers.SelectSaveConfigFile();
+  choosers.repaint();
+  if (chosen.isEmpty()) return;
+  if (ConfigFileExists(chosen) && !askOverwrite(chosen)) return;
+  if (writeTo(s, chosen)) LoadConfigurationReported(s);
+}
+
+void Save2Default(Session& s) {
+  const QString path = DefaultConfigPath();
+  if (ConfigFileExists(path) && !askOverwrite(path)) return;
+  if (writeTo(s, path)) LoadConfigurationReported(s);
+}
+
+void OpenDefault(Session& s) {
+  const QString path = DefaultConfigPath();
+  if (!ConfigFileExists(path)) {
+    prompts::beep();
+    return;
+  }
+  const QString before = s.ConfigurationPath;
+  s.ConfigurationPath = path;
+  s.showPath(path);
+  if (!LoadConfigurationReported(s)) {
+    s.ConfigurationPath = before;
+    s.showPath(s.ConfigurationNumber.isEmpty() ? before : pathPanel(s));
+  }
+}
+
+}  // namespace mvnz::manager

@@ -1,0 +1,26 @@
+#include "manager/identity.h"
+
+#include "library/version.h"
+#include "platform/windowlink.h"
+
+namespace mvnz::manager {
+
+QString VersionText() {
+  return QString::number(versionMajor()) + QLatin1Char('.') + QString::number(versionMinor());
+}
+
+QString MainCaption(const QString& versionText) {
+  return QStringLiteral("Orvendel \u00B7 Mervane Zuri v") + versionText +
+         QStringLiteral(" \u00B7 Configuration Manager");
+}
+
+QString SplashVersionLabel(const QString& versionText, int revision) {
+  return QStringLiteral("Version ") + versionText + QStringLiteral("   Build ") +
+         QString::number(revision);
+}
+
+QString WindowLinkPath(const QString& versionText) {
+  return windowlink::socketPath(QLatin1String(kProgramName), versionText);
+}
+
+}  // namespace mvnz::manager

@@ -1,0 +1,71 @@
+#include "manager/session.h"
+
+namespace mvnz::manager {
+
+Session::Session(QObject* parent) : QObject(parent) {}
+
+jobfile::RoziRoruner* Session::roziRoruner(int index) {
+  if (index < 0 || index >= model.RoziRoruners.size()) return nullptr;
+  return &model.RoziRoruners[index];
+}
+
+void Session::setCurrent(int index) {
+  const int wanted = (index >= 0 && index < RoziRorunerCount()) ? index : -1;
+  if (wanted == CurrentRoziRoruner) return;
+  CurrentRoziRoruner = wanted;
+  emit currentChanged(wanted);
+}
+
+int Session::AddRoziRoruner(const QString& name) {
+  jobfile::RoziRoruner r;
+  r.Description = name;
+  r.Name = name;
+  r.Trigger = QStringLiteral("TIME");
+  r.RunDays = QStringLiteral("1111111");
+  r.IncludeSubdir = 1;
+  r.OldestFirst = 1;
+  r.Interval = QStringLiteral("30");
+  r.StableTimer = 20;
+  r.InputFilter = QStringLiteral(".");
+  r.RemoveRejected = true;
+  r.InitialLocalsValue = QStringLiteral("0");
+  r.Enabled = 1;
+  model.RoziRoruners.append(r);
+  // A new job was forked from nothing (0 would name the first job).
+  parentIndex.append(kNoParent);
+  emit roziRorunersChanged();
+  return RoziRorunerCount() - 1;
+}
+
+bool Session::RemoveRoziRoruner(int index) {
+  if (!roziRoruner(index)) return false;
+  model.RoziRoruners.removeAt(index);
+  parentIndex.removeAt(index);
+  if (CurrentRoziRoruner >= RoziRorunerCount()) CurrentRoziRoruner = -1;
+  emit roziRorunersChanged();
+  return true;
+}
+
+bool Session::RenameRoziRoruner(int index, const QString& name) {
+  jobfile::RoziRoruner* r = roziRoruner(index);
+  if (!r) return false;
+  r->Name = name;
+  emit roziRorunersChanged();
+  return true;
+}
+
+void Session::ClearRoziRoruners() {
+  model.RoziRoruners.clear();
+  parentIndex.clear();
+  CurrentRoziRoruner = -1;
+  emit roziRorunersChanged();
+}
+
+void Session::replaceModel(jobfile::JobFile file) {
+  model = std::move(file);
+  parentIndex = QList<int>(model.RoziRoruners.size(), kNoParent);
+  CurrentRoziRoruner = -1;
+  emit modelReplaced();
+}
+
+}  // namespace mvnz::manager

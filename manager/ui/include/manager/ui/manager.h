@@ -1,0 +1,46 @@
+#pragma once
+// All windows of one run of the manager around its session: the main window, the
+// image lists of the catalogue, the file choosers and the built-in commands' property
+// dialogs, with the file commands wired to the File menu and the one exit path.
+#include <memory>
+
+#include "manager/session.h"
+#include "manager/ui/choosers.h"
+#include "manager/ui/imagelists.h"
+#include "manager/ui/mainwindow.h"
+#include "manager/ui/parametertable.h"
+
+namespace mvnz::manager::ui {
+
+class Manager {
+ public:
+  explicit Manager(Session& session);
+  ~Manager();
+
+  Session& session() { return session_; }
+  MainWindow& window() { return *window_; }
+  ImageLists& images() { return images_; }
+  DialogChoosers& choosers() { return choosers_; }
+  // Replaces the built-in commands' dialogs (the parameter table until then).
+  void setBuiltinDialogs(std::unique_ptr<BuiltinDialogs> dialogs) { builtins_ = std::move(dialogs); }
+  BuiltinDialogs& builtinDialogs() { return *builtins_; }
+
+  // The property dialog of command line lineText of the current RoziRoruner.
+  bool ShowCommandProperties(const QString& lineText, const QString& commandName);
+  // Brings the main window to the front (the window link's request).
+  void raiseWindow();
+  // The one way out: saves the preferences (only after a complete start-up), closes
+  // every window and ends the event loop. Never writes the configuration file.
+  void ExitManager();
+
+ private:
+  void wireFileMenu();
+
+  Session& session_;
+  ImageLists images_;
+  std::unique_ptr<MainWindow> window_;
+  DialogChoosers choosers_;
+  std::unique_ptr<BuiltinDialogs> builtins_;
+};
+
+}  // namespace mvnz::manager::ui

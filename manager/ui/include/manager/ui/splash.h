@@ -1,0 +1,37 @@
+#pragma once
+// The splash window frmStartup: the version, the start-up's progress and the picture
+// of the module being loaded. It closes on its timer's first tick after start-up, or
+// stays open once its picture was clicked.
+#include <QWidget>
+
+#include "manager/catalog.h"
+
+class QEventLoop;
+class QLabel;
+class QTimer;
+
+namespace mvnz::manager::ui {
+
+class StartupWindow : public QWidget, public CatalogProgress {
+ public:
+  explicit StartupWindow(const QString& versionLabel, QWidget* parent = nullptr);
+  void status(const QString& text) override;
+  void picture(const QString& file) override;
+  // Starts tmrUnload and dispatches events until it fired (the window is then
+  // closed) or the picture was clicked (the window stays).
+  void waitForUnload();
+  QTimer* unloadTimer() const { return tmrUnload_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QLabel* lblVersion_;
+  QLabel* lblStartup_;
+  QLabel* picAbout_;
+  QLabel* picStartup_;
+  QTimer* tmrUnload_;
+  QEventLoop* waiting_ = nullptr;
+};
+
+}  // namespace mvnz::manager::ui

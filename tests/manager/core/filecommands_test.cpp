@@ -1,0 +1,224 @@
+// The file commands over real files: what a failing write keeps (model, edits, path,
+// preferences), the overwrite question asked once, cancelled choosers, and loads of
+// missing and unreadable files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "fixture.h"
+#include "library/regwrap.h"
+#include "manager/filecommands.h"
+#include "manager/identity.h"
+#include "manager/session.h"
+#include "platform/prompts.h"
+#include "platform/registry.h"
+
+using namespace mvnz;
+using namespace mvnz::manager;
+using namespace mvnz::test;
+
+namespace {
+
+class FakeChoosers : public ConfigChoosers {
+ public:
+  QString SelectConfigFile() override { return ++opens, open; }
+  QString SelectSaveConfigFile() override { return ++saves, save; }
+  QString open, save;
+  int opens = 0, saves = 0;
+};
+
+struct Rig {
+  Session s;
+  FakeChoosers choosers;
+  std::shared_ptr<prompts::Recorder> boxes = std::make_shared<prompts::Recorder>();
+  QString panel, status;
+  Rig() {
+    prompts::install(boxes);
+    boxes->answer = prompts::Answer::Yes;
+    QObject::connect(&s, &Session::pathShown, [this](const QString& t) { panel = t; });
+    QObject::connect(&s, &Session::statusChanged, [this](const QString& t) { status = t; });
+    s.ConfigurationPath = rootDir() + "/current.ini";
+    s.AddRoziRoruner("Spool");
+    s.model.RoziRoruners[0].ScanDirectory = "/edited/in/memory";
+    s.prefs.LargeScriptIcons = true;
+    registry::deleteKeyTree(QLatin1String(kManagerKey));
+  }
+  ~Rig() { prompts::install(nullptr); }
+  QStringList texts() const {
+    QStringList out;
+    for (const auto& e : boxes->entries) out << e.text;
+    return out;
+  }
+  bool prefsWritten() const {
+    return registry::readValue(QLatin1String(kManagerKey), "ScriptIconSize").has_value();
+  }
+};
+
+QString ReadOnlyFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(bytes);
+  f.close();
+  f.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  return path;
+}
+
+}  // namespace
+
+TEST(FileCommands, FailedWriteKeepsModelPathAndPreferencesAndAlwaysShowsItsBox) {
+  const QString blocked = rootDir() + "/plainfile";
+  QFile(blocked).open(QIODevice::WriteOnly);
+  const QString underFile = blocked + "/cfg.ini";  // its folder is a file
+  const QString readOnly = ReadOnlyFile(rootDir() + "/readonly.ini", "old bytes\r\n");
+  const struct {
+    const char* what;
+    std::function<void(Rig&)> run;
+    QString target;
+  } cases[] = {
+      {"save, silent", [](Rig& r) { WriteConfigFile(r.s, true); }, ""},
+      {"save as under a file", [&](Rig& r) { r.choosers.save = underFile; SaveAs(r.s, r.choosers); }, underFile},
+      {"save as over a read-only file", [&](Rig& r) { r.choosers.save = readOnly; SaveAs(r.s, r.choosers); }, readOnly},
+      {"save to default, read-only", [&](Rig& r) {
+         ReadOnlyFile(DefaultConfigPath(), "old bytes\r\n");
+         Save2Default(r.s);
+       }, DefaultConfigPath()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig r;
+    if (QString(c.what) == "save, silent") r.s.ConfigurationPath = underFile;
+    const QString before = r.s.ConfigurationPath;
+    c.run(r);
+    EXPECT_EQ(r.s.ConfigurationPath, before);
+    ASSERT_EQ(r.s.RoziRorunerCount(), 1);
+    EXPECT_EQ(r.s.model.RoziRoruners[0].ScanDirectory, "/edited/in/memory");
+    ASSERT_FALSE(r.boxes->entries.isEmpty());
+    const auto& box = r.boxes->entries.last();
+    const QString target = c.target.isEmpty() ? underFile : c.target;
+    EXPECT_TRUE(box.text.startsWith("Error saving configuration to [" + target + "]")) << box.text.toStdString();
+    EXPECT_EQ(box.title, "Error Saving Configuration");
+    EXPECT_EQ(box.icon, prompts::Icon::Critical);
+    EXPECT_FALSE(r.texts().contains("Settings have been saved!"));
+    EXPECT_EQ(r.status, "Error saving configuration!");
+    EXPECT_FALSE(r.prefsWritten());
+    EXPECT_EQ(readFile(readOnly), "old bytes\r\n");
+  }
+}
+
+TEST(FileCommands, SaveAsWritesTheChosenFileAsksOnceAndMakesItCurrent) {
+  Rig r;
+  r.choosers.save = rootDir() + "/new.ini";
+  SaveAs(r.s, r.choosers);
+  EXPECT_EQ(r.texts(), QStringList{"Settings have been saved!"});  // no question for a new file
+  EXPECT_EQ(r.s.ConfigurationPath, r.choosers.save);
+  EXPECT_EQ(r.panel, "1, " + r.choosers.save);
+  EXPECT_TRUE(r.prefsWritten());
+  const QByteArray written = readFile(r.choosers.save);
+  EXPECT_TRUE(written.contains("[Spool]\r\n"));
+  EXPECT_TRUE(written.contains("ScanDirectory=/edited/in/memory\r\n"));
+  ASSERT_EQ(r.s.RoziRorunerCount(), 1);  // read back from the file
+
+  for (const auto answer : {prompts::Answer::No, prompts::Answer::Yes}) {
+    SCOPED_TRACE(answer == prompts::Answer::Yes ? "yes" : "no");
+    Rig again;
+    again.boxes->answer = answer;
+    again.s.model.RoziRoruners[0].Description = "second";
+    again.choosers.save = r.choosers.save;
+    const QString before = again.s.ConfigurationPath;
+    SaveAs(again.s, again.choosers);
+    ASSERT_FALSE(again.boxes->entries.isEmpty());
+    EXPECT_EQ(again.boxes->entries[0].text, "File <" + r.choosers.save + "> exists, overwrite?");
+    EXPECT_EQ(again.boxes->entries[0].title, "Configuration Exists");
+    EXPECT_EQ(again.texts().count("File <" + r.choosers.save + "> exists, overwrite?"), 1);
+    EXPECT_EQ(readFile(r.choosers.save).contains("Description=second\r\n"), answer == prompts::Answer::Yes);
+    EXPECT_EQ(again.s.ConfigurationPath, answer == prompts::Answer::Yes ? r.choosers.save : before);
+  }
+}
+
+TEST(FileCommands, CancelledChoosersAndMissingDefaultChangeNothing) {
+  Rig r;
+  const QString before = r.s.ConfigurationPath;
+  FileOpen(r.s, r.choosers);
+  SaveAs(r.s, r.choosers);
+  OpenDefault(r.s);
+  EXPECT_EQ(r.choosers.opens, 1);
+  EXPECT_EQ(r.choosers.saves, 1);
+  EXPECT_EQ(r.s.ConfigurationPath, before);
+  EXPECT_EQ(r.s.RoziRorunerCount(), 1);
+  EXPECT_TRUE(r.boxes->entries.isEmpty());
+  EXPECT_EQ(r.boxes->beeps, 1);  // Open Default without a default file
+  EXPECT_FALSE(QFile::exists(before));
+}
+
+TEST(FileCommands, SaveToDefaultWithoutAFileAsksNothing) {
+  Rig r;
+  Save2Default(r.s);
+  EXPECT_EQ(r.texts(), QStringList{"Settings have been saved!"});
+  EXPECT_EQ(r.s.ConfigurationPath, DefaultConfigPath());
+  EXPECT_TRUE(readFile(DefaultConfigPath()).contains("[Spool]\r\n"));
+}
+
+TEST(FileCommands, LoadsOfMissingAndUnreadableFilesKeepTheModel) {
+  {
+    Rig r;
+    r.s.ConfigurationPath = rootDir() + "/missing.ini";
+    EXPECT_TRUE(LoadConfiguration(r.s));
+    EXPECT_EQ(r.s.RoziRorunerCount(), 1);
+    EXPECT_EQ(r.status, "Configuration loaded.");
+  }
+  {
+    Rig r;
+    r.choosers.open = makeDir("afolder.ini");
+    const QString before = r.s.ConfigurationPath;
+    FileOpen(r.s, r.choosers);
+    EXPECT_EQ(r.s.ConfigurationPath, before);
+    EXPECT_EQ(r.s.RoziRorunerCount(), 1);
+    ASSERT_EQ(r.boxes->entries.size(), 1);
+    EXPECT_TRUE(r.boxes->entries[0].text.startsWith("Error loading configuration from [" + r.choosers.open + "]"));
+  }
+  {
+    Rig r;
+    QFile f(rootDir() + "/other.ini");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[CONFIGURATION]\r\nRoziRoruTitle=T\r\n\r\n[A]\r\nTrigger=FILE\r\n\r\n[B]\r\nEnabled=1\r\n\r\n");
+    f.close();
+    r.choosers.open = f.fileName();
+    FileOpen(r.s, r.choosers);  // edits in memory are discarded without a question
+    EXPECT_TRUE(r.boxes->entries.isEmpty());
+    ASSERT_EQ(r.s.RoziRorunerCount(), 2);
+    EXPECT_EQ(r.s.model.RoziRoruners[1].Name, "B");
+    EXPECT_EQ(r.s.model.Globals.RoziRoruTitle, "T");
+    EXPECT_EQ(r.s.ConfigurationPath, f.fileName());
+    EXPECT_EQ(r.panel, "1, " + f.fileName());
+    EXPECT_EQ(r.s.parentIndex, (QList<int>{kNoParent, kNoParent}));
+  }
+}
+
+TEST(Session, NewRoziRorunerHasTheDefaultsOfANewJobAndNoParent) {
+  Session s;
+  EXPECT_EQ(s.AddRoziRoruner("Spool"), 0);
+  const jobfile::RoziRoruner& r = s.model.RoziRoruners[0];
+  EXPECT_EQ(r.Name, "Spool");
+  EXPECT_EQ(r.Description, "Spool");
+  EXPECT_EQ(r.Trigger, "TIME");
+  EXPECT_EQ(r.RunDays, "1111111");
+  EXPECT_EQ(r.Interval, "30");
+  EXPECT_EQ(r.StableTimer, 20);
+  EXPECT_EQ(r.InputFilter, ".");
+  EXPECT_TRUE(r.RemoveRejected);
+  EXPECT_FALSE(r.SkipRejected || r.MoveRejected);
+  EXPECT_EQ(r.IncludeSubdir, 1);
+  EXPECT_EQ(r.OldestFirst, 1);
+  EXPECT_EQ(r.SingleFileHandling, 0);
+  EXPECT_EQ(r.InitialLocalsValue, "0");
+  EXPECT_EQ(r.Enabled, 1);
+  EXPECT_TRUE(r.Commands.isEmpty());
+  EXPECT_TRUE(r.ScanDirectory.isEmpty());
+  EXPECT_EQ(s.parentIndex, QList<int>{kNoParent});
+  EXPECT_EQ(s.current(), nullptr);  // added, not yet selected
+  s.setCurrent(0);
+  EXPECT_EQ(s.current(), &s.model.RoziRoruners[0]);
+  s.RemoveRoziRoruner(0);
+  EXPECT_EQ(s.current(), nullptr);
+}

@@ -1,0 +1,155 @@
+// Command properties: the plug-in road through a fixture Setup class, the built-in
+// road through a fake dialog, and the line and name checks before either.
+#include <gtest/gtest.h>
+
+#include "fixture.h"
+#include "manager/properties.h"
+#include "manager/session.h"
+#include "platform/prompts.h"
+
+using namespace mvnz;
+using namespace mvnz::manager;
+using namespace mvnz::test;
+
+namespace {
+
+class FakeBuiltins : public BuiltinDialogs {
+ public:
+  std::optional<Parameters> edit(BuiltinDialog which, Session&,
+                                 const jobfile::CommandEntry& command) override {
+    shown << which;
+    seen = command;
+    return answer;
+  }
+  QList<BuiltinDialog> shown;
+  jobfile::CommandEntry seen;
+  std::optional<Parameters> answer;
+};
+
+// A session with one RoziRoruner whose script is Relocate (p1..p5), EndDaemon,
+// Reschedule, and a catalogue holding the fixture Relocate plug-in.
+struct Rig {
+  Session s;
+  FakeSetup::Behaviour relocate;
+  RegisteredFake registered{"Relocate", &relocate};
+  FakeBuiltins builtins;
+  Rig() {
+    relocate.modules = {Module("Relocate", "File")};
+    PluginFolder({"Relocate"});
+    class Count : public PictureSink {
+      int n = kDesignPictures;
+      int count() const override { return n; }
+      bool add(const QString&, const QString&, QString*) override { return ++n; }
+    } pictures;
+    s.catalog.LoadPlugins(makeDir("Icons"), pictures, nullptr);
+    s.AddRoziRoruner("Spool");
+    s.setCurrent(0);
+    jobfile::RoziRoruner* r = s.current();
+    for (const char* name : {"RELOCATE", "EndDaemon", "Reschedule"}) {
+      jobfile::CommandEntry c;
+      c.Name = name;
+      r->Commands.append(c);
+    }
+    for (int k = 1; k <= 5; ++k) r->Commands[0].Data[k] = QString("p%1").arg(k);
+    r->LocalConstants[3] = "local three";
+    s.model.Globals.GlobalConstants[15] = "global fifteen";
+    relocate.calls.clear();
+  }
+  QStringList data(int line) const {
+    const auto& d = s.model.RoziRoruners[0].Commands[line - 1].Data;
+    return QStringList(d.begin() + 1, d.end());
+  }
+};
+
+QStringList Thirty(QStringList head) {
+  while (head.size() < 30) head << QString();
+  return head;
+}
+
+}  // namespace
+
+TEST(CommandProperties, PluginDialogResultsAreStoredOnlyWhenConfirmedAndWhole) {
+  QStringList thirtyOne;
+  for (int i = 1; i <= 31; ++i) thirtyOne << QString("n%1").arg(i);
+  const struct {
+    const char* what;
+    QStringList saved;
+    int failDataAt;
+    bool result;
+    QStringList after;
+  } cases[] = {
+      {"cancelled", {}, 0, false, Thirty({"p1", "p2", "p3", "p4", "p5"})},
+      {"two saved over five", {"a", "b"}, 0, true, Thirty({"a", "b", "p3", "p4", "p5"})},
+      {"a failing read stores nothing", {"a", "b", "c"}, 2, false, Thirty({"p1", "p2", "p3", "p4", "p5"})},
+      {"at most thirty kept", thirtyOne, 0, true, thirtyOne.mid(0, 30)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rig rig;
+    rig.relocate.saved = c.saved;
+    rig.relocate.failDataAt = c.failDataAt;
+    EXPECT_EQ(ShowCommandProperties(rig.s, "1", "relocate", rig.builtins), c.result);
+    EXPECT_EQ(rig.data(1), c.after);
+    EXPECT_EQ(rig.s.model.RoziRoruners[0].Commands[0].Name, "RELOCATE");
+    EXPECT_TRUE(rig.builtins.shown.isEmpty());
+  }
+}
+
+TEST(CommandProperties, PluginGetsTheCatalogueNameConstantsAndParametersInOrder) {
+  Rig rig;
+  rig.relocate.saved = {"x"};
+  ASSERT_TRUE(ShowCommandProperties(rig.s, "1", "RELOCATE", rig.builtins));
+  EXPECT_EQ(rig.relocate.propsModule, "Relocate");
+  EXPECT_EQ(rig.relocate.calls.mid(0, 6), (QStringList{"Init", "SetLocalConstants", "SetGlobalConstants",
+                                                      "Props", "DataCount", "Data"}));
+  ASSERT_EQ(rig.relocate.locals.size(), 16);
+  EXPECT_EQ(rig.relocate.locals[3], "local three");
+  ASSERT_EQ(rig.relocate.globals.size(), 16);
+  EXPECT_EQ(rig.relocate.globals[15], "global fifteen");
+  ASSERT_EQ(rig.relocate.propsData.size(), 31);
+  EXPECT_EQ(rig.relocate.propsData[1], "p1");
+  EXPECT_EQ(rig.relocate.propsData[5], "p5");
+}
+
+TEST(CommandProperties, NothingOpensForABadLineOrACommandWithoutDialog) {
+  const struct {
+    const char* line;
+    const char* name;
+    bool selected;
+  } cases[] = {{"0", "Relocate", true},  {"4", "Relocate", true},   {"-1", "Relocate", true},
+               {"abc", "Relocate", true}, {"", "Relocate", true},   {"1", "Relocate", false},
+               {"2", "EndDaemon", true},  {"1", "NoSuchModule", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.line) + " " + c.name);
+    Rig rig;
+    if (!c.selected) rig.s.setCurrent(-1);
+    rig.relocate.saved = {"changed"};
+    EXPECT_FALSE(ShowCommandProperties(rig.s, c.line, c.name, rig.builtins));
+    EXPECT_TRUE(rig.relocate.calls.isEmpty());
+    EXPECT_TRUE(rig.builtins.shown.isEmpty());
+    EXPECT_EQ(rig.data(1)[0], "p1");
+  }
+}
+
+TEST(CommandProperties, BuiltInDialogsByNameInAnyCase) {
+  const struct {
+    const char* name;
+    std::optional<BuiltinDialog> dialog;
+  } names[] = {{"ErrorAction", BuiltinDialog::ErrorAction}, {"loadconfig", BuiltinDialog::LoadConfig},
+               {"ReSchedule", BuiltinDialog::Reschedule},   {"Comment", std::nullopt},
+               {"EndDaemon", std::nullopt},                 {"Relocate", std::nullopt}};
+  for (const auto& n : names) EXPECT_EQ(BuiltinDialogOf(n.name), n.dialog) << n.name;
+
+  Rig rig;
+  rig.s.current()->Commands[2].Data[1] = "I,30";
+  EXPECT_FALSE(ShowCommandProperties(rig.s, "3", "reschedule", rig.builtins));  // cancelled
+  ASSERT_EQ(rig.builtins.shown, QList<BuiltinDialog>{BuiltinDialog::Reschedule});
+  EXPECT_EQ(rig.builtins.seen.Data[1], "I,30");
+  EXPECT_EQ(rig.data(3)[0], "I,30");
+
+  Parameters confirmed;
+  confirmed[1] = "H,1,5";
+  rig.builtins.answer = confirmed;
+  EXPECT_TRUE(ShowCommandProperties(rig.s, "3", "Reschedule", rig.builtins));
+  EXPECT_EQ(rig.data(3), Thirty({"H,1,5"}));
+}

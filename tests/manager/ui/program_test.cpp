@@ -1,0 +1,88 @@
+// The real MervaneZuri as a process (offscreen): a second copy is refused while the
+// first runs and answers the window link; SIGTERM ends the first through the exit
+// path (preferences saved, configuration untouched); a start-up that fails says why
+// and keeps the stored preferences.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include "library/regwrap.h"
+#include "manager/filecommands.h"
+#include "manager/identity.h"
+#include "platform/registry.h"
+#include "platform/windowlink.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using namespace mvnz::manager;
+
+namespace {
+
+const QString kKey = QLatin1String(kManagerKey);
+const QByteArray kConfig = "[CONFIGURATION]\r\nRoziRoruTitle=T\r\n\r\n[Job]\r\nTrigger=FILE\r\n\r\n";
+
+void Start(QProcess& p, const QStringList& args = {}) {
+  p.setProgram(QStringLiteral(MVNZ_BIN_DIR) + "/MervaneZuri");
+  p.setArguments(args);
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(env);
+  p.start();
+  ASSERT_TRUE(p.waitForStarted(30000));
+}
+
+bool WaitForLink(QProcess& p) {
+  QDeadlineTimer deadline(30000);
+  while (!deadline.hasExpired() && p.state() == QProcess::Running) {
+    if (windowlink::exists(WindowLinkPath(VersionText()), 200)) return true;
+    QThread::msleep(50);
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST(ManagerProgram, SecondCopyIsRefusedAndTheFirstEndsOnSigterm) {
+  QFile f(DefaultConfigPath());
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(kConfig);
+  f.close();
+  registry::deleteKeyTree(kKey);
+
+  QProcess first;
+  Start(first);
+  ASSERT_TRUE(WaitForLink(first)) << first.readAllStandardError().toStdString();
+
+  QProcess second;
+  Start(second);
+  ASSERT_TRUE(second.waitForFinished(30000));
+  EXPECT_EQ(second.exitCode(), 1);
+  EXPECT_TRUE(second.readAllStandardError().contains(
+      "Another instance of Configuration-Manager is already running!"));
+
+  // The first copy is untouched and still answers the daemon's "bring it forward".
+  EXPECT_EQ(first.state(), QProcess::Running);
+  EXPECT_TRUE(windowlink::raise(WindowLinkPath(VersionText())));
+
+  first.terminate();
+  ASSERT_TRUE(first.waitForFinished(30000));
+  EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(first.exitCode(), 0);
+  EXPECT_EQ(GetRegString(kKey, "WebUpdate"), "1");  // the exit path saved the preferences
+  EXPECT_EQ(test::readFile(DefaultConfigPath()), kConfig);
+}
+
+TEST(ManagerProgram, FailedStartUpSaysWhyAndKeepsStoredPreferences) {
+  registry::deleteKeyTree(kKey);
+  SaveRegString(kKey, "ScriptIconSize", "Large");
+  QProcess p;
+  Start(p, {test::makeDir("folder-not-file.ini")});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 1);
+  EXPECT_TRUE(p.readAllStandardError().contains("Error during initialization!"));
+  EXPECT_EQ(GetRegString(kKey, "ScriptIconSize"), "Large");
+  EXPECT_FALSE(registry::readValue(kKey, "WebUpdate").has_value());
+}
