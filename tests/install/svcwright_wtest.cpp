@@ -126,6 +126,9 @@ TEST(SvcwrightWindow, ControlEvents) {
   QTRY_VERIFY(r.window.txtPassword->hasSelectedText());
   EXPECT_EQ(r.window.txtPassword->selectedText(), "secret");
   EXPECT_TRUE(r.scope.prompts->entries.isEmpty());
+
+  r.window.cmdExit->click();
+  EXPECT_FALSE(r.window.isVisible());
 }
 
 TEST(SvcwrightWindow, ConfirmationLeftWithAnotherPassword) {
@@ -335,12 +338,14 @@ TEST(SvcwrightWindow, WindowDisabledButLiveWhileTheDaemonRuns) {
     ++ticks;
     disabledMeanwhile = !r.window.isEnabled() && QApplication::overrideCursor() &&
                         QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    if (ticks == 2) r.window.close();  // refused: the result is still to come
     if (ticks == 5) r.mvnd.Release();
   });
   tick.start(100);
   r.window.cmdUninstall_Click();
   EXPECT_GE(ticks, 5);
   EXPECT_TRUE(disabledMeanwhile);
+  EXPECT_TRUE(r.window.isVisible());
   EXPECT_TRUE(r.window.isEnabled());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(r.scope.prompts->entries.last().text,

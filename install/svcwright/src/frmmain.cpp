@@ -1,6 +1,7 @@
 #include "svcwright/frmmain.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -125,6 +126,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
       checkPasswordsMatch();
   }
   return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  if (isEnabled())
+    event->accept();
+  else
+    event->ignore();
 }
 
 void frmMain::checkPasswordsMatch() {

@@ -38,6 +38,8 @@ class frmMain : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // While an operation runs the window stays open: its result is still to come.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void setLogonBoxesEnabled(bool on);
