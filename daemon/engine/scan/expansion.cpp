@@ -6,7 +6,7 @@
 #include <QFile>
 #include <exception>
 
-#include "engine/datetexts.h"
+#include "library/dates.h"
 #include "library/tokens.h"
 
 namespace mvnz::engine {

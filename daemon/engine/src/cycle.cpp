@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "daemon/queue.h"
-#include "engine/datetexts.h"
+#include "library/dates.h"
 #include "engine/dirscan.h"
 #include "engine/engine.h"
 #include "engine/hotfolder.h"

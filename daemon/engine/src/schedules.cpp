@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/datetexts.h"
+#include "library/dates.h"
 #include "library/dates.h"
 #include "library/numbers.h"
 

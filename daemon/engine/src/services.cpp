@@ -1,5 +1,5 @@
 #include "daemon/logging.h"
-#include "engine/datetexts.h"
+#include "library/dates.h"
 #include "engine/engine.h"
 #include "engine/interpreter.h"
 #include "engine/leaseprobe.h"

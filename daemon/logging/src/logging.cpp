@@ -5,13 +5,11 @@
 
 #include "daemon/logfiles.h"
 #include "daemon/logtext.h"
+#include "library/dates.h"
 
 namespace mvnz::mvnd {
 
 namespace {
-
-const QString kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // Keeps the newest BufferSize + 1 entries.
 void AddTrimmed(QList<clsLogging>& buffer, const clsLogging& entry, int bufferSize) {
@@ -27,33 +25,7 @@ constexpr int kMaxNameBytes = 200;
 
 }  // namespace
 
-QString FormatLogTime(const QDateTime& t) {
-  return t.toString(QStringLiteral("dd-MM-yyyy hh:mm.ss"));
-}
-
-QDateTime ParseDateTimeText(const QString& text) {
-  const QString s = text.trimmed();
-  if (s.isEmpty()) return {};
-  // Month names are always the English abbreviations, never the locale's.
-  QString numeric = s;
-  for (int m = 0; m < 12; ++m) {
-    const qsizetype at = numeric.indexOf(kMonths[m], 0, Qt::CaseInsensitive);
-    if (at >= 0) {
-      numeric.replace(at, 3, QStringLiteral("%1").arg(m + 1, 2, 10, QLatin1Char('0')));
-      break;
-    }
-  }
-  static const char* const formats[] = {
-      "dd-MM-yyyy hh:mm.ss", "dd-MM-yyyy hh:mm:ss", "d-M-yyyy h:mm.ss",    "d-M-yyyy h:mm:ss",
-      "dd-MM-yyyy hh:mm",    "d-M-yyyy h:mm",       "yyyy-MM-dd hh:mm:ss", "yyyy-MM-ddThh:mm:ss",
-  };
-  const QLocale c = QLocale::c();
-  for (const char* f : formats) {
-    const QDateTime t = c.toDateTime(numeric, QLatin1String(f));
-    if (t.isValid()) return t;
-  }
-  return {};
-}
+QString FormatLogTime(const QDateTime& t) { return FormatDate(t, kLogTimeFormat); }
 
 QString LogFolder(const Daemon& d) {
   if (d.LogDirectory.isEmpty() || d.EnableLogging == 0) return {};
@@ -81,8 +53,8 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
   if (TimeText.isEmpty()) {
     t = FormatLogTime(QDateTime::currentDateTime());
   } else {
-    const QDateTime parsed = ParseDateTimeText(TimeText);
-    t = parsed.isValid() ? FormatLogTime(parsed) : EscapeLogText(TimeText);
+    const auto parsed = ParseTimeText(TimeText);
+    t = parsed && parsed->isValid() ? FormatLogTime(*parsed) : EscapeLogText(TimeText);
   }
   // Every sink gets the line as one line, escaped here once.
   const QString Message = EscapeLogText(RawMessage);

@@ -2,6 +2,7 @@
 #include <QDateTime>
 #include <cstring>
 
+#include "library/dates.h"
 #include "library/version.h"
 #include "platform/activation.h"
 #include "platform/fileops.h"
@@ -16,19 +17,7 @@ ModuleState& State() {
   return s;
 }
 
-QString PluginTimeText(const QDateTime& when) {
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const QDate d = when.date();
-  const QTime t = when.time();
-  return QStringLiteral("%1-%2-%3 %4:%5.%6")
-      .arg(d.day(), 2, 10, QChar('0'))
-      .arg(QLatin1String(kMonths[d.month() - 1]))
-      .arg(d.year(), 4, 10, QChar('0'))
-      .arg(t.hour(), 2, 10, QChar('0'))
-      .arg(t.minute(), 2, 10, QChar('0'))
-      .arg(t.second(), 2, 10, QChar('0'));
-}
+QString PluginTimeText(const QDateTime& when) { return FormatDate(when, kMessageTimeFormat); }
 
 void LogToDaemon(const QString& message, short level) {
   try {

@@ -6,7 +6,7 @@
 
 #include <QFile>
 
-#include "engine/datetexts.h"
+#include "library/dates.h"
 #include "engine/expansion.h"
 #include "enginetestutil.h"
 #include "library/tokens.h"

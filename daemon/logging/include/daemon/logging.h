@@ -37,8 +37,6 @@ void ResetLogBuffers(Daemon& d);
 
 // Log line time format "dd-mm-yyyy hh:nn.ss".
 QString FormatLogTime(const QDateTime& t);
-// Reads a date-time text in the forms the daemon and the plug-ins write; invalid when not.
-QDateTime ParseDateTimeText(const QString& text);
 // Folder the log files go to today (dated or not); "" when file logging is off.
 QString LogFolder(const Daemon& d);
 // Base name of the log file of a line ("System", "FS<n>_<name>" made safe).
