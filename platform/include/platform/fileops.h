@@ -39,9 +39,12 @@ enum class Replace { No, Yes };
 // then remove the source; a failed copy leaves the source untouched. The source is
 // watched all the while (a read lease where one can be taken, and its size, mtime and
 // ctime): a change before it is removed abandons the move and leaves the source.
+// The copy keeps the source's owner and group where this process may give them (as
+// root); it keeps the set-user-id and set-group-id bits only when it does.
 Outcome moveFile(const QString& source, const QString& target, Replace replace);
 // Copies a file through a temporary name beside the target, then renames it into
-// place; time stamp and mode kept.
+// place; time stamp kept. The copy is owned by this process's user and takes the
+// source's mode less the set-id bits and less the umask.
 Outcome copyFile(const QString& source, const QString& target, Replace replace);
 // Removes a file permanently.
 Outcome deleteFile(const QString& path);
