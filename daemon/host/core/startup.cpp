@@ -136,9 +136,7 @@ QString LastStartTime() {
   return UserSettings().value(QStringLiteral("mvnd/LastStartTime")).toString();
 }
 
-QString DefaultConfigPath() {
-  return paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
-}
+QString DefaultConfigPath() { return paths::configFile(); }
 
 void InitDaemon(Daemon& d) {
   d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
