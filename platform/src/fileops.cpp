@@ -313,12 +313,35 @@ Outcome sourceChanged() {
                 QStringLiteral("The source changed while it was copied; it was left in place"));
 }
 
+// Who owns the file a copy writes: a move keeps the source's owner and group (as a
+// rename does), a copy belongs to this process's user.
+enum class Owner { Source, Ours };
+
+// Gives the open copy its owner and mode. The set-user-id and set-group-id bits are
+// kept only on a file that also carries the source's owner and group, so a program
+// someone dropped in a folder never becomes one that runs as this process's user.
+// A copy takes the source's mode less those bits and less the umask, as cp does.
+int setOwnerAndMode(int fd, const struct stat& st, Owner owner) {
+  mode_t mode = st.st_mode & 07777;
+  bool sourceOwner = false;
+  if (owner == Owner::Source) {
+    struct stat now {};
+    sourceOwner = (::fchown(fd, st.st_uid, st.st_gid) == 0 ||
+                   (::fstat(fd, &now) == 0 && now.st_uid == st.st_uid && now.st_gid == st.st_gid));
+  } else {
+    mode = mode_t(underUmask(int(mode)));
+  }
+  if (!sourceOwner) mode &= ~mode_t(S_ISUID | S_ISGID);
+  return ::fchmod(fd, mode) == 0 ? 0 : errno;
+}
+
 // Copies the open source (as st describes it) to a temporary name beside target with
-// its mode and time stamps, flushed to disk, then renames it into place; *placed is
-// the file that went into place. The target is untouched unless the whole copy
-// succeeded, and a watched source that changes first ends the copy.
+// its time stamps and the owner and mode setOwnerAndMode gives, flushed to disk, then
+// renames it into place; *placed is the file that went into place. The target is
+// untouched unless the whole copy succeeded, and a watched source that changes first
+// ends the copy.
 Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Replace replace,
-                      const SourceWatch* watch, struct stat* placed) {
+                      Owner owner, const SourceWatch* watch, struct stat* placed) {
   removeStaleTemporaries(folderOf(target));
   QString temp;
   Fd out(openTemporary(target, &temp));
@@ -333,7 +356,7 @@ Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Repl
     return e == ECANCELED ? sourceChanged() : failed(e);
   };
   if (const int e = copyBytes(in, out.fd, st.st_size, watch)) return discard(e);
-  if (::fchmod(out.fd, st.st_mode & 07777) != 0) return discard(errno);
+  if (const int e = setOwnerAndMode(out.fd, st, owner)) return discard(e);
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   if (::futimens(out.fd, times) != 0) return discard(errno);
   if (::fsync(out.fd) != 0) return discard(errno);
@@ -367,7 +390,8 @@ Outcome moveAcrossFileSystems(const QString& source, const QString& target, Repl
   if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
   const SourceWatch watch = SourceWatch::take(in.fd);
   struct stat placed {};
-  if (Outcome copied = copyIntoPlace(in.fd, watch.start, target, replace, &watch, &placed);
+  if (Outcome copied =
+          copyIntoPlace(in.fd, watch.start, target, replace, Owner::Source, &watch, &placed);
       !copied.ok())
     return copied;
   // The file just renamed into place is ours: take it away again, not anyone's newer one.
@@ -422,6 +446,31 @@ Outcome checkPair(const QString& source, const QString& target) {
 }
 
 }  // namespace
+
+int underUmask(int mode) {
+  QFile status(QStringLiteral("/proc/self/status"));
+  int mask = 022;
+  if (status.open(QIODevice::ReadOnly))
+    for (const QByteArray& line : status.readAll().split('\n'))
+      if (line.startsWith("Umask:")) mask = int(line.mid(6).trimmed().toUInt(nullptr, 8));
+  return mode & ~mask;
+}
+
+QFileDevice::Permissions createPermissions(int mode) {
+  const int m = underUmask(mode);
+  QFileDevice::Permissions p;
+  const struct {
+    int bit;
+    QFileDevice::Permission flag;
+  } bits[] = {{0400, QFileDevice::ReadOwner}, {0200, QFileDevice::WriteOwner},
+              {0100, QFileDevice::ExeOwner},  {040, QFileDevice::ReadGroup},
+              {020, QFileDevice::WriteGroup}, {010, QFileDevice::ExeGroup},
+              {04, QFileDevice::ReadOther},   {02, QFileDevice::WriteOther},
+              {01, QFileDevice::ExeOther}};
+  for (const auto& b : bits)
+    if (m & b.bit) p |= b.flag;
+  return p;
+}
 
 QString cutToBytes(const QString& name, int maxBytes) {
   int bytes = 0;
@@ -491,7 +540,7 @@ Outcome copyFile(const QString& source, const QString& target, Replace replace) 
   Fd in(-1);
   struct stat st {}, placed{};
   if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
-  return copyIntoPlace(in.fd, st, target, replace, nullptr, &placed);
+  return copyIntoPlace(in.fd, st, target, replace, Owner::Ours, nullptr, &placed);
 }
 
 Outcome deleteFile(const QString& path) {
@@ -520,7 +569,7 @@ Outcome trashFile(const QString& path) {
   // "files/" below the current folder. Make sure the user's Trash is there first.
   const QString userTrash =
       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
-  if (!QDir().mkpath(userTrash) || !QFileInfo(userTrash).isDir())
+  if (!makeFolders(userTrash).ok() || !QFileInfo(userTrash).isDir())
     return result(Status::Failed,
                   QStringLiteral("The Trash folder [%1] cannot be used").arg(userTrash));
   QFile::setPermissions(userTrash,
@@ -538,7 +587,7 @@ Outcome trashFile(const QString& path) {
 Outcome makeFolder(const QString& path, bool* created) {
   if (created) *created = false;
   const QByteArray p = native(path);
-  if (::mkdir(p.constData(), 0777) == 0) {
+  if (::mkdir(p.constData(), 0755) == 0) {
     if (created) *created = true;
     return {};
   }

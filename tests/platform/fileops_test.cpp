@@ -533,3 +533,48 @@ TEST(FileOps, ListSubfoldersSkipsLinksFilesAndHiddenEntries) {
   EXPECT_TRUE(names.isEmpty());
   EXPECT_EQ(fileops::listSubfolders(dir + "/file", &names).status, Status::Failed);
 }
+
+// A program another user dropped with its set-id bits: what a move or copy by this
+// process writes keeps those bits only when it keeps that user as owner and group.
+// A move across file systems keeps the owner (as a rename would); a copy is ours.
+TEST(FileOps, SetIdBitsOnlyTravelWithTheSourceOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a file to the user nobody";
+  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  const QString dir = test::makeDir("setid");
+  const uid_t nobody = 65534;
+  const gid_t nogroup = 65534;
+  const mode_t mask = ::umask(022);
+  const struct Case {
+    const char* name;
+    mode_t mode;
+    bool move;
+    bool across;  // source on another file system
+    uid_t uid;    // expected owner of the result
+    mode_t expect;
+  } cases[] = {
+      {"suid-move-xfs", 04755, true, true, nobody, 04755},
+      {"sgid-move-xfs", 02755, true, true, nobody, 02755},
+      {"plain-move-xfs", 0640, true, true, nobody, 0640},
+      {"suid-copy-xfs", 04755, false, true, 0, 0755},
+      {"sgid-copy-same", 02755, false, false, 0, 0755},
+      {"both-copy-same", 06777, false, false, 0, 0755},  // and the umask applies
+      {"suid-move-same", 04755, true, false, nobody, 04755},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString src = (c.across ? shm.path() : dir) + "/" + c.name;
+    const QString dst = dir + "/out-" + c.name;
+    writeFile(src, "#!/bin/sh\n");
+    const QByteArray s = QFile::encodeName(src);
+    ASSERT_EQ(::chown(s.constData(), nobody, nogroup), 0);
+    ASSERT_EQ(::chmod(s.constData(), c.mode), 0);
+    const Op op = c.move ? &fileops::moveFile : &fileops::copyFile;
+    ASSERT_TRUE(op(src, dst, Replace::No).ok());
+    const struct stat st = statOf(dst);
+    EXPECT_EQ(st.st_uid, c.uid);
+    EXPECT_EQ(st.st_gid, c.uid == nobody ? nogroup : 0u);
+    EXPECT_EQ(st.st_mode & 07777, c.expect) << std::oct << (st.st_mode & 07777);
+  }
+  ::umask(mask);
+}

@@ -10,6 +10,7 @@
 // AccessDenied and the file stays as it was. It can still be read, copied and moved.
 // A write-protected folder likewise keeps its entries: nothing is removed from it,
 // moved out of it or written into it.
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -39,9 +40,12 @@ enum class Replace { No, Yes };
 // then remove the source; a failed copy leaves the source untouched. The source is
 // watched all the while (a read lease where one can be taken, and its size, mtime and
 // ctime): a change before it is removed abandons the move and leaves the source.
+// The copy keeps the source's owner and group where this process may give them (as
+// root); it keeps the set-user-id and set-group-id bits only when it does.
 Outcome moveFile(const QString& source, const QString& target, Replace replace);
 // Copies a file through a temporary name beside the target, then renames it into
-// place; time stamp and mode kept.
+// place; time stamp kept. The copy is owned by this process's user and takes the
+// source's mode less the set-id bits and less the umask.
 Outcome copyFile(const QString& source, const QString& target, Replace replace);
 // Removes a file permanently.
 Outcome deleteFile(const QString& path);
@@ -56,7 +60,14 @@ bool isTemporaryName(const QByteArray& name);
 // behind: regular files owned by this user, last changed before this process started
 // and open in no process. Every copy into a folder does this first.
 void removeStaleTemporaries(const QString& folder);
-// Creates a folder and its missing parents; a level that appears concurrently is success.
+// The mode bits left of mode by this process's umask (read without changing it).
+// What the programs create has a fixed mode that a stricter umask narrows further:
+// folders 0755, logs 0644, settings and the registry store 0600.
+int underUmask(int mode);
+// The same as Qt permission flags, for a QSaveFile's temporary before it is written.
+QFileDevice::Permissions createPermissions(int mode);
+// Creates a folder (mode 0755 less the umask) and its missing parents; a level that
+// appears concurrently is success.
 Outcome makeFolders(const QString& path);
 // AccessDenied when removing or replacing path would change a write-protected file
 // or the entries of a write-protected folder; Ok otherwise (also for a missing path).

@@ -99,6 +99,19 @@ Sockets Connect(quint16 port, int n) {
   return out;
 }
 
+// An in-process listener on a free port of 127.0.0.1 with the given idle time and a
+// request time long enough never to matter.
+struct Listener {
+  explicit Listener(int idleMs) {
+    server.SetIdleTimeout(idleMs);
+    server.SetTimeout(60000);
+    listening = server.Listen(QHostAddress::LocalHost, 0);
+  }
+  Daemon d;
+  StatusServer server{d};
+  bool listening = false;
+};
+
 // Waits (bounded) until the server has closed the client's connection.
 void WaitClosed(QTcpSocket& s) {
   QDeadlineTimer deadline(10000);
@@ -238,18 +251,16 @@ TEST(StatusSocket, IdleClientsCannotLockThePage) {
 // In process: a full listener ends its oldest connection that has sent nothing; a
 // connection that has sent part of its request is kept.
 TEST(StatusSocket, FullListenerEndsTheOldestSilentConnection) {
-  Daemon d;
-  StatusServer server(d);
-  server.SetIdleTimeout(60000);
-  server.SetTimeout(60000);
-  ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
-  Sockets talker = Connect(server.Port(), 1);
+  Listener l(60000);
+  ASSERT_TRUE(l.listening);
+  const quint16 port = l.server.Port();
+  Sockets talker = Connect(port, 1);
   talker[0]->write("GET /pi");
   talker[0]->waitForBytesWritten(5000);
   Spin(100);
-  Sockets silent = Connect(server.Port(), StatusServer::kMaxConnections - 1);
+  Sockets silent = Connect(port, StatusServer::kMaxConnections - 1);
   Spin(200);
-  Sockets late = Connect(server.Port(), 1);
+  Sockets late = Connect(port, 1);
   WaitClosed(*silent[0]);
   EXPECT_EQ(silent[0]->state(), QAbstractSocket::UnconnectedState);
   for (size_t i = 1; i < silent.size(); ++i)
@@ -270,12 +281,9 @@ TEST(StatusSocket, FullListenerEndsTheOldestSilentConnection) {
 // In process: a connection that sends nothing ends after the idle time; one that has
 // sent a part of its line keeps the whole request time.
 TEST(StatusSocket, SilentConnectionEndsAfterTheIdleTime) {
-  Daemon d;
-  StatusServer server(d);
-  server.SetIdleTimeout(300);
-  server.SetTimeout(60000);
-  ASSERT_TRUE(server.Listen(QHostAddress::LocalHost, 0));
-  Sockets s = Connect(server.Port(), 2);
+  Listener l(300);
+  ASSERT_TRUE(l.listening);
+  Sockets s = Connect(l.server.Port(), 2);
   s[1]->write("GET");
   s[1]->waitForBytesWritten(5000);
   WaitClosed(*s[0]);
