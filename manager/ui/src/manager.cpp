@@ -65,6 +65,11 @@ void Manager::wireFrame() {
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
 }
 
+ScriptEditor& Manager::scriptEditor() {
+  if (!editor_) editor_ = std::make_unique<ScriptEditor>(*this);
+  return *editor_;
+}
+
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {
   return manager::ShowCommandProperties(session_, lineText, commandName, *builtins_);
 }
