@@ -1,225 +1,112 @@
 #include "daemon/config.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
-
 #include "daemon/logging.h"
+#include "engine/dirscan.h"
 #include "library/numbers.h"
 #include "library/regwrap.h"
 
 namespace mvnz::mvnd {
 
-bool ReadTextLines(const QString& path, QStringList* lines) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return false;
-  const QByteArray all = f.readAll();
-  lines->clear();
-  qsizetype start = 0;
-  while (start < all.size()) {
-    qsizetype end = all.indexOf('\n', start);
-    const bool last = end < 0;
-    if (last) end = all.size();
-    QByteArray raw = all.mid(start, end - start);
-    if (raw.endsWith('\r')) raw.chop(1);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString line = utf8.decode(raw);
-    if (utf8.hasError()) line = QString::fromLatin1(raw);
-    lines->append(line);
-    start = end + 1;
-  }
-  return true;
+namespace {
+
+jobfile::GlobalSettings CurrentGlobals(const Daemon& d) {
+  jobfile::GlobalSettings g;
+  g.LogDirectory = d.LogDirectory;
+  g.EnableLogging = d.EnableLogging;
+  g.AutoLogInternalCommands = d.AutoLogInternalCommands;
+  g.InitialGlobalsValue = d.InitialGlobalsValue;
+  std::copy(d.GlobalConstants.begin(), d.GlobalConstants.end(), g.GlobalConstants.begin());
+  g.AutoStart = d.AutoStartEnabled;
+  g.AutoStartState = d.AutoStartState;
+  g.NoTrayIcon = d.NoTrayIcon;
+  if (!d.ShowUnstableMessages) g.ShowUnstableMessages = QStringLiteral("0");
+  return g;
 }
+
+void ApplyGlobals(Daemon& d, const jobfile::GlobalSettings& g) {
+  d.LogDirectory = g.LogDirectory;
+  d.EnableLogging = g.EnableLogging;
+  d.AutoLogInternalCommands = g.AutoLogInternalCommands;
+  d.InitialGlobalsValue = g.InitialGlobalsValue;
+  d.ShowUnstableMessages = jobfile::ShowUnstableMessagesOn(g);
+  std::copy(g.GlobalConstants.begin(), g.GlobalConstants.end(), d.GlobalConstants.begin());
+  d.AutoStartEnabled = g.AutoStart;
+  d.AutoStartState = g.AutoStartState;
+  d.NoTrayIcon = g.NoTrayIcon;
+  // An empty title keeps the caption the daemon gave itself.
+  if (!g.RoziRoruTitle.isEmpty()) d.MainCaption = g.RoziRoruTitle;
+}
+
+RoziRoruner RecordOf(jobfile::RoziRoruner& j) {
+  RoziRoruner r;
+  r.Name = j.Name;
+  r.Description = j.Description;
+  r.ScanDirectory = j.ScanDirectory;
+  r.IncludeSubdir = j.IncludeSubdir;
+  r.InputFilter = j.InputFilter;
+  r.RejectFilter = j.RejectFilter;
+  r.SkipRejected = j.SkipRejected;
+  r.RemoveRejected = j.RemoveRejected;
+  r.MoveRejected = j.MoveRejected;
+  r.MoveRejectedDirectory = j.MoveRejectedDirectory;
+  r.Interval = j.Interval;
+  r.Trigger = j.Trigger;
+  r.StableTimer = j.StableTimer;
+  r.Enabled = j.Enabled;
+  r.SingleFileHandling = j.SingleFileHandling;
+  r.InitialLocalsValue = j.InitialLocalsValue;
+  r.RunDays = j.RunDays.isEmpty() ? QStringLiteral("1111111") : j.RunDays;
+  r.OldestFirst = j.OldestFirst;
+  std::copy(j.LocalConstants.begin(), j.LocalConstants.end(), r.LocalConstants.begin());
+  // The script keeps its commands at 1..CommandCount.
+  r.CommandCount = static_cast<int>(j.Commands.size());
+  if (r.CommandCount > 0) {
+    r.Commands.reserve(r.CommandCount + 1);
+    r.Commands.emplaceBack();
+    r.Commands.append(std::move(j.Commands));
+  }
+  r.Active = true;
+  return r;
+}
+
+// Why the scan could not use a filter's patterns; empty when it can use them all.
+QString FilterError(const QString& filter) {
+  QStringList faults;
+  for (const QString& p : engine::SplitFilter(filter)) {
+    const QString why = engine::FilterPatternError(p);
+    if (!why.isEmpty()) faults << QStringLiteral("pattern [%1] cannot be used [%2]").arg(p, why);
+  }
+  return faults.join(QStringLiteral(", "));
+}
+
+}  // namespace
 
 QString DaemonSettingsKey(const Daemon& d) {
   return QStringLiteral("Software\\Orvendel\\MervaneZuri\\Daemon") + d.SettingsKeySuffix;
 }
 
-namespace {
-
-// Why a line ended the section; empty when the line was stored or ignored.
-using Fault = QString;
-
-Fault ApplyInt(const QString& value, int* field) {
-  const auto n = LeadingInt16(value);
-  if (!n) return QStringLiteral("number out of range");
-  *field = *n;
-  return {};
-}
-
-Fault ApplyBool(const QString& value, bool* field) {
-  const auto b = ParseBoolean(value);
-  if (!b) return QStringLiteral("not True, False or a number");
-  *field = *b;
-  return {};
-}
-
-Fault ApplyGlobalKey(Daemon& d, const QString& key, const QString& value, SectionCounters& c) {
-  if (key == QLatin1String("LOGDIRECTORY")) {
-    d.LogDirectory = value;
-  } else if (key == QLatin1String("ENABLELOGGING")) {
-    return ApplyInt(value, &d.EnableLogging);
-  } else if (key == QLatin1String("AUTOLOGINTERNALCOMMANDS")) {
-    return ApplyInt(value, &d.AutoLogInternalCommands);
-  } else if (key == QLatin1String("INITIALGLOBALSVALUE")) {
-    d.InitialGlobalsValue = value;
-  } else if (key == QLatin1String("SHOWUNSTABLEMESSAGES")) {
-    d.ShowUnstableMessages = value.isEmpty() || value == QLatin1String("1");
-  } else if (key == QLatin1String("GLOBALCONSTANT")) {
-    if (c.NextGlobalConstant >= kConstantSlots)
-      return QStringLiteral("more than 15 global constants");
-    d.GlobalConstants[c.NextGlobalConstant++] = value;
-  } else if (key == QLatin1String("AUTOSTART")) {
-    return ApplyInt(value, &d.AutoStartEnabled);
-  } else if (key == QLatin1String("AUTOSTARTSTATE")) {
-    d.NoTrayIcon = false;
-    if (Fault f = ApplyInt(value, &d.AutoStartState); !f.isEmpty()) return f;
-    if (d.AutoStartState == 4 && d.AutoStartEnabled == 1) d.NoTrayIcon = true;
-  } else if (key == QLatin1String("ROZIRORUTITLE")) {
-    if (!value.isEmpty()) d.MainCaption = value;
+jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
+  jobfile::ReadOptions o;
+  o.policy = jobfile::ReadPolicy::Daemon();
+  o.startGlobals = CurrentGlobals(d);
+  if (d.NextModuleRow > 0) {
+    const QVector<ModuleEntry> table = d.ModuleTable.mid(0, d.NextModuleRow);
+    o.knownCommand = [table](const QString& name) {
+      for (const ModuleEntry& m : table)
+        if (!m.Name.isEmpty() && m.Name.compare(name, Qt::CaseInsensitive) == 0) return true;
+      return false;
+    };
   }
-  return {};
+  o.filterError = FilterError;
+  return o;
 }
 
-Fault ApplyCommand(RoziRoruner& r, const QString& value, SectionCounters& c) {
-  const QStringList pieces = value.split(QStringLiteral("]~["));
-  if (pieces.size() - 1 > kMaxParameters) return QStringLiteral("more than 30 parameters");
-  CommandEntry e;
-  e.Name = pieces[0];
-  for (int k = 1; k < pieces.size(); ++k) e.Data[k] = pieces[k];
-  if (r.Commands.size() < c.NextCommand + 1) r.Commands.resize(c.NextCommand + 1);
-  r.Commands[c.NextCommand] = e;
-  r.CommandCount = c.NextCommand;
-  ++c.NextCommand;
-  return {};
-}
-
-Fault ApplyRoziRorunerKey(RoziRoruner& r, const QString& key, const QString& value,
-                          SectionCounters& c) {
-  if (key == QLatin1String("DESCRIPTION"))
-    r.Description = value;
-  else if (key == QLatin1String("TRIGGER"))
-    r.Trigger = value;
-  else if (key == QLatin1String("RUNDAYS"))
-    r.RunDays = value.isEmpty() ? QStringLiteral("1111111") : value;
-  else if (key == QLatin1String("SCANDIRECTORY"))
-    r.ScanDirectory = value;
-  else if (key == QLatin1String("INCLUDESUBDIR"))
-    return ApplyInt(value, &r.IncludeSubdir);
-  else if (key == QLatin1String("OLDESTFIRST"))
-    return ApplyInt(value, &r.OldestFirst);
-  else if (key == QLatin1String("INPUTFILTER"))
-    r.InputFilter = value;
-  else if (key == QLatin1String("REJECTFILTER"))
-    r.RejectFilter = value;
-  else if (key == QLatin1String("SKIPREJECTED"))
-    return ApplyBool(value, &r.SkipRejected);
-  else if (key == QLatin1String("REMOVEREJECTED"))
-    return ApplyBool(value, &r.RemoveRejected);
-  else if (key == QLatin1String("MOVEREJECTED"))
-    return ApplyBool(value, &r.MoveRejected);
-  else if (key == QLatin1String("MOVEREJECTEDDIRECTORY"))
-    r.MoveRejectedDirectory = value;
-  else if (key == QLatin1String("INTERVAL"))
-    r.Interval = value;
-  else if (key == QLatin1String("STABLETIMER"))
-    r.StableTimer = LeadingNumber(value);
-  else if (key == QLatin1String("INITIALLOCALSVALUE"))
-    r.InitialLocalsValue = value;
-  else if (key == QLatin1String("SINGLEFILEHANDLING"))
-    return ApplyInt(value, &r.SingleFileHandling);
-  else if (key == QLatin1String("ENABLED"))
-    return ApplyInt(value, &r.Enabled);
-  else if (key == QLatin1String("COMMAND"))
-    return ApplyCommand(r, value, c);
-  else if (key == QLatin1String("CONSTANT")) {
-    if (c.NextConstant >= kConstantSlots) return QStringLiteral("more than 15 constants");
-    r.LocalConstants[c.NextConstant++] = value;
-  }
-  return {};
-}
-
-// Trims blanks (spaces) only, as the file's own rules do.
-QString TrimBlanks(const QString& s) {
-  qsizetype b = 0, e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
-  return s.mid(b, e - b);
-}
-
-}  // namespace
-
-void ReadConfigSection(Daemon& d, QString& Section, SectionCounters& counters) {
-  Section = Section.toUpper();
-  QStringList lines;
-  if (!ReadTextLines(d.ConfigPath, &lines)) return;
-  d.ui().SetBusy(true);
-  const QString header = QLatin1Char('[') + Section + QLatin1Char(']');
-  const bool global = Section == QLatin1String("CONFIGURATION");
-  qsizetype i = 0;
-  for (; i < lines.size(); ++i) {
-    const bool found = lines[i].toUpper() == header;
-    d.DoEvents();
-    if (found) break;
-  }
-  if (i >= lines.size()) {
-    d.ui().SetBusy(false);
-    return;
-  }
-  for (++i; i < lines.size(); ++i) {
-    const QString& line = lines[i];
-    if (line.startsWith(QLatin1Char('['))) break;
-    if (line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char(' '))) continue;
-    const QString trimmed = TrimBlanks(line);
-    if (trimmed.isEmpty()) continue;
-    Fault fault;
-    const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
-    if (eq < 0) {
-      fault = QStringLiteral("no \"=\"");
-    } else {
-      const QString key = trimmed.left(eq).toUpper();
-      const QString value = trimmed.mid(eq + 1);
-      if (global)
-        fault = ApplyGlobalKey(d, key, value, counters);
-      else if (d.RoziRorunerCount < d.RoziRoruners.size())
-        fault = ApplyRoziRorunerKey(d.RoziRoruners[d.RoziRorunerCount], key, value, counters);
-    }
-    if (!fault.isEmpty()) {
-      // What was stored so far stays; the rest of the section is not read.
-      LogConfigWarning(
-          d, QStringLiteral("WARNING: Configuration section [%1] stopped at line %2 [%3][%4]")
-                 .arg(Section)
-                 .arg(i + 1)
-                 .arg(line, fault));
-      break;
-    }
-    d.DoEvents();
-  }
-  d.ui().SetBusy(false);
-}
-
-void ListRoziRorunerSections(Daemon& d) {
-  d.ui().SetBusy(true);
-  d.SectionCount = 0;
-  d.SectionNames.clear();
-  QStringList lines;
-  if (QFileInfo(d.ConfigPath).isFile() && ReadTextLines(d.ConfigPath, &lines)) {
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-      const QString& line = lines[i];
-      if (!line.startsWith(QLatin1Char('[')) || line.toUpper() == QLatin1String("[CONFIGURATION]"))
-        continue;
-      if (line.size() < 2) {
-        LogConfigWarning(d,
-                         QStringLiteral("WARNING: Configuration sections listed up to line %1 [%2]")
-                             .arg(i + 1)
-                             .arg(line));
-        break;
-      }
-      d.SectionNames.append(line.mid(1, line.size() - 2));
-      ++d.SectionCount;
-    }
-  }
-  d.ui().SetBusy(false);
+void ApplyJobFile(Daemon& d, jobfile::JobFile file) {
+  ApplyGlobals(d, file.Globals);
+  d.RoziRoruners.clear();
+  d.RoziRoruners.reserve(file.RoziRoruners.size());
+  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.RoziRoruners.append(RecordOf(j));
+  d.RoziRorunerCount = static_cast<int>(d.RoziRoruners.size());
 }
 
 void LoadDaemonSettings(Daemon& d) {
@@ -239,30 +126,17 @@ void ReloadConfiguration(Daemon& d) {
   const bool wasReloading = d.Reloading;
   d.Reloading = true;
   d.ui().SetBusy(true);
-  if (QFileInfo(d.ConfigPath).isFile()) {
-    d.RoziRoruners.clear();
-    d.RoziRorunerCount = 0;
-    SectionCounters counters;
-    QString global = QStringLiteral("CONFIGURATION");
-    ReadConfigSection(d, global, counters);
-    ListRoziRorunerSections(d);
-    const QStringList names = d.SectionNames;
-    for (const QString& name : names) {
-      RoziRoruner r;
-      r.Name = name;
-      r.Active = true;
-      d.RoziRoruners.resize(d.RoziRorunerCount);
-      d.RoziRoruners.append(r);
-      counters.NextCommand = 1;
-      counters.NextConstant = 1;
-      QString section = name;
-      ReadConfigSection(d, section, counters);
-      ++d.RoziRorunerCount;
-    }
-  } else {
+  jobfile::ReadResult read = jobfile::ReadJobFile(d.ConfigPath, DaemonReadOptions(d));
+  if (read.ok()) {
+    for (const jobfile::Fault& f : read.faults) LogConfigWarning(d, jobfile::FaultMessage(f));
+    ApplyJobFile(d, std::move(read.file));
+  } else if (read.status == jobfile::ReadStatus::Missing) {
     LogConfigWarning(
         d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
                .arg(d.ConfigPath));
+  } else {
+    LogConfigWarning(d, QStringLiteral("WARNING: %1, the RoziRoruners stay as they were")
+                            .arg(read.error));
   }
   LoadDaemonSettings(d);
   d.GlobalVariables.fill(d.InitialGlobalsValue);
@@ -271,11 +145,8 @@ void ReloadConfiguration(Daemon& d) {
   d.LogWindowNextRow = 1;
   d.LogWindowRows = 0;
   QStringList selector{QStringLiteral("All")};
-  for (int i = 0; i < d.RoziRorunerCount; ++i) {
-    RoziRoruner& r = d.RoziRoruners[i];
-    if (r.RunDays.isEmpty()) r.RunDays = QStringLiteral("1111111");
-    selector.append(QStringLiteral("[FS%1] %2").arg(i + 1).arg(r.Name));
-  }
+  for (int i = 0; i < d.RoziRorunerCount; ++i)
+    selector.append(QStringLiteral("[FS%1] %2").arg(i + 1).arg(d.RoziRoruners[i].Name));
   d.SelectedLog = 0;
   d.ui().RefillLogSelector(selector);
   WriteLogLine(d, QStringLiteral("S"),

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "library/regexpr.h"
+
 namespace mvnz::engine {
 
 QStringList SplitFilter(const QString& filter) {
@@ -21,6 +23,13 @@ QStringList SplitFilter(const QString& filter) {
   f.remove('*');
   if (!f.contains(';')) return {f, QString()};
   return f.split(';');
+}
+
+QString FilterPatternError(const QString& pattern) {
+  if (pattern.isEmpty() || pattern == "*" || pattern == "*.*") return {};
+  RegExprError err;
+  RegExpr(QString(), pattern, 0, &err);
+  return err ? err.text() : QString();
 }
 
 bool MatchesAny(const QString& name, const QStringList& patterns, const PatternMatcher& match,

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -51,14 +52,9 @@ int Refuse(const QString& commandLine, const char* why) {
 bool WantsWindows(const QString& commandLine) {
   if (IsServiceCommand(commandLine) || !DisplayAvailable()) return false;
   if (qgetenv(kServiceMarkerVar) == "1") return false;
-  Daemon probe;
-  probe.AllowDoEvents = false;
-  probe.ConfigPath = DefaultConfigPath();
-  SectionCounters counters;
-  QString section = QStringLiteral("CONFIGURATION");
-  ReadConfigSection(probe, section, counters);
-  if (probe.AutoStartEnabled == 0) return true;
-  return probe.AutoStartState != 3 && probe.AutoStartState != 4;
+  const jobfile::GlobalSettings g = jobfile::ReadJobFile(DefaultConfigPath()).file.Globals;
+  if (g.AutoStart == 0) return true;
+  return g.AutoStartState != 3 && g.AutoStartState != 4;
 }
 
 }  // namespace
@@ -129,6 +125,9 @@ int main(int argc, char** argv) {
   StartTimers(d);
   AutoStart(d);
   if (d.ShuttingDown) return d.ExitCode;
+  // The queue's first pass runs as soon as the event loop does: an auto-start's START
+  // is taken at once, not a full queue tick later.
+  QTimer::singleShot(0, &d, [&d] { CommandQueueTick(d); });
   auto statusServer = StartStatusServer(d, &error);
   if (!statusServer)
     WriteLogLine(d, QStringLiteral("S"),

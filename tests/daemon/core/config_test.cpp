@@ -1,10 +1,14 @@
 // The configuration reader against CR LF fixtures.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 
 #include "daemon/config.h"
 #include "daemon/logging.h"
+#include "daemon/modules.h"
+#include "platform/activation.h"
+#include "testenv.h"
 #include "support.h"
 
 using namespace mvnz::mvnd;
@@ -90,41 +94,56 @@ TEST(ConfigReader, HeaderAndKeyRules) {
   EXPECT_EQ(r.LocalConstants[2], "c=2");
   EXPECT_EQ(r.Description, "Inbox job");  // "Description " is another key
 
-  // A blank after the closing bracket: listed with the bracket, never found.
+  // A blank after the closing bracket: the header is read as "[Broken]" and said so.
   const RoziRoruner& b = t.d.RoziRoruners[1];
-  EXPECT_EQ(b.Name, "Broken]");
-  EXPECT_TRUE(b.Description.isEmpty());
+  EXPECT_EQ(b.Name, "Broken");
+  EXPECT_EQ(b.Description, "not read");
   EXPECT_TRUE(b.Active);
-  EXPECT_TRUE(Warnings(t.d).isEmpty());
+  // Every line not taken as written is reported once, with its line.
+  EXPECT_EQ(t.d.PendingWarnings,
+            (QStringList{
+                "WARNING: Configuration section [INBOX] line 15 ignored [ ScanDirectory=/ignored]"
+                "[indented line]",
+                "WARNING: Configuration section [INBOX] line 23 replaced [IncludeSubdir=2.5]"
+                "[read as 2]",
+                "WARNING: Configuration section [INBOX] line 24 replaced [OldestFirst=3.5]"
+                "[read as 4]",
+                "WARNING: Configuration section [INBOX] line 30 ignored [Description =never]"
+                "[blank before \"=\"]",
+                "WARNING: Configuration section [BROKEN] line 31 replaced [[Broken] ]"
+                "[header does not end in \"]\", read as [Broken]]",
+            }));
 }
 
-// A bad line ends its section: what came before stays, the rest is not read, the
-// next section is read, and a warning names the section and the line.
-TEST(ConfigReader, BadLineStopsSectionWithWarning) {
+// A bad line is skipped alone: what came before and after it stays, the next
+// section is read, and one warning names the section, the line and why.
+TEST(ConfigReader, BadLineIsSkippedWithWarning) {
   QStringList params;
   for (int i = 1; i <= 31; ++i) params << QString::number(i);
+  const QString many = QStringLiteral("Command=Many]~[") + params.join(QStringLiteral("]~["));
   const struct {
-    const char* bad;
+    const char* bad;  // null: 16 constants, the last one is the bad line
     const char* why;
   } cases[] = {
-      {"SkipRejected=", "empty Boolean"},
-      {"MoveRejected=maybe", "other Boolean text"},
-      {"no equals sign here", "line without ="},
-      {"Enabled=40000", "beyond 16 bits"},
-      {nullptr, "31 parameters"},
-      {nullptr, "16 constants"},
+      {"SkipRejected=", "not True, False or a number"},
+      {"MoveRejected=maybe", "not True, False or a number"},
+      {"no equals sign here", "no \"=\""},
+      {"Enabled=40000", "number out of range"},
+      {"many", "more than 30 parameters"},
+      {nullptr, "more than 15 constants"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
     TestDaemon t;
     QStringList lines{QStringLiteral("[A]"), QStringLiteral("Description=before"),
                       QStringLiteral("Command=First")};
-    if (c.bad) {
-      lines << QString::fromLatin1(c.bad);
-    } else if (QString::fromLatin1(c.why) == QLatin1String("31 parameters")) {
-      lines << QStringLiteral("Command=Many]~[") + params.join(QStringLiteral("]~["));
-    } else {
+    QString bad;
+    if (!c.bad) {
       for (int i = 1; i <= 16; ++i) lines << QStringLiteral("Constant=k%1").arg(i);
+      bad = lines.last();
+    } else {
+      bad = QLatin1String(c.bad) == QLatin1String("many") ? many : QString::fromLatin1(c.bad);
+      lines << bad;
     }
     lines << QStringLiteral("Enabled=1") << QStringLiteral("Command=After") << QString()
           << QStringLiteral("[B]") << QStringLiteral("Description=next section");
@@ -138,14 +157,17 @@ TEST(ConfigReader, BadLineStopsSectionWithWarning) {
     ASSERT_EQ(t.d.RoziRorunerCount, 2);
     const RoziRoruner& a = t.d.RoziRoruners[0];
     EXPECT_EQ(a.Description, "before");
-    EXPECT_EQ(a.CommandCount, 1);  // the command being split is not counted
-    EXPECT_EQ(a.Enabled, 0);
+    ASSERT_EQ(a.CommandCount, 2);  // the command with too many parameters is not counted
+    EXPECT_EQ(a.Commands[2].Name, "After");
+    EXPECT_EQ(a.Enabled, 1);
+    if (!c.bad) EXPECT_EQ(a.LocalConstants[15], "k15");
     EXPECT_EQ(t.d.RoziRoruners[1].Description, "next section");
     const QStringList w = Warnings(t.d);
     ASSERT_EQ(w.size(), 1);
-    EXPECT_TRUE(w[0].contains(QLatin1String("[A]"))) << w[0].toStdString();
-    const int line = QString::fromLatin1(c.why) == QLatin1String("16 constants") ? 25 : 10;
-    EXPECT_TRUE(w[0].contains(QStringLiteral("line %1 ").arg(line))) << w[0].toStdString();
+    const int line = c.bad ? 10 : 25;
+    EXPECT_EQ(w[0], QStringLiteral("WARNING: Configuration section [A] line %1 skipped [%2][%3]")
+                        .arg(line)
+                        .arg(bad, QLatin1String(c.why)));
     EXPECT_TRUE(t.SystemLog().contains(w[0]));
   }
 }
@@ -179,20 +201,73 @@ TEST(ConfigReader, GlobalSettingsAcrossReloads) {
   EXPECT_EQ(t.d.GlobalConstants[1], "x");
 }
 
-TEST(ConfigReader, MissingFileKeepsRecordsAndWarns) {
+// A file that is missing or cannot be read is never loaded as empty.
+TEST(ConfigReader, MissingOrUnreadableFileKeepsRecordsAndWarns) {
+  const struct {
+    const char* what;
+    bool folder;  // a folder stands at the path; else nothing does
+    const char* warning;
+  } cases[] = {
+      {"missing", false, "WARNING: Config-file not found ["},
+      {"a folder", true, "WARNING: Config-file is not a file ["},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestDaemon t;
+    t.Load(Config(t.logDir, {QStringLiteral("[Job]"), QStringLiteral("Enabled=1")}));
+    ASSERT_EQ(t.d.RoziRorunerCount, 1);
+    QFile::remove(t.configPath);
+    if (c.folder) ASSERT_TRUE(QDir().mkdir(t.configPath));
+    ReloadConfiguration(t.d);
+    EXPECT_EQ(t.d.RoziRorunerCount, 1);
+    EXPECT_EQ(t.d.RoziRoruners[0].Name, "Job");
+    const QStringList log = t.SystemLog();
+    ASSERT_GE(log.size(), 4);
+    EXPECT_EQ(log[log.size() - 4], "Reloading configuration .....");
+    EXPECT_TRUE(log[log.size() - 3].startsWith(QLatin1String(c.warning)))
+        << log[log.size() - 3].toStdString();
+    EXPECT_TRUE(log[log.size() - 3].endsWith(QLatin1String("the RoziRoruners stay as they were")));
+    EXPECT_EQ(log[log.size() - 2], "1 RoziRoruners loaded");
+    EXPECT_EQ(log.last(), "Config-file: " + t.configPath);
+    if (c.folder) QDir().rmdir(t.configPath);
+  }
+}
+
+// Commands no module provides and filter patterns the scan cannot use are said once,
+// at the load; the job keeps them as written. Before the module table is loaded no
+// command is judged.
+TEST(ConfigReader, UnknownCommandsAndBadFiltersReportedAtLoad) {
+  mvnz::activation::setPluginFolder(mvnz::test::makeDir(QStringLiteral("noplugins")));
   TestDaemon t;
-  t.Load(Config(t.logDir, {QStringLiteral("[Job]"), QStringLiteral("Enabled=1")}));
-  ASSERT_EQ(t.d.RoziRorunerCount, 1);
-  QFile::remove(t.configPath);
-  ReloadConfiguration(t.d);
-  EXPECT_EQ(t.d.RoziRorunerCount, 1);
-  EXPECT_EQ(t.d.RoziRoruners[0].Name, "Job");
-  const QStringList log = t.SystemLog();
-  ASSERT_GE(log.size(), 4);
-  EXPECT_EQ(log[log.size() - 4], "Reloading configuration .....");
-  EXPECT_TRUE(log[log.size() - 3].startsWith(QLatin1String("WARNING: Config-file not found [")));
-  EXPECT_EQ(log[log.size() - 2], "1 RoziRoruners loaded");
-  EXPECT_EQ(log.last(), "Config-file: " + t.configPath);
+  const QStringList job{QStringLiteral("[Job]"),
+                        QStringLiteral("InputFilter=\\.txt$;(open"),
+                        QStringLiteral("RejectFilter=*"),
+                        CommandLine(QStringLiteral("StopDaemon")),
+                        CommandLine(QStringLiteral("!Nosuch")),
+                        QStringLiteral("Enabled=1")};
+  const QStringList lines = Config(t.logDir, job);
+  const int first = static_cast<int>(lines.indexOf(job[0])) + 1;
+  t.Load(lines);
+  EXPECT_TRUE(t.d.PendingWarnings.filter(QStringLiteral("no module")).isEmpty());
+
+  LoadPluginModules(t.d);
+  t.d.DaemonInitialized = false;  // held back, so the test reads them in one list
+  t.d.PendingWarnings.clear();
+  t.Load(lines);
+  ASSERT_EQ(t.d.PendingWarnings.size(), 2) << t.d.PendingWarnings.join('\n').toStdString();
+  EXPECT_TRUE(t.d.PendingWarnings[0].startsWith(
+      QStringLiteral("WARNING: Configuration section [JOB] line %1 kept [InputFilter=\\.txt$;(open]"
+                     "[pattern [(open] cannot be used [")
+          .arg(first + 1)))
+      << t.d.PendingWarnings[0].toStdString();
+  EXPECT_EQ(t.d.PendingWarnings[1],
+            QStringLiteral("WARNING: Configuration section [JOB] line %1 kept [%2]"
+                           "[no module provides [Nosuch]]")
+                .arg(first + 4)
+                .arg(CommandLine(QStringLiteral("!Nosuch"))));
+  ASSERT_EQ(t.d.RoziRoruners[0].CommandCount, 2);
+  EXPECT_EQ(t.d.RoziRoruners[0].Commands[2].Name, "!Nosuch");
+  EXPECT_EQ(t.d.RoziRoruners[0].InputFilter, "\\.txt$;(open");
 }
 
 TEST(ConfigReader, LinesThatAreNotUtf8AreReadAsLatin1) {

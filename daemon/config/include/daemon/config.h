@@ -1,26 +1,26 @@
 #pragma once
-// Reading the configuration file into the daemon's settings and RoziRoruner records.
+// The configuration file applied to the daemon: the file is read once by the shared
+// reader (library/jobfile.h), every line it could not take as written is logged, and
+// the settings and RoziRoruner records are taken from the result. Runtime fields of
+// the records start empty; they belong to the engine.
 #include <QString>
 
 #include "daemon/core.h"
+#include "library/jobfile.h"
 
 namespace mvnz::mvnd {
 
-// Counters a reload keeps across the sections it reads.
-struct SectionCounters {
-  int NextCommand = 1;         // next command index of the RoziRoruner being read
-  int NextConstant = 1;        // next local constant index
-  int NextGlobalConstant = 1;  // next global constant index (1 at each reload)
-};
-
-// Upper-cases Section in place, then reads that section of ConfigPath into the global
-// settings ("CONFIGURATION") or into RoziRoruners[RoziRorunerCount]. A bad line ends
-// the section: what was stored so far stays, and a warning names section and line.
-void ReadConfigSection(Daemon& d, QString& Section, SectionCounters& counters);
-// Fills SectionNames/SectionCount with the RoziRoruner section names in file order.
-void ListRoziRorunerSections(Daemon& d);
-// Re-reads ConfigPath and rebuilds RoziRoruners and the dependent state. A missing
-// file keeps the records loaded before and logs a warning.
+// The reader's options as the daemon reads: its number rules, the settings it holds
+// now (keys missing from the file keep them), and the checks of commands (against the
+// module table, once it is loaded) and filter patterns (as the scan splits them).
+jobfile::ReadOptions DaemonReadOptions(const Daemon& d);
+// Takes the global settings and the RoziRoruner records from a read file (its
+// commands are moved, not copied).
+void ApplyJobFile(Daemon& d, jobfile::JobFile file);
+// Re-reads ConfigPath and rebuilds RoziRoruners and the dependent state; each fault
+// of the file is logged once as a warning. A file that is missing or cannot be read
+// keeps the records loaded before and logs a warning. Events are not pumped: a signal
+// that arrives meanwhile is handled once the reload returns.
 void ReloadConfiguration(Daemon& d);
 // The registry settings read at every reload: the buffer size here, the window
 // settings through the UI port.
@@ -28,9 +28,5 @@ void LoadDaemonSettings(Daemon& d);
 
 // Registry key of the daemon's window settings ("...\Daemon" + SettingsKeySuffix).
 QString DaemonSettingsKey(const Daemon& d);
-
-// Reads a text file as lines (LF or CR LF ends a line); each line is UTF-8, or
-// Latin-1 when it is not valid UTF-8, so no line is lost. False when unreadable.
-bool ReadTextLines(const QString& path, QStringList* lines);
 
 }  // namespace mvnz::mvnd

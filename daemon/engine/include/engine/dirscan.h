@@ -30,6 +30,9 @@ using PatternError = std::function<void(const QString& pattern, const QString& e
 // Splits an input or reject filter into its patterns: every "*" is removed and the
 // rest split at ";". "*" and "*.*" stay whole (they accept every name).
 QStringList SplitFilter(const QString& filter);
+// Why the expression engine refuses one pattern of a split filter; empty when it
+// takes it (an empty pattern, "*" and "*.*" never reach the engine).
+QString FilterPatternError(const QString& pattern);
 // True when a non-empty pattern matches the name; "*" and "*.*" match every name.
 // onError hears of each pattern that could not be used on the name. When none matches
 // and a pattern was too complex to finish on the name, the answer is unknown: that

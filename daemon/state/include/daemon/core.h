@@ -17,15 +17,14 @@
 #include <functional>
 #include <memory>
 
+#include "library/jobfile.h"
+
 namespace mvnz::mvnd {
 
-// One command of a script: a name and parameters 1..30 (index 0 is never filled).
-// A leading "!" on the name marks a disabled command; "COMMENT" carries its text in
-// parameter 1.
-struct CommandEntry {
-  QString Name;
-  std::array<QString, 31> Data;
-};
+// One command of a script, as the configuration file holds it: a name and
+// parameters 1..30 (index 0 is never filled). A leading "!" on the name marks a
+// disabled command; "COMMENT" carries its text in parameter 1.
+using CommandEntry = jobfile::CommandEntry;
 
 constexpr int kMaxParameters = 30;
 constexpr int kConstantSlots = 16;  // constants 1..15 at indices 1..15; variables 0..15
@@ -192,8 +191,6 @@ class Daemon : public QObject {
   QVector<RoziRoruner> RoziRoruners;  // 0..RoziRorunerCount-1
   int RoziRorunerCount = 0;
   int CurrentRoziRoruner = 0;
-  QStringList SectionNames;
-  int SectionCount = 0;
   QString ConfigPath;
   std::array<QString, kConstantSlots> GlobalVariables;  // slot 0 is "<GV1>"
   QStringList CommandQueue;                             // queue words, oldest first
