@@ -21,19 +21,6 @@
 namespace mvnz::manager::ui {
 namespace {
 
-// The header panel across the top: bold, centred, on white.
-QWidget* makeHeader(const QString& caption, QWidget* parent) {
-  auto* header = new controls::vistrel(parent);
-  header->setObjectName(QStringLiteral("vistrel1"));
-  header->setCaption(caption);
-  QFont f = header->Font();
-  f.setBold(true);
-  header->setFont(f);
-  header->setTextAlignment(controls::vistrel::CenterMiddle);
-  header->setBackColor(0x00FFFFFF);
-  header->setMinimumHeight(36);
-  return header;
-}
 
 // "&Ok" and "&Cancel" on a row at the bottom right; Cancel rejects, Ok runs save.
 QHBoxLayout* makeButtons(QDialog* dialog, const std::function<void()>& save) {
@@ -128,7 +115,7 @@ RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget
   valueRow->addWidget(makeLabel(QStringLiteral("Label1"), QStringLiteral("Value :"), this));
   valueRow->addWidget(value_);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(makeHeader(QStringLiteral("Command: Reschedule"), this));
+  layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: Reschedule"), this));
   layout->addLayout(grid);
   layout->addLayout(valueRow);
   layout->addLayout(makeButtons(this, [this] { accept(); }));
@@ -169,7 +156,7 @@ LoadConfigDialog::LoadConfigDialog(const jobfile::CommandEntry& command,
   pathRow->addWidget(path_);
   pathRow->addWidget(browse);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(makeHeader(QStringLiteral("Command: LoadConfig"), this));
+  layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: LoadConfig"), this));
   layout->addWidget(makeLabel(QStringLiteral("lblMessage"),
                               QStringLiteral("Mervane Zuri Configuration File :"), this));
   layout->addLayout(pathRow);
@@ -241,7 +228,7 @@ CommentDialog::CommentDialog(const jobfile::CommandEntry& command, QWidget* pare
   startDialog(this, QStringLiteral("frmCommandComment"), QStringLiteral("Edit Command: Comment"));
   connect(text_, &QLineEdit::returnPressed, this, &CommentDialog::save);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(makeHeader(QStringLiteral("Command: Comment"), this));
+  layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: Comment"), this));
   layout->addWidget(makeLabel(QStringLiteral("lblMessage"), QStringLiteral("Comment :"), this));
   layout->addWidget(text_);
   layout->addLayout(makeButtons(this, [this] { save(); }));
