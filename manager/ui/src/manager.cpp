@@ -35,6 +35,11 @@ void Manager::wireFileMenu() {
   w.setCommand(QStringLiteral("QUIT"), [this] { ExitManager(); });
 }
 
+ScriptEditor& Manager::scriptEditor() {
+  if (!editor_) editor_ = std::make_unique<ScriptEditor>(*this);
+  return *editor_;
+}
+
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {
   return manager::ShowCommandProperties(session_, lineText, commandName, *builtins_);
 }
