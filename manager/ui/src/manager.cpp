@@ -8,6 +8,7 @@
 #include "manager/properties.h"
 #include "manager/services.h"
 #include "manager/startup.h"
+#include "manager/ui/commanddialogs.h"
 #include "manager/ui/constantsdialog.h"
 #include "manager/ui/globals_page.h"
 #include "manager/ui/namingdialog.h"
@@ -19,7 +20,8 @@ Manager::Manager(Session& session)
     : session_(session),
       window_(std::make_unique<MainWindow>(session)),
       choosers_(window_.get()),
-      builtins_(std::make_unique<ParameterTableDialogs>(window_.get())) {
+      builtins_(std::make_unique<CommandDialogs>(window_.get(),
+                                                 [this] { return choosers_.SelectConfigFile(); })) {
   wireFileMenu();
   wireFrame();
   window_->setCloseHandler([this] { ExitManager(); });
