@@ -5,6 +5,8 @@
 #   <out>/mainwindow.png   the main window with a filled log
 #   <out>/messagebar.png   the last-message bar
 #   <out>/manager.png      the configuration manager's main window on that configuration
+#   <out>/svcwright.png    the service installer's window
+#   <out>/deployer.png     the uninstall utility's window
 # Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +14,7 @@ bash scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 OUT=$(realpath -m "${1:-$BUILD_DIR/screenshots}")
 cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
-cmake --build "$BUILD_DIR" --target mvnd MervaneZuri -j "${MVNZ_JOBS:-3}"
+cmake --build "$BUILD_DIR" --target mvnd MervaneZuri svcwright deployer -j "${MVNZ_JOBS:-3}"
 mkdir -p "$OUT"
 
 ROOT=$(mktemp -d /tmp/mvnz-shots-XXXXXX)
@@ -93,4 +95,24 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   kill -TERM $pid
   wait $pid || true
 '
-echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png and $OUT/manager.png"
+# The two installation tools, each found by its caption.
+BIN=$(realpath "$BUILD_DIR/bin")
+export BIN
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  unset QT_QPA_PLATFORM
+  shoot() {  # caption, picture, program and its arguments
+    local caption=$1 picture=$2
+    shift 2
+    "$@" >"$ROOT/tool.out" 2>&1 &
+    local pid=$!
+    for _ in $(seq 100); do xwininfo -name "$caption" >/dev/null 2>&1 && break; sleep 0.1; done
+    sleep 0.5
+    xwd -silent -name "$caption" | convert xwd:- "$OUT/$picture"
+    kill -TERM $pid
+    wait $pid || true
+  }
+  shoot "Install Mervane Zuri Daemon Service - Version 1.0.0" svcwright.png "$BIN/svcwright"
+  shoot "Mervane Zuri Uninstall" deployer.png "$BIN/deployer" -remove
+'
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/svcwright.png and $OUT/deployer.png"

@@ -700,4 +700,18 @@ void vistrel::ShowAbout() {
   box.exec();
 }
 
+vistrel* makeHeaderPanel(const QString& caption, QWidget* parent, qint16 borderStyle) {
+  auto* header = new vistrel(parent);
+  header->setObjectName(QStringLiteral("vistrel1"));
+  header->setCaption(caption);
+  header->setBorderStyle(borderStyle);
+  QFont f = header->Font();
+  f.setBold(true);
+  header->setFont(f);
+  header->setTextAlignment(vistrel::CenterMiddle);
+  header->setBackColor(0x00FFFFFF);
+  header->setMinimumHeight(36);
+  return header;
+}
+
 }  // namespace mvnz::controls

@@ -8,6 +8,7 @@
 #include "jobfile_internal.h"
 #include "library/jobfile.h"
 #include "library/version.h"
+#include "platform/fileops.h"
 
 namespace mvnz::jobfile {
 
@@ -257,7 +258,8 @@ WriteResult WriteJobFile(const QString& path, const JobFile& file, const QString
   if (!rendered.error.isEmpty()) return {false, rendered.error};
 
   const QFileInfo old(path);
-  std::optional<QFileDevice::Permissions> mode;
+  // A new file is 0644: the daemon runs what it says, so no one else may change it.
+  std::optional<QFileDevice::Permissions> mode = fileops::createPermissions(0644);
   if (old.exists()) {
     if (!old.isFile()) return failed(QStringLiteral("not a file"));
     constexpr auto kWriteBits =

@@ -33,6 +33,15 @@ void ClearSubMatches() {
   g_state.groupCount = 0;
 }
 
+// An error ended the search: whatever it had set of the sub-matches is cleared.
+void ClearFailedSearch() {
+  const int groups = g_state.groupCount;
+  ClearSubMatches();
+  g_state.groupCount = groups;
+  g_state.matchFound = false;
+  g_state.matchStart = g_state.matchEnd = 0;
+}
+
 // A pattern rewritten once, with its compiled form when it has one.
 struct Prepared {
   QString processed;
@@ -208,15 +217,12 @@ bool RegExpr(const QString& subject, const QString& pattern, int options, RegExp
     }
   } catch (const RxError& e) {
     Report(e, error);
+    ClearFailedSearch();
   } catch (const std::bad_alloc&) {
     Report({7, QString(), QStringLiteral("Out of memory")}, error);
+    ClearFailedSearch();
   }
-  if (!g_state.matchFound) {
-    const int groups = g_state.groupCount;
-    ClearSubMatches();
-    g_state.groupCount = groups;
-    g_state.matchStart = g_state.matchEnd = 0;
-  }
+  // A search without a match gave back every sub-match it set.
   return g_state.matchFound;
 }
 

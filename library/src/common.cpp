@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "library/catalogue.h"
+#include "platform/activation.h"
 #include "platform/process.h"
 
 namespace mvnz {
@@ -18,22 +19,37 @@ short PluginCount = 0;
 QStringList ProcessList;
 short ProcessCount = 0;
 
+namespace {
+
+// Why the known plug-in file fi (base name base) in folder is not taken, or empty;
+// taken holds the names this listing took before it.
+QString PluginRefusal(const QFileInfo& fi, const QString& base, const QString& folder,
+                      const QStringList& taken) {
+  if (taken.contains(base, Qt::CaseInsensitive))
+    return QStringLiteral("it names the plug-in [%1] of an earlier file").arg(base);
+  return activation::unsafePluginReason(fi.filePath(), folder);
+}
+
+}  // namespace
+
 void InitKnownPlugins() {
   KnownPluginNames = {QString()};
   for (const catalogue::Command& c : catalogue::PluginCommands())
     KnownPluginNames.append(QLatin1StringView(c.plugin).toString());
 }
 
-void ListPluginFiles(QString& folder) {
+void ListPluginFiles(QString& folder, QStringList* refused) {
   if (folder.endsWith('/')) folder.chop(1);
+  const QString listed = folder.isEmpty() ? QStringLiteral("/") : folder;
   // Normal files only (no hidden ones), in an order that does not depend on the
   // file system: by name without regard to case, ties by exact name.
-  QFileInfoList files = QDir(folder.isEmpty() ? QStringLiteral("/") : folder)
-                            .entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
+  QFileInfoList files =
+      QDir(listed).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::NoSort);
   std::sort(files.begin(), files.end(), [](const QFileInfo& a, const QFileInfo& b) {
     const int c = a.fileName().compare(b.fileName(), Qt::CaseInsensitive);
     return c != 0 ? c < 0 : a.fileName() < b.fileName();
   });
+  QStringList taken;
   for (const QFileInfo& fi : files) {
     const QString name = fi.fileName();
     if (!name.endsWith(".so", Qt::CaseInsensitive) || name.size() <= 3) continue;
@@ -41,10 +57,16 @@ void ListPluginFiles(QString& folder) {
     bool known = false;
     for (qsizetype i = 1; i < KnownPluginNames.size() && !known; ++i)
       known = KnownPluginNames[i].compare(base, Qt::CaseInsensitive) == 0;
-    if (known && PluginCount < SHRT_MAX) {
-      PluginNames.resize(PluginCount);
-      PluginNames.append(base);
-      ++PluginCount;
+    if (known) {
+      if (const QString why = PluginRefusal(fi, base, listed, taken); !why.isEmpty()) {
+        if (refused)
+          refused->append(QStringLiteral("Plug-in not loaded [%1]: %2").arg(fi.filePath(), why));
+      } else if (PluginCount < SHRT_MAX) {
+        PluginNames.resize(PluginCount);
+        PluginNames.append(base);
+        taken.append(base);
+        ++PluginCount;
+      }
     }
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
   }

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <exception>
 
 #include "library/version.h"
 #include "manager/identity.h"
@@ -65,7 +66,12 @@ int main(int argc, char** argv) {
   hooks.pictures = &manager.images();
   hooks.progress = &splash;
   QString error;
-  const bool started = InitManager(session, arguments, hooks, &error);
+  bool started = false;
+  try {
+    started = InitManager(session, arguments, hooks, &error);
+  } catch (const std::exception& e) {  // e.g. out of memory on a huge file
+    error = QString::fromLocal8Bit(e.what());
+  }
   QApplication::restoreOverrideCursor();
   if (!started) {
     splash.close();

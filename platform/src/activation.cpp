@@ -3,6 +3,8 @@
 #include "platform/activation.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QHash>
 #include <mutex>
@@ -53,6 +55,20 @@ QString findLibrary(const QString& folder, const QString& name) {
   return {};
 }
 
+// Why one file or folder on a plug-in's path is unsafe, or empty.
+QString unsafeEntry(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    return QStringLiteral("cannot examine [%1]: %2").arg(path, qt_error_string(errno));
+  if (st.st_uid != 0 && st.st_uid != ::geteuid())
+    return QStringLiteral("[%1] is owned by another user (uid %2)").arg(path).arg(st.st_uid);
+  if (st.st_mode & (S_IWGRP | S_IWOTH))
+    return QStringLiteral("[%1] is writable by group or others (mode %2)")
+        .arg(path)
+        .arg(st.st_mode & 07777, 4, 8, QLatin1Char('0'));
+  return {};
+}
+
 // Loads a library once; later calls hand back what the first one found.
 Loaded load(State& s, const QString& path) {
   auto it = s.libraries.find(path);
@@ -84,6 +100,22 @@ void unregisterClass(const QString& progId) {
   State& s = state();
   std::lock_guard<std::mutex> g(s.mutex);
   s.classes.remove(progId.toLower());
+}
+
+QString unsafePluginReason(const QString& path, const QString& folder) {
+  const QString library = QFileInfo(path).canonicalFilePath();
+  if (library.isEmpty()) return QStringLiteral("cannot examine [%1]").arg(path);
+  const QString program = QFileInfo(paths::appDir()).canonicalFilePath();
+  const QString plugins = QFileInfo(folder).canonicalFilePath();
+  const auto within = [&](const QString& folder) {
+    return !folder.isEmpty() && library.startsWith(folder + '/');
+  };
+  // A library found through a link to elsewhere is checked up to the root.
+  const QString stop = within(program) ? program : within(plugins) ? plugins : QStringLiteral("/");
+  for (QString level = library;; level = QFileInfo(level).path()) {
+    if (QString why = unsafeEntry(level); !why.isEmpty()) return why;
+    if (level == stop || level == QLatin1String("/")) return {};
+  }
 }
 
 QString pluginProgId(const QString& pluginName) { return pluginName + kPluginSuffix; }
@@ -127,6 +159,7 @@ std::unique_ptr<Object> create(const QString& progId, ActivationError* err) {
   const QString path = findLibrary(folder, name);
   if (path.isEmpty())
     return fail(err, progId, QStringLiteral("no plug-in %1.so in %2").arg(name, folder));
+  if (QString why = unsafePluginReason(path, folder); !why.isEmpty()) return fail(err, progId, why);
   Loaded l;
   {
     std::lock_guard<std::mutex> g(s.mutex);

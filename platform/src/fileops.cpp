@@ -313,15 +313,6 @@ Outcome sourceChanged() {
                 QStringLiteral("The source changed while it was copied; it was left in place"));
 }
 
-// This process's file mode creation mask, read without changing it.
-mode_t currentUmask() {
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (status.open(QIODevice::ReadOnly))
-    for (const QByteArray& line : status.readAll().split('\n'))
-      if (line.startsWith("Umask:")) return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
-  return 022;
-}
-
 // Who owns the file a copy writes: a move keeps the source's owner and group (as a
 // rename does), a copy belongs to this process's user.
 enum class Owner { Source, Ours };
@@ -338,7 +329,7 @@ int setOwnerAndMode(int fd, const struct stat& st, Owner owner) {
     sourceOwner = (::fchown(fd, st.st_uid, st.st_gid) == 0 ||
                    (::fstat(fd, &now) == 0 && now.st_uid == st.st_uid && now.st_gid == st.st_gid));
   } else {
-    mode &= ~currentUmask();
+    mode = mode_t(underUmask(int(mode)));
   }
   if (!sourceOwner) mode &= ~mode_t(S_ISUID | S_ISGID);
   return ::fchmod(fd, mode) == 0 ? 0 : errno;
@@ -456,6 +447,31 @@ Outcome checkPair(const QString& source, const QString& target) {
 
 }  // namespace
 
+int underUmask(int mode) {
+  QFile status(QStringLiteral("/proc/self/status"));
+  int mask = 022;
+  if (status.open(QIODevice::ReadOnly))
+    for (const QByteArray& line : status.readAll().split('\n'))
+      if (line.startsWith("Umask:")) mask = int(line.mid(6).trimmed().toUInt(nullptr, 8));
+  return mode & ~mask;
+}
+
+QFileDevice::Permissions createPermissions(int mode) {
+  const int m = underUmask(mode);
+  QFileDevice::Permissions p;
+  const struct {
+    int bit;
+    QFileDevice::Permission flag;
+  } bits[] = {{0400, QFileDevice::ReadOwner}, {0200, QFileDevice::WriteOwner},
+              {0100, QFileDevice::ExeOwner},  {040, QFileDevice::ReadGroup},
+              {020, QFileDevice::WriteGroup}, {010, QFileDevice::ExeGroup},
+              {04, QFileDevice::ReadOther},   {02, QFileDevice::WriteOther},
+              {01, QFileDevice::ExeOther}};
+  for (const auto& b : bits)
+    if (m & b.bit) p |= b.flag;
+  return p;
+}
+
 QString cutToBytes(const QString& name, int maxBytes) {
   int bytes = 0;
   qsizetype end = 0;
@@ -553,7 +569,7 @@ Outcome trashFile(const QString& path) {
   // "files/" below the current folder. Make sure the user's Trash is there first.
   const QString userTrash =
       QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
-  if (!QDir().mkpath(userTrash) || !QFileInfo(userTrash).isDir())
+  if (!makeFolders(userTrash).ok() || !QFileInfo(userTrash).isDir())
     return result(Status::Failed,
                   QStringLiteral("The Trash folder [%1] cannot be used").arg(userTrash));
   QFile::setPermissions(userTrash,
@@ -571,7 +587,7 @@ Outcome trashFile(const QString& path) {
 Outcome makeFolder(const QString& path, bool* created) {
   if (created) *created = false;
   const QByteArray p = native(path);
-  if (::mkdir(p.constData(), 0777) == 0) {
+  if (::mkdir(p.constData(), 0755) == 0) {
     if (created) *created = true;
     return {};
   }

@@ -33,6 +33,8 @@ QString windowsDir() {
   return v.isEmpty() ? QStringLiteral("/etc/mervanezuri") : v;
 }
 
+QString configFile() { return join(windowsDir(), QStringLiteral("MVNZuri.ini")); }
+
 QString appDir() {
   QFileInfo exe(QStringLiteral("/proc/self/exe"));
   QString target = exe.symLinkTarget();

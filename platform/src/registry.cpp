@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <mutex>
 
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 namespace mvnz::registry {
@@ -119,6 +120,11 @@ bool save(const Node& root) {
   const QString dir = paths::registryDir();
   QSaveFile f(paths::join(dir, kStoreFile));
   if (!f.open(QIODevice::WriteOnly)) return false;
+  // Only its owner reads the store, whatever mode an older one had.
+  if (!f.setPermissions(fileops::createPermissions(0600))) {
+    f.cancelWriting();
+    return false;
+  }
   const QByteArray data = QJsonDocument(toJson(root)).toJson(QJsonDocument::Indented);
   if (f.write(data) != data.size()) {
     f.cancelWriting();
@@ -142,9 +148,9 @@ template <class F>
 Result modify(F change) {
   std::lock_guard<std::mutex> guard(g_writeMutex);
   const QString dir = paths::registryDir();
-  if (!QDir().mkpath(dir)) return kFailed;
+  if (!fileops::makeFolders(dir).ok()) return kFailed;
   const QByteArray lockPath = QFile::encodeName(paths::join(dir, kLockFile));
-  int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return kFailed;
   int rc;
   do rc = ::flock(fd, LOCK_EX);

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -84,4 +85,24 @@ TEST(Common, AlreadyRunningCountsTwoRealProcesses) {
   EXPECT_FALSE(IsAlreadyRunning("mvnzsleeper.exe"));
   second.kill();
   second.waitForFinished();
+}
+
+// Of two files naming one plug-in only the first is taken; a file others could change
+// is left out. Each refusal names the file and says why.
+TEST(Common, ListPluginFilesRefusesDuplicatesAndUnsafeFiles) {
+  InitKnownPlugins();
+  const QString dir = test::makeDir("Plugins-refused");
+  for (const char* f : {"Erase.so", "ERASE.so", "erase.so", "Sleep.so", ".Relocate.so"})
+    touch(dir + "/" + f);
+  ::chmod(QFile::encodeName(dir + "/Sleep.so").constData(), 0666);
+  PluginNames.clear();
+  PluginCount = 0;
+  QString folder = dir;
+  QStringList refused;
+  ListPluginFiles(folder, &refused);
+  EXPECT_EQ(PluginNames, QStringList{"ERASE"});
+  ASSERT_EQ(refused.size(), 3) << refused.join('\n').toStdString();
+  EXPECT_TRUE(refused[0].startsWith("Plug-in not loaded [" + dir + "/Erase.so]: it names"));
+  EXPECT_TRUE(refused[1].startsWith("Plug-in not loaded [" + dir + "/erase.so]: it names"));
+  EXPECT_TRUE(refused[2].contains(dir + "/Sleep.so] is writable by group or others"));
 }

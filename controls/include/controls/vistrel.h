@@ -239,4 +239,7 @@ class vistrel : public QWidget {
   QList<QWidget*> flooder_;  // member 0: the bar; 1 to 19: blocks
 };
 
+// A dialog's header panel across the top: the caption bold and centred on white.
+vistrel* makeHeaderPanel(const QString& caption, QWidget* parent, qint16 borderStyle = vistrel::Bump);
+
 }  // namespace mvnz::controls

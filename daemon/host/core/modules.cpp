@@ -3,6 +3,7 @@
 #include "library/catalogue.h"
 #include "library/common.h"
 #include "library/contract.h"
+#include "daemon/logging.h"
 #include "platform/activation.h"
 
 namespace mvnz::mvnd {
@@ -18,7 +19,10 @@ void LoadPluginModules(Daemon& d) {
   PluginNames.clear();
   PluginCount = 0;
   QString folder = activation::pluginFolder();
-  ListPluginFiles(folder);
+  QStringList refused;
+  ListPluginFiles(folder, &refused);
+  for (const QString& line : refused)
+    LogConfigWarning(d, QStringLiteral("ERROR-LOAD_PLUGIN_MODULES: ") + line);
   for (int p = 0; p < PluginCount && p < PluginNames.size(); ++p) {
     const QString progId = activation::pluginProgId(PluginNames[p]);
     // A plug-in that cannot be created or fails keeps the rows it gave so far.

@@ -1,16 +1,14 @@
 #include "daemon/shellhelpers.h"
 
 #include "daemon/logging.h"
+#include "library/version.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/windowlink.h"
 
 namespace mvnz::mvnd {
 
-QString ManagerCaption(const Daemon& d) {
-  return QStringLiteral("Orvendel \u00B7 Mervane Zuri v") + d.VersionText +
-         QStringLiteral(" \u00B7 Configuration Manager");
-}
+QString ManagerCaption(const Daemon& d) { return mvnz::ManagerCaption(d.VersionText); }
 
 QString ManagerSocketPath(const Daemon& d) {
   return windowlink::socketPath(QLatin1String(kManagerProgram), d.VersionText);

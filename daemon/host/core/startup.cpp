@@ -1,5 +1,9 @@
 #include "daemon/startup.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <cstdio>
@@ -11,6 +15,7 @@
 #include "daemon/queue.h"
 #include "library/common.h"
 #include "library/version.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 namespace mvnz::mvnd {
@@ -24,9 +29,16 @@ void PrintError(const QString& text) {
   std::fflush(stderr);
 }
 
+// The settings file is created empty with mode 0600 (less the umask) before QSettings
+// writes it, as QSettings keeps the mode of the file it replaces.
 QSettings UserSettings() {
-  return QSettings(paths::join(paths::userSettingsDir(), QStringLiteral("MervaneZuri.ini")),
-                   QSettings::IniFormat);
+  const QString path = paths::join(paths::userSettingsDir(), QStringLiteral("MervaneZuri.ini"));
+  if (fileops::makeFolders(paths::userSettingsDir()).ok()) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+  }
+  return QSettings(path, QSettings::IniFormat);
 }
 
 }  // namespace
@@ -124,9 +136,7 @@ QString LastStartTime() {
   return UserSettings().value(QStringLiteral("mvnd/LastStartTime")).toString();
 }
 
-QString DefaultConfigPath() {
-  return paths::join(paths::windowsDir(), QStringLiteral("MVNZuri.ini"));
-}
+QString DefaultConfigPath() { return paths::configFile(); }
 
 void InitDaemon(Daemon& d) {
   d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());

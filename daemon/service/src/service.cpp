@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include "platform/fileops.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 
@@ -113,9 +114,11 @@ bool ServiceControl::InstallService(bool /*interactive*/, QString* errorText) {
     if (errorText) *errorText = QStringLiteral("a service setting holds a line break");
     return false;
   }
-  QDir().mkpath(paths::unitDir());
+  fileops::makeFolders(paths::unitDir());
   QSaveFile f(UnitPath());
-  if (!f.open(QIODevice::WriteOnly) || f.write(UnitText().toUtf8()) < 0 || !f.commit()) {
+  // The unit says what runs as root: only root may change it, whatever the umask.
+  if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(fileops::createPermissions(0644)) ||
+      f.write(UnitText().toUtf8()) < 0 || !f.commit()) {
     if (errorText)
       *errorText = QStringLiteral("cannot write %1: %2").arg(UnitPath(), f.errorString());
     return false;

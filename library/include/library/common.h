@@ -14,7 +14,10 @@ extern short ProcessCount;
 
 void InitKnownPlugins();
 // Appends accepted "*.so" plug-in names of folder; strips a trailing "/" in place.
-void ListPluginFiles(QString& folder);
+// Hidden files are never taken; a file that is unsafe to load (see
+// activation::unsafePluginReason) or names a plug-in an earlier file already gave
+// is left out, with a line saying why appended to *refused.
+void ListPluginFiles(QString& folder, QStringList* refused = nullptr);
 void BuildProcessList();
 bool IsAlreadyRunning(const QString& exeName);
 bool IsMdacInstalled();

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "library/version.h"
+#include "manager/filters.h"
 #include "manager/session.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
@@ -106,6 +107,15 @@ bool LoadConfigurationReported(Session& s) {
 }
 
 bool WriteConfigFile(Session& s, bool silent) {
+  // A job whose input and reject filters are the same would reject every file it
+  // finds: nothing is written until the user mends it.
+  if (const int clash = FirstFilterCollision(s.model); clash >= 0) {
+    s.setStatus(QStringLiteral("Error saving configuration!"));
+    prompts::message(QStringLiteral("<Filter> and <Reject> cannot have the same value!\n\nRoziRoruner: ") +
+                         s.model.RoziRoruners[clash].Name,
+                     QStringLiteral("ERROR"), prompts::Icon::Exclamation);
+    return false;
+  }
   jobfile::WriteResult result;
   {
     Busy busy(s);

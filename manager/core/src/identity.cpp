@@ -9,10 +9,7 @@ QString VersionText() {
   return QString::number(versionMajor()) + QLatin1Char('.') + QString::number(versionMinor());
 }
 
-QString MainCaption(const QString& versionText) {
-  return QStringLiteral("Orvendel \u00B7 Mervane Zuri v") + versionText +
-         QStringLiteral(" \u00B7 Configuration Manager");
-}
+QString MainCaption(const QString& versionText) { return ManagerCaption(versionText); }
 
 QString SplashVersionLabel(const QString& versionText, int revision) {
   return QStringLiteral("Version ") + versionText + QStringLiteral("   Build ") +

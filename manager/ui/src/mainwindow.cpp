@@ -14,6 +14,7 @@
 
 #include "manager/identity.h"
 #include "manager/session.h"
+#include "manager/ui/roziroruner_page.h"
 
 namespace mvnz::manager::ui {
 
@@ -34,6 +35,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   cmbRoziRorunerList_ = new QComboBox(asxRoziRoruners_);
   cmbRoziRorunerList_->setObjectName(QStringLiteral("cmbRoziRorunerList"));
   page->addRow(QStringLiteral("RoziRoruner List:"), cmbRoziRorunerList_);
+  roziRorunerPage_ = new RoziRorunerPage(session, asxRoziRoruners_, page, cmbRoziRorunerList_);
   asxPreferences_ = new QWidget(pages_);
   asxPreferences_->setObjectName(QStringLiteral("asxPreferences"));
   pages_->addWidget(asxRoziRoruners_);
@@ -53,8 +55,6 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   statusPanel_->setObjectName(QStringLiteral("sbStatusBarPanel1"));
   statusBar()->addWidget(statusPanel_, 1);
 
-  connect(cmbRoziRorunerList_, &QComboBox::currentIndexChanged, this,
-          [this](int index) { session_.setCurrent(index); });
   connectSession();
   resize(760, 560);
 }
@@ -119,9 +119,15 @@ void MainWindow::refillRoziRorunerList() {
     for (const jobfile::RoziRoruner& r : session_.model.RoziRoruners) cmbRoziRorunerList_->addItem(r.Name);
     cmbRoziRorunerList_->setCurrentIndex(-1);
   }
-  // Selecting entry 0 shows the first RoziRoruner (through the list's own handler).
-  cmbRoziRorunerList_->setCurrentIndex(cmbRoziRorunerList_->count() > 0 ? 0 : -1);
-  session_.setCurrent(cmbRoziRorunerList_->currentIndex());
+  session_.setCurrent(-1);
+  if (cmbRoziRorunerList_->count() > 0) {
+    // Selecting entry 0 shows the first RoziRoruner (through the list's own handler).
+    cmbRoziRorunerList_->setCurrentIndex(0);
+  } else {
+    roziRorunerPage_->ClearRoziRorunerFields();
+    roziRorunerPage_->cmbRoziRorunerList_Click();
+  }
+  roziRorunerPage_->ToggleSetup();
 }
 
 void MainWindow::connectSession() {

@@ -5,6 +5,7 @@
 #include "manager/filecommands.h"
 #include "manager/properties.h"
 #include "manager/startup.h"
+#include "manager/ui/commanddialogs.h"
 
 namespace mvnz::manager::ui {
 
@@ -12,7 +13,8 @@ Manager::Manager(Session& session)
     : session_(session),
       window_(std::make_unique<MainWindow>(session)),
       choosers_(window_.get()),
-      builtins_(std::make_unique<ParameterTableDialogs>(window_.get())) {
+      builtins_(std::make_unique<CommandDialogs>(window_.get(),
+                                                 [this] { return choosers_.SelectConfigFile(); })) {
   wireFileMenu();
   window_->setCloseHandler([this] { ExitManager(); });
 }
@@ -31,6 +33,11 @@ void Manager::wireFileMenu() {
   w.setCommand(QStringLiteral("TB_SAVE2DEFAULT"), [this] { Save2Default(session_); });
   w.setCommand(QStringLiteral("TB_RELOAD"), [this] { LoadConfigurationReported(session_); });
   w.setCommand(QStringLiteral("QUIT"), [this] { ExitManager(); });
+}
+
+ScriptEditor& Manager::scriptEditor() {
+  if (!editor_) editor_ = std::make_unique<ScriptEditor>(*this);
+  return *editor_;
 }
 
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {

@@ -10,6 +10,7 @@
 // AccessDenied and the file stays as it was. It can still be read, copied and moved.
 // A write-protected folder likewise keeps its entries: nothing is removed from it,
 // moved out of it or written into it.
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -59,7 +60,14 @@ bool isTemporaryName(const QByteArray& name);
 // behind: regular files owned by this user, last changed before this process started
 // and open in no process. Every copy into a folder does this first.
 void removeStaleTemporaries(const QString& folder);
-// Creates a folder and its missing parents; a level that appears concurrently is success.
+// The mode bits left of mode by this process's umask (read without changing it).
+// What the programs create has a fixed mode that a stricter umask narrows further:
+// folders 0755, logs 0644, settings and the registry store 0600.
+int underUmask(int mode);
+// The same as Qt permission flags, for a QSaveFile's temporary before it is written.
+QFileDevice::Permissions createPermissions(int mode);
+// Creates a folder (mode 0755 less the umask) and its missing parents; a level that
+// appears concurrently is success.
 Outcome makeFolders(const QString& path);
 // AccessDenied when removing or replacing path would change a write-protected file
 // or the entries of a write-protected folder; Ok otherwise (also for a missing path).

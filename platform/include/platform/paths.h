@@ -7,6 +7,8 @@ namespace mvnz::paths {
 
 // Default folder of the configuration file: $windir, else /etc/mervanezuri.
 QString windowsDir();
+// The default configuration file every program reads and writes: windowsDir()/MVNZuri.ini.
+QString configFile();
 // Folder of the running executable (from /proc/self/exe).
 QString appDir();
 // "Plugins" folder beside the running executable.

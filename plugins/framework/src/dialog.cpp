@@ -32,21 +32,6 @@ QString libraryFolder() {
 // The start of an empty box's browse, and the text that means "nothing chosen".
 const QString kBrowseRoot = QStringLiteral("/");
 
-// The header panel across the top: the dialog's heading, bold, centred, on white.
-QWidget* makeHeader(const QString& caption, int borderStyle, QWidget* parent) {
-  auto* header = new controls::vistrel(parent);
-  header->setObjectName(QStringLiteral("vistrel1"));
-  header->setCaption(caption);
-  header->setBorderStyle(static_cast<qint16>(borderStyle));
-  QFont f = header->Font();
-  f.setBold(true);
-  header->setFont(f);
-  header->setTextAlignment(controls::vistrel::CenterMiddle);
-  header->setBackColor(0x00FFFFFF);
-  header->setMinimumHeight(36);
-  return header;
-}
-
 }  // namespace
 
 QString BrowseForFile(const QString& kind, const QString& defaultPath, QWidget* owner) {
@@ -101,7 +86,7 @@ CommandDialog::CommandDialog(const QString& caption, const QString& header, int 
   setWindowTitle(QStringLiteral("Edit Command: ") + caption);
   setModal(true);
   auto* outer = new QVBoxLayout(this);
-  outer->addWidget(makeHeader(header, headerBorderStyle, this));
+  outer->addWidget(controls::makeHeaderPanel(header, this, static_cast<qint16>(headerBorderStyle)));
   grid_ = new QGridLayout;
   outer->addLayout(grid_);
   outer->addStretch(1);

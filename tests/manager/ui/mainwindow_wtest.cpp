@@ -170,22 +170,58 @@ TEST(CommandPropertiesWindow, RealPluginDialogConfirmedOrCancelled) {
   }
 }
 
-TEST(CommandPropertiesWindow, BuiltInCommandShowsItsThirtyParametersUntilItsDialogExists) {
+TEST(CommandPropertiesWindow, ErrorActionShowsItsThirtyParametersUntilItsDialogExists) {
   Rig r;
   r.s.setCurrent(0);
   jobfile::CommandEntry c;
-  c.Name = "LoadConfig";
-  c.Data[1] = "/etc/other.ini";
+  c.Name = "ErrorAction";
+  c.Data[1] = "first";
   r.s.current()->Commands.append(c);
   withDialog([](QDialog* d) {
     auto* table = d->findChild<QTableWidget*>("tblParameters");
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->rowCount(), 30);
-    EXPECT_EQ(table->item(0, 0)->text(), "/etc/other.ini");
+    EXPECT_EQ(table->item(0, 0)->text(), "first");
     table->item(1, 0)->setText("second");
     d->accept();
   });
-  EXPECT_TRUE(r.m->ShowCommandProperties("2", "loadconfig"));
+  EXPECT_TRUE(r.m->ShowCommandProperties("2", "erroraction"));
   EXPECT_EQ(r.s.current()->Commands[1].Data[2], "second");
-  EXPECT_EQ(r.s.current()->Commands[1].Data[1], "/etc/other.ini");
+  EXPECT_EQ(r.s.current()->Commands[1].Data[1], "first");
+}
+
+// The manager's own dialogs behind command properties: OK stores parameter 1 and
+// empties the rest, Cancel stores nothing.
+TEST(CommandPropertiesWindow, LoadConfigAndRescheduleOpenTheirOwnDialogs) {
+  const struct {
+    const char* name;
+    const char* title;
+    const char* box;
+    bool confirm;
+  } cases[] = {
+      {"LoadConfig", "Edit Command: Load Config", "txtConfigFile", true},
+      {"LoadConfig", "Edit Command: Load Config", "txtConfigFile", false},
+      {"Reschedule", "Edit Command: Reschedule", "txtInterval", true},
+      {"Reschedule", "Edit Command: Reschedule", "txtInterval", false},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(std::string(k.name) + (k.confirm ? " ok" : " cancel"));
+    Rig r;
+    r.s.setCurrent(0);
+    jobfile::CommandEntry c;
+    c.Name = k.name;
+    c.Data[1] = "I,5";
+    c.Data[2] = "stale";
+    r.s.current()->Commands.append(c);
+    withDialog([&k](QDialog* d) {
+      EXPECT_EQ(d->windowTitle(), k.title);
+      child<QLineEdit>(d, k.box)->setText("7");
+      click(d, k.confirm ? "cmdSave" : "cmdCancel");
+    });
+    EXPECT_EQ(r.m->ShowCommandProperties("2", QString(k.name).toUpper()), k.confirm);
+    const auto& data = r.s.current()->Commands[1].Data;
+    const bool load = QString(k.name) == "LoadConfig";
+    EXPECT_EQ(data[1], k.confirm ? (load ? "7" : "I,7") : "I,5");
+    EXPECT_EQ(data[2], k.confirm ? "" : "stale");
+  }
 }

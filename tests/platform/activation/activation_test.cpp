@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
@@ -78,4 +80,47 @@ TEST_F(Activation, InProcessClasses) {
                             []() -> std::unique_ptr<Object> { throw std::runtime_error("no"); });
   EXPECT_EQ(activation::create("Throws.Class", &err), nullptr);
   EXPECT_EQ(err.number, 429);
+}
+
+// A library someone else could have changed is never loaded: the library and its
+// folder must belong to root or this user and be writable by no one else.
+TEST_F(Activation, UnsafePluginLibrariesAreRefused) {
+  const bool root = ::geteuid() == 0;
+  const struct Case {
+    const char* name;
+    mode_t folderMode, libraryMode;
+    uid_t folderOwner, libraryOwner;  // 65534 is the user nobody (root only)
+    const char* why;                  // part of the refusal; empty: loads
+  } cases[] = {
+      {"Safe", 0755, 0755, 0, 0, ""},
+      {"WorldFolder", 0777, 0755, 0, 0, "writable by group or others"},
+      {"GroupFolder", 0775, 0755, 0, 0, "writable by group or others"},
+      {"WorldLibrary", 0755, 0666, 0, 0, "writable by group or others"},
+      {"ForeignLibrary", 0755, 0755, 0, 65534, "owned by another user"},
+      {"ForeignFolder", 0755, 0755, 65534, 0, "owned by another user"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!root && (c.folderOwner || c.libraryOwner)) continue;  // needs root to give away
+    const QString folder = test::makeDir(QStringLiteral("unsafe-plugins/") + c.name);
+    const QString lib = folder + "/" + c.name + ".so";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FIXTURE_DIR) + "/Good.so", lib));
+    const QByteArray f = QFile::encodeName(folder), l = QFile::encodeName(lib);
+    const uid_t me = ::geteuid();
+    ASSERT_EQ(::chown(l.constData(), c.libraryOwner ? c.libraryOwner : me, -1), 0);
+    ASSERT_EQ(::chown(f.constData(), c.folderOwner ? c.folderOwner : me, -1), 0);
+    ASSERT_EQ(::chmod(l.constData(), c.libraryMode), 0);
+    ASSERT_EQ(::chmod(f.constData(), c.folderMode), 0);
+    activation::setPluginFolder(folder);
+    ActivationError err;
+    const auto o = activation::create(QString(c.name) + "Zuri.Setup", &err);
+    if (*c.why) {
+      EXPECT_FALSE(o);
+      EXPECT_TRUE(err.detail.contains(c.why)) << err.detail.toStdString();
+      EXPECT_EQ(activation::unsafePluginReason(lib, folder), err.detail);
+    } else {
+      EXPECT_TRUE(o) << err.detail.toStdString();
+    }
+  }
+  if (!root) GTEST_SKIP() << "the rows with another owner need root to give files to nobody";
 }

@@ -22,6 +22,8 @@ class Session;
 
 namespace mvnz::manager::ui {
 
+class RoziRorunerPage;
+
 class MainWindow : public QMainWindow {
  public:
   explicit MainWindow(Session& session, QWidget* parent = nullptr);
@@ -40,6 +42,7 @@ class MainWindow : public QMainWindow {
   QStackedWidget* pages() const { return pages_; }
   QWidget* roziRorunerPage() const { return asxRoziRoruners_; }
   QWidget* preferencesPage() const { return asxPreferences_; }
+  RoziRorunerPage& roziRoruners() const { return *roziRorunerPage_; }
   QMenu* fileMenu() const { return fileMenu_; }
   QStatusBar* configBar() const { return sbConfig_; }
   QString configPanelText() const;
@@ -65,6 +68,7 @@ class MainWindow : public QMainWindow {
   QWidget* asxRoziRoruners_ = nullptr;
   QWidget* asxPreferences_ = nullptr;
   QComboBox* cmbRoziRorunerList_ = nullptr;
+  RoziRorunerPage* roziRorunerPage_ = nullptr;
   QStatusBar* sbConfig_ = nullptr;
   QLabel* configPanel_ = nullptr;
   QLabel* statusPanel_ = nullptr;

@@ -9,6 +9,7 @@
 #include "manager/ui/imagelists.h"
 #include "manager/ui/mainwindow.h"
 #include "manager/ui/parametertable.h"
+#include "manager/ui/scripteditor.h"
 
 namespace mvnz::manager::ui {
 
@@ -19,6 +20,9 @@ class Manager {
 
   Session& session() { return session_; }
   MainWindow& window() { return *window_; }
+  // The command-script editor, created hidden on first use (after start-up, so its
+  // palette holds the loaded plug-ins) and kept for the rest of the run.
+  ScriptEditor& scriptEditor();
   ImageLists& images() { return images_; }
   DialogChoosers& choosers() { return choosers_; }
   // Replaces the built-in commands' dialogs (the parameter table until then).
@@ -41,6 +45,7 @@ class Manager {
   std::unique_ptr<MainWindow> window_;
   DialogChoosers choosers_;
   std::unique_ptr<BuiltinDialogs> builtins_;
+  std::unique_ptr<ScriptEditor> editor_;
 };
 
 }  // namespace mvnz::manager::ui

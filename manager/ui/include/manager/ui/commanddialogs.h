@@ -1,0 +1,84 @@
+#pragma once
+// The property dialogs of the built-in commands Reschedule, LoadConfig and Comment.
+// Each edits parameter 1 of one command; on OK parameter 1 holds the new text and
+// parameters 2..30 are empty.
+#include <QDialog>
+#include <functional>
+
+#include "manager/properties.h"
+
+class QLineEdit;
+class QRadioButton;
+
+namespace mvnz::manager::ui {
+
+// Reschedule's parameter 1: a kind letter, a comma, the value as typed.
+struct RescheduleValue {
+  QChar letter;  // one of kRescheduleLetters, or null when the stored letter is unknown
+  QString value;
+};
+// The kind letters in the order of the dialog's options.
+inline constexpr char kRescheduleLetters[] = "IMHDWNTS";
+// Splits at the first comma; everything after it is the value (it may hold commas).
+RescheduleValue ParseReschedule(const QString& data1);
+
+class RescheduleDialog : public QDialog {
+ public:
+  explicit RescheduleDialog(const jobfile::CommandEntry& command, QWidget* parent = nullptr);
+  // The parameters to store: valid after the dialog was accepted.
+  Parameters parameters() const;
+  QRadioButton* option(QChar letter) const;
+  QLineEdit* valueBox() const { return value_; }
+
+ private:
+  QList<QRadioButton*> options_;
+  QLineEdit* value_;
+};
+
+class LoadConfigDialog : public QDialog {
+ public:
+  // choose: the configuration-file chooser; "" means cancelled.
+  LoadConfigDialog(const jobfile::CommandEntry& command, std::function<QString()> choose,
+                   QWidget* parent = nullptr);
+  Parameters parameters() const;
+  QLineEdit* pathBox() const { return path_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QLineEdit* path_;
+  std::function<QString()> choose_;
+};
+
+class CommentDialog : public QDialog {
+ public:
+  explicit CommentDialog(const jobfile::CommandEntry& command, QWidget* parent = nullptr);
+  Parameters parameters() const;
+  QLineEdit* textBox() const { return text_; }
+  // Saves unless the text holds a line break or the configuration's field separator,
+  // which would split the stored command; then a box says so and the dialog stays.
+  void save();
+
+ private:
+  QLineEdit* text_;
+};
+
+// The text a comment may not hold, or "" when it is acceptable.
+QString CommentRefusal(const QString& text);
+
+// The built-in dialogs installed in the manager. ErrorAction still uses the plain
+// parameter table.
+class CommandDialogs : public BuiltinDialogs {
+ public:
+  CommandDialogs(QWidget* owner, std::function<QString()> chooseConfig)
+      : owner_(owner), chooseConfig_(std::move(chooseConfig)) {}
+  std::optional<Parameters> edit(BuiltinDialog which, Session& session,
+                                 const jobfile::CommandEntry& command) override;
+
+ private:
+  QWidget* owner_;
+  std::function<QString()> chooseConfig_;
+};
+
+}  // namespace mvnz::manager::ui

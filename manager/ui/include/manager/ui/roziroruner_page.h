@@ -1,0 +1,95 @@
+#pragma once
+// The RoziRoruner page: every field of the current RoziRoruner, written into the
+// model as it changes (typed or set by code), the filter and stable-time checks run
+// when a field loses the focus, and the enabled states that follow the trigger, the
+// reject filter and the Enabled box.
+//
+// Every store goes through Session::current(), so nothing is written while no
+// RoziRoruner is selected. Showing a RoziRoruner copies it into the controls with
+// their signals blocked and then derives the enabled states once.
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
+class QWidget;
+
+namespace mvnz::controls {
+class vistrel;
+}
+
+namespace mvnz::manager {
+class Session;
+}
+
+namespace mvnz::manager::ui {
+
+class RoziRorunerPage : public QObject {
+ public:
+  // Builds the page's controls below the RoziRoruner list on page.
+  RoziRorunerPage(Session& session, QWidget* page, QFormLayout* layout, QComboBox* list);
+
+  // Makes RoziRoruner index current and shows it; below 0 nothing happens.
+  void ShowRoziRoruner(int index);
+  // Empties the fields (callers deselect the list first, so nothing is stored).
+  void ClearRoziRorunerFields();
+  // The enabled states that follow chkEnabled and the trigger.
+  void ToggleSetup();
+  // The list's selection handler: shows the selected RoziRoruner or disables chkEnabled.
+  void cmbRoziRorunerList_Click();
+
+  // What the page's buttons open (set by the manager; unset does nothing).
+  std::function<void()> onAdd, onRemove, onRename, onLocalConstants, onCommandScript;
+  // Whether "Disable Timestamp-Check" of the stable-time menu shows checked.
+  bool noTimestampChecked() const { return noTimestamp_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void build(QFormLayout* layout);
+  void connectStores();
+  void setFileControlsEnabled(bool on);
+  void updateRejectControls();
+  void updateRejectDirControls();
+  void updateIntervalUnit();
+  void updateStableUnit();
+  void storeRejectOptions();
+  void setRejectOption(QRadioButton* which);
+  void checkFilter();
+  void checkReject();
+  void checkStableTimer();
+  void chooseScanDirectory(bool explore);
+  void chooseRejectDirectory();
+
+  Session& session_;
+  QWidget* page_;
+  QComboBox* list_;
+  bool checking_ = false;
+  bool noTimestamp_ = false;
+
+  QCheckBox* chkEnabled_ = nullptr;
+  controls::vistrel* fraScannerOptions_ = nullptr;
+  controls::vistrel* fraTrigger_ = nullptr;
+  controls::vistrel* fraReject_ = nullptr;
+  QLineEdit *txtDescription_ = nullptr, *txtInterval_ = nullptr, *txtScanDirectory_ = nullptr,
+            *txtFilter_ = nullptr, *txtReject_ = nullptr, *txtRejectMove_ = nullptr,
+            *txtStabletimer_ = nullptr;
+  QRadioButton *optFileTrigger_ = nullptr, *optTimeTrigger_ = nullptr;
+  QRadioButton *optRejectSkip_ = nullptr, *optRejectRemove_ = nullptr, *optRejectMove_ = nullptr;
+  QLabel *lblIntervalType_ = nullptr, *lblSText_ = nullptr;
+  QToolButton *picTrigger_ = nullptr, *Picture1_ = nullptr, *picFilter_ = nullptr,
+              *picReject_ = nullptr, *picShowPopup2_ = nullptr, *picStabletimer_ = nullptr;
+  QPushButton *cmdInput_ = nullptr, *cmdBrowseRejectMove_ = nullptr;
+  QCheckBox *chkIncludeSubdir_ = nullptr, *chkOldestFirst_ = nullptr, *chkSingleFiles_ = nullptr;
+  QPushButton *cmdParameters_ = nullptr, *cmdCommands_ = nullptr;
+};
+
+}  // namespace mvnz::manager::ui

@@ -1,0 +1,272 @@
+#include "manager/ui/commanddialogs.h"
+
+#include <QButtonGroup>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "controls/vistrel.h"
+#include "manager/ui/parametertable.h"
+#include "platform/prompts.h"
+
+namespace mvnz::manager::ui {
+namespace {
+
+
+// "&Ok" and "&Cancel" on a row at the bottom right; Cancel rejects, Ok runs save.
+QHBoxLayout* makeButtons(QDialog* dialog, const std::function<void()>& save) {
+  auto* ok = new QPushButton(QStringLiteral("&Ok"), dialog);
+  ok->setObjectName(QStringLiteral("cmdSave"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("&Cancel"), dialog);
+  cancel->setObjectName(QStringLiteral("cmdCancel"));
+  QObject::connect(ok, &QPushButton::clicked, dialog, save);
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  return row;
+}
+
+QLineEdit* makeBox(const QString& name, const QString& text, QWidget* parent) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(name);
+  return box;
+}
+
+QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+// Parameter 1 as given, 2..30 empty.
+Parameters onlyFirst(const QString& data1) {
+  Parameters out;
+  out[1] = data1;
+  return out;
+}
+
+void startDialog(QDialog* dialog, const QString& name, const QString& title) {
+  dialog->setObjectName(name);
+  dialog->setWindowTitle(title);
+  dialog->setModal(true);
+}
+
+struct RescheduleOption {
+  char letter;
+  const char* name;
+  const char* caption;
+};
+constexpr RescheduleOption kRescheduleOptions[] = {
+    {'I', "optInterval", "Interval (sec.)"},
+    {'M', "optAddMinutes", "Plus n Minutes"},
+    {'H', "optAddHours", "Plus n Hours"},
+    {'D', "optAddDays", "Plus n Days"},
+    {'W', "optWeek", "Plus n Weeks"},
+    {'N', "optMonth", "Plus n Months"},
+    {'T', "optTomorrow", "Tomorrow at hh:mm"},
+    {'S', "optDateTime", "At dd-mmm-yyyy hh:mm"},
+};
+
+}  // namespace
+
+RescheduleValue ParseReschedule(const QString& data1) {
+  const qsizetype comma = data1.indexOf(QLatin1Char(','));
+  const QString first = comma < 0 ? data1 : data1.left(comma);
+  RescheduleValue out;
+  out.value = comma < 0 ? QString() : data1.mid(comma + 1);
+  if (first.size() == 1 && first[0].unicode() < 128 &&
+      QByteArray(kRescheduleLetters).contains(char(first[0].unicode())))
+    out.letter = first[0];
+  return out;
+}
+
+RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget* parent)
+    : QDialog(parent), value_(makeBox(QStringLiteral("txtInterval"), {}, this)) {
+  startDialog(this, QStringLiteral("frmCommandReschedule"),
+              QStringLiteral("Edit Command: Reschedule"));
+  auto* group = new QButtonGroup(this);
+  auto* grid = new QGridLayout;
+  for (const RescheduleOption& o : kRescheduleOptions) {
+    auto* button = new QRadioButton(QString::fromLatin1(o.caption), this);
+    button->setObjectName(QString::fromLatin1(o.name));
+    group->addButton(button);
+    grid->addWidget(button, int(options_.size()) % 4, int(options_.size()) / 4);
+    options_.append(button);
+  }
+  options_.front()->setChecked(true);
+  if (!command.Data[1].isEmpty()) {
+    const RescheduleValue stored = ParseReschedule(command.Data[1]);
+    if (QRadioButton* b = option(stored.letter)) b->setChecked(true);
+    value_->setText(stored.value);
+  }
+  auto* valueRow = new QHBoxLayout;
+  valueRow->addWidget(makeLabel(QStringLiteral("Label1"), QStringLiteral("Value :"), this));
+  valueRow->addWidget(value_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: Reschedule"), this));
+  layout->addLayout(grid);
+  layout->addLayout(valueRow);
+  layout->addLayout(makeButtons(this, [this] { accept(); }));
+}
+
+QRadioButton* RescheduleDialog::option(QChar letter) const {
+  for (qsizetype i = 0; i < options_.size(); ++i)
+    if (letter == QLatin1Char(kRescheduleOptions[i].letter)) return options_[i];
+  return nullptr;
+}
+
+Parameters RescheduleDialog::parameters() const {
+  for (qsizetype i = 0; i < options_.size(); ++i)
+    if (options_[i]->isChecked())
+      return onlyFirst(QLatin1Char(kRescheduleOptions[i].letter) + QStringLiteral(",") +
+                       value_->text());
+  // The group always has one checked; keep the first kind should that ever fail.
+  return onlyFirst(QStringLiteral("I,") + value_->text());
+}
+
+LoadConfigDialog::LoadConfigDialog(const jobfile::CommandEntry& command,
+                                   std::function<QString()> choose, QWidget* parent)
+    : QDialog(parent),
+      path_(makeBox(QStringLiteral("txtConfigFile"), command.Data[1], this)),
+      choose_(std::move(choose)) {
+  startDialog(this, QStringLiteral("frmCommandLoadConfig"),
+              QStringLiteral("Edit Command: Load Config"));
+  path_->setAcceptDrops(true);
+  path_->installEventFilter(this);
+  connect(path_, &QLineEdit::returnPressed, this, &QDialog::accept);
+  auto* browse = new QPushButton(QStringLiteral("..."), this);
+  browse->setObjectName(QStringLiteral("cmdLoadConfig"));
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString chosen = choose_ ? choose_() : QString();
+    if (!chosen.isEmpty()) path_->setText(chosen);
+  });
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(path_);
+  pathRow->addWidget(browse);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: LoadConfig"), this));
+  layout->addWidget(makeLabel(QStringLiteral("lblMessage"),
+                              QStringLiteral("Mervane Zuri Configuration File :"), this));
+  layout->addLayout(pathRow);
+  layout->addLayout(makeButtons(this, [this] { accept(); }));
+  resize(460, sizeHint().height());
+}
+
+Parameters LoadConfigDialog::parameters() const { return onlyFirst(path_->text()); }
+
+namespace {
+
+// The first local file a drag carries, or "" when it carries none.
+QString firstDroppedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  return urls.isEmpty() || !urls.front().isLocalFile() ? QString() : urls.front().toLocalFile();
+}
+
+}  // namespace
+
+// Files may be dropped on the path box; a folder may not. The box takes the first
+// file's full path and ignores the rest.
+bool LoadConfigDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != path_) return QDialog::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      const QString file = firstDroppedFile(drag->mimeData());
+      if (!file.isEmpty() && !QFileInfo(file).isDir() &&
+          (drag->possibleActions() & Qt::CopyAction)) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+      } else {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QString file = firstDroppedFile(drop->mimeData());
+      if (!file.isEmpty()) {
+        path_->setText(QFileInfo(file).absoluteFilePath());
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+      } else {
+        drop->ignore();
+      }
+      return true;
+    }
+    default:
+      return QDialog::eventFilter(watched, event);
+  }
+}
+
+// What joins a command's name and parameters in the configuration file.
+const QString kFieldSeparator = QStringLiteral("]~[");
+
+QString CommentRefusal(const QString& text) {
+  if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
+    return QStringLiteral("A comment cannot hold a line break.");
+  if (text.contains(kFieldSeparator))
+    return QStringLiteral("A comment cannot hold \"") + kFieldSeparator + QStringLiteral("\".");
+  return {};
+}
+
+CommentDialog::CommentDialog(const jobfile::CommandEntry& command, QWidget* parent)
+    : QDialog(parent), text_(makeBox(QStringLiteral("txtComment"), command.Data[1], this)) {
+  startDialog(this, QStringLiteral("frmCommandComment"), QStringLiteral("Edit Command: Comment"));
+  connect(text_, &QLineEdit::returnPressed, this, &CommentDialog::save);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: Comment"), this));
+  layout->addWidget(makeLabel(QStringLiteral("lblMessage"), QStringLiteral("Comment :"), this));
+  layout->addWidget(text_);
+  layout->addLayout(makeButtons(this, [this] { save(); }));
+  text_->selectAll();
+  resize(420, sizeHint().height());
+}
+
+void CommentDialog::save() {
+  const QString refusal = CommentRefusal(text_->text());
+  if (!refusal.isEmpty()) {
+    prompts::message(refusal, windowTitle(), prompts::Icon::Exclamation);
+    text_->setFocus();
+    return;
+  }
+  accept();
+}
+
+Parameters CommentDialog::parameters() const { return onlyFirst(text_->text()); }
+
+std::optional<Parameters> CommandDialogs::edit(BuiltinDialog which, Session&,
+                                               const jobfile::CommandEntry& command) {
+  switch (which) {
+    case BuiltinDialog::Reschedule: {
+      RescheduleDialog dialog(command, owner_);
+      if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+      return dialog.parameters();
+    }
+    case BuiltinDialog::LoadConfig: {
+      LoadConfigDialog dialog(command, chooseConfig_, owner_);
+      if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+      return dialog.parameters();
+    }
+    case BuiltinDialog::ErrorAction:
+      break;
+  }
+  ParameterTableDialog dialog(command, owner_);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.parameters();
+}
+
+}  // namespace mvnz::manager::ui
