@@ -205,13 +205,20 @@ void GetFileList(Daemon& d, EngineServices& s) {
           scanMessagePending = false;
         }
         PatternFault inputOpen, rejectOpen;
-        const bool inputMatch = MatchesAny(e.name, inputPatterns, match, reportPattern, &inputOpen);
+        bool inputFault = false;  // an input pattern the engine could not use on this name
+        const PatternError noteInputFault = [&](const QString& p, const QString& error) {
+          inputFault = true;
+          reportPattern(p, error);
+        };
+        const bool inputMatch = MatchesAny(e.name, inputPatterns, match, noteInputFault, &inputOpen);
         // A reject filter "." rejects what the input filter does not accept: no need to
         // try its pattern (and unknown when the input filter's answer is).
         bool rejectMatch = false;
         if (!rejectAllElse) {
           rejectMatch = MatchesAny(e.name, rejectPatterns, match, reportPattern, &rejectOpen);
-        } else if (rejectAll || !inputOpen.unfinished) {
+        } else if (rejectAll || (!inputOpen.unfinished && !inputFault)) {
+          // An input filter that could not be used accepts nothing, but it is no
+          // judgement either: a reject "." would otherwise remove every file.
           rejectMatch = rejectAll || !inputMatch;
         }
         // A filter too complex to finish on this name decides nothing: the file is

@@ -52,7 +52,7 @@ int Refuse(const QString& commandLine, const char* why) {
 bool WantsWindows(const QString& commandLine) {
   if (IsServiceCommand(commandLine) || !DisplayAvailable()) return false;
   if (qgetenv(kServiceMarkerVar) == "1") return false;
-  const jobfile::GlobalSettings g = jobfile::ReadJobFile(DefaultConfigPath()).file.Globals;
+  const jobfile::GlobalSettings g = ReadGlobalSettings(DefaultConfigPath());
   if (g.AutoStart == 0) return true;
   return g.AutoStartState != 3 && g.AutoStartState != 4;
 }

@@ -285,3 +285,27 @@ TEST(ConfigReader, LinesThatAreNotUtf8AreReadAsLatin1) {
                                                                "e"));
   EXPECT_EQ(t.d.RoziRoruners[1].Description, QString::fromUtf8("caf\xc3\xa9"));
 }
+
+// The run mode is read from the [CONFIGURATION] sections alone, wherever they stand.
+TEST(ConfigReader, GlobalSettingsWithoutTheRoziRoruners) {
+  const struct {
+    const char* what;
+    QStringList lines;
+    int autoStart, state;
+  } cases[] = {
+      {"first", {"[CONFIGURATION]", "AutoStart=1", "AutoStartState=4", "[Job]", "AutoStart=0"}, 1, 4},
+      {"after a job, lower case", {"[Job]", "Enabled=1", "[configuration]", "AutoStart=1",
+                                   "AutoStartState=3"}, 1, 3},
+      {"blank after the bracket", {"[CONFIGURATION] ", "AutoStart=1", "AutoStartState=2"}, 1, 2},
+      {"none", {"[Job]", "AutoStart=1", "AutoStartState=4"}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestDaemon t;
+    WriteCrlf(t.configPath, c.lines);
+    const mvnz::jobfile::GlobalSettings g = ReadGlobalSettings(t.configPath);
+    EXPECT_EQ(g.AutoStart, c.autoStart);
+    EXPECT_EQ(g.AutoStartState, c.state);
+  }
+  EXPECT_EQ(ReadGlobalSettings(QStringLiteral("/nonexistent/MVNZuri.ini")).AutoStart, 0);
+}

@@ -322,6 +322,35 @@ TEST(HotFolder, PatternFaultFoundOnANameIsReportedOncePerListing) {
       << lines[0].toStdString();
 }
 
+// An input filter with a pattern the engine cannot use accepts nothing through that
+// pattern, and with a reject filter "." it rejects nothing either: a broken filter must
+// never make a reject rule delete the folder's files.
+TEST(HotFolder, UnusableInputPatternNeverRejectsThroughRejectAll) {
+  const struct {
+    const char* input;
+    QStringList accepted;
+  } cases[] = {
+      {"(a;\\.txt$", {"a.txt"}},     // a syntax error in one of two patterns
+      {"x|[z-a];\\.txt$", {"a.txt"}},  // a fault met only while matching a name
+      {"(a", {}},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const QString dir = test::makeDir(QString("unusable%1").arg(n++));
+    for (const char* f : {"a.txt", "b.csv"}) test::writeFile(dir + "/" + f, "data", kOld);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+    r.ScanDirectory = dir;
+    r.InputFilter = c.input;
+    r.RejectFilter = ".";
+    r.RemoveRejected = true;
+    EXPECT_EQ(AcceptedInOneCycle(rig), c.accepted);
+    EXPECT_EQ(Files(dir), (QStringList{"a.txt", "b.csv"}));
+    EXPECT_EQ(test::readFile(dir + "/b.csv"), "data");
+  }
+}
+
 // A filter too complex to finish on a name decides nothing about that file: it is
 // neither taken nor rejected (so no reject rule deletes or moves it), and the
 // listing says so once, however many names it could not decide.

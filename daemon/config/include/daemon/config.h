@@ -26,6 +26,11 @@ void ReloadConfiguration(Daemon& d);
 // settings through the UI port.
 void LoadDaemonSettings(Daemon& d);
 
+// The global settings of the file at path, read from its [CONFIGURATION] sections
+// only (the program's run mode, known before any RoziRoruner is read); defaults when
+// the file cannot be read.
+jobfile::GlobalSettings ReadGlobalSettings(const QString& path);
+
 // Registry key of the daemon's window settings ("...\Daemon" + SettingsKeySuffix).
 QString DaemonSettingsKey(const Daemon& d);
 
