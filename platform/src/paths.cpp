@@ -44,7 +44,7 @@ QString appDir() {
 
 QString pluginDir() { return join(appDir(), "Plugins"); }
 
-QString helpFile() { return join(appDir(), "help/MERVANE-ZURI.html"); }
+QString helpFile() { return join(appDir(), "help/index.html"); }
 
 QString registryDir() {
   QString v = env("MVNZ_REGISTRY_DIR");

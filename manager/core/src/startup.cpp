@@ -34,7 +34,7 @@ bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, 
   s.ClearRoziRoruners();
   s.prefs = ManagerPrefs{};
   InitKnownPlugins();
-  s.HelpFile = paths::join(paths::appDir(), QStringLiteral("help/index.html"));
+  s.HelpFile = paths::helpFile();
   CountingPictures counting;
   s.catalog = Catalog();
   s.catalog.LoadPlugins(paths::join(paths::appDir(), QStringLiteral("Icons")),

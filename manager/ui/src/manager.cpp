@@ -63,6 +63,8 @@ void Manager::wireFrame() {
   w.setSideBarCommand(QStringLiteral("GLOBALS"), [this] { ShowGlobalConstants(session_, window_.get()); });
   page.onLocalConstants = [this] { ShowLocalConstants(session_, window_.get()); };
   w.globals().onGlobalConstants = [this] { ShowGlobalConstants(session_, window_.get()); };
+  for (const char* key : {"SCRIPT", "TB_SCRIPT"}) w.setCommand(QLatin1String(key), [this] { openScriptEditor(); });
+  page.onCommandScript = [this] { openScriptEditor(); };
   page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
 }
@@ -70,6 +72,17 @@ void Manager::wireFrame() {
 ScriptEditor& Manager::scriptEditor() {
   if (!editor_) editor_ = std::make_unique<ScriptEditor>(*this);
   return *editor_;
+}
+
+void Manager::openScriptEditor() {
+  if (!session_.current()) return;  // no RoziRoruner: nothing to edit
+  ScriptEditor& e = scriptEditor();
+  e.refillRoziRorunerList();
+  e.BuildScriptTree();
+  e.setWindowModality(Qt::ApplicationModal);
+  e.show();
+  e.raise();
+  e.activateWindow();
 }
 
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {

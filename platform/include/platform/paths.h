@@ -13,7 +13,7 @@ QString configFile();
 QString appDir();
 // "Plugins" folder beside the running executable.
 QString pluginDir();
-// The HTML help installed beside the programs: help/MERVANE-ZURI.html.
+// The HTML help installed beside the programs: help/index.html.
 QString helpFile();
 // Machine-wide registry store: $MVNZ_REGISTRY_DIR, else /var/lib/mervanezuri/registry
 // when writable, else $XDG_CONFIG_HOME/mervanezuri/registry.

@@ -17,6 +17,7 @@
 #include "manager/identity.h"
 #include "manager/startup.h"
 #include "manager/ui/manager.h"
+#include "manager/ui/roziroruner_page.h"
 #include "manager/ui/scripteditor.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -264,6 +265,30 @@ TEST(ScriptEditor, RoziRorunerBoxFollowsTheModel) {
   emit box->activated(1);
   EXPECT_EQ(rig.s.CurrentRoziRoruner, 1);
   EXPECT_EQ(rig.lines(), QStringList{"r=Command Script"});
+}
+
+// The main window's menu, toolbar and page button open the editor on the current
+// RoziRoruner; with none there is nothing to open.
+TEST(ScriptEditor, OpenedFromTheMainWindow) {
+  Rig rig;
+  for (const char* key : {"SCRIPT", "TB_SCRIPT"}) {
+    SCOPED_TRACE(key);
+    rig.ed->hide();
+    rig.s.setCurrent(1);
+    rig.m->window().dispatch(QLatin1String(key));
+    EXPECT_TRUE(rig.ed->isVisible());
+    EXPECT_EQ(rig.ed->roziRorunerList()->currentIndex(), 1);
+    EXPECT_EQ(rig.lines(), QStringList{"r=Command Script"});
+  }
+  rig.ed->hide();
+  rig.s.setCurrent(0);
+  rig.m->window().roziRoruners().onCommandScript();
+  EXPECT_TRUE(rig.ed->isVisible());
+  EXPECT_EQ(rig.lines().size(), 12);
+  rig.ed->hide();
+  rig.s.setCurrent(-1);
+  rig.m->window().dispatch(QStringLiteral("TB_SCRIPT"));
+  EXPECT_FALSE(rig.ed->isVisible());
 }
 
 TEST(ScriptEditor, ClosingOnlyHides) {

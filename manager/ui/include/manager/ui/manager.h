@@ -23,6 +23,9 @@ class Manager {
   // The command-script editor, created hidden on first use (after start-up, so its
   // palette holds the loaded plug-ins) and kept for the rest of the run.
   ScriptEditor& scriptEditor();
+  // Shows the editor on the current RoziRoruner (the page's button, SCRIPT, TB_SCRIPT);
+  // nothing without one.
+  void openScriptEditor();
   ImageLists& images() { return images_; }
   DialogChoosers& choosers() { return choosers_; }
   // Replaces the built-in commands' dialogs (the parameter table until then).
