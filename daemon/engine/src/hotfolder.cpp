@@ -10,6 +10,7 @@
 #include "engine/filetable.h"
 #include "engine/stability.h"
 #include "library/regexpr.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 namespace mvnz::engine {
@@ -182,7 +183,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
     const QString rejectDir =
         RejectFolderFor(d, s, job.MoveRejectedDirectory, scanDir, QStringLiteral("."), {});
     struct stat st;
-    if (!rejectDir.isEmpty() && ::stat(QFile::encodeName(rejectDir).constData(), &st) == 0 &&
+    if (!rejectDir.isEmpty() && ::stat(fileops::encodeName(rejectDir).constData(), &st) == 0 &&
         S_ISDIR(st.st_mode)) {
       opt.hasExcluded = true;
       opt.excludedDev = st.st_dev;
