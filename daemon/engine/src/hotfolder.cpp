@@ -61,8 +61,12 @@ QString RejectFolderFor(Daemon& d, EngineServices& s, const QString& text, const
 }
 
 mvnd::FileRow RowOf(const WalkEntry& e) {
-  return mvnd::FileRow{0, e.name, qint64(e.st.st_size),
-                       qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)};
+  return mvnd::FileRow{0,
+                       e.name,
+                       qint64(e.st.st_size),
+                       qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec),
+                       quint64(e.st.st_dev),
+                       quint64(e.st.st_ino)};
 }
 
 }  // namespace
