@@ -13,6 +13,7 @@
 #include "manager/ui/globals_page.h"
 #include "manager/ui/namingdialog.h"
 #include "manager/ui/roziroruner_page.h"
+#include "manager/ui/webupdatedialog.h"
 
 namespace mvnz::manager::ui {
 
@@ -25,6 +26,7 @@ Manager::Manager(Session& session)
   wireFileMenu();
   wireFrame();
   window_->setCloseHandler([this] { ExitManager(); });
+  ConnectWebUpdate(webUpdate_, session_, window_->action(QStringLiteral("AUTOCHECK")), window_.get());
 }
 
 Manager::~Manager() = default;
@@ -56,6 +58,7 @@ void Manager::wireFrame() {
   both("DELETEALL", "CLEAR", [&page] { page.DeleteAllRoziRoruners(); });
   both("HELP", "HELP", [this] { OpenInBrowser(QUrl::fromLocalFile(session_.HelpFile).toString()); });
   w.setSideBarCommand(QStringLiteral("WEB"), [] { OpenInBrowser(QStringLiteral("https://orvendel.example/")); });
+  w.setCommand(QStringLiteral("UPDATENOW"), [this] { startWebUpdate(true); });
   w.setCommand(QStringLiteral("AUTOCHECK"), [this] {
     session_.prefs.AutoCheckUpdates = window_->action(QStringLiteral("AUTOCHECK"))->isChecked();
   });
@@ -90,6 +93,8 @@ void Manager::openScriptEditor(bool withLeft) {
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {
   return manager::ShowCommandProperties(session_, lineText, commandName, *builtins_);
 }
+
+void Manager::startWebUpdate(bool interactive) { webUpdate_.start(interactive, LoadUpdateServer()); }
 
 void Manager::raiseWindow() {
   if (window_->isMinimized()) window_->showNormal();
