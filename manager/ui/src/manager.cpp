@@ -17,6 +17,7 @@
 #include "manager/ui/namingdialog.h"
 #include "manager/ui/roziroruner_page.h"
 #include "manager/ui/triggermenus.h"
+#include "manager/ui/webupdatedialog.h"
 
 namespace mvnz::manager::ui {
 
@@ -29,6 +30,7 @@ Manager::Manager(Session& session)
   wireFileMenu();
   wireFrame();
   window_->setCloseHandler([this] { ExitManager(); });
+  ConnectWebUpdate(webUpdate_, session_, window_->action(QStringLiteral("AUTOCHECK")), window_.get());
 }
 
 Manager::~Manager() = default;
@@ -60,6 +62,7 @@ void Manager::wireFrame() {
   both("DELETEALL", "CLEAR", [&page] { page.DeleteAllRoziRoruners(); });
   both("HELP", "HELP", [this] { OpenInBrowser(QUrl::fromLocalFile(session_.HelpFile).toString()); });
   w.setSideBarCommand(QStringLiteral("WEB"), [] { OpenInBrowser(QStringLiteral("https://orvendel.example/")); });
+  w.setCommand(QStringLiteral("UPDATENOW"), [this] { startWebUpdate(true); });
   w.setCommand(QStringLiteral("AUTOCHECK"), [this] {
     session_.prefs.AutoCheckUpdates = window_->action(QStringLiteral("AUTOCHECK"))->isChecked();
   });
@@ -98,6 +101,8 @@ void Manager::openScriptEditor() {
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {
   return manager::ShowCommandProperties(session_, lineText, commandName, *builtins_);
 }
+
+void Manager::startWebUpdate(bool interactive) { webUpdate_.start(interactive, LoadUpdateServer()); }
 
 void Manager::raiseWindow() {
   if (window_->isMinimized()) window_->showNormal();
