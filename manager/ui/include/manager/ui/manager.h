@@ -30,7 +30,7 @@ class Manager {
   void openScriptEditor(bool withLeft);
   ImageLists& images() { return images_; }
   DialogChoosers& choosers() { return choosers_; }
-  // Replaces the built-in commands' dialogs (the parameter table until then).
+  // Replaces the built-in commands' dialogs (the manager's own until then).
   void setBuiltinDialogs(std::unique_ptr<BuiltinDialogs> dialogs) { builtins_ = std::move(dialogs); }
   BuiltinDialogs& builtinDialogs() { return *builtins_; }
 
