@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,23 +35,14 @@ using namespace pagewidgets;
 namespace {
 
 // The Enabled box holds 0, 1 or 2 (grayed) from the file; a click only ever moves
-// between checked and unchecked. Releasing the right button over it asks for the
-// status menu at the mouse.
+// between checked and unchecked.
 class EnabledBox : public QCheckBox {
  public:
   using QCheckBox::QCheckBox;
-  std::function<void(const QPoint&)> onRightRelease;
 
  protected:
   void nextCheckState() override {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-  }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::RightButton && onRightRelease) {
-      onRightRelease(event->globalPosition().toPoint());
-      return;
-    }
-    QCheckBox::mouseReleaseEvent(event);
   }
 };
 
@@ -98,15 +88,8 @@ void RoziRorunerPage::build(QFormLayout* layout) {
   buttons->addWidget(named(new QPushButton(QStringLiteral("Re&name"), p), "cmdRenameScanner"));
   buttons->addWidget(named(new QPushButton(QStringLiteral("&Copy"), p), "cmdCopy"));
   buttons->addStretch(1);
-  auto* enabled = named(new EnabledBox(QStringLiteral("Enabled"), p), "chkEnabled", "right-click to setup");
-  chkEnabled_ = enabled;
+  chkEnabled_ = named(new EnabledBox(QStringLiteral("Enabled"), p), "chkEnabled", "right-click to setup");
   chkEnabled_->setTristate(true);
-  mnuRoziRoruStatus_ = named(new QMenu(QStringLiteral("RoziRorunerStatus"), p), "mnuRoziRoruStatus");
-  connect(named(mnuRoziRoruStatus_->addAction(QStringLiteral("Enable")), "mnuRoziRoruEnabled"), &QAction::triggered,
-          this, [this] { chkEnabled_->setCheckState(Qt::Checked); });
-  connect(named(mnuRoziRoruStatus_->addAction(QStringLiteral("Disable")), "mnuRoziRoruDisabled"),
-          &QAction::triggered, this, [this] { chkEnabled_->setCheckState(Qt::Unchecked); });
-  enabled->onRightRelease = [this](const QPoint& at) { mnuRoziRoruStatus_->popup(at); };
   buttons->addWidget(chkEnabled_);
   layout->addRow(buttons);
 

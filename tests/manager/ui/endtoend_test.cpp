@@ -17,10 +17,7 @@
 
 using namespace mvnz;
 using namespace mvnz::manager;
-using mvnz::test::Canonical;
-using mvnz::test::TestDisplay;
-using mvnz::test::RunDaemonUntil;
-using mvnz::test::StartManager;
+using namespace mvnz::test;
 
 TEST(ManagerEndToEnd, SavedThroughTheFileMenuUnderXvfbAndRunByTheDaemon) {
   for (const char* tool : {"Xvfb", "xwininfo", "xdotool"})

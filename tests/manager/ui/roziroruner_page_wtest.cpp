@@ -1,7 +1,7 @@
 // The RoziRoruner page offscreen: each field stored into the model as typed or set by
 // code, nothing stored without a selection, the checks run when a field loses the
-// focus, the option groups, the enabled states after showing a RoziRoruner, folders
-// dropped on the directory boxes and the Enabled box's status menu.
+// focus, the option groups, the enabled states after showing a RoziRoruner, and
+// folders dropped on the directory boxes.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,7 +15,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
-#include <QTest>
 #include <QToolButton>
 #include <QUrl>
 #include <functional>
@@ -461,33 +460,4 @@ TEST(RoziRorunerPage, DisabledDirectoryBoxRefusesADrop) {
   const QString before = r.job(0).ScanDirectory;
   EXPECT_FALSE(DragAndDrop(box, &data).offered);
   EXPECT_EQ(r.job(0).ScanDirectory, before);
-}
-
-TEST(RoziRorunerPage, RightClickOnEnabledPopsTheStatusMenu) {
-  Rig r;
-  auto* enabled = r.get<QCheckBox>("chkEnabled");
-  QMenu* menu = r.w->roziRoruners().statusMenu();
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(menu->objectName(), "mnuRoziRoruStatus");
-  QStringList entries;
-  for (QAction* a : menu->actions()) entries << a->objectName() + "=" + a->text();
-  EXPECT_EQ(entries, (QStringList{"mnuRoziRoruEnabled=Enable", "mnuRoziRoruDisabled=Disable"}));
-
-  QTest::mouseClick(enabled, Qt::RightButton);
-  EXPECT_TRUE(menu->isVisible());
-  EXPECT_EQ(enabled->checkState(), Qt::Checked);  // a right-click does not toggle the box
-  menu->findChild<QAction*>("mnuRoziRoruDisabled", Qt::FindDirectChildrenOnly)->trigger();
-  menu->hide();
-  EXPECT_EQ(r.job(0).Enabled, 0);
-  EXPECT_FALSE(r.get("fraScannerOptions")->isEnabled());
-
-  // A grayed RoziRoruner is switched on by Enable; the page follows.
-  r.job(1).Enabled = 2;
-  r.w->roziRorunerList()->setCurrentIndex(1);
-  ASSERT_EQ(enabled->checkState(), Qt::PartiallyChecked);
-  for (QAction* a : menu->actions())
-    if (a->objectName() == "mnuRoziRoruEnabled") a->trigger();
-  EXPECT_EQ(r.job(1).Enabled, 1);
-  EXPECT_TRUE(r.get("fraScannerOptions")->isEnabled());
-  EXPECT_EQ(r.job(0).Enabled, 0);
 }

@@ -59,8 +59,6 @@ class RoziRorunerPage : public QObject {
   std::function<void()> onAdd, onRename, onLocalConstants, onCommandScript, onTrigger, onRegExp;
   // Whether "Disable Timestamp-Check" of the stable-time menu shows checked.
   bool noTimestampChecked() const { return noTimestamp_; }
-  // The status menu that chkEnabled pops up on a right-click: Enable, Disable.
-  QMenu* statusMenu() const { return mnuRoziRoruStatus_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,7 +89,6 @@ class RoziRorunerPage : public QObject {
   VariablesMenu* variables_ = nullptr;
 
   QCheckBox* chkEnabled_ = nullptr;
-  QMenu* mnuRoziRoruStatus_ = nullptr;
   controls::vistrel* fraScannerOptions_ = nullptr;
   controls::vistrel* fraTrigger_ = nullptr;
   controls::vistrel* fraReject_ = nullptr;
