@@ -125,6 +125,9 @@ class CycleEngine : public mvnd::Engine {
         const QString status = found ? s_.fileStatus(d, path) : s_.fileStatus(d, path, st);
         if (status == QLatin1String(kFree)) {
           d.LastCommandError = false;
+          // The script's file operations on this file reach the file the listing saw.
+          const fileops::ListedScope listed(
+              ListedFileOf(list->folder(list->current()->folder), *list->current()));
           s_.runScript(d);
           if (Gone(d, i) || !d.Running() || d.LoadConfigPending) return true;
           if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);

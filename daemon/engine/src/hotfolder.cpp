@@ -24,6 +24,7 @@ struct Rejected {
   QString source;
   QString directory;  // expanded reject folder, "" when it expanded to nothing
   QString target;
+  fileops::ListedFile listed;  // the source as the listing saw it
 };
 
 QString OutcomeText(const fileops::Outcome& o) {
@@ -251,12 +252,13 @@ void GetFileList(Daemon& d, EngineServices& s) {
         } else if (rejectMatch) {
           const QString fullPath = paths::join(e.folder, e.name);
           if (job.RemoveRejected) {
-            toDelete.push_back({fullPath, {}, {}});
+            toDelete.push_back({fullPath, {}, {}, ListedFileOf({e.folder, e.subdir}, RowOf(e))});
           } else if (job.MoveRejected) {
             d.ExpandedMoveRejectedDirectory =
                 RejectFolderFor(d, s, job.MoveRejectedDirectory, e.folder, e.subdir, RowOf(e));
             const QString dir = d.ExpandedMoveRejectedDirectory;
-            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name)});
+            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name),
+                              ListedFileOf({e.folder, e.subdir}, RowOf(e))});
           } else if (job.SkipRejected && d.AutoLogInternalCommands == 1) {
             s.log(d, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
           }
@@ -285,11 +287,13 @@ void GetFileList(Daemon& d, EngineServices& s) {
       continue;
     }
     BuildFolderPath(d, s, m.directory, true);
+    const fileops::ListedScope listed(m.listed);
     MoveRejectedFile(d, s, m.source, m.target);
     s.pump().step();
     if (d.ShuttingDown) return;
   }
   for (const Rejected& r : toDelete) {
+    const fileops::ListedScope listed(r.listed);
     DeleteRejectedFile(d, s, r.source);
     s.pump().step();
     if (d.ShuttingDown) return;
