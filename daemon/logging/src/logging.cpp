@@ -117,8 +117,13 @@ void FlushPendingWarnings(Daemon& d) {
   for (const QString& w : pending) WriteLogLine(d, QStringLiteral("S"), w, 1);
 }
 
-bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTimestamp) {
+bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& Timestamp) {
   if (!d.DaemonInitialized) return false;
+  // A caller's time text is trusted only as a date and time: anything else would
+  // stand in the line where the daemon's own time stands, so the line gets now.
+  QString iTimestamp = Timestamp;
+  if (const auto parsed = ParseTimeText(iTimestamp); !parsed || !parsed->isValid())
+    iTimestamp.clear();
   const QString crlf = QStringLiteral("\r\n");
   if (iText.contains(crlf)) {
     QStringList pieces = iText.split(crlf);
