@@ -3,6 +3,7 @@
 // its next run.
 #include <exception>
 
+#include "daemon/logfiles.h"
 #include "daemon/queue.h"
 #include "library/dates.h"
 #include "engine/dirscan.h"
@@ -11,6 +12,7 @@
 #include "engine/schedules.h"
 #include "engine/stability.h"
 #include "library/regexpr.h"
+#include "platform/fileops.h"
 
 namespace mvnz::engine {
 
@@ -26,6 +28,11 @@ class CycleEngine : public mvnd::Engine {
   explicit CycleEngine(EnginePorts ports) : s_(std::move(ports)) {}
 
   void MainEventLoop(Daemon& d) override {
+    // Lines between cycles are few: the log files are not held open past the cycle.
+    struct CloseLogFiles {
+      Daemon& d;
+      ~CloseLogFiles() { d.LogFiles().CloseFiles(); }
+    } closeLogFiles{d};
     if (mvnd::TakeRunningQueueWords(d)) return;
     d.LoadConfigPending = false;
     s_.probe().beginCycle();
@@ -34,12 +41,18 @@ class CycleEngine : public mvnd::Engine {
     for (int i = 0; i < d.RoziRorunerCount && i < d.RoziRoruners.size(); ++i) {
       d.CurrentRoziRoruner = i;
       Turn t = Turn::Next;
-      try {
-        t = RunTurn(d, i);
-      } catch (const std::exception& e) {
-        Isolate(d, i, QStringLiteral("MainEventLoop"), QString::fromLocal8Bit(e.what()));
-      } catch (...) {
-        Isolate(d, i, QStringLiteral("MainEventLoop"), QStringLiteral("unknown error"));
+      {
+        // The folders the turn's moves changed are flushed once, before the next listing.
+        fileops::FolderSyncBatch folderSyncs;
+        try {
+          t = RunTurn(d, i);
+        } catch (const std::exception& e) {
+          Isolate(d, i, QStringLiteral("MainEventLoop"), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+          Isolate(d, i, QStringLiteral("MainEventLoop"), QStringLiteral("unknown error"));
+        }
+        if (const fileops::Outcome o = folderSyncs.flush(); !o.ok())
+          s_.log(d, kSystemSource, QStringLiteral("WARNING: ") + o.errorText, 1);
       }
       if (t == Turn::EndCycle || d.ShuttingDown) return;
     }
@@ -117,11 +130,12 @@ class CycleEngine : public mvnd::Engine {
       const QString path = list->filepathname();
       struct stat st;
       // The file is looked at now, at its turn: earlier scripts may have changed it.
-      if (StatFile(path, st)) {
-        const bool found = d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages;
+      // One look serves the existence test and the judgement (the probe opens the file
+      // once for both); after a log line (whose sink may run other code) the judgement
+      // looks again.
+      const bool found = d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages;
+      if (found ? StatFile(path, st) : s_.probe().look(path, st)) {
         if (found) s_.log(d, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
-        // One look serves the existence test and the judgement; after a log line (whose
-        // sink may run other code) the judgement looks again.
         const QString status = found ? s_.fileStatus(d, path) : s_.fileStatus(d, path, st);
         if (status == QLatin1String(kFree)) {
           d.LastCommandError = false;

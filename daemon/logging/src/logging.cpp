@@ -27,10 +27,11 @@ constexpr int kMaxNameBytes = 200;
 
 QString FormatLogTime(const QDateTime& t) { return FormatDate(t, kLogTimeFormat); }
 
-QString LogFolder(const Daemon& d) {
+QString LogFolder(const Daemon& d) { return LogFolder(d, QDate::currentDate()); }
+
+QString LogFolder(const Daemon& d, const QDate& today) {
   if (d.LogDirectory.isEmpty() || d.EnableLogging == 0) return {};
   if (d.DatedLogFolders != 1) return d.LogDirectory;
-  const QDate today = QDate::currentDate();
   return QDir(d.LogDirectory).filePath(today.toString(QStringLiteral("yyyy/MM/dd")));
 }
 
@@ -49,9 +50,10 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
                   const QString& TimeText, int RoziRorunerIndex) {
   if (!d.DaemonInitialized) return;
   const int index = RoziRorunerIndex == -1 ? d.CurrentRoziRoruner : RoziRorunerIndex;
+  const LogFileWriter::LocalNow& now = d.LogFiles().Now();
   QString t;
   if (TimeText.isEmpty()) {
-    t = FormatLogTime(QDateTime::currentDateTime());
+    t = now.timeText;
   } else {
     const auto parsed = ParseTimeText(TimeText);
     t = parsed && parsed->isValid() ? FormatLogTime(*parsed) : EscapeLogText(TimeText);
@@ -96,7 +98,7 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
     ++d.LogWindowRows;
   }
 
-  const QString folder = LogFolder(d);
+  const QString folder = LogFolder(d, now.today);
   if (folder.isEmpty()) return;
   const QString base = LogFileBaseName(d, Source, index);
   if (base.isEmpty()) return;

@@ -39,6 +39,8 @@ void ResetLogBuffers(Daemon& d);
 QString FormatLogTime(const QDateTime& t);
 // Folder the log files go to today (dated or not); "" when file logging is off.
 QString LogFolder(const Daemon& d);
+// The same for the given day.
+QString LogFolder(const Daemon& d, const QDate& today);
 // Base name of the log file of a line ("System", "FS<n>_<name>" made safe).
 QString LogFileBaseName(const Daemon& d, const QString& source, int index);
 
