@@ -37,15 +37,15 @@ class Cycle {
     p.matcher = engine::RegExprMatcher();
     if (!full) {
       p.log = [](const QString&, const QString&, int, const QString&, int) {};
-      p.runScript = [](mvnd::Daemon&, engine::EngineServices&) {};
+      p.runScript = [](mvnd::Daemon&, engine::EngineServices&, int) {};
     }
     engine_ = engine::MakeCycleEngine(std::move(p));
-    d_.State = mvnd::RunState::Running;
-    d_.DaemonInitialized = true;
-    d_.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
-    d_.LogDirectory = logs;
-    d_.EnableLogging = full ? 1 : 0;
-    d_.AutoLogInternalCommands = full ? 1 : 0;
+    d_.run.State = mvnd::RunState::Running;
+    d_.run.DaemonInitialized = true;
+    d_.settings.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
+    d_.settings.LogDirectory = logs;
+    d_.settings.EnableLogging = full ? 1 : 0;
+    d_.settings.AutoLogInternalCommands = full ? 1 : 0;
     mvnd::RoziRoruner r;
     r.Name = QStringLiteral("Bench");
     r.ScanDirectory = dir;
@@ -63,18 +63,18 @@ class Cycle {
     comment.Data[1] = QStringLiteral("one line per file");
     r.Commands = {mvnd::CommandEntry{}, comment};
     r.CommandCount = 1;
-    d_.RoziRoruners.append(r);
-    d_.RoziRorunerCount = 1;
+    d_.jobs.RoziRoruners.append(r);
+    d_.jobs.RoziRorunerCount = 1;
   }
   // Makes the RoziRoruner due now (outside the timed cycle).
   void Prepare() { engine_->InitEventTimers(d_); }
   // One cycle; the number of files the script ran for.
   qint64 Run() {
-    const qint64 before = d_.RoziRoruners[0].FilesHandled;
-    d_.ScanRunning = true;
+    const qint64 before = d_.jobs.RoziRoruners[0].FilesHandled;
+    d_.run.ScanRunning = true;
     engine_->MainEventLoop(d_);
-    d_.ScanRunning = false;
-    return d_.RoziRoruners[0].FilesHandled - before;
+    d_.run.ScanRunning = false;
+    return d_.jobs.RoziRoruners[0].FilesHandled - before;
   }
 
  private:
