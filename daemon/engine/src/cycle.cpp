@@ -139,7 +139,9 @@ class CycleEngine : public mvnd::Engine {
           d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages;
       if (found ? StatFile(path, st) : s_.probe().look(path, st)) {
         if (found) s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
-        const QString status = found ? s_.fileStatus(d, i, path) : s_.fileStatus(d, i, path, st);
+        const bool there = !found || s_.probe().look(path, st);
+        const QString status =
+            there ? s_.fileStatus(d, i, path, st) : QString::fromLatin1(kNotFound);
         if (status == QLatin1String(kFree)) {
           d.run.LastCommandError = false;
           s_.runScript(d, i);
