@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -494,12 +495,27 @@ void ScriptEditor::saveListExtent(bool withLeft) {
 }
 
 bool ScriptEditor::scriptKey(QKeyEvent* event) {
+  // The context menu from the keyboard, as the right button opens it: without it,
+  // Copy and Paste could not be reached by keys.
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    showScriptMenuByKey();
+    return true;
+  }
   if (!commandLineSelected() || event->key() == Qt::Key_Escape) return false;
   QTreeWidgetItem* item = tvCommandScript->currentItem();
   // The edit key still opens a comment line for editing.
   if (event->key() == Qt::Key_F2 && item && (item->flags() & Qt::ItemIsEditable)) return false;
   if (event->key() == Qt::Key_Delete) DeleteCommand(selectedCommand(), false);
   return true;  // no other key acts on a command line
+}
+
+void ScriptEditor::showScriptMenuByKey() {
+  QWidget* view = tvCommandScript->viewport();
+  QTreeWidgetItem* line = tvCommandScript->currentItem();
+  const QRect rect = line ? tvCommandScript->visualItemRect(line) : QRect();
+  const QPoint at = rect.isValid() ? rect.bottomLeft() + QPoint(rect.height(), 0) : view->rect().center();
+  scriptMenu()->exec(view->mapToGlobal(at));
 }
 
 bool ScriptEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -534,6 +550,11 @@ void ScriptEditor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void ScriptEditor::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  tvCommandList->setFocus();  // the palette first: a module is chosen by its name
 }
 
 void ScriptEditor::closeEvent(QCloseEvent* event) {

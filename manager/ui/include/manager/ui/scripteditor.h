@@ -98,6 +98,7 @@ class ScriptEditor : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -114,6 +115,8 @@ class ScriptEditor : public QWidget {
   void saveListExtent(bool withLeft);
   void commentEdited(QTreeWidgetItem* item);
   bool scriptKey(QKeyEvent* event);
+  // The context menu at the selected line, for the menu key and Shift+F10.
+  void showScriptMenuByKey();
   jobfile::RoziRoruner* current();
   void editComment(int number);
   // Drag and drop (scriptdrag.cpp).
