@@ -100,6 +100,12 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   tvCommandScript->viewport()->installEventFilter(this);
   tvCommandList->installEventFilter(this);
   tvCommandList->viewport()->installEventFilter(this);
+  // Esc hides the window wherever the focus is in it (a tree would keep the key).
+  auto* escape = new QAction(this);
+  escape->setShortcut(Qt::Key_Escape);
+  escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QAction::triggered, this, [this] { close(); });
+  addAction(escape);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(kScrollInterval);
