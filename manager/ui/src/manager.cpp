@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QUrl>
@@ -77,7 +76,7 @@ void Manager::wireFrame() {
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   QWidget* p = w.roziRorunerPage();
   auto* triggers = new TriggerMenus(session_, window_.get(), p->findChild<QLineEdit*>(QStringLiteral("txtInterval")),
-                                    p->findChild<QCheckBox*>(QStringLiteral("chkEnabled")), &w.variables());
+                                    &w.variables());
   page.onTrigger = [triggers, at = p->findChild<QToolButton*>(QStringLiteral("picTrigger"))] {
     triggers->popupTrigger(at->mapToGlobal(QPoint(0, at->height())));
   };
