@@ -113,8 +113,8 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   // The palette left of the script; the container orders its children by their left
   // edges and arranges them at every resize once its properties are loaded.
   constexpr int tw = controls::kTwipsPerPixel;
-  ZephContainer->setChildGeometry(tvCommandList, {0, 0, 180 * tw, 300 * tw});
-  ZephContainer->setChildGeometry(tvCommandScript, {184 * tw, 0, 360 * tw, 300 * tw});
+  ZephContainer->setChildGeometry(tvCommandList, {0, 0, 200 * tw, 300 * tw});
+  ZephContainer->setChildGeometry(tvCommandScript, {204 * tw, 0, 340 * tw, 300 * tw});
   ZephContainer->setAutoSizeChildren(true);
   controls::PropertyBag bag;
   ZephContainer->WriteProperties(bag);
