@@ -354,7 +354,31 @@ void ScriptEditor::DeleteCommand(int number, bool confirm) {
                        QStringLiteral("Remove Command"), prompts::Icon::None,
                        prompts::Buttons::YesNo) != prompts::Answer::Yes)
     return;
-  apply(script::Remove(*r, number));
+  const script::Outcome outcome = script::Remove(*r, number);
+  if (!outcome.changed) return;
+  removeLine(number);
+  setClearAll();
+  if (!selectCommand(outcome.select)) setItemButtons();
+}
+
+void ScriptEditor::removeLine(int number) {
+  // Patched in place, so the other lines keep their expanded state: the command's
+  // line goes with its parameter lines, and every line after it takes the number
+  // one lower in its key.
+  setHighlight(nullptr);
+  const QSignalBlocker block(tvCommandScript);
+  QTreeWidgetItem* root = tvCommandScript->topLevelItem(0);
+  if (!root || number > root->childCount()) return;
+  delete root->child(number - 1);
+  const auto renumber = [](QTreeWidgetItem* line, int n) {
+    const QString key = LineKey(line);
+    line->setData(0, kNodeKeyRole, key.left(1) + QString::number(n) + key.mid(key.indexOf(u'_')));
+  };
+  for (int i = number - 1; i < root->childCount(); ++i) {
+    QTreeWidgetItem* line = root->child(i);
+    renumber(line, i + 1);
+    for (int k = 0; k < line->childCount(); ++k) renumber(line->child(k), i + 1);
+  }
 }
 
 void ScriptEditor::DeleteSelectedCommand() { DeleteCommand(selectedCommand(), true); }

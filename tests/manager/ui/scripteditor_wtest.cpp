@@ -253,6 +253,33 @@ TEST(ScriptEditor, KeysOnCommandLines) {
   EXPECT_EQ(rig.lines().last(), "C5_RELOCATE=Relocate");
 }
 
+// Deleting patches the tree: the other lines keep their expanded state and carry the
+// numbers of their commands, parameter lines included, as a rebuild would give them.
+TEST(ScriptEditor, DeleteKeepsTheOtherLinesAsTheyWere) {
+  for (const char* deleted : {"C1_RELOCATE", "C2_COMMENT", "C5_ENDDAEMON"}) {
+    SCOPED_TRACE(deleted);
+    Rig rig;
+    rig.tree()->expandItem(rig.line("C3_!SLEEP"));
+    rig.select(deleted);
+    rig.key(Qt::Key_Delete);
+    const QStringList patched = rig.lines();
+    QStringList expanded;
+    for (QTreeWidgetItemIterator it(rig.tree()); *it; ++it)
+      if ((*it)->isExpanded()) expanded << ui::LineKey(*it);
+    rig.ed->BuildScriptTree();
+    EXPECT_EQ(patched, rig.lines());
+    const QString sleep = script::CommandKey(QString(deleted) == "C5_ENDDAEMON" ? 3 : 2, "!Sleep");
+    EXPECT_EQ(expanded, (QStringList{"r", sleep}));
+  }
+  // Up on a parameter line of a renumbered command moves that command.
+  Rig rig;
+  rig.select("C2_COMMENT");
+  rig.key(Qt::Key_Delete);
+  rig.select("P3_Data1");
+  rig.ed->button("up")->trigger();
+  EXPECT_EQ(rig.names(), (QStringList{"Relocate", "Vanished", "!Sleep", "EndDaemon"}));
+}
+
 // The menu key and Shift+F10 open the context menu of the selected line, also on a
 // command line, where every other key is swallowed: copy and paste by keys alone.
 TEST(ScriptEditor, ContextMenuByKeys) {

@@ -107,6 +107,7 @@ class ScriptEditor : public QWidget {
   void wireSession();
   void addCommandLine(QTreeWidgetItem* root, int number, const jobfile::CommandEntry& command);
   void apply(const script::Outcome& outcome);
+  void removeLine(int number);
   void setItemButtons();
   void setClearAll();
   void showCaption();
