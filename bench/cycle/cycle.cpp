@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/benchjob.h"
 #include "../common/benchtree.h"
 #include "daemon/core.h"
 #include "engine/engine.h"
@@ -46,18 +47,7 @@ class Cycle {
     d_.settings.LogDirectory = logs;
     d_.settings.EnableLogging = full ? 1 : 0;
     d_.settings.AutoLogInternalCommands = full ? 1 : 0;
-    mvnd::RoziRoruner r;
-    r.Name = QStringLiteral("Bench");
-    r.ScanDirectory = dir;
-    r.InputFilter = QStringLiteral("*.txt");
-    r.RejectFilter = QStringLiteral("*.tmp");
-    r.SkipRejected = true;
-    r.Interval = QStringLiteral("1");
-    r.Trigger = QStringLiteral("FILE");
-    r.StableTimer = 20;
-    r.Enabled = 1;
-    r.Active = true;
-    r.RunDays = QStringLiteral("1111111");
+    mvnd::RoziRoruner r = BenchJob(dir, false, QStringLiteral("*.txt"), QStringLiteral("*.tmp"));
     mvnd::CommandEntry comment;
     comment.Name = QStringLiteral("Comment");
     comment.Data[1] = QStringLiteral("one line per file");

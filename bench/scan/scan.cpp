@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/benchjob.h"
 #include "../common/benchtree.h"
 #include "daemon/core.h"
 #include "engine/engine.h"
@@ -81,19 +82,7 @@ class Cycle {
     d_.run.State = mvnd::RunState::Running;
     d_.run.DaemonInitialized = true;
     d_.settings.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
-    mvnd::RoziRoruner r;
-    r.Name = QStringLiteral("Bench");
-    r.ScanDirectory = dir;
-    r.IncludeSubdir = recursive ? 1 : 0;
-    r.InputFilter = kInputFilter;
-    r.RejectFilter = kRejectFilter;
-    r.SkipRejected = true;
-    r.Interval = QStringLiteral("1");
-    r.Trigger = QStringLiteral("FILE");
-    r.StableTimer = 20;
-    r.Enabled = 1;
-    r.Active = true;
-    r.RunDays = QStringLiteral("1111111");
+    mvnd::RoziRoruner r = BenchJob(dir, recursive, kInputFilter, kRejectFilter);
     d_.jobs.RoziRoruners.append(r);
     d_.jobs.RoziRorunerCount = 1;
   }
