@@ -357,7 +357,10 @@ int setOwnerAndMode(int fd, const struct stat& st, Owner owner) {
 // source that changes first ends the copy.
 Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Replace replace,
                       Owner owner, const SourceWatch* watch, struct stat* placed) {
-  removeStaleTemporaries(folderOf(target));
+  // Within a batch (one turn of the daemon) a folder is cleaned before its first copy
+  // only: what an earlier run left there cannot appear while this one runs.
+  if (!openBatch || openBatch->firstCopyInto(folderOf(target)))
+    removeStaleTemporaries(folderOf(target));
   QString temp;
   Fd out(openTemporary(target, &temp));
   if (out.fd < 0) {
@@ -694,6 +697,12 @@ FolderSyncBatch::~FolderSyncBatch() {
 }
 
 void FolderSyncBatch::note(const QString& folder) { folders_.insert(folder); }
+
+bool FolderSyncBatch::firstCopyInto(const QString& folder) {
+  if (cleaned_.contains(folder)) return false;
+  cleaned_.insert(folder);
+  return true;
+}
 
 Outcome FolderSyncBatch::flush() {
   Outcome first;

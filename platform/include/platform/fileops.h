@@ -73,10 +73,14 @@ class FolderSyncBatch {
   void note(const QString& folder);
   // Flushes every folder noted so far, once each; the first failure names its folder.
   Outcome flush();
+  // True the first time a copy goes into folder while the batch is open: only then are
+  // its stale temporaries looked for.
+  bool firstCopyInto(const QString& folder);
 
  private:
   FolderSyncBatch* outer_;
   QSet<QString> folders_;
+  QSet<QString> cleaned_;
 };
 
 // Copies a file through a temporary name beside the target, then renames it into
@@ -94,7 +98,8 @@ QString cutToBytes(const QString& name, int maxBytes);
 bool isTemporaryName(const QByteArray& name);
 // Removes the temporaries of that pattern in folder that a run which ended early left
 // behind: regular files owned by this user, last changed before this process started
-// and open in no process. Every copy into a folder does this first.
+// and open in no process. Every copy into a folder does this first
+// (within a FolderSyncBatch, the first copy into each folder).
 void removeStaleTemporaries(const QString& folder);
 // The mode bits left of mode by this process's umask (read without changing it).
 // What the programs create has a fixed mode that a stricter umask narrows further:
