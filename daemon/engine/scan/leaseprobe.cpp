@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/fileops.h"
+
 namespace mvnz::engine {
 
 namespace {
@@ -35,15 +37,51 @@ void installLeaseBreakHandler() {
 
 LeaseProbe::LeaseProbe() { installLeaseBreakHandler(); }
 
+LeaseProbe::~LeaseProbe() { dropKept(); }
+
+void LeaseProbe::dropKept() {
+  if (kept_ >= 0) ::close(kept_);
+  kept_ = -1;
+  keptPath_.clear();
+}
+
+int LeaseProbe::takeKept(const QString& path) {
+  if (kept_ < 0 || keptPath_ != path) {
+    dropKept();
+    return -1;
+  }
+  const int fd = kept_;
+  kept_ = -1;
+  keptPath_.clear();
+  return fd;
+}
+
+bool LeaseProbe::look(const QString& path, struct stat& st) {
+  dropKept();
+  const int fd =
+      ::open(fileops::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  // A file this process cannot open is looked at by its path; the lease then says why.
+  if (fd < 0) return LockProbe::look(path, st);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  kept_ = fd;
+  keptPath_ = path;
+  return true;
+}
+
 void LeaseProbe::beginCycle() {
+  dropKept();
   scanned_ = false;
   open_.clear();
   writing_.clear();
 }
 
 LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
-  const QByteArray p = QFile::encodeName(path);
-  const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  int fd = takeKept(path);
+  if (fd < 0)
+    fd = ::open(fileops::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     openError_ = errno;
     return Answer::Held;  // vanished or unreadable: not free to work on
@@ -93,7 +131,7 @@ void LeaseProbe::scanProc() {
 
 bool LeaseProbe::procHeld(const QString& path, bool writersOnly) {
   struct stat st;
-  if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return true;
+  if (::lstat(fileops::encodeName(path).constData(), &st) != 0) return true;
   if (!scanned_) scanProc();
   const auto key = std::make_pair(quint64(st.st_dev), quint64(st.st_ino));
   return writersOnly ? writing_.contains(key) : open_.contains(key);
