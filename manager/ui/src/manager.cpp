@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QUrl>
 
 #include "manager/filecommands.h"
@@ -13,6 +15,7 @@
 #include "manager/ui/globals_page.h"
 #include "manager/ui/namingdialog.h"
 #include "manager/ui/roziroruner_page.h"
+#include "manager/ui/triggermenus.h"
 #include "manager/ui/webupdatedialog.h"
 
 namespace mvnz::manager::ui {
@@ -21,8 +24,8 @@ Manager::Manager(Session& session)
     : session_(session),
       window_(std::make_unique<MainWindow>(session)),
       choosers_(window_.get()),
-      builtins_(std::make_unique<CommandDialogs>(window_.get(),
-                                                 [this] { return choosers_.SelectConfigFile(); })) {
+      builtins_(std::make_unique<CommandDialogs>(
+          window_.get(), [this] { return choosers_.SelectConfigFile(); }, &window_->variables())) {
   wireFileMenu();
   wireFrame();
   window_->setCloseHandler([this] { ExitManager(); });
@@ -66,10 +69,17 @@ void Manager::wireFrame() {
   w.setSideBarCommand(QStringLiteral("GLOBALS"), [this] { ShowGlobalConstants(session_, window_.get()); });
   page.onLocalConstants = [this] { ShowLocalConstants(session_, window_.get()); };
   w.globals().onGlobalConstants = [this] { ShowGlobalConstants(session_, window_.get()); };
-  for (const char* key : {"SCRIPT", "TB_SCRIPT"}) w.setCommand(QLatin1String(key), [this] { openScriptEditor(); });
-  page.onCommandScript = [this] { openScriptEditor(); };
+  w.setSideBarCommand(QStringLiteral("SCRIPT"), [this] { openScriptEditor(true); });
+  w.setCommand(QStringLiteral("TB_SCRIPT"), [this] { openScriptEditor(false); });
+  page.onCommandScript = [this] { openScriptEditor(true); };
   page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
+  QWidget* p = w.roziRorunerPage();
+  auto* triggers = new TriggerMenus(session_, window_.get(), p->findChild<QLineEdit*>(QStringLiteral("txtInterval")),
+                                    &w.variables());
+  page.onTrigger = [triggers, at = p->findChild<QToolButton*>(QStringLiteral("picTrigger"))] {
+    triggers->popupTrigger(at->mapToGlobal(QPoint(0, at->height())));
+  };
 }
 
 ScriptEditor& Manager::scriptEditor() {
@@ -77,11 +87,12 @@ ScriptEditor& Manager::scriptEditor() {
   return *editor_;
 }
 
-void Manager::openScriptEditor() {
+void Manager::openScriptEditor(bool withLeft) {
   if (!session_.current()) return;  // no RoziRoruner: nothing to edit
   ScriptEditor& e = scriptEditor();
   e.refillRoziRorunerList();
   e.BuildScriptTree();
+  e.applyListExtent(withLeft);
   e.setWindowModality(Qt::ApplicationModal);
   e.show();
   e.raise();

@@ -9,16 +9,25 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cmath>
+#include <optional>
 
 #include "controls/panehost.h"
+#include "controls/propertybag.h"
+#include "library/numbers.h"
+#include "library/regwrap.h"
 #include "manager/filecommands.h"
 #include "manager/identity.h"
+#include "manager/properties.h"
 #include "manager/services.h"
+#include "manager/ui/commanddialogs.h"
 #include "manager/ui/manager.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -52,6 +61,10 @@ constexpr ButtonSpec kButtons[] = {
 
 constexpr int kMinimumWidth = 553;   // 8295 twips
 constexpr int kMinimumHeight = 463;  // 6945 twips
+constexpr int kScrollInterval = 100;  // ms per line while a drag holds in a scroll zone
+// Palette edges read back from the registry beyond this (twips) are not a place on
+// any screen.
+constexpr double kMaxListTwips = 1e6;
 
 bool IsCommandLine(const QString& key) { return key.startsWith(u'C'); }
 
@@ -86,9 +99,26 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   tvCommandScript->installEventFilter(this);
   tvCommandScript->viewport()->installEventFilter(this);
   tvCommandList->installEventFilter(this);
-  tvCommandList->resize(180, 300);
-  tvCommandScript->resize(360, 300);
+  tvCommandList->viewport()->installEventFilter(this);
+  // Esc hides the window wherever the focus is in it (a tree would keep the key).
+  auto* escape = new QAction(this);
+  escape->setShortcut(Qt::Key_Escape);
+  escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QAction::triggered, this, [this] { close(); });
+  addAction(escape);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(kScrollInterval);
+  connect(Timer1, &QTimer::timeout, this, [this] { scrollTick(); });
+  // The palette left of the script; the container orders its children by their left
+  // edges and arranges them at every resize once its properties are loaded.
+  constexpr int tw = controls::kTwipsPerPixel;
+  ZephContainer->setChildGeometry(tvCommandList, {0, 0, 200 * tw, 300 * tw});
+  ZephContainer->setChildGeometry(tvCommandScript, {204 * tw, 0, 340 * tw, 300 * tw});
   ZephContainer->setAutoSizeChildren(true);
+  controls::PropertyBag bag;
+  ZephContainer->WriteProperties(bag);
+  ZephContainer->ReadProperties(bag);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -234,6 +264,7 @@ void ScriptEditor::BuildScriptTree() {
     const bool large = m_.session().prefs.LargeScriptIcons;
     const int side = large ? 32 : 16;
     tvCommandScript->setIconSize(QSize(side, side));
+    highlight_ = nullptr;  // its line goes with the others
     tvCommandScript->clear();
     auto* root = new QTreeWidgetItem(tvCommandScript, {QStringLiteral("Command Script")});
     root->setData(0, kNodeKeyRole, script::kRootKey);
@@ -323,7 +354,31 @@ void ScriptEditor::DeleteCommand(int number, bool confirm) {
                        QStringLiteral("Remove Command"), prompts::Icon::None,
                        prompts::Buttons::YesNo) != prompts::Answer::Yes)
     return;
-  apply(script::Remove(*r, number));
+  const script::Outcome outcome = script::Remove(*r, number);
+  if (!outcome.changed) return;
+  removeLine(number);
+  setClearAll();
+  if (!selectCommand(outcome.select)) setItemButtons();
+}
+
+void ScriptEditor::removeLine(int number) {
+  // Patched in place, so the other lines keep their expanded state: the command's
+  // line goes with its parameter lines, and every line after it takes the number
+  // one lower in its key.
+  setHighlight(nullptr);
+  const QSignalBlocker block(tvCommandScript);
+  QTreeWidgetItem* root = tvCommandScript->topLevelItem(0);
+  if (!root || number > root->childCount()) return;
+  delete root->child(number - 1);
+  const auto renumber = [](QTreeWidgetItem* line, int n) {
+    const QString key = LineKey(line);
+    line->setData(0, kNodeKeyRole, key.left(1) + QString::number(n) + key.mid(key.indexOf(u'_')));
+  };
+  for (int i = number - 1; i < root->childCount(); ++i) {
+    QTreeWidgetItem* line = root->child(i);
+    renumber(line, i + 1);
+    for (int k = 0; k < line->childCount(); ++k) renumber(line->child(k), i + 1);
+  }
 }
 
 void ScriptEditor::DeleteSelectedCommand() { DeleteCommand(selectedCommand(), true); }
@@ -371,9 +426,26 @@ void ScriptEditor::CommandProperties() {
   const jobfile::RoziRoruner* r = current();
   if (!r || n < 1 || n > script::CommandCount(*r)) return;
   const QString name = r->Commands[n - 1].Name;
+  if (script::IsComment(name)) {
+    editComment(n);
+    return;
+  }
   if (!m_.ShowCommandProperties(QString::number(n), name)) return;
   BuildScriptTree();
   selectCommand(n);
+}
+
+void ScriptEditor::editComment(int number) {
+  const std::optional<Parameters> edited = m_.builtinDialogs().edit(
+      BuiltinDialog::Comment, m_.session(), current()->Commands[number - 1]);
+  // The dialog may have changed the model meanwhile: the command is looked up again.
+  jobfile::RoziRoruner* r = current();
+  if (!edited || !r || number > script::CommandCount(*r)) return;
+  jobfile::CommandEntry& c = r->Commands[number - 1];
+  if (!script::IsComment(c.Name)) return;
+  for (int k = 1; k <= jobfile::kParameterCount; ++k) c.Data[k] = (*edited)[k];
+  BuildScriptTree();
+  selectCommand(number);
 }
 
 std::unique_ptr<QMenu> ScriptEditor::scriptMenu() {
@@ -408,13 +480,41 @@ void ScriptEditor::commentEdited(QTreeWidgetItem* item) {
   const int n = script::CommandNumber(key);
   if (!r || !IsCommandLine(key) || n < 1 || n > script::CommandCount(*r)) return;
   jobfile::CommandEntry& c = r->Commands[n - 1];
-  if (script::IsComment(c.Name)) c.Data[1] = item->text(0);
+  if (!script::IsComment(c.Name)) return;
+  // A text the file cannot carry would make every later save fail: refused, as the
+  // comment dialog refuses it, and the line shows the comment it keeps.
+  const QString refusal = CommentRefusal(item->text(0));
+  if (refusal.isEmpty()) {
+    c.Data[1] = item->text(0);
+    return;
+  }
+  prompts::message(refusal, QStringLiteral("Edit Command: Comment"), prompts::Icon::Exclamation);
+  const QSignalBlocker block(tvCommandScript);
+  item->setText(0, c.Data[1]);
 }
 
 void ScriptEditor::setLargeIcons(bool large) {
   m_.session().prefs.LargeScriptIcons = large;
   BuildToolTree();
   BuildScriptTree();
+}
+
+void ScriptEditor::applyListExtent(bool withLeft) {
+  const QString key = QString::fromLatin1(kManagerKey);
+  // The stored number of a value, or nullopt when it is empty or no usable edge.
+  const auto stored = [&key](const char* name) -> std::optional<int> {
+    const QString text = GetRegString(key, QLatin1String(name));
+    if (text.isEmpty()) return std::nullopt;
+    const double v = LeadingNumber(text);
+    if (!(std::abs(v) <= kMaxListTwips)) return std::nullopt;
+    return static_cast<int>(v);
+  };
+  controls::panelayout::Geometry g = ZephContainer->childGeometry(tvCommandList);
+  if (const auto left = withLeft ? stored("CSlistLeft") : std::nullopt) g.left = *left;
+  // A width of nothing would hide the palette for good.
+  if (const auto width = stored("CSlistWidth"); width && *width > 0) g.width = *width;
+  ZephContainer->setChildGeometry(tvCommandList, g);
+  ZephContainer->ArrangeChildren();
 }
 
 void ScriptEditor::saveListExtent(bool withLeft) {
@@ -425,6 +525,13 @@ void ScriptEditor::saveListExtent(bool withLeft) {
 }
 
 bool ScriptEditor::scriptKey(QKeyEvent* event) {
+  // The context menu from the keyboard, as the right button opens it: without it,
+  // Copy and Paste could not be reached by keys.
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    showScriptMenuByKey();
+    return true;
+  }
   if (!commandLineSelected() || event->key() == Qt::Key_Escape) return false;
   QTreeWidgetItem* item = tvCommandScript->currentItem();
   // The edit key still opens a comment line for editing.
@@ -433,7 +540,21 @@ bool ScriptEditor::scriptKey(QKeyEvent* event) {
   return true;  // no other key acts on a command line
 }
 
+void ScriptEditor::showScriptMenuByKey() {
+  QWidget* view = tvCommandScript->viewport();
+  QTreeWidgetItem* line = tvCommandScript->currentItem();
+  const QRect rect = line ? tvCommandScript->visualItemRect(line) : QRect();
+  const QPoint at = rect.isValid() ? rect.bottomLeft() + QPoint(rect.height(), 0) : view->rect().center();
+  scriptMenu()->exec(view->mapToGlobal(at));
+}
+
 bool ScriptEditor::eventFilter(QObject* watched, QEvent* event) {
+  const bool mouse = event->type() == QEvent::MouseButtonPress ||
+                     event->type() == QEvent::MouseMove ||
+                     event->type() == QEvent::MouseButtonRelease;
+  if (mouse && (watched == tvCommandList->viewport() || watched == tvCommandScript->viewport()) &&
+      dragEvent(watched == tvCommandList->viewport() ? tvCommandList : tvCommandScript, event))
+    return true;
   if (watched == tvCommandScript && event->type() == QEvent::KeyPress)
     return scriptKey(static_cast<QKeyEvent*>(event));
   if (watched == tvCommandList && event->type() == QEvent::KeyPress) {
@@ -459,6 +580,11 @@ void ScriptEditor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void ScriptEditor::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  tvCommandList->setFocus();  // the palette first: a module is chosen by its name
 }
 
 void ScriptEditor::closeEvent(QCloseEvent* event) {
