@@ -60,6 +60,7 @@ bool WantsWindows(const QString& commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  process::raiseDescriptorLimit();
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   // The installer passes one text that may have been split at its blanks.
@@ -77,8 +78,14 @@ int main(int argc, char** argv) {
   // "-uninstall" takes no lock: it stops a running service daemon and waits for that
   // daemon's lock itself (ServiceControl::StopRunningDaemon).
   process::InstanceLock lock(QString::fromLatin1(process::kDaemonLock));
-  if (!IsUninstallCommand(commandLine) && !lock.tryLock())
-    return Refuse(commandLine, "another instance of the daemon is running");
+  if (!IsUninstallCommand(commandLine) && !lock.tryLock()) {
+    if (lock.error().isEmpty()) return Refuse(commandLine, "another instance of the daemon is running");
+    // A runtime folder others could tamper with is always said, whatever the run.
+    std::fprintf(stderr, "mvnd: %s\n", qPrintable(lock.error()));
+    std::fflush(stderr);
+    prompts::beep();
+    return kExitRefused;
+  }
 
   Daemon d;
   const int status = ProcessCommandLine(d, commandLine);
@@ -101,18 +108,18 @@ int main(int argc, char** argv) {
       [&d] {
         if (d.SVC().IsRunningAsService())
           d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
-        d.RunningAsService = false;
+        d.run.RunningAsService = false;
         ShutdownDaemon(d, kExitOk);
       },
       [&d] {
-        if (d.ShuttingDown) return;
+        if (d.run.ShuttingDown) return;
         // A daemon that is stopping stays stopped.
-        PostCommand(d, ReloadWords(d.State == RunState::Running));
+        PostCommand(d, ReloadWords(d.run.State == RunState::Running));
       });
   if (d.SVC().IsRunningAsService())
     d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri started successfully"));
 
-  d.StartTime = QDateTime::currentDateTime();
+  d.run.StartTime = QDateTime::currentDateTime();
   RegisterMVNdcom(d);
   InitDaemon(d);
   QString error;
@@ -124,7 +131,7 @@ int main(int argc, char** argv) {
         1);
   StartTimers(d);
   AutoStart(d);
-  if (d.ShuttingDown) return d.ExitCode;
+  if (d.run.ShuttingDown) return d.run.ExitCode;
   // The queue's first pass runs as soon as the event loop does: an auto-start's START
   // is taken at once, not a full queue tick later.
   QTimer::singleShot(0, &d, [&d] { CommandQueueTick(d); });
@@ -136,5 +143,5 @@ int main(int argc, char** argv) {
                  1);
   const int rc = app->exec();
   UnregisterMVNdcom();
-  return d.ExitCode >= 0 ? d.ExitCode : rc;
+  return d.run.ExitCode >= 0 ? d.run.ExitCode : rc;
 }
