@@ -704,6 +704,7 @@ vistrel* makeHeaderPanel(const QString& caption, QWidget* parent, qint16 borderS
   auto* header = new vistrel(parent);
   header->setObjectName(QStringLiteral("vistrel1"));
   header->setCaption(caption);
+  header->setText(QString());  // a new panel's placeholder text would show under the caption
   header->setBorderStyle(borderStyle);
   QFont f = header->Font();
   f.setBold(true);

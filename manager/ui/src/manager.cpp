@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QUrl>
@@ -70,14 +69,14 @@ void Manager::wireFrame() {
   w.setSideBarCommand(QStringLiteral("GLOBALS"), [this] { ShowGlobalConstants(session_, window_.get()); });
   page.onLocalConstants = [this] { ShowLocalConstants(session_, window_.get()); };
   w.globals().onGlobalConstants = [this] { ShowGlobalConstants(session_, window_.get()); };
-  w.setCommand(QStringLiteral("SCRIPT"), [this] { openScriptEditor(true); });
+  w.setSideBarCommand(QStringLiteral("SCRIPT"), [this] { openScriptEditor(true); });
   w.setCommand(QStringLiteral("TB_SCRIPT"), [this] { openScriptEditor(false); });
   page.onCommandScript = [this] { openScriptEditor(true); };
   page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   QWidget* p = w.roziRorunerPage();
   auto* triggers = new TriggerMenus(session_, window_.get(), p->findChild<QLineEdit*>(QStringLiteral("txtInterval")),
-                                    p->findChild<QCheckBox*>(QStringLiteral("chkEnabled")), &w.variables());
+                                    &w.variables());
   page.onTrigger = [triggers, at = p->findChild<QToolButton*>(QStringLiteral("picTrigger"))] {
     triggers->popupTrigger(at->mapToGlobal(QPoint(0, at->height())));
   };
