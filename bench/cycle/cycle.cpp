@@ -51,8 +51,7 @@ class Cycle {
     mvnd::CommandEntry comment;
     comment.Name = QStringLiteral("Comment");
     comment.Data[1] = QStringLiteral("one line per file");
-    r.Commands = {mvnd::CommandEntry{}, comment};
-    r.CommandCount = 1;
+    r.Commands = {comment};
     d_.jobs.RoziRoruners.append(r);
     d_.jobs.RoziRorunerCount = 1;
   }

@@ -40,34 +40,10 @@ void ApplyGlobals(Daemon& d, const jobfile::GlobalSettings& g) {
   if (!g.RoziRoruTitle.isEmpty()) d.view.MainCaption = g.RoziRoruTitle;
 }
 
-RoziRoruner RecordOf(jobfile::RoziRoruner& j) {
+RoziRoruner RecordOf(jobfile::RoziRoruner&& j) {
   RoziRoruner r;
-  r.Name = j.Name;
-  r.Description = j.Description;
-  r.ScanDirectory = j.ScanDirectory;
-  r.IncludeSubdir = j.IncludeSubdir;
-  r.InputFilter = j.InputFilter;
-  r.RejectFilter = j.RejectFilter;
-  r.SkipRejected = j.SkipRejected;
-  r.RemoveRejected = j.RemoveRejected;
-  r.MoveRejected = j.MoveRejected;
-  r.MoveRejectedDirectory = j.MoveRejectedDirectory;
-  r.Interval = j.Interval;
-  r.Trigger = j.Trigger;
-  r.StableTimer = j.StableTimer;
-  r.Enabled = j.Enabled;
-  r.SingleFileHandling = j.SingleFileHandling;
-  r.InitialLocalsValue = j.InitialLocalsValue;
-  r.RunDays = j.RunDays.isEmpty() ? QStringLiteral("1111111") : j.RunDays;
-  r.OldestFirst = j.OldestFirst;
-  std::copy(j.LocalConstants.begin(), j.LocalConstants.end(), r.LocalConstants.begin());
-  // The script keeps its commands at 1..CommandCount.
-  r.CommandCount = static_cast<int>(j.Commands.size());
-  if (r.CommandCount > 0) {
-    r.Commands.reserve(r.CommandCount + 1);
-    r.Commands.emplaceBack();
-    r.Commands.append(std::move(j.Commands));
-  }
+  static_cast<jobfile::RoziRoruner&>(r) = std::move(j);
+  if (r.RunDays.isEmpty()) r.RunDays = QStringLiteral("1111111");
   r.Active = true;
   return r;
 }
@@ -140,7 +116,7 @@ void ApplyJobFile(Daemon& d, jobfile::JobFile file) {
   ApplyGlobals(d, file.Globals);
   d.jobs.RoziRoruners.clear();
   d.jobs.RoziRoruners.reserve(file.RoziRoruners.size());
-  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.jobs.RoziRoruners.append(RecordOf(j));
+  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.jobs.RoziRoruners.append(RecordOf(std::move(j)));
   d.jobs.RoziRorunerCount = static_cast<int>(d.jobs.RoziRoruners.size());
 }
 

@@ -105,7 +105,7 @@ After afterLine(const Services& s, int index, const ScriptPorts& ports) {
   if (r.ErrorActionSet && d.run.LastCommandError) {
     const int at = r.ErrorActionLine;
     const mvnd::CommandEntry line =
-        at >= 1 && at < r.Commands.size() ? r.Commands[at] : mvnd::CommandEntry{};
+        at >= 0 && at < r.Commands.size() ? r.Commands[at] : mvnd::CommandEntry{};
     const ScriptParams params = expand(s, index, line);
     DoOnError(d, index, params, ports);
     d.run.LastCommandError = false;
@@ -149,7 +149,7 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
   const Services s(d, ports);
   // Lines that name no RoziRoruner (the plug-ins') go to this one from now on.
   d.run.ScriptRoziRoruner = index;
-  if (d.jobs.RoziRoruners[index].CommandCount == 0) {
+  if (d.jobs.RoziRoruners[index].Commands.isEmpty()) {
     s.line(1, QStringLiteral("WARNING: Empty command script!"));
     return;
   }
@@ -158,12 +158,11 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
   QString name;
   std::unique_ptr<Object> object;
   try {
-    for (int line = 1;; ++line) {
+    for (qsizetype line = 0;; ++line) {
       // Events run between lines: take the record afresh each time. A daemon that is
       // ending runs no further line.
       if (!d.run.Running() || d.run.ShuttingDown || index >= d.jobs.RoziRoruners.size()) return;
       const mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
-      if (line > r.CommandCount) return;
       if (line >= r.Commands.size()) return;
       const mvnd::CommandEntry entry = r.Commands[line];
       if (entry.Name.isEmpty()) return;  // an empty name ends the script silently
@@ -178,7 +177,7 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
 
         if (builtIn == BuiltIn::ErrorAction) {
           d.jobs.RoziRoruners[index].ErrorActionSet = true;
-          d.jobs.RoziRoruners[index].ErrorActionLine = line;
+          d.jobs.RoziRoruners[index].ErrorActionLine = int(line);
         } else if (builtIn == BuiltIn::EndDaemon) {
           mvnd::DoEndDaemon(d);
         } else if (builtIn == BuiltIn::StopDaemon) {

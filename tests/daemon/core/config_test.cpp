@@ -84,12 +84,12 @@ TEST(ConfigReader, HeaderAndKeyRules) {
   EXPECT_EQ(r.IncludeSubdir, 2);  // halves to even
   EXPECT_EQ(r.OldestFirst, 4);
   EXPECT_TRUE(r.Active);
-  ASSERT_EQ(r.CommandCount, 2);
-  EXPECT_EQ(r.Commands[1].Name, "Relocate");
-  EXPECT_EQ(r.Commands[1].Data[1], "/a");
-  EXPECT_EQ(r.Commands[1].Data[2], "/b");
-  EXPECT_EQ(r.Commands[1].Data[3], "");
-  EXPECT_EQ(r.Commands[2].Name, "!Erase");
+  ASSERT_EQ(r.Commands.size(), 2);
+  EXPECT_EQ(r.Commands[0].Name, "Relocate");
+  EXPECT_EQ(r.Commands[0].Data[1], "/a");
+  EXPECT_EQ(r.Commands[0].Data[2], "/b");
+  EXPECT_EQ(r.Commands[0].Data[3], "");
+  EXPECT_EQ(r.Commands[1].Name, "!Erase");
   EXPECT_EQ(r.LocalConstants[1], "c1");
   EXPECT_EQ(r.LocalConstants[2], "c=2");
   EXPECT_EQ(r.Description, "Inbox job");  // "Description " is another key
@@ -157,8 +157,8 @@ TEST(ConfigReader, BadLineIsSkippedWithWarning) {
     ASSERT_EQ(t.d.jobs.RoziRorunerCount, 2);
     const RoziRoruner& a = t.d.jobs.RoziRoruners[0];
     EXPECT_EQ(a.Description, "before");
-    ASSERT_EQ(a.CommandCount, 2);  // the command with too many parameters is not counted
-    EXPECT_EQ(a.Commands[2].Name, "After");
+    ASSERT_EQ(a.Commands.size(), 2);  // the command with too many parameters is not counted
+    EXPECT_EQ(a.Commands[1].Name, "After");
     EXPECT_EQ(a.Enabled, 1);
     if (!c.bad) EXPECT_EQ(a.LocalConstants[15], "k15");
     EXPECT_EQ(t.d.jobs.RoziRoruners[1].Description, "next section");
@@ -265,8 +265,8 @@ TEST(ConfigReader, UnknownCommandsAndBadFiltersReportedAtLoad) {
                            "[no module provides [Nosuch]]")
                 .arg(first + 4)
                 .arg(CommandLine(QStringLiteral("!Nosuch"))));
-  ASSERT_EQ(t.d.jobs.RoziRoruners[0].CommandCount, 2);
-  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Commands[2].Name, "!Nosuch");
+  ASSERT_EQ(t.d.jobs.RoziRoruners[0].Commands.size(), 2);
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Commands[1].Name, "!Nosuch");
   EXPECT_EQ(t.d.jobs.RoziRoruners[0].InputFilter, "\\.txt$;(open");
 }
 

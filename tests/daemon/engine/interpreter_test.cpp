@@ -231,7 +231,7 @@ TEST(Interpreter, ErrorActionArmedAndFired) {
     f.Files({"a.txt"});
     if (c.armedBefore) {
       f.rr().ErrorActionSet = true;
-      f.rr().ErrorActionLine = 3;
+      f.rr().ErrorActionLine = 2;  // the third command
     }
     f.Script(c.script);
     f.Run();

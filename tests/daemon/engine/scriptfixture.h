@@ -144,9 +144,7 @@ struct ScriptFixture {
   mvnd::RoziRoruner& rr() { return d.jobs.RoziRoruners[0]; }
 
   void Script(const QList<mvnd::CommandEntry>& lines) {
-    rr().Commands = {mvnd::CommandEntry{}};
-    for (const auto& l : lines) rr().Commands.push_back(l);
-    rr().CommandCount = lines.size();
+    rr().Commands = lines;
   }
 
   // Makes `names` the pass's files in the hot folder (the first is current).

@@ -30,9 +30,8 @@ TEST(ScriptHost, PluginsThroughActivationLogIntoTheRunningRoziRoruner) {
   ASSERT_EQ(mvnd::FindModule(d, "RECORD"), 7);
 
   mvnd::RoziRoruner& r = d.jobs.RoziRoruners[1];
-  r.Commands = {mvnd::CommandEntry{}, Line("record", {"one"}), Line("Unknown"),
+  r.Commands = {Line("record", {"one"}), Line("Unknown"),
                 Line("Record", {"<LV1>+<ROZIRORUNERNAME>", "fail"})};
-  r.CommandCount = 3;
   engine::RunCommandScript(d, 1);
 
   EXPECT_EQ(Lines(d.log.LogBuffers[2], "M"), (QStringList{"recorded one", "recorded one+Second"}));

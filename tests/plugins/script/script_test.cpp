@@ -55,11 +55,9 @@ TEST_F(PluginScript, VariableFromAFileTokenFeedsALaterLine) {
   r.FilesPending = 1;
   r.CurrentFile = 0;
   r.Commands = {
-      mvnd::CommandEntry{},
       Line("AssignValue", {"Local", "1", "SubString", "7", "0", "<FileNameNoExt>", "", "1"}),
       Line("Relocate", {"<ScanPathFileName>", out + "/<LV1>/<FileName>", "0", "1"}),
       Line("Sleep", {"1", "1000"}), Line("JournalNote", {"Order <LV1> filed"})};
-  r.CommandCount = 4;
   d.run.LastCommandError = false;
   engine::RunCommandScript(d, 0);
 

@@ -31,44 +31,23 @@ constexpr int kConstantSlots = 16;  // constants 1..15 at indices 1..15; variabl
 // The in-memory file table of one scan (defined by the engine).
 struct FileTable;
 
-// One watched job, one per section of the configuration file. Runtime fields are
-// never read from the file and start empty after every reload.
-struct RoziRoruner {
-  QString Name;  // section name as written in the file
-  QString Description;
-  QString ScanDirectory;  // may hold tokens
-  int IncludeSubdir = 0;
-  QString InputFilter;
-  QString RejectFilter;
-  bool SkipRejected = false;
-  bool RemoveRejected = false;
-  bool MoveRejected = false;
-  QString MoveRejectedDirectory;
-  QString ScheduleText;            // runtime: Interval after token expansion
-  QString Interval;                // seconds, "*ON-STARTUP*", a date, a time or a date and time
-  QString Trigger;                 // "FILE" or "TIME"
-  QString ScheduleKind;            // runtime: "NORMAL", "STARTUP", "TIME", "DATE", "DATETIME"
-  QString LastRunDay;              // runtime: "dd-mmm-yyyy"
-  double StableTimer = 0;          // seconds unchanged before a file is free; -1 = no wait
-  int Enabled = 0;                 // 1 enabled, 0 disabled, other standby
-  bool Active = false;             // runtime: schedule still live
-  QVector<CommandEntry> Commands;  // used 1..CommandCount; index 0 stays empty
-  int CommandCount = 0;
-  std::array<QString, kConstantSlots> LocalConstants;  // 1..15 ("<LC1>" is index 1)
+// One watched job: the file's record of its section, plus the runtime fields, which
+// are never read from the file and start empty after every reload.
+struct RoziRoruner : jobfile::RoziRoruner {
+  QString ScheduleText;  // Interval after token expansion
+  QString ScheduleKind;  // "NORMAL", "STARTUP", "TIME", "DATE", "DATETIME"
+  QString LastRunDay;    // "dd-mmm-yyyy"
+  QString NextRun;       // "dd-mmm-yyyy hh:nn:ss"
+  bool Active = false;   // schedule still live
   std::array<QString, kConstantSlots> LocalVariables;  // slot 0 is "<LV1>"
-  QString NextRun;                                     // runtime: "dd-mmm-yyyy hh:nn:ss"
-  int SingleFileHandling = 0;
-  QString InitialLocalsValue;
-  bool ErrorActionSet = false;                  // runtime
-  int ErrorActionLine = 0;                      // runtime
-  bool AbortScript = false;                     // runtime
-  qint64 FilesPending = 0;                      // runtime
-  qint64 CurrentFile = 0;                       // runtime, 0-based
-  QString RunDays = QStringLiteral("1111111");  // Monday first
-  double FilesHandled = 0;                      // runtime
-  QString RescheduleText;                       // runtime
-  int OldestFirst = 0;
-  std::shared_ptr<FileTable> FileList;  // runtime: the cycle's file table or null
+  bool ErrorActionSet = false;
+  int ErrorActionLine = -1;  // index in Commands of the armed ERRORACTION
+  bool AbortScript = false;
+  qint64 FilesPending = 0;
+  qint64 CurrentFile = 0;  // 0-based
+  double FilesHandled = 0;
+  QString RescheduleText;
+  std::shared_ptr<FileTable> FileList;  // the cycle's file table or null
 };
 
 // One row of the module table: a built-in command (empty ProgID) or a plug-in module.
