@@ -24,6 +24,7 @@ Manager::Manager(Session& session)
                                                  [this] { return choosers_.SelectConfigFile(); })) {
   wireFileMenu();
   wireFrame();
+  wireTools();
   window_->setCloseHandler([this] { ExitManager(); });
 }
 
