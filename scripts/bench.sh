@@ -8,7 +8,7 @@ export BUILD_DIR=${BUILD_DIR:-build-bench}
 bash scripts/install-deps.sh
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMVNZ_BUILD_TESTS=OFF >/dev/null
 cmake --build "$BUILD_DIR" -j "${MVNZ_JOBS:-$(nproc)}"
-export QT_QPA_PLATFORM=offscreen MVNZ_POWER_DRYRUN=1
+export QT_QPA_PLATFORM=offscreen MVNZ_POWER_DRYRUN=1 MVNZ_UPDATE_SERVER=127.0.0.1:9
 only=${1:-}
 for d in bench/*/; do
   n=$(basename "$d")

@@ -24,6 +24,7 @@ ROOT=$(mktemp -d /tmp/mvnz-shots-XXXXXX)
 trap 'rm -rf "$ROOT"' EXIT
 export windir=$ROOT/windows MVNZ_REGISTRY_DIR=$ROOT/registry MVNZ_RUNTIME_DIR=$ROOT/run
 export XDG_CONFIG_HOME=$ROOT/config XDG_DATA_HOME=$ROOT/data MVNZ_POWER_DRYRUN=1
+export MVNZ_UPDATE_SERVER=127.0.0.1:9  # the update check never leaves this machine
 mkdir -p "$windir" "$MVNZ_REGISTRY_DIR" "$MVNZ_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$ROOT/hot"
 chmod 700 "$MVNZ_RUNTIME_DIR"
 TITLE="Mervane Zuri - screenshot"

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 if [ "${MVNZ_SANITIZE:-0}" = "1" ]; then BUILD_DIR=${BUILD_DIR:-build-asan}; else BUILD_DIR=${BUILD_DIR:-build}; fi
-export QT_QPA_PLATFORM=offscreen MVNZ_POWER_DRYRUN=1
+export QT_QPA_PLATFORM=offscreen MVNZ_POWER_DRYRUN=1 MVNZ_UPDATE_SERVER=127.0.0.1:9
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 ctest --test-dir "$BUILD_DIR" -j "${MVNZ_JOBS:-$(nproc)}" --output-on-failure --timeout 300

@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
   StartupHooks hooks;
   hooks.pictures = &manager.images();
   hooks.progress = &splash;
+  hooks.startWebUpdate = [&manager] { manager.startWebUpdate(false); };
   QString error;
   bool started = false;
   try {

@@ -23,7 +23,7 @@
 namespace mvnz::fileops {
 namespace {
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
+QByteArray native(const QString& path) { return encodeName(path); }
 
 QString errnoText(int e) { return qt_error_string(e); }
 
@@ -52,6 +52,11 @@ QString nameOf(const QString& path) { return path.mid(path.lastIndexOf('/') + 1)
 
 bool statPath(const QString& path, struct stat* st) {
   return ::stat(native(path).constData(), st) == 0;
+}
+
+bool exists(const QString& path) {
+  struct stat st {};
+  return statPath(path, &st);
 }
 
 bool sameInode(const struct stat& a, const struct stat& b) {
@@ -527,14 +532,14 @@ Outcome moveFile(const QString& source, const QString& target, Replace replace) 
   if (e != EXDEV) return renameOutcome(e);
 
   // Another file system: the copy must be safely in place before the source goes.
-  if (replace == Replace::No && QFileInfo::exists(target))
+  if (replace == Replace::No && exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
   return moveAcrossFileSystems(source, target, replace);
 }
 
 Outcome copyFile(const QString& source, const QString& target, Replace replace) {
   if (Outcome c = checkPair(source, target); !c.ok()) return c;
-  if (replace == Replace::No && QFileInfo::exists(target))
+  if (replace == Replace::No && exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
   if (Outcome c = checkChanges(source, target, replace, false); !c.ok()) return c;
   Fd in(-1);
@@ -642,8 +647,19 @@ Outcome listSubfolders(const QString& path, QStringList* names) {
       struct stat st {};
       isDir = ::fstatat(dfd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
-    if (isDir) names->append(QFile::decodeName(ent->d_name));
+    if (isDir) names->append(decodeName(QByteArray(ent->d_name)));
   }
+}
+
+bool regularFile(const QString& path, FileFacts* facts) {
+  struct stat st {};
+  if (path.isEmpty() || !statPath(path, &st) || !S_ISREG(st.st_mode)) return false;
+  if (facts) {
+    facts->size = qint64(st.st_size);
+    facts->modified =
+        QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+  }
+  return true;
 }
 
 bool sameFile(const QString& a, const QString& b) {

@@ -1,7 +1,6 @@
 // The Erase plug-in: deletes one file permanently or into the Trash, optionally only
 // when it is empty.
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLineEdit>
 
 #include "library/catalogue.h"
@@ -45,12 +44,12 @@ class EraseDialog final : public CommandDialog {
 void EraseFile(const QStringList& data) {
   const QString F = Param(data, P::File), E = Param(data, P::EmptyOnly),
                 R = Param(data, P::Recycle);
-  const QFileInfo info(F);
-  if (F.isEmpty() || !info.isFile()) {
+  fileops::FileFacts facts;
+  if (!fileops::regularFile(F, &facts)) {
     LogWarning(QStringLiteral("WARNING_ERASE: Sourcefile [%1] not found!").arg(F));
     return;
   }
-  const bool empty = info.size() == 0;
+  const bool empty = facts.size == 0;
   QString what;
   if (E == QLatin1String("1") && empty)
     what = QStringLiteral("empty file");

@@ -1,7 +1,6 @@
 // The Scour plug-in: deletes one file once it is at least a given number of days old.
 #include <QDate>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,8 +53,8 @@ class ScourDialog final : public CommandDialog {
 
 void ScourFile(const QStringList& data) {
   const QString N = Param(data, P::Days), F = Param(data, P::File);
-  const QFileInfo info(F);
-  if (F.isEmpty() || !info.isFile()) {
+  fileops::FileFacts facts;
+  if (!fileops::regularFile(F, &facts)) {
     LogWarning(QStringLiteral("WARNING_SCOUR: File [%1] not found!").arg(F));
     return;
   }
@@ -68,7 +67,7 @@ void ScourFile(const QStringList& data) {
                    .arg(N, F));
     return;
   }
-  const QDate modified = info.lastModified().toLocalTime().date();
+  const QDate modified = facts.modified.toLocalTime().date();
   const qint64 age = modified.daysTo(QDate::currentDate());
   if (days > static_cast<double>(age)) return;
   LogProgress(QStringLiteral("Purging file [%1]").arg(F));

@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
     qputenv(d.var, p.toLocal8Bit());
   }
   qputenv("MVNZ_POWER_DRYRUN", "1");
+  // The manager's update check (on by default) asks a closed port on this machine.
+  qputenv("MVNZ_UPDATE_SERVER", "127.0.0.1:9");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
   App app(argc, argv);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "library/regexpr.h"
+#include "platform/fileops.h"
 
 namespace mvnz::engine {
 
@@ -61,7 +62,7 @@ struct Walker {
 
   bool walk(const QString& folder, const QString& subdir) {
     const int dfd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::open(fileops::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0) {
       if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
       return false;
@@ -96,7 +97,7 @@ struct Walker {
       if (!maybeDir && it.type != DT_REG) continue;
       struct stat st;
       if (::fstatat(dfd, it.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-      const QString name = QFile::decodeName(it.name.c_str());
+      const QString name = fileops::decodeName(QByteArray(it.name.data(), qsizetype(it.name.size())));
       if (S_ISDIR(st.st_mode)) {
         if (!opt.recursive) continue;
         if (opt.hasExcluded && st.st_dev == opt.excludedDev && st.st_ino == opt.excludedIno)
@@ -135,12 +136,12 @@ bool FolderExists(QString& path) {
   path = StripTrailingSlash(path);
   if (path.isEmpty()) return false;
   struct stat st;
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(fileops::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool StatFile(const QString& path, struct stat& st) {
   if (path.isEmpty()) return false;
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(fileops::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FileExists(const QString& path) {

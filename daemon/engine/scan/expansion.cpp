@@ -8,6 +8,7 @@
 
 #include "library/dates.h"
 #include "library/tokens.h"
+#include "platform/fileops.h"
 
 namespace mvnz::engine {
 
@@ -15,7 +16,7 @@ QString OwnerCache::ownerOf(const QString& path) {
   const QString unknown = "{unknown}";
   if (path.isEmpty()) return unknown;
   struct stat st;
-  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return unknown;
+  if (::stat(fileops::encodeName(path).constData(), &st) != 0) return unknown;
   const auto it = names_.constFind(st.st_uid);
   if (it != names_.constEnd()) return *it;
   QString name = unknown;

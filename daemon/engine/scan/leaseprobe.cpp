@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/fileops.h"
+
 namespace mvnz::engine {
 
 namespace {
@@ -42,7 +44,7 @@ void LeaseProbe::beginCycle() {
 }
 
 LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
-  const QByteArray p = QFile::encodeName(path);
+  const QByteArray p = fileops::encodeName(path);
   const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     openError_ = errno;
@@ -93,7 +95,7 @@ void LeaseProbe::scanProc() {
 
 bool LeaseProbe::procHeld(const QString& path, bool writersOnly) {
   struct stat st;
-  if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return true;
+  if (::lstat(fileops::encodeName(path).constData(), &st) != 0) return true;
   if (!scanned_) scanProc();
   const auto key = std::make_pair(quint64(st.st_dev), quint64(st.st_ino));
   return writersOnly ? writing_.contains(key) : open_.contains(key);

@@ -1,6 +1,5 @@
 #include "engine/erroraction.h"
 
-#include <QFileInfo>
 #include <exception>
 
 #include "daemon/queue.h"
@@ -38,7 +37,8 @@ void killFile(const Services& s, const QString& path, const QString& onlyIfEmpty
       s.line(1, "WARNING_KILLFILE: Sourcefile [" + path + "] not found!");
       return;
     }
-    if (onlyIfEmpty == QLatin1String("1") && QFileInfo(path).size() == 0)
+    fileops::FileFacts facts;
+    if (onlyIfEmpty == QLatin1String("1") && fileops::regularFile(path, &facts) && facts.size == 0)
       s.autoLine(0, "Deleting empty file [" + path + "]");
     else if (onlyIfEmpty == QLatin1String("0"))
       s.autoLine(0, "Deleting file [" + path + "]");

@@ -10,6 +10,7 @@
 #include "engine/filetable.h"
 #include "engine/stability.h"
 #include "library/regexpr.h"
+#include "platform/fileops.h"
 #include "platform/paths.h"
 
 namespace mvnz::engine {
@@ -60,8 +61,12 @@ QString RejectFolderFor(Daemon& d, EngineServices& s, const QString& text, const
 }
 
 mvnd::FileRow RowOf(const WalkEntry& e) {
-  return mvnd::FileRow{0, e.name, qint64(e.st.st_size),
-                       qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec)};
+  return mvnd::FileRow{0,
+                       e.name,
+                       qint64(e.st.st_size),
+                       qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec),
+                       quint64(e.st.st_dev),
+                       quint64(e.st.st_ino)};
 }
 
 }  // namespace
@@ -182,7 +187,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
     const QString rejectDir =
         RejectFolderFor(d, s, job.MoveRejectedDirectory, scanDir, QStringLiteral("."), {});
     struct stat st;
-    if (!rejectDir.isEmpty() && ::stat(QFile::encodeName(rejectDir).constData(), &st) == 0 &&
+    if (!rejectDir.isEmpty() && ::stat(fileops::encodeName(rejectDir).constData(), &st) == 0 &&
         S_ISDIR(st.st_mode)) {
       opt.hasExcluded = true;
       opt.excludedDev = st.st_dev;

@@ -15,52 +15,23 @@
 #include <QVBoxLayout>
 
 #include "controls/vistrel.h"
-#include "manager/ui/parametertable.h"
+#include "dialogparts.h"
+#include "manager/session.h"
+#include "manager/ui/choosers.h"
+#include "manager/ui/erroractiondialog.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui {
+
+using namespace dialogparts;
+
 namespace {
-
-
-// "&Ok" and "&Cancel" on a row at the bottom right; Cancel rejects, Ok runs save.
-QHBoxLayout* makeButtons(QDialog* dialog, const std::function<void()>& save) {
-  auto* ok = new QPushButton(QStringLiteral("&Ok"), dialog);
-  ok->setObjectName(QStringLiteral("cmdSave"));
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("&Cancel"), dialog);
-  cancel->setObjectName(QStringLiteral("cmdCancel"));
-  QObject::connect(ok, &QPushButton::clicked, dialog, save);
-  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  row->addWidget(ok);
-  row->addWidget(cancel);
-  return row;
-}
-
-QLineEdit* makeBox(const QString& name, const QString& text, QWidget* parent) {
-  auto* box = new QLineEdit(text, parent);
-  box->setObjectName(name);
-  return box;
-}
-
-QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  return label;
-}
 
 // Parameter 1 as given, 2..30 empty.
 Parameters onlyFirst(const QString& data1) {
   Parameters out;
   out[1] = data1;
   return out;
-}
-
-void startDialog(QDialog* dialog, const QString& name, const QString& title) {
-  dialog->setObjectName(name);
-  dialog->setWindowTitle(title);
-  dialog->setModal(true);
 }
 
 struct RescheduleOption {
@@ -248,7 +219,7 @@ void CommentDialog::save() {
 
 Parameters CommentDialog::parameters() const { return onlyFirst(text_->text()); }
 
-std::optional<Parameters> CommandDialogs::edit(BuiltinDialog which, Session&,
+std::optional<Parameters> CommandDialogs::edit(BuiltinDialog which, Session& session,
                                                const jobfile::CommandEntry& command) {
   switch (which) {
     case BuiltinDialog::Reschedule: {
@@ -261,12 +232,21 @@ std::optional<Parameters> CommandDialogs::edit(BuiltinDialog which, Session&,
       if (dialog.exec() != QDialog::Accepted) return std::nullopt;
       return dialog.parameters();
     }
-    case BuiltinDialog::ErrorAction:
-      break;
+    case BuiltinDialog::ErrorAction: {
+      ErrorActionContext context;
+      for (const jobfile::RoziRoruner& r : session.model.RoziRoruners) context.roziRoruners << r.Name;
+      context.current = session.CurrentRoziRoruner;
+      context.parent = session.parentIndex.value(session.CurrentRoziRoruner, kNoParent);
+      context.chooseFolder = [this](const QString& title, const QString& start) {
+        return SelectFolder(owner_, title, start);
+      };
+      context.variables = variables_;
+      ErrorActionDialog dialog(command, std::move(context), owner_);
+      if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+      return dialog.parameters();
+    }
   }
-  ParameterTableDialog dialog(command, owner_);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return dialog.parameters();
+  return std::nullopt;
 }
 
 }  // namespace mvnz::manager::ui

@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QToolButton>
 #include <QUrl>
 
 #include "manager/filecommands.h"
@@ -13,6 +16,8 @@
 #include "manager/ui/globals_page.h"
 #include "manager/ui/namingdialog.h"
 #include "manager/ui/roziroruner_page.h"
+#include "manager/ui/triggermenus.h"
+#include "manager/ui/webupdatedialog.h"
 
 namespace mvnz::manager::ui {
 
@@ -20,12 +25,13 @@ Manager::Manager(Session& session)
     : session_(session),
       window_(std::make_unique<MainWindow>(session)),
       choosers_(window_.get()),
-      builtins_(std::make_unique<CommandDialogs>(window_.get(),
-                                                 [this] { return choosers_.SelectConfigFile(); })) {
+      builtins_(std::make_unique<CommandDialogs>(
+          window_.get(), [this] { return choosers_.SelectConfigFile(); }, &window_->variables())) {
   wireFileMenu();
   wireFrame();
   wireTools();
   window_->setCloseHandler([this] { ExitManager(); });
+  ConnectWebUpdate(webUpdate_, session_, window_->action(QStringLiteral("AUTOCHECK")), window_.get());
 }
 
 Manager::~Manager() = default;
@@ -57,6 +63,7 @@ void Manager::wireFrame() {
   both("DELETEALL", "CLEAR", [&page] { page.DeleteAllRoziRoruners(); });
   both("HELP", "HELP", [this] { OpenInBrowser(QUrl::fromLocalFile(session_.HelpFile).toString()); });
   w.setSideBarCommand(QStringLiteral("WEB"), [] { OpenInBrowser(QStringLiteral("https://orvendel.example/")); });
+  w.setCommand(QStringLiteral("UPDATENOW"), [this] { startWebUpdate(true); });
   w.setCommand(QStringLiteral("AUTOCHECK"), [this] {
     session_.prefs.AutoCheckUpdates = window_->action(QStringLiteral("AUTOCHECK"))->isChecked();
   });
@@ -68,6 +75,12 @@ void Manager::wireFrame() {
   page.onCommandScript = [this] { openScriptEditor(); };
   page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
+  QWidget* p = w.roziRorunerPage();
+  auto* triggers = new TriggerMenus(session_, window_.get(), p->findChild<QLineEdit*>(QStringLiteral("txtInterval")),
+                                    p->findChild<QCheckBox*>(QStringLiteral("chkEnabled")), &w.variables());
+  page.onTrigger = [triggers, at = p->findChild<QToolButton*>(QStringLiteral("picTrigger"))] {
+    triggers->popupTrigger(at->mapToGlobal(QPoint(0, at->height())));
+  };
 }
 
 ScriptEditor& Manager::scriptEditor() {
@@ -89,6 +102,8 @@ void Manager::openScriptEditor() {
 bool Manager::ShowCommandProperties(const QString& lineText, const QString& commandName) {
   return manager::ShowCommandProperties(session_, lineText, commandName, *builtins_);
 }
+
+void Manager::startWebUpdate(bool interactive) { webUpdate_.start(interactive, LoadUpdateServer()); }
 
 void Manager::raiseWindow() {
   if (window_->isMinimized()) window_->showNormal();

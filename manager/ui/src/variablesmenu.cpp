@@ -131,7 +131,7 @@ void VariablesMenu::build(QWidget* owner) {
 
 void VariablesMenu::RefreshLocalConstantCaptions() {
   const jobfile::RoziRoruner* r = session_.current();
-  for (const char* name : {"mnuLocalsConstantsLC", "mnuLCdata"})
+  for (const char* name : {"mnuLocalsConstantsLC", "mnuLCdata", "mnuLCdat"})
     for (int n = 1; n <= tokens::kFamilySize; ++n)
       if (auto* a = parent()->findChild<QAction*>(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(n - 1)))
         a->setText(constantCaption(Family::LocalConstant, n, r ? r->LocalConstants[n] : QString()));
@@ -139,7 +139,7 @@ void VariablesMenu::RefreshLocalConstantCaptions() {
 
 void VariablesMenu::RefreshGlobalConstantCaptions() {
   const jobfile::Constants& g = session_.model.Globals.GlobalConstants;
-  for (const char* name : {"mnuGlobalsConstantsGC", "mnuGCdata"})
+  for (const char* name : {"mnuGlobalsConstantsGC", "mnuGCdata", "mnuGCdat"})
     for (int n = 1; n <= tokens::kFamilySize; ++n)
       if (auto* a = parent()->findChild<QAction*>(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(n - 1)))
         a->setText(constantCaption(Family::GlobalConstant, n, g[n]));

@@ -10,11 +10,21 @@
 // AccessDenied and the file stays as it was. It can still be read, copied and moved.
 // A write-protected folder likewise keeps its entries: nothing is removed from it,
 // moved out of it or written into it.
+#include <QByteArray>
+#include <QDateTime>
 #include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
 namespace mvnz::fileops {
+
+// File names are bytes, and a path text carries them without loss: bytes that form
+// UTF-8 are their characters, each byte that does not is the code unit U+DC00 + byte
+// (U+DC80..U+DCFF). Every operation here encodes its paths this way, and whatever
+// lists a folder decodes the names so, so a name that is not UTF-8 is still moved,
+// copied and deleted. For valid UTF-8 both give what Qt gives.
+QByteArray encodeName(const QString& path);
+QString decodeName(const QByteArray& bytes);
 
 enum class Status {
   Ok,
@@ -72,6 +82,12 @@ Outcome makeFolders(const QString& path);
 // AccessDenied when removing or replacing path would change a write-protected file
 // or the entries of a write-protected folder; Ok otherwise (also for a missing path).
 Outcome checkRemovable(const QString& path);
+// What a regular file (links followed) is like; false when path names none.
+struct FileFacts {
+  qint64 size = 0;
+  QDateTime modified;  // local time
+};
+bool regularFile(const QString& path, FileFacts* facts = nullptr);
 // True when both names denote one existing file (same device and inode).
 bool sameFile(const QString& a, const QString& b);
 

@@ -1,7 +1,6 @@
 #include "plugins/transfer.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLineEdit>
 
 #include "library/catalogue.h"
@@ -14,7 +13,7 @@ namespace {
 
 using P = catalogue::param::Transfer;
 
-bool fileExists(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+bool fileExists(const QString& path) { return fileops::regularFile(path); }
 
 // The folder part of a destination: the text before its last "/".
 QString folderPart(const QString& path) {

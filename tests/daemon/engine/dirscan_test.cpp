@@ -1,5 +1,6 @@
 // The folder walk and the filter splitting: what is listed, in which order, and which
 // folders are never entered.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 
 #include "engine/dirscan.h"
 #include "enginetestutil.h"
+#include "platform/fileops.h"
 #include "testenv.h"
 
 using namespace mvnz;
@@ -66,6 +68,33 @@ TEST(DirScan, ReadOnlyFilesAndUnreadableFolders) {
       d + "/missing", o, [](const WalkEntry&) {},
       [&](const QString& f, const QString&) { errors << f; }));
   EXPECT_EQ(errors, QStringList{d + "/missing"});
+}
+
+// Names are listed by their bytes: one that is not UTF-8 (in a folder whose name is not
+// either) comes out as a text that gives those bytes back, and the existence tests
+// find it by that text.
+TEST(DirScan, NamesThatAreNotUtf8AreListedByTheirBytes) {
+  const QString d = test::makeDir("bytes");
+  const QByteArray top = fileops::encodeName(d);
+  ASSERT_EQ(::mkdir((top + "/d\xff").constData(), 0755), 0);
+  for (const QByteArray& name : {QByteArray("caf\xe9.txt"), QByteArray("d\xff/\xc0\xaf")}) {
+    const int fd = ::open((top + "/" + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+  }
+  WalkOptions deep;
+  deep.recursive = true;
+  QList<QByteArray> seen;
+  WalkFolder(
+      d, deep,
+      [&](const WalkEntry& e) {
+        seen << fileops::encodeName(e.subdir + "|" + e.name);
+        EXPECT_TRUE(FileExists(e.folder + "/" + e.name));
+      },
+      {});
+  EXPECT_EQ(seen, (QList<QByteArray>{".|caf\xe9.txt", "d\xff|\xc0\xaf"}));
+  QString folder = fileops::decodeName(top + "/d\xff");
+  EXPECT_TRUE(FolderExists(folder));
 }
 
 TEST(DirScan, SplitFilterAndMatch) {

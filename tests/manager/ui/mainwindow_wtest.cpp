@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
-#include <QTableWidget>
 #include <QTreeWidget>
 
 #include "dialogdriver.h"
@@ -168,26 +167,6 @@ TEST(CommandPropertiesWindow, RealPluginDialogConfirmedOrCancelled) {
     EXPECT_EQ(data[1], "/in/a");
     EXPECT_EQ(data[2], confirm ? "/elsewhere/<FILENAME>" : "/out/b");
   }
-}
-
-TEST(CommandPropertiesWindow, ErrorActionShowsItsThirtyParametersUntilItsDialogExists) {
-  Rig r;
-  r.s.setCurrent(0);
-  jobfile::CommandEntry c;
-  c.Name = "ErrorAction";
-  c.Data[1] = "first";
-  r.s.current()->Commands.append(c);
-  withDialog([](QDialog* d) {
-    auto* table = d->findChild<QTableWidget*>("tblParameters");
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(table->rowCount(), 30);
-    EXPECT_EQ(table->item(0, 0)->text(), "first");
-    table->item(1, 0)->setText("second");
-    d->accept();
-  });
-  EXPECT_TRUE(r.m->ShowCommandProperties("2", "erroraction"));
-  EXPECT_EQ(r.s.current()->Commands[1].Data[2], "second");
-  EXPECT_EQ(r.s.current()->Commands[1].Data[1], "first");
 }
 
 // The manager's own dialogs behind command properties: OK stores parameter 1 and

@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 
+#include "platform/fileops.h"
 #include "pluginfixture.h"
 #include "testenv.h"
 
@@ -512,4 +513,45 @@ TEST_F(FileActions, DropFolderWithAnEmptyPathDoesNothing) {
   QDir::setCurrent(cwd);
   EXPECT_TRUE(QFileInfo(t + "/e").isDir());
   EXPECT_TRUE(sentLines().empty());
+}
+
+// A name that is not UTF-8 reaches the plug-ins as its decoded text (as the listing
+// gives it) and is moved, copied, deleted and purged under its own bytes; the log
+// lines carry the same text.
+TEST_F(FileActions, NamesThatAreNotUtf8AreHandledByTheirBytes) {
+  const QByteArray odd = "r\xe9sum\xe9-\xff.txt";
+  const struct {
+    const char* plugin;
+    QStringList params;  // $S: the odd source, $D: a target of the same name elsewhere
+    const char* line;
+    bool sourceStays, targetMade;
+  } cases[] = {
+      {"Relocate", {"$S", "$D", "0", "1"}, "Moving file [$S] to [$D]...", false, true},
+      {"Duplicate", {"$S", "$D", "0", "1"}, "Copying file [$S] to [$D]...", true, true},
+      {"Erase", {"$S", "0", "0"}, "Deleting file [$S]", false, false},
+      {"Scour", {"1", "$S"}, "Purging file [$S]", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.plugin);
+    const QString t = folder();
+    const QByteArray source = fileops::encodeName(t) + '/' + odd;
+    const QByteArray target = fileops::encodeName(t) + "/out/" + odd;
+    const QString S = fileops::decodeName(source), D = fileops::decodeName(target);
+    // Made by its bytes: QFile would write another name.
+    const int fd = ::open(source.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "odd", 3), 3);
+    const time_t old = QDateTime::currentDateTime().addDays(-3).toSecsSinceEpoch();
+    const struct timespec times[2] = {{old, 0}, {old, 0}};
+    ASSERT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
+    QStringList values;
+    for (QString p : c.params) values << p.replace("$S", S).replace("$D", D);
+    EXPECT_FALSE(runCommand(c.plugin, values));
+    const QString line = QString(c.line).replace("$S", S).replace("$D", D);
+    ASSERT_FALSE(sentLines().empty());
+    EXPECT_EQ(sentLines().back().text, line);
+    EXPECT_EQ(::access(source.constData(), F_OK) == 0, c.sourceStays);
+    EXPECT_EQ(::access(target.constData(), F_OK) == 0, c.targetMade);
+  }
 }

@@ -14,6 +14,10 @@ struct FileRow {
   QString name;        // "filename"
   qint64 size = 0;     // "filesize"
   qint64 mtimeNs = 0;  // last modification, nanoseconds since the epoch
+  // The file the listing saw: its device and inode, so it is acted on only while its
+  // name still holds it.
+  quint64 device = 0;
+  quint64 inode = 0;
 };
 
 struct FileTable {

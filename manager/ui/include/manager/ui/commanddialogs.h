@@ -67,18 +67,23 @@ class CommentDialog : public QDialog {
 // The text a comment may not hold, or "" when it is acceptable.
 QString CommentRefusal(const QString& text);
 
-// The built-in dialogs installed in the manager. ErrorAction still uses the plain
-// parameter table.
+class VariablesMenu;
+
+// The built-in dialogs installed in the manager.
 class CommandDialogs : public BuiltinDialogs {
  public:
-  CommandDialogs(QWidget* owner, std::function<QString()> chooseConfig)
-      : owner_(owner), chooseConfig_(std::move(chooseConfig)) {}
+  // chooseConfig: the configuration-file chooser; variables: the tokens menu the
+  // dialogs' folder boxes open (may be null).
+  CommandDialogs(QWidget* owner, std::function<QString()> chooseConfig,
+                 VariablesMenu* variables = nullptr)
+      : owner_(owner), chooseConfig_(std::move(chooseConfig)), variables_(variables) {}
   std::optional<Parameters> edit(BuiltinDialog which, Session& session,
                                  const jobfile::CommandEntry& command) override;
 
  private:
   QWidget* owner_;
   std::function<QString()> chooseConfig_;
+  VariablesMenu* variables_;
 };
 
 }  // namespace mvnz::manager::ui

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "manager/session.h"
+#include "manager/webupdate.h"
 #include "manager/ui/choosers.h"
 #include "manager/ui/imagelists.h"
 #include "manager/ui/mainwindow.h"
@@ -28,12 +29,16 @@ class Manager {
   void openScriptEditor();
   ImageLists& images() { return images_; }
   DialogChoosers& choosers() { return choosers_; }
-  // Replaces the built-in commands' dialogs (the parameter table until then).
+  // Replaces the built-in commands' dialogs (the manager's own until then).
   void setBuiltinDialogs(std::unique_ptr<BuiltinDialogs> dialogs) { builtins_ = std::move(dialogs); }
   BuiltinDialogs& builtinDialogs() { return *builtins_; }
 
   // The property dialog of command line lineText of the current RoziRoruner.
   bool ShowCommandProperties(const QString& lineText, const QString& commandName);
+  // Asks the update server for a new version (interactive: the menu command, with
+  // its boxes); a check under way is abandoned.
+  void startWebUpdate(bool interactive);
+  WebUpdateCheck& webUpdate() { return webUpdate_; }
   // Brings the main window to the front (the window link's request).
   void raiseWindow();
   // The one way out: saves the preferences (only after a complete start-up), closes
@@ -52,6 +57,7 @@ class Manager {
   DialogChoosers choosers_;
   std::unique_ptr<BuiltinDialogs> builtins_;
   std::unique_ptr<ScriptEditor> editor_;
+  WebUpdateCheck webUpdate_;
 };
 
 }  // namespace mvnz::manager::ui

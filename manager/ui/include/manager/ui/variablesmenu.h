@@ -29,7 +29,8 @@ class VariablesMenu : public QObject {
   QMenu* stableTimerMenu() const { return mnuStableTimer_; }
   QAction* noTimestampItem() const { return mnuSTnoTimestamp_; }
 
-  // The constant items' captions ("<LC3> value") from the model.
+  // The constant items' captions ("<LC3> value") from the model, also those of the
+  // trigger menu's constant entries (found under the owner by name).
   void RefreshLocalConstantCaptions();
   void RefreshGlobalConstantCaptions();
   // Gives target the focus and pops menu up at pos; a picked token goes into target.
