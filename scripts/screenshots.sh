@@ -9,6 +9,8 @@
 #   <out>/manager-globals.png  the same window showing the global settings
 #   <out>/svcwright.png    the service installer's window
 #   <out>/deployer.png     the uninstall utility's window
+#   <out>/scheduler.png    the trigger menu's date-and-time picker on a sample date
+#   <out>/erroraction.png  the ErrorAction dialog over a "Move File" command
 #   <out>/regex-tester.png the manager's regular-expression tester after a replacement
 # Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
 set -euo pipefail
@@ -17,7 +19,7 @@ bash scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 OUT=$(realpath -m "${1:-$BUILD_DIR/screenshots}")
 cmake -S . -B "$BUILD_DIR" -G Ninja >/dev/null
-cmake --build "$BUILD_DIR" --target mvnd MervaneZuri svcwright deployer -j "${MVNZ_JOBS:-3}"
+cmake --build "$BUILD_DIR" --target mvnd MervaneZuri svcwright deployer mvnz-dialogshow -j "${MVNZ_JOBS:-3}"
 mkdir -p "$OUT"
 
 ROOT=$(mktemp -d /tmp/mvnz-shots-XXXXXX)
@@ -103,9 +105,10 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   kill -TERM $pid
   wait $pid || true
 '
-# The two installation tools, each found by its caption.
+# The two installation tools and two of the manager's dialogs, each found by its caption.
 BIN=$(realpath "$BUILD_DIR/bin")
-export BIN
+SHOW=$(realpath "$BUILD_DIR/tests-bin/mvnz-dialogshow")
+export BIN SHOW
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -euo pipefail
   unset QT_QPA_PLATFORM
@@ -122,6 +125,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   }
   shoot "Install Mervane Zuri Daemon Service - Version 1.0.0" svcwright.png "$BIN/svcwright"
   shoot "Mervane Zuri Uninstall" deployer.png "$BIN/deployer" -remove
+  shoot "Scheduler" scheduler.png "$SHOW" scheduler
+  shoot "Edit Command: Error Action" erroraction.png "$SHOW" erroraction
 '
 # The manager's regular-expression tester (Ctrl+N), filled by keyboard and replaced.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
@@ -152,4 +157,4 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wait $pid || true
 '
 echo "Saved $OUT/regex-tester.png"
-echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/svcwright.png and $OUT/deployer.png"
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/svcwright.png, $OUT/deployer.png, $OUT/scheduler.png and $OUT/erroraction.png"

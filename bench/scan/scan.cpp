@@ -143,11 +143,11 @@ class Cycle {
       if (level >= 1 && notes_.size() < 3) notes_ << message;
     };
     p.matcher = engine::RegExprMatcher();  // the daemon's own
-    p.runScript = [this](mvnd::Daemon&, engine::EngineServices&) { ++runs_; };
+    p.runScript = [this](mvnd::Daemon&, engine::EngineServices&, int) { ++runs_; };
     engine_ = engine::MakeCycleEngine(std::move(p));
-    d_.State = mvnd::RunState::Running;
-    d_.DaemonInitialized = true;
-    d_.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
+    d_.run.State = mvnd::RunState::Running;
+    d_.run.DaemonInitialized = true;
+    d_.settings.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
     mvnd::RoziRoruner r;
     r.Name = QStringLiteral("Bench");
     r.ScanDirectory = dir;
@@ -161,17 +161,17 @@ class Cycle {
     r.Enabled = 1;
     r.Active = true;
     r.RunDays = QStringLiteral("1111111");
-    d_.RoziRoruners.append(r);
-    d_.RoziRorunerCount = 1;
+    d_.jobs.RoziRoruners.append(r);
+    d_.jobs.RoziRorunerCount = 1;
   }
   // Makes the RoziRoruner due now (outside the timed cycle).
   void Prepare() { engine_->InitEventTimers(d_); }
   // One cycle; the number of files judged free (the script runs once for each).
   qint64 Run() {
     runs_ = 0;
-    d_.ScanRunning = true;
+    d_.run.ScanRunning = true;
     engine_->MainEventLoop(d_);
-    d_.ScanRunning = false;
+    d_.run.ScanRunning = false;
     return runs_;
   }
   QStringList notes() const { return notes_; }

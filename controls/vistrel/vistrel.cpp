@@ -704,8 +704,7 @@ vistrel* makeHeaderPanel(const QString& caption, QWidget* parent, qint16 borderS
   auto* header = new vistrel(parent);
   header->setObjectName(QStringLiteral("vistrel1"));
   header->setCaption(caption);
-  // Only the caption: a new panel's text ("vistrel") has no place in a dialog's header.
-  header->setText(QString());
+  header->setText(QString());  // a new panel's placeholder text would show under the caption
   header->setBorderStyle(borderStyle);
   QFont f = header->Font();
   f.setBold(true);

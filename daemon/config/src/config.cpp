@@ -13,30 +13,31 @@ namespace {
 
 jobfile::GlobalSettings CurrentGlobals(const Daemon& d) {
   jobfile::GlobalSettings g;
-  g.LogDirectory = d.LogDirectory;
-  g.EnableLogging = d.EnableLogging;
-  g.AutoLogInternalCommands = d.AutoLogInternalCommands;
-  g.InitialGlobalsValue = d.InitialGlobalsValue;
-  std::copy(d.GlobalConstants.begin(), d.GlobalConstants.end(), g.GlobalConstants.begin());
-  g.AutoStart = d.AutoStartEnabled;
-  g.AutoStartState = d.AutoStartState;
-  g.NoTrayIcon = d.NoTrayIcon;
-  if (!d.ShowUnstableMessages) g.ShowUnstableMessages = QStringLiteral("0");
+  g.LogDirectory = d.settings.LogDirectory;
+  g.EnableLogging = d.settings.EnableLogging;
+  g.AutoLogInternalCommands = d.settings.AutoLogInternalCommands;
+  g.InitialGlobalsValue = d.settings.InitialGlobalsValue;
+  std::copy(d.settings.GlobalConstants.begin(), d.settings.GlobalConstants.end(),
+            g.GlobalConstants.begin());
+  g.AutoStart = d.settings.AutoStartEnabled;
+  g.AutoStartState = d.settings.AutoStartState;
+  g.NoTrayIcon = d.settings.NoTrayIcon;
+  if (!d.settings.ShowUnstableMessages) g.ShowUnstableMessages = QStringLiteral("0");
   return g;
 }
 
 void ApplyGlobals(Daemon& d, const jobfile::GlobalSettings& g) {
-  d.LogDirectory = g.LogDirectory;
-  d.EnableLogging = g.EnableLogging;
-  d.AutoLogInternalCommands = g.AutoLogInternalCommands;
-  d.InitialGlobalsValue = g.InitialGlobalsValue;
-  d.ShowUnstableMessages = jobfile::ShowUnstableMessagesOn(g);
-  std::copy(g.GlobalConstants.begin(), g.GlobalConstants.end(), d.GlobalConstants.begin());
-  d.AutoStartEnabled = g.AutoStart;
-  d.AutoStartState = g.AutoStartState;
-  d.NoTrayIcon = g.NoTrayIcon;
+  d.settings.LogDirectory = g.LogDirectory;
+  d.settings.EnableLogging = g.EnableLogging;
+  d.settings.AutoLogInternalCommands = g.AutoLogInternalCommands;
+  d.settings.InitialGlobalsValue = g.InitialGlobalsValue;
+  d.settings.ShowUnstableMessages = jobfile::ShowUnstableMessagesOn(g);
+  std::copy(g.GlobalConstants.begin(), g.GlobalConstants.end(), d.settings.GlobalConstants.begin());
+  d.settings.AutoStartEnabled = g.AutoStart;
+  d.settings.AutoStartState = g.AutoStartState;
+  d.settings.NoTrayIcon = g.NoTrayIcon;
   // An empty title keeps the caption the daemon gave itself.
-  if (!g.RoziRoruTitle.isEmpty()) d.MainCaption = g.RoziRoruTitle;
+  if (!g.RoziRoruTitle.isEmpty()) d.view.MainCaption = g.RoziRoruTitle;
 }
 
 RoziRoruner RecordOf(jobfile::RoziRoruner& j) {
@@ -115,8 +116,8 @@ jobfile::GlobalSettings ReadGlobalSettings(const QString& path) {
   return jobfile::ParseJobFile(globals).file.Globals;
 }
 
-QString DaemonSettingsKey(const Daemon& d) {
-  return QStringLiteral("Software\\Orvendel\\MervaneZuri\\Daemon") + d.SettingsKeySuffix;
+QString DaemonSettingsKey(const Settings& s) {
+  return QStringLiteral("Software\\Orvendel\\MervaneZuri\\Daemon") + s.SettingsKeySuffix;
 }
 
 jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
@@ -137,19 +138,19 @@ jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
 
 void ApplyJobFile(Daemon& d, jobfile::JobFile file) {
   ApplyGlobals(d, file.Globals);
-  d.RoziRoruners.clear();
-  d.RoziRoruners.reserve(file.RoziRoruners.size());
-  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.RoziRoruners.append(RecordOf(j));
-  d.RoziRorunerCount = static_cast<int>(d.RoziRoruners.size());
+  d.jobs.RoziRoruners.clear();
+  d.jobs.RoziRoruners.reserve(file.RoziRoruners.size());
+  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.jobs.RoziRoruners.append(RecordOf(j));
+  d.jobs.RoziRorunerCount = static_cast<int>(d.jobs.RoziRoruners.size());
 }
 
 void LoadDaemonSettings(Daemon& d) {
-  const QString text = GetRegString(DaemonSettingsKey(d), QStringLiteral("BufferSize"));
+  const QString text = GetRegString(DaemonSettingsKey(d.settings), QStringLiteral("BufferSize"));
   const auto n = LeadingInt16(text);
   int size = n ? *n : 75;
   if (size < 1 || size > 500) size = 75;
-  if (size != d.BufferSize) {
-    d.BufferSize = size;
+  if (size != d.settings.BufferSize) {
+    d.settings.BufferSize = size;
     ClearLogWindow(d);
   }
   d.ui().LoadDaemonSettings();
@@ -157,37 +158,37 @@ void LoadDaemonSettings(Daemon& d) {
 
 void ReloadConfiguration(Daemon& d) {
   WriteLogLine(d, QStringLiteral("S"), QStringLiteral("Reloading configuration ....."), 0);
-  const bool wasReloading = d.Reloading;
-  d.Reloading = true;
+  const bool wasReloading = d.run.Reloading;
+  d.run.Reloading = true;
   d.ui().SetBusy(true);
-  jobfile::ReadResult read = jobfile::ReadJobFile(d.ConfigPath, DaemonReadOptions(d));
+  jobfile::ReadResult read = jobfile::ReadJobFile(d.settings.ConfigPath, DaemonReadOptions(d));
   if (read.ok()) {
     for (const jobfile::Fault& f : read.faults) LogConfigWarning(d, jobfile::FaultMessage(f));
     ApplyJobFile(d, std::move(read.file));
   } else if (read.status == jobfile::ReadStatus::Missing) {
     LogConfigWarning(
         d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
-               .arg(d.ConfigPath));
+               .arg(d.settings.ConfigPath));
   } else {
     LogConfigWarning(d, QStringLiteral("WARNING: %1, the RoziRoruners stay as they were")
                             .arg(read.error));
   }
   LoadDaemonSettings(d);
-  d.GlobalVariables.fill(d.InitialGlobalsValue);
-  ResetLogBuffers(d);
+  d.jobs.GlobalVariables.fill(d.settings.InitialGlobalsValue);
+  ResetLogBuffers(d.log, d.jobs.RoziRorunerCount);
   d.ui().ClearLogWindow();
-  d.LogWindowNextRow = 1;
-  d.LogWindowRows = 0;
+  d.view.LogWindowNextRow = 1;
+  d.view.LogWindowRows = 0;
   QStringList selector{QStringLiteral("All")};
-  for (int i = 0; i < d.RoziRorunerCount; ++i)
-    selector.append(QStringLiteral("[FS%1] %2").arg(i + 1).arg(d.RoziRoruners[i].Name));
-  d.SelectedLog = 0;
+  for (int i = 0; i < d.jobs.RoziRorunerCount; ++i)
+    selector.append(QStringLiteral("[FS%1] %2").arg(i + 1).arg(d.jobs.RoziRoruners[i].Name));
+  d.view.SelectedLog = 0;
   d.ui().RefillLogSelector(selector);
   WriteLogLine(d, QStringLiteral("S"),
-               QStringLiteral("%1 RoziRoruners loaded").arg(d.RoziRorunerCount), 0);
-  WriteLogLine(d, QStringLiteral("S"), QStringLiteral("Config-file: ") + d.ConfigPath, 0);
+               QStringLiteral("%1 RoziRoruners loaded").arg(d.jobs.RoziRorunerCount), 0);
+  WriteLogLine(d, QStringLiteral("S"), QStringLiteral("Config-file: ") + d.settings.ConfigPath, 0);
   d.ui().SetBusy(false);
-  d.Reloading = wasReloading;
+  d.run.Reloading = wasReloading;
 }
 
 }  // namespace mvnz::mvnd

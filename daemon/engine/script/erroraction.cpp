@@ -55,7 +55,7 @@ void killFile(const Services& s, const QString& path, const QString& onlyIfEmpty
     s.line(2, "ERROR_KILLFILE: Could not delete file [" + path + "] [][" +
                   QString::fromLocal8Bit(e.what()) + "]");
   }
-  s.d.LastCommandError = true;
+  s.d.run.LastCommandError = true;
 }
 
 void transferFile(const Services& s, const QString& source, const QString& destination,
@@ -81,7 +81,7 @@ void transferFile(const Services& s, const QString& source, const QString& desti
     if (o.status == Status::TargetExists && overwrite == QLatin1String("0")) {
       s.line(2,
              "ERROR_RELOCATE: File [" + destination + "] exists & OVERWRITE=OFF, file not copied!");
-      s.d.LastCommandError = true;
+      s.d.run.LastCommandError = true;
       return;
     }
     if (o.status == Status::SourceMissing) {
@@ -94,7 +94,7 @@ void transferFile(const Services& s, const QString& source, const QString& desti
   }
   s.line(2, "ERROR_RELOCATE: Could not move file [" + source + "] to [" + destination + "] [][" +
                 errorText + "]");
-  s.d.LastCommandError = true;
+  s.d.run.LastCommandError = true;
 }
 
 }  // namespace
@@ -103,11 +103,11 @@ using P = catalogue::param::ErrorAction;
 
 void DoOnError(mvnd::Daemon& d, int index, const ScriptParams& Params, const ScriptPorts& ports) {
   const Services s(d, ports);
-  if (index < 0 || index >= d.RoziRoruners.size()) return;
-  d.RoziRoruners[index].AbortScript = true;
+  if (index < 0 || index >= d.jobs.RoziRoruners.size()) return;
+  d.jobs.RoziRoruners[index].AbortScript = true;
   try {
     if (Params[P::Fork] != kTrue) {
-      const mvnd::RoziRoruner& r = d.RoziRoruners[index];
+      const mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
       if (Params[P::Delete] == kTrue) {
         s.autoLine(0, QStringLiteral("Executing [OnError] Command <Delete File>"));
         if (const FileTable* f = currentFile(r))
@@ -134,13 +134,13 @@ void DoOnError(mvnd::Daemon& d, int index, const ScriptParams& Params, const Scr
       }
     }
     if (Params[P::Resume] == QLatin1String("1")) {
-      d.RoziRoruners[index].AbortScript = false;
+      d.jobs.RoziRoruners[index].AbortScript = false;
       s.autoLine(0, QStringLiteral("Resuming CommandScript after Error"));
     }
   } catch (const std::exception& e) {
     s.line(2, "ERROR_DO-ON-ERROR: Error while executing DoOnError function [][" +
                   QString::fromLocal8Bit(e.what()) + "]");
-    if (index < d.RoziRoruners.size()) d.RoziRoruners[index].AbortScript = true;
+    if (index < d.jobs.RoziRoruners.size()) d.jobs.RoziRoruners[index].AbortScript = true;
   }
 }
 
@@ -160,18 +160,18 @@ void DoLoadConfig(mvnd::Daemon& d, const QString& path, const ScriptPorts& ports
   try {
     if (!FileExists(path)) {
       s.line(1, "ERROR_LOADCONFIG: Configuration-file [" + path + "] not found!");
-      d.LastCommandError = true;
+      d.run.LastCommandError = true;
       return;
     }
-    d.ConfigPath = path;
+    d.settings.ConfigPath = path;
     s.autoLine(0, "Loading configuration-file [" + path + "]");
-    d.LoadConfigPending = true;
-    d.ScanRunning = false;
+    d.run.LoadConfigPending = true;
+    d.run.ScanRunning = false;
     mvnd::PostCommand(d, QStringLiteral("STOP,RELOAD,START"));
   } catch (const std::exception& e) {
     s.line(2, "ERROR_LOADCONFIG: Could not load configuration-file [" + path + "] [][" +
                   QString::fromLocal8Bit(e.what()) + "]");
-    d.LastCommandError = true;
+    d.run.LastCommandError = true;
   }
 }
 

@@ -71,13 +71,14 @@ void runPlugin(const Services& s, int index, const QString& name, const ScriptPa
                        : err.description};
   Setup* setup = interfaceCast<Setup>(object.get());
   if (!setup) throw RunError{438, entry.ProgID, describe(438)};
-  setup->SetAutoLog(d.AutoLogInternalCommands == 1);
+  setup->SetAutoLog(d.settings.AutoLogInternalCommands == 1);
   QString module = entry.Name;
   const QStringList data(params.begin(), params.end());
   check(setup->RunP(module, data), entry.ProgID);
   // The run may have taken events (a reload replaces the records): look the record up again.
-  if (index < 0 || index >= d.RoziRoruners.size()) throw RunError{9, entry.ProgID, describe(9)};
-  mvnd::RoziRoruner& r = d.RoziRoruners[index];
+  if (index < 0 || index >= d.jobs.RoziRoruners.size())
+    throw RunError{9, entry.ProgID, describe(9)};
+  mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
   for (short k = 0; k <= 14; ++k) {
     VarType v;
     check(setup->LocalVar(k, &v), entry.ProgID);
@@ -86,9 +87,9 @@ void runPlugin(const Services& s, int index, const QString& name, const ScriptPa
   for (short k = 0; k <= 14; ++k) {
     VarType v;
     check(setup->GlobalVar(k, &v), entry.ProgID);
-    if (v.Use) d.GlobalVariables[k] = v.Value;
+    if (v.Use) d.jobs.GlobalVariables[k] = v.Value;
   }
-  d.LastCommandError = setup->Error();
+  d.run.LastCommandError = setup->Error();
   object.reset();
 }
 
@@ -98,22 +99,22 @@ enum class After { Next, Return };
 // abort, a stop from the start/stop button.
 After afterLine(const Services& s, int index, const ScriptPorts& ports) {
   mvnd::Daemon& d = s.d;
-  if (d.LoadConfigPending) return After::Return;
-  if (index < 0 || index >= d.RoziRoruners.size()) return After::Return;
-  mvnd::RoziRoruner& r = d.RoziRoruners[index];
-  if (r.ErrorActionSet && d.LastCommandError) {
+  if (d.run.LoadConfigPending) return After::Return;
+  if (index < 0 || index >= d.jobs.RoziRoruners.size()) return After::Return;
+  mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
+  if (r.ErrorActionSet && d.run.LastCommandError) {
     const int at = r.ErrorActionLine;
     const mvnd::CommandEntry line =
         at >= 1 && at < r.Commands.size() ? r.Commands[at] : mvnd::CommandEntry{};
     const ScriptParams params = expand(s, index, line);
     DoOnError(d, index, params, ports);
-    d.LastCommandError = false;
+    d.run.LastCommandError = false;
   }
-  if (d.RoziRoruners[index].AbortScript) {
+  if (d.jobs.RoziRoruners[index].AbortScript) {
     s.autoLine(0, QStringLiteral("ABORT: CommandScript aborted"));
     return After::Return;
   }
-  if (d.State != mvnd::RunState::Running) return After::Return;
+  if (d.run.State != mvnd::RunState::Running) return After::Return;
   return After::Next;
 }
 
@@ -126,12 +127,12 @@ ExpansionContext MakeExpansionContext(mvnd::Daemon& d, int index, const Clock* c
   c.clock = clock;
   c.owners = owners;
   c.log = std::move(log);
-  c.globalConstants = d.GlobalConstants.data();
-  c.globalVariables = d.GlobalVariables.data();
-  c.scanDirectory = d.ExpandedScanDirectory;
-  if (!d.ShortDatePattern.isEmpty()) c.shortDatePattern = d.ShortDatePattern;
-  if (index < 0 || index >= d.RoziRoruners.size()) return c;
-  mvnd::RoziRoruner& r = d.RoziRoruners[index];
+  c.globalConstants = d.settings.GlobalConstants.data();
+  c.globalVariables = d.jobs.GlobalVariables.data();
+  c.scanDirectory = d.run.ExpandedScanDirectory;
+  if (!d.settings.ShortDatePattern.isEmpty()) c.shortDatePattern = d.settings.ShortDatePattern;
+  if (index < 0 || index >= d.jobs.RoziRoruners.size()) return c;
+  mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
   c.name = &r.Name;
   c.description = &r.Description;
   c.localConstants = r.LocalConstants.data();
@@ -143,14 +144,16 @@ ExpansionContext MakeExpansionContext(mvnd::Daemon& d, int index, const Clock* c
 }
 
 void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
-  if (!d.Running()) return;
-  if (index < 0 || index >= d.RoziRoruners.size()) return;
+  if (!d.run.Running()) return;
+  if (index < 0 || index >= d.jobs.RoziRoruners.size()) return;
   const Services s(d, ports);
-  if (d.RoziRoruners[index].CommandCount == 0) {
+  // Lines that name no RoziRoruner (the plug-ins') go to this one from now on.
+  d.run.ScriptRoziRoruner = index;
+  if (d.jobs.RoziRoruners[index].CommandCount == 0) {
     s.line(1, QStringLiteral("WARNING: Empty command script!"));
     return;
   }
-  d.RoziRoruners[index].AbortScript = false;
+  d.jobs.RoziRoruners[index].AbortScript = false;
 
   QString name;
   std::unique_ptr<Object> object;
@@ -158,24 +161,24 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
     for (int line = 1;; ++line) {
       // Events run between lines: take the record afresh each time. A daemon that is
       // ending runs no further line.
-      if (!d.Running() || d.ShuttingDown || index >= d.RoziRoruners.size()) return;
-      const mvnd::RoziRoruner& r = d.RoziRoruners[index];
+      if (!d.run.Running() || d.run.ShuttingDown || index >= d.jobs.RoziRoruners.size()) return;
+      const mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
       if (line > r.CommandCount) return;
       if (line >= r.Commands.size()) return;
       const mvnd::CommandEntry entry = r.Commands[line];
       if (entry.Name.isEmpty()) return;  // an empty name ends the script silently
 
-      if (d.TrayIconShown && !d.NoTrayIcon) d.ui().StepTrayAnimation();
+      if (d.view.TrayIconShown && !d.settings.NoTrayIcon) d.ui().StepTrayAnimation();
       name = entry.Name.toUpper();
       const auto builtIn = catalogue::FindBuiltIn(name);
       if (!name.startsWith(QLatin1Char('!')) && builtIn != BuiltIn::Comment) {
         const ScriptParams params = expand(s, index, entry);
         s.autoLine(0, "Processing command <" + name + "> .....");
-        d.CommandsExecuted += 1;
+        d.run.CommandsExecuted += 1;
 
         if (builtIn == BuiltIn::ErrorAction) {
-          d.RoziRoruners[index].ErrorActionSet = true;
-          d.RoziRoruners[index].ErrorActionLine = line;
+          d.jobs.RoziRoruners[index].ErrorActionSet = true;
+          d.jobs.RoziRoruners[index].ErrorActionLine = line;
         } else if (builtIn == BuiltIn::EndDaemon) {
           mvnd::DoEndDaemon(d);
         } else if (builtIn == BuiltIn::StopDaemon) {
@@ -184,13 +187,13 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
           DoLoadConfig(d, params[catalogue::param::LoadConfig::File], ports);
           return;
         } else if (builtIn == BuiltIn::Reschedule) {
-          d.RoziRoruners[index].RescheduleText = params[catalogue::param::Reschedule::Request];
+          d.jobs.RoziRoruners[index].RescheduleText = params[catalogue::param::Reschedule::Request];
         } else {
           runPlugin(s, index, name, params, object);
         }
         if (afterLine(s, index, ports) == After::Return) return;
       }
-      if (d.CommandQueue.contains(QLatin1String("STOP"))) return;  // left queued for the cycle
+      if (d.run.CommandQueue.contains(QLatin1String("STOP"))) return;  // left queued for the cycle
       s.pumpEvents();
     }
   } catch (const RunError& e) {
@@ -203,7 +206,7 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
     s.line(2, "ERROR-EXECUTE_COMMAND: Could not execute command [" + name + "] Description [" +
                   QString::fromLocal8Bit(e.what()) + "] Source [mvnd] ErrNumber [0]");
   }
-  d.LastCommandError = true;
+  d.run.LastCommandError = true;
 }
 
 }  // namespace mvnz::engine

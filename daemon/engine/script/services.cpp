@@ -41,7 +41,7 @@ void Services::line(int level, const QString& message, int index) const {
 }
 
 void Services::autoLine(int level, const QString& message, int index) const {
-  if (d.AutoLogInternalCommands == 1) line(level, message, index);
+  if (d.settings.AutoLogInternalCommands == 1) line(level, message, index);
 }
 
 void Services::pumpEvents() const {

@@ -19,7 +19,7 @@ struct Services {
   OwnerCache ownOwners;
   OwnerCache* owners;
 
-  // A line of the current RoziRoruner's log ("M"), time text empty.
+  // A line ("M", time text empty) of RoziRoruner index; -1: the one whose script runs.
   void line(int level, const QString& message, int index = -1) const;
   // The same, only when AutoLogInternalCommands is 1.
   void autoLine(int level, const QString& message, int index = -1) const;

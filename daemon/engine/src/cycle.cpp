@@ -27,12 +27,11 @@ class CycleEngine : public mvnd::Engine {
 
   void MainEventLoop(Daemon& d) override {
     if (mvnd::TakeRunningQueueWords(d)) return;
-    d.LoadConfigPending = false;
+    d.run.LoadConfigPending = false;
     s_.probe().beginCycle();
     s_.owners().clear();
 
-    for (int i = 0; i < d.RoziRorunerCount && i < d.RoziRoruners.size(); ++i) {
-      d.CurrentRoziRoruner = i;
+    for (int i = 0; i < d.jobs.RoziRorunerCount && i < d.jobs.RoziRoruners.size(); ++i) {
       Turn t = Turn::Next;
       try {
         t = RunTurn(d, i);
@@ -41,16 +40,16 @@ class CycleEngine : public mvnd::Engine {
       } catch (...) {
         Isolate(d, i, QStringLiteral("MainEventLoop"), QStringLiteral("unknown error"));
       }
-      if (t == Turn::EndCycle || d.ShuttingDown) return;
+      if (t == Turn::EndCycle || d.run.ShuttingDown) return;
     }
 
-    const qsizetype stop = d.CommandQueue.indexOf(QStringLiteral("STOP"));
+    const qsizetype stop = d.run.CommandQueue.indexOf(QStringLiteral("STOP"));
     if (stop >= 0) {
       mvnd::SetDaemonState(d, mvnd::RunState::Stopped);
-      if (stop < d.CommandQueue.size()) d.CommandQueue.removeAt(stop);
+      if (stop < d.run.CommandQueue.size()) d.run.CommandQueue.removeAt(stop);
     } else {
       s_.pump().now();
-      if (d.ShuttingDown) return;
+      if (d.run.ShuttingDown) return;
     }
     d.ui().ShowTrayRunState();
   }
@@ -61,97 +60,104 @@ class CycleEngine : public mvnd::Engine {
   // A failure inside one RoziRoruner's turn takes only that RoziRoruner out (until
   // the next reload); the cycle and the daemon go on with the others.
   void Isolate(Daemon& d, int i, const QString& source, const QString& description) {
-    if (i >= d.RoziRoruners.size()) return;
-    RoziRoruner& r = d.RoziRoruners[i];
+    if (i >= d.jobs.RoziRoruners.size()) return;
+    RoziRoruner& r = d.jobs.RoziRoruners[i];
     r.Active = false;
-    s_.log(d, kSystemSource,
+    s_.log(d, i, kSystemSource,
            QStringLiteral("ERROR-MAIN_EVENT_LOOP: Error during Main-Event-Loop [%1][%2][%3], "
                           "RoziRoruner made inactive until the next reload")
                .arg(r.Name, source, description),
-           2, {}, i);
+           2);
   }
 
   // True when the turn must end the cycle: the daemon ends, or its records changed.
-  static bool Gone(const Daemon& d, int i) { return d.ShuttingDown || i >= d.RoziRoruners.size(); }
+  static bool Gone(const Daemon& d, int i) {
+    return d.run.ShuttingDown || i >= d.jobs.RoziRoruners.size();
+  }
 
   Turn RunTurn(Daemon& d, int i) {
-    d.RoziRoruners[i].ErrorActionSet = false;
-    if (d.RoziRoruners[i].Enabled != 1 || !d.RoziRoruners[i].Active) return Turn::Next;
+    d.jobs.RoziRoruners[i].ErrorActionSet = false;
+    if (d.jobs.RoziRoruners[i].Enabled != 1 || !d.jobs.RoziRoruners[i].Active) return Turn::Next;
 
-    switch (IsDue(d, s_)) {
+    switch (IsDue(d, s_, i)) {
       case Due::No:
         return Turn::Next;
       case Due::Unreadable:
         Isolate(d, i, QStringLiteral("NextRun"),
-                QStringLiteral("due time [%1] cannot be read").arg(d.RoziRoruners[i].NextRun));
+                QStringLiteral("due time [%1] cannot be read").arg(d.jobs.RoziRoruners[i].NextRun));
         return Turn::Next;
       case Due::Yes:
         break;
     }
-    d.RoziRoruners[i].LastRunDay = FormatDay(s_.now().date());
-    const bool timeTrigger = d.RoziRoruners[i].Trigger == QLatin1String("TIME");
+    d.jobs.RoziRoruners[i].LastRunDay = FormatDay(s_.now().date());
+    const bool timeTrigger = d.jobs.RoziRoruners[i].Trigger == QLatin1String("TIME");
 
     if (!timeTrigger) {
-      GetFileList(d, s_);
+      GetFileList(d, s_, i);
       if (Gone(d, i)) return Turn::EndCycle;
     }
-    if (timeTrigger || d.RoziRoruners[i].FilesPending >= 1) {
-      if (d.RoziRoruners[i].SingleFileHandling == 1) d.RoziRoruners[i].FilesPending = 1;
+    if (timeTrigger || d.jobs.RoziRoruners[i].FilesPending >= 1) {
+      if (d.jobs.RoziRoruners[i].SingleFileHandling == 1) d.jobs.RoziRoruners[i].FilesPending = 1;
       if (timeTrigger ? RunTimeJob(d, i) : RunFiles(d, i)) return Turn::EndCycle;
     }
 
-    if (!ComputeNextRun(d, s_))
-      Isolate(d, i, QStringLiteral("Interval"),
-              QStringLiteral("schedule [%1] cannot be read").arg(d.RoziRoruners[i].ScheduleText));
+    if (!ComputeNextRun(d, s_, i))
+      Isolate(
+          d, i, QStringLiteral("Interval"),
+          QStringLiteral("schedule [%1] cannot be read").arg(d.jobs.RoziRoruners[i].ScheduleText));
     return Turn::Next;
   }
 
   // One script run per free file. True when the cycle must end at once.
   bool RunFiles(Daemon& d, int i) {
     // The table stays alive for this loop even if a handler drops the record's pointer.
-    const std::shared_ptr<mvnd::FileTable> list = d.RoziRoruners[i].FileList;
+    const std::shared_ptr<mvnd::FileTable> list = d.jobs.RoziRoruners[i].FileList;
     if (!list) return false;
-    const qint64 last = d.RoziRoruners[i].FilesPending - 1;
-    d.RoziRoruners[i].CurrentFile = 0;
-    while (d.RoziRoruners[i].CurrentFile <= last) {
+    const qint64 last = d.jobs.RoziRoruners[i].FilesPending - 1;
+    d.jobs.RoziRoruners[i].CurrentFile = 0;
+    while (d.jobs.RoziRoruners[i].CurrentFile <= last) {
       const QString path = list->filepathname();
       struct stat st;
       // The file is looked at now, at its turn: earlier scripts may have changed it.
       if (StatFile(path, st)) {
-        const bool found = d.AutoLogInternalCommands == 1 && d.ShowUnstableMessages;
-        if (found) s_.log(d, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
+        const bool found =
+            d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages;
+        if (found) s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
         // One look serves the existence test and the judgement; after a log line (whose
         // sink may run other code) the judgement looks again.
-        const QString status = found ? s_.fileStatus(d, path) : s_.fileStatus(d, path, st);
+        const QString status = found ? s_.fileStatus(d, i, path) : s_.fileStatus(d, i, path, st);
         if (status == QLatin1String(kFree)) {
-          d.LastCommandError = false;
-          s_.runScript(d);
-          if (Gone(d, i) || !d.Running() || d.LoadConfigPending) return true;
-          if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);
-          d.RoziRoruners[i].FilesHandled += 1;
+          d.run.LastCommandError = false;
+          s_.runScript(d, i);
+          if (Gone(d, i) || !d.run.Running() || d.run.LoadConfigPending) return true;
+          if (d.settings.AutoLogInternalCommands == 1)
+            s_.log(d, i, kRunnerSource, QStringLiteral("Done."), 0);
+          d.jobs.RoziRoruners[i].FilesHandled += 1;
         }
         s_.pump().step();
         if (Gone(d, i)) return true;
-        if (d.State != mvnd::RunState::Running) return true;
+        if (d.run.State != mvnd::RunState::Running) return true;
       }
-      if (d.RoziRoruners[i].FilesPending > 0) list->moveNext();
+      if (d.jobs.RoziRoruners[i].FilesPending > 0) list->moveNext();
       if (d.tmrShutdown.isActive()) break;
-      d.RoziRoruners[i].CurrentFile += 1;
+      d.jobs.RoziRoruners[i].CurrentFile += 1;
     }
-    if (d.RoziRoruners[i].FilesPending >= 1) d.RoziRoruners[i].FileList.reset();
+    if (d.jobs.RoziRoruners[i].FilesPending >= 1) d.jobs.RoziRoruners[i].FileList.reset();
     return false;
   }
 
   // The script of a time-triggered RoziRoruner. True when the cycle must end at once.
   bool RunTimeJob(Daemon& d, int i) {
-    if (d.AutoLogInternalCommands == 1)
-      s_.log(d, kRunnerSource,
-             QStringLiteral("Executing commands of RoziRoruner [%1]").arg(d.RoziRoruners[i].Name),
-             0);
-    d.LastCommandError = false;
-    s_.runScript(d);
-    if (Gone(d, i) || !d.Running() || d.LoadConfigPending) return true;
-    if (d.AutoLogInternalCommands == 1) s_.log(d, kRunnerSource, QStringLiteral("Done."), 0);
+    if (d.settings.AutoLogInternalCommands == 1)
+      s_.log(
+          d, i, kRunnerSource,
+          QStringLiteral("Executing commands of RoziRoruner [%1]").arg(d.jobs.RoziRoruners[i].Name),
+          0);
+    d.run.LastCommandError = false;
+    s_.runScript(d, i);
+    if (Gone(d, i) || !d.run.Running() || d.run.LoadConfigPending) return true;
+    if (d.settings.AutoLogInternalCommands == 1)
+      s_.log(d, i, kRunnerSource, QStringLiteral("Done."), 0);
     return false;
   }
 

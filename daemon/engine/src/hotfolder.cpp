@@ -42,18 +42,18 @@ QString OutcomeText(const fileops::Outcome& o) {
   }
 }
 
-bool AutoLog(const Daemon& d) { return d.AutoLogInternalCommands == 1; }
+bool AutoLog(const mvnd::Settings& s) { return s.AutoLogInternalCommands == 1; }
 
 // The reject folder of one file: its tokens take that file's values (scan folder, the
 // file's own folder, name and extension), as the command script would give them for it.
-QString RejectFolderFor(Daemon& d, EngineServices& s, const QString& text, const QString& folder,
-                        const QString& subdir, mvnd::FileRow row) {
+QString RejectFolderFor(Daemon& d, EngineServices& s, int index, const QString& text,
+                        const QString& folder, const QString& subdir, mvnd::FileRow row) {
   if (!text.contains(QLatin1Char('<'))) return StripTrailingSlash(text);
   FileTable one;
   row.folder = one.addFolder(folder, subdir);
   one.addRow(std::move(row));
   one.moveFirst();
-  ExpansionContext ctx = s.expansionContext(d);
+  ExpansionContext ctx = s.expansionContext(d, index);
   ctx.fileList = &one;
   ctx.filesPending = 1;
   ctx.currentFile = 0;
@@ -71,15 +71,13 @@ mvnd::FileRow RowOf(const WalkEntry& e) {
 
 }  // namespace
 
-void ResetFileList(Daemon& d, int index) {
-  if (index < 0 || index >= d.RoziRoruners.size()) return;
-  RoziRoruner& r = d.RoziRoruners[index];
+void ResetFileList(RoziRoruner& r) {
   r.FilesPending = 0;
   r.CurrentFile = 0;
   r.FileList.reset();
 }
 
-bool BuildFolderPath(Daemon& d, EngineServices& s, const QString& path, bool quiet) {
+bool BuildFolderPath(Daemon& d, EngineServices& s, int index, const QString& path, bool quiet) {
   if (path.isEmpty()) return false;
   for (qsizetype i = 1; i <= path.size(); ++i) {
     if (i < path.size() && path.at(i) != QLatin1Char('/')) continue;
@@ -87,76 +85,76 @@ bool BuildFolderPath(Daemon& d, EngineServices& s, const QString& path, bool qui
     if (FolderExists(level)) continue;
     const fileops::Outcome o = s.files().makeFolders(path.left(i));
     if (o.ok()) {
-      if (!quiet && AutoLog(d))
-        s.log(d, kRunnerSource, QStringLiteral("Created directory [%1]").arg(path.left(i)), 0);
+      if (!quiet && AutoLog(d.settings))
+        s.log(d, index, kRunnerSource, QStringLiteral("Created directory [%1]").arg(path.left(i)),
+              0);
       continue;
     }
     if (quiet) continue;
-    s.log(d, kRunnerSource,
+    s.log(d, index, kRunnerSource,
           QStringLiteral("ERROR-CREATE_DIRECTORY: Could not create directory: [%1] [%2][%3]")
               .arg(path, QStringLiteral("BuildFolderPath"), OutcomeText(o)),
           2);
-    d.LastCommandError = true;
+    d.run.LastCommandError = true;
     return false;
   }
   return true;
 }
 
-void DeleteRejectedFile(Daemon& d, EngineServices& s, const QString& path) {
-  if (s.fileStatus(d, path) != QLatin1String(kFree)) return;
-  if (AutoLog(d))
-    s.log(d, kRunnerSource, QStringLiteral("Deleting rejected-file [%1]").arg(path), 0);
+void DeleteRejectedFile(Daemon& d, EngineServices& s, int index, const QString& path) {
+  if (s.fileStatus(d, index, path) != QLatin1String(kFree)) return;
+  if (AutoLog(d.settings))
+    s.log(d, index, kRunnerSource, QStringLiteral("Deleting rejected-file [%1]").arg(path), 0);
   const fileops::Outcome o = s.files().deleteFile(path);
   if (!o.ok()) {
-    s.log(d, kRunnerSource,
+    s.log(d, index, kRunnerSource,
           QStringLiteral("ERROR-DELETE_REJECTED: Could not delete file [%1] [%2][%3]")
               .arg(path, QStringLiteral("DeleteRejectedFile"), OutcomeText(o)),
           2);
-    d.LastCommandError = true;
+    d.run.LastCommandError = true;
     return;
   }
-  if (AutoLog(d)) s.log(d, kRunnerSource, QStringLiteral("Done."), 0);
+  if (AutoLog(d.settings)) s.log(d, index, kRunnerSource, QStringLiteral("Done."), 0);
 }
 
-void MoveRejectedFile(Daemon& d, EngineServices& s, const QString& source,
+void MoveRejectedFile(Daemon& d, EngineServices& s, int index, const QString& source,
                       const QString& destination) {
-  if (s.fileStatus(d, source) != QLatin1String(kFree)) return;
-  if (AutoLog(d))
-    s.log(d, kRunnerSource,
+  if (s.fileStatus(d, index, source) != QLatin1String(kFree)) return;
+  if (AutoLog(d.settings))
+    s.log(d, index, kRunnerSource,
           QStringLiteral("Moving rejected-file [%1] to [%2]").arg(source, destination), 0);
   // The move replaces a file of that name atomically and refuses to move a file onto
   // itself, so no step can lose the rejected file or the one it replaces.
   const fileops::Outcome o = s.files().moveFile(source, destination, fileops::Replace::Yes);
   if (!o.ok()) {
-    s.log(d, kRunnerSource,
+    s.log(d, index, kRunnerSource,
           QStringLiteral("ERROR-MOVE_REJECTED: Could not move file [%1] to [%2] [%3][%4]")
               .arg(source, destination, QStringLiteral("MoveRejectedFile"), OutcomeText(o)),
           2);
-    d.LastCommandError = true;
+    d.run.LastCommandError = true;
     return;
   }
-  if (AutoLog(d)) s.log(d, kRunnerSource, QStringLiteral("Done."), 0);
+  if (AutoLog(d.settings)) s.log(d, index, kRunnerSource, QStringLiteral("Done."), 0);
 }
 
-void GetFileList(Daemon& d, EngineServices& s) {
-  const int index = d.CurrentRoziRoruner;
+void GetFileList(Daemon& d, EngineServices& s, int index) {
   bool scanMessagePending = true;
-  ResetFileList(d, index);
+  ResetFileList(d.jobs.RoziRoruners[index]);
   auto table = std::make_shared<mvnd::FileTable>();
-  d.RoziRoruners[index].FileList = table;
+  d.jobs.RoziRoruners[index].FileList = table;
 
-  d.ExpandedScanDirectory = s.expand(d, d.RoziRoruners[index].ScanDirectory);
-  if (!FolderExists(d.ExpandedScanDirectory)) {
-    s.log(
-        d, kRunnerSource,
-        QStringLiteral("WARNING: ScanDirectory [%1] does not exist!").arg(d.ExpandedScanDirectory),
-        1);
+  d.run.ExpandedScanDirectory = s.expand(d, index, d.jobs.RoziRoruners[index].ScanDirectory);
+  if (!FolderExists(d.run.ExpandedScanDirectory)) {
+    s.log(d, index, kRunnerSource,
+          QStringLiteral("WARNING: ScanDirectory [%1] does not exist!")
+              .arg(d.run.ExpandedScanDirectory),
+          1);
     return;
   }
-  const QString scanDir = d.ExpandedScanDirectory;
+  const QString scanDir = d.run.ExpandedScanDirectory;
 
   // Copies: the pump inside the walk may run other handlers.
-  const RoziRoruner job = d.RoziRoruners[index];
+  const RoziRoruner job = d.jobs.RoziRoruners[index];
   const QStringList inputPatterns = SplitFilter(job.InputFilter);
   const QStringList rejectPatterns = SplitFilter(job.RejectFilter);
   // A pattern the expression engine cannot use matches no name; say so once per listing,
@@ -165,7 +163,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
   const PatternError reportPattern = [&](const QString& p, const QString& error) {
     if (reported.contains(p)) return;
     reported.insert(p);
-    s.log(d, kRunnerSource,
+    s.log(d, index, kRunnerSource,
           QStringLiteral("WARNING: Filter pattern [%1] cannot be used [%2]").arg(p, error), 1);
   };
   for (const QStringList* patterns : {&inputPatterns, &rejectPatterns})
@@ -180,12 +178,12 @@ void GetFileList(Daemon& d, EngineServices& s) {
 
   WalkOptions opt;
   opt.recursive = job.IncludeSubdir == 1;
-  opt.withReadOnly = d.ProcessReadOnly == 1;
+  opt.withReadOnly = d.settings.ProcessReadOnly == 1;
   if (job.MoveRejected && !job.RemoveRejected) {
     // The reject folder is never listed: a file moved there is not met again. Its
     // tokens are read as for a file at the top of the scan folder.
     const QString rejectDir =
-        RejectFolderFor(d, s, job.MoveRejectedDirectory, scanDir, QStringLiteral("."), {});
+        RejectFolderFor(d, s, index, job.MoveRejectedDirectory, scanDir, QStringLiteral("."), {});
     struct stat st;
     if (!rejectDir.isEmpty() && ::stat(fileops::encodeName(rejectDir).constData(), &st) == 0 &&
         S_ISDIR(st.st_mode)) {
@@ -205,8 +203,8 @@ void GetFileList(Daemon& d, EngineServices& s) {
       scanDir, opt,
       [&](const WalkEntry& e) {
         if (scanMessagePending) {
-          if (d.AutoLogInternalCommands != 0)
-            s.log(d, kRunnerSource, QStringLiteral("Scanning hotfolder contents....."), 0);
+          if (d.settings.AutoLogInternalCommands != 0)
+            s.log(d, index, kRunnerSource, QStringLiteral("Scanning hotfolder contents....."), 0);
           scanMessagePending = false;
         }
         PatternFault inputOpen, rejectOpen;
@@ -233,7 +231,7 @@ void GetFileList(Daemon& d, EngineServices& s) {
         if (!rejectMatch && open.unfinished) {
           if (!unfinishedReported) {
             unfinishedReported = true;
-            s.log(d, kRunnerSource,
+            s.log(d, index, kRunnerSource,
                   QStringLiteral("WARNING: Filter pattern [%1] is too complex for file [%2], "
                                  "file left alone [%3]")
                       .arg(open.pattern, paths::join(e.folder, e.name), open.text),
@@ -253,49 +251,49 @@ void GetFileList(Daemon& d, EngineServices& s) {
           if (job.RemoveRejected) {
             toDelete.push_back({fullPath, {}, {}});
           } else if (job.MoveRejected) {
-            d.ExpandedMoveRejectedDirectory =
-                RejectFolderFor(d, s, job.MoveRejectedDirectory, e.folder, e.subdir, RowOf(e));
-            const QString dir = d.ExpandedMoveRejectedDirectory;
+            d.run.ExpandedMoveRejectedDirectory = RejectFolderFor(
+                d, s, index, job.MoveRejectedDirectory, e.folder, e.subdir, RowOf(e));
+            const QString dir = d.run.ExpandedMoveRejectedDirectory;
             toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name)});
-          } else if (job.SkipRejected && d.AutoLogInternalCommands == 1) {
-            s.log(d, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
+          } else if (job.SkipRejected && d.settings.AutoLogInternalCommands == 1) {
+            s.log(d, index, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
           }
         }
         s.pump().step();
       },
       [&](const QString& folder, const QString& error) {
-        s.log(d, kSystemSource,
+        s.log(d, index, kSystemSource,
               QStringLiteral("ERROR-READ_DIR: Error reading contents of directory [%1] [%2][%3]")
                   .arg(folder, QStringLiteral("ReadDir"), error),
               2);
-        d.LastCommandError = true;
+        d.run.LastCommandError = true;
       });
-  if (d.ShuttingDown || index >= d.RoziRoruners.size()) return;
-  d.RoziRoruners[index].FilesPending = pending;
+  if (d.run.ShuttingDown || index >= d.jobs.RoziRoruners.size()) return;
+  d.jobs.RoziRoruners[index].FilesPending = pending;
 
   for (const Rejected& m : toMove) {
     if (m.directory.isEmpty()) {
       // An empty reject folder would send the file to the root folder: refused.
-      s.log(d, kRunnerSource,
+      s.log(d, index, kRunnerSource,
             QStringLiteral("ERROR-MOVE_REJECTED: Could not move file [%1] to [] [%2][%3]")
                 .arg(m.source, QStringLiteral("MoveRejectedFile"),
                      QStringLiteral("The reject directory is empty")),
             2);
-      d.LastCommandError = true;
+      d.run.LastCommandError = true;
       continue;
     }
-    BuildFolderPath(d, s, m.directory, true);
-    MoveRejectedFile(d, s, m.source, m.target);
+    BuildFolderPath(d, s, index, m.directory, true);
+    MoveRejectedFile(d, s, index, m.source, m.target);
     s.pump().step();
-    if (d.ShuttingDown) return;
+    if (d.run.ShuttingDown) return;
   }
   for (const Rejected& r : toDelete) {
-    DeleteRejectedFile(d, s, r.source);
+    DeleteRejectedFile(d, s, index, r.source);
     s.pump().step();
-    if (d.ShuttingDown) return;
+    if (d.run.ShuttingDown) return;
   }
 
-  RoziRoruner& r = d.RoziRoruners[index];
+  RoziRoruner& r = d.jobs.RoziRoruners[index];
   if (r.FilesPending > 0) {
     table->moveFirst();
     if (job.OldestFirst == 1) table->sortByTimestamp();
@@ -303,10 +301,11 @@ void GetFileList(Daemon& d, EngineServices& s) {
       r.FilesPending = 1;
       // The first free file becomes the first row. The rows before it go in one step:
       // deleting them one at a time from the front would cost the square of their number.
-      while (!table->atEnd() && s.fileStatus(d, table->filepathname()) != QLatin1String(kFree))
+      while (!table->atEnd() &&
+             s.fileStatus(d, index, table->filepathname()) != QLatin1String(kFree))
         table->moveNext();
       table->deleteBeforeCurrent();
-      if (table->count() == 0) d.RoziRoruners[index].FilesPending = 0;
+      if (table->count() == 0) d.jobs.RoziRoruners[index].FilesPending = 0;
     }
   }
 }

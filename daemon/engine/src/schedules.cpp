@@ -18,13 +18,13 @@ const QString kStartupMarker = QStringLiteral("*ON-STARTUP*");
 
 QDateTime WholeSeconds(const QDateTime& t) { return t.addMSecs(-t.time().msec()); }
 
-QString ShortPattern(const Daemon& d) {
-  return d.ShortDatePattern.isEmpty() ? QStringLiteral("dd/mm/yyyy") : d.ShortDatePattern;
+QString ShortPattern(const mvnd::Settings& s) {
+  return s.ShortDatePattern.isEmpty() ? QStringLiteral("dd/mm/yyyy") : s.ShortDatePattern;
 }
 
 // Sets NextRun to a moment, remembering the moment behind its text.
 void SetDue(Daemon& d, EngineServices& s, int i, const QDateTime& at, const QString& text) {
-  d.RoziRoruners[i].NextRun = text;
+  d.jobs.RoziRoruners[i].NextRun = text;
   s.rememberDue(i, text, at);
 }
 
@@ -64,15 +64,13 @@ bool IsRunDay(const RoziRoruner& r, const QDate& day) {
 }
 
 void InitEventTimers(Daemon& d, EngineServices& s) {
-  s.log(d, kSystemSource, QStringLiteral("Initializing Event Timers"), 0);
-  if (d.ShortDatePattern.isEmpty()) d.ShortDatePattern = GetShortDatePattern();
+  s.log(d, -1, kSystemSource, QStringLiteral("Initializing Event Timers"), 0);
+  if (d.settings.ShortDatePattern.isEmpty()) d.settings.ShortDatePattern = GetShortDatePattern();
   const QDateTime now = WholeSeconds(s.now());
-  for (RoziRoruner& r : d.RoziRoruners) r.NextRun.clear();
-  const int keep = d.CurrentRoziRoruner;
-  for (int i = 0; i < d.RoziRoruners.size(); ++i) {
-    d.CurrentRoziRoruner = i;
-    const QString text = s.expand(d, d.RoziRoruners[i].Interval);
-    RoziRoruner& r = d.RoziRoruners[i];
+  for (RoziRoruner& r : d.jobs.RoziRoruners) r.NextRun.clear();
+  for (int i = 0; i < d.jobs.RoziRoruners.size(); ++i) {
+    const QString text = s.expand(d, i, d.jobs.RoziRoruners[i].Interval);
+    RoziRoruner& r = d.jobs.RoziRoruners[i];
     r.ScheduleText = text;
     const QString kind = ScheduleKindOf(text);
     bool readable = true;
@@ -88,7 +86,7 @@ void InitEventTimers(Daemon& d, EngineServices& s) {
       readable = bool(tod);
       r.LastRunDay.clear();
     } else if (kind == QLatin1String("DATE")) {
-      const auto day = ParseDateTimeText(text, d.ShortDatePattern);
+      const auto day = ParseDateTimeText(text, d.settings.ShortDatePattern);
       if (day) {
         const QDateTime at = AtTimeOn(day->date(), now.time());
         SetDue(d, s, i, at);
@@ -97,7 +95,7 @@ void InitEventTimers(Daemon& d, EngineServices& s) {
       readable = bool(day);
       r.LastRunDay.clear();
     } else {  // DATETIME: kept as written
-      const auto at = ParseDateTimeText(text, d.ShortDatePattern);
+      const auto at = ParseDateTimeText(text, d.settings.ShortDatePattern);
       if (at) {
         SetDue(d, s, i, *at, text);
         if (SecondsBetween(now, *at) < 0) r.Active = false;
@@ -108,21 +106,19 @@ void InitEventTimers(Daemon& d, EngineServices& s) {
     r.ScheduleKind = kind;
     if (!readable) {
       // One unreadable schedule takes only its own RoziRoruner out, until a reload.
-      d.RoziRoruners[i].Active = false;
-      if (d.RoziRoruners[i].Enabled == 1)
-        s.log(d, kSystemSource,
+      d.jobs.RoziRoruners[i].Active = false;
+      if (d.jobs.RoziRoruners[i].Enabled == 1)
+        s.log(d, i, kSystemSource,
               QStringLiteral("ERROR-INIT_EVENT_TIMERS: Could not read the schedule [%1] of "
                              "RoziRoruner [%2], it stays inactive until the next reload")
-                  .arg(text, d.RoziRoruners[i].Name),
-              2, {}, i);
+                  .arg(text, d.jobs.RoziRoruners[i].Name),
+              2);
     }
   }
-  d.CurrentRoziRoruner = keep;
 }
 
-Due IsDue(Daemon& d, EngineServices& s) {
-  const int i = d.CurrentRoziRoruner;
-  RoziRoruner& r = d.RoziRoruners[i];
+Due IsDue(Daemon& d, EngineServices& s, int i) {
+  RoziRoruner& r = d.jobs.RoziRoruners[i];
   const QDateTime now = WholeSeconds(s.now());
   if (IsTimeOfDayText(r.ScheduleText) && FormatDay(now.date()) == r.LastRunDay) return Due::No;
   const QDateTime at = s.dueTime(d, i);
@@ -139,15 +135,14 @@ Due IsDue(Daemon& d, EngineServices& s) {
   return Due::Yes;
 }
 
-bool ComputeNextRun(Daemon& d, EngineServices& s) {
-  const int i = d.CurrentRoziRoruner;
-  if (!d.RoziRoruners[i].RescheduleText.isEmpty()) {
-    RescheduleRoziRoruner(d, s);
+bool ComputeNextRun(Daemon& d, EngineServices& s, int i) {
+  if (!d.jobs.RoziRoruners[i].RescheduleText.isEmpty()) {
+    RescheduleRoziRoruner(d, s, i);
     return true;
   }
   const QDateTime now = WholeSeconds(s.now());
-  const QString text = s.expand(d, d.RoziRoruners[i].Interval);
-  RoziRoruner& r = d.RoziRoruners[i];
+  const QString text = s.expand(d, i, d.jobs.RoziRoruners[i].Interval);
+  RoziRoruner& r = d.jobs.RoziRoruners[i];
   r.ScheduleText = text;
   const QString& kind = r.ScheduleKind;
   if (kind == QLatin1String("NORMAL")) {
@@ -163,19 +158,18 @@ bool ComputeNextRun(Daemon& d, EngineServices& s) {
   return true;
 }
 
-void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
-  const int i = d.CurrentRoziRoruner;
-  const QString request = d.RoziRoruners[i].RescheduleText;
+void RescheduleRoziRoruner(Daemon& d, EngineServices& s, int i) {
+  const QString request = d.jobs.RoziRoruners[i].RescheduleText;
   const QStringList pieces = request.split(QLatin1Char(','));
   auto malformed = [&](const QString& why) {
-    s.log(d, kRunnerSource,
+    s.log(d, i, kRunnerSource,
           QStringLiteral("WARNING: Reschedule request [%1] not applied (%2)").arg(request, why), 1);
   };
   if (pieces.size() < 2) return malformed(QStringLiteral("no value after the letter"));
   const QString letter = pieces[0];
-  const QString value = s.expand(d, pieces[1]);
+  const QString value = s.expand(d, i, pieces[1]);
   const QDateTime now = WholeSeconds(s.now());
-  const QString pattern = ShortPattern(d);
+  const QString pattern = ShortPattern(d.settings);
 
   struct Step {
     const char* letter;
@@ -197,12 +191,12 @@ void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
       at = now.addDays(WholeNumber(secs / 86400.0));
     else
       at = now.addSecs(WholeNumber(secs));
-    RoziRoruner& r = d.RoziRoruners[i];
+    RoziRoruner& r = d.jobs.RoziRoruners[i];
     r.ScheduleKind = QStringLiteral("NORMAL");
     SetDue(d, s, i, at, FormatShortDateTime(at, pattern));
-    s.log(d, kRunnerSource,
+    s.log(d, i, kRunnerSource,
           QStringLiteral("Rescheduling, %1: %2 [%3]")
-              .arg(QLatin1String(st.label), value, d.RoziRoruners[i].NextRun),
+              .arg(QLatin1String(st.label), value, d.jobs.RoziRoruners[i].NextRun),
           0);
     return;
   }
@@ -219,16 +213,16 @@ void RescheduleRoziRoruner(Daemon& d, EngineServices& s) {
   } else {
     return malformed(QStringLiteral("unknown letter"));
   }
-  const auto at = ParseDateTimeText(text, d.ShortDatePattern);
+  const auto at = ParseDateTimeText(text, d.settings.ShortDatePattern);
   if (!at) return malformed(QStringLiteral("not a date and time"));
-  RoziRoruner& r = d.RoziRoruners[i];
+  RoziRoruner& r = d.jobs.RoziRoruners[i];
   r.ScheduleKind = QStringLiteral("DATETIME");
   SetDue(d, s, i, *at, text);
   if (SecondsBetween(now, *at) < 0) {
     r.Active = false;
     return;
   }
-  s.log(d, kRunnerSource,
+  s.log(d, i, kRunnerSource,
         QStringLiteral("Rescheduling, %1: %2 [%3]").arg(QLatin1String(label), value, r.NextRun), 0);
 }
 

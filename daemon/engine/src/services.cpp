@@ -19,39 +19,45 @@ EngineServices::EngineServices(EnginePorts ports) : ports_(std::move(ports)) {
   pump_.setPump(ports_.pump.get());
 }
 
-void EngineServices::log(Daemon& d, const QString& source, const QString& message, int level,
-                         const QString& timeText, int index) {
+void EngineServices::log(Daemon& d, int index, const QString& source, const QString& message,
+                         int level, const QString& timeText) {
   if (ports_.log)
     ports_.log(source, message, level, timeText, index);
   else
     mvnd::WriteLogLine(d, source, message, level, timeText, index);
 }
 
-ExpansionContext EngineServices::expansionContext(Daemon& d) {
-  return MakeExpansionContext(
-      d, d.CurrentRoziRoruner, ports_.clock.get(), &owners_,
-      [this, &d](const QString& message, int level) { log(d, kRunnerSource, message, level); });
+ExpansionContext EngineServices::expansionContext(Daemon& d, int index) {
+  return MakeExpansionContext(d, index, ports_.clock.get(), &owners_,
+                              [this, &d, index](const QString& message, int level) {
+                                log(d, index, kRunnerSource, message, level);
+                              });
 }
 
-QString EngineServices::expand(Daemon& d, const QString& text) {
+QString EngineServices::expand(Daemon& d, int index, const QString& text) {
   if (!text.contains(QLatin1Char('<'))) return text;
-  return CommandInterpreter(text, expansionContext(d));
+  return CommandInterpreter(text, expansionContext(d, index));
 }
 
-StabilityCheck EngineServices::stabilityCheck(Daemon& d) {
+StabilityCheck EngineServices::stabilityCheck(Daemon& d, int index) {
   StabilityCheck c;
   c.probe = ports_.probe.get();
   c.nowSecs = ports_.clock->secsSinceEpoch();
-  const int i = d.CurrentRoziRoruner;
-  c.stableTimer = (i >= 0 && i < d.RoziRoruners.size()) ? d.RoziRoruners[i].StableTimer : -1;
-  c.processReadOnly = d.ProcessReadOnly == 1;
-  c.showUnstableMessages = d.ShowUnstableMessages;
-  c.log = [this, &d](const QString& message, int level) { log(d, kRunnerSource, message, level); };
-  c.opened = [this, &d](const QString& path, int error) { noteReadable(d, path, error); };
+  const int i = index;
+  c.stableTimer =
+      (i >= 0 && i < d.jobs.RoziRoruners.size()) ? d.jobs.RoziRoruners[i].StableTimer : -1;
+  c.processReadOnly = d.settings.ProcessReadOnly == 1;
+  c.showUnstableMessages = d.settings.ShowUnstableMessages;
+  c.log = [this, &d, index](const QString& message, int level) {
+    log(d, index, kRunnerSource, message, level);
+  };
+  c.opened = [this, &d, index](const QString& path, int error) {
+    noteReadable(d, index, path, error);
+  };
   return c;
 }
 
-void EngineServices::noteReadable(Daemon& d, const QString& path, int error) {
+void EngineServices::noteReadable(Daemon& d, int index, const QString& path, int error) {
   // A file that vanished is no longer listed; only one that stays is worth a word.
   if (error == 0 || error == ENOENT) {
     if (!unreadable_.isEmpty()) unreadable_.remove(path);
@@ -59,22 +65,23 @@ void EngineServices::noteReadable(Daemon& d, const QString& path, int error) {
   }
   if (unreadable_.contains(path)) return;
   unreadable_.insert(path);
-  log(d, kRunnerSource,
+  log(d, index, kRunnerSource,
       QStringLiteral("WARNING: File [%1] cannot be read [%2]").arg(path, qt_error_string(error)),
       1);
 }
 
-QString EngineServices::fileStatus(Daemon& d, const QString& path) {
-  return GetFileStatus(path, stabilityCheck(d));
+QString EngineServices::fileStatus(Daemon& d, int index, const QString& path) {
+  return GetFileStatus(path, stabilityCheck(d, index));
 }
 
-QString EngineServices::fileStatus(Daemon& d, const QString& path, const struct stat& st) {
-  return GetFileStatus(path, st, stabilityCheck(d));
+QString EngineServices::fileStatus(Daemon& d, int index, const QString& path,
+                                   const struct stat& st) {
+  return GetFileStatus(path, st, stabilityCheck(d, index));
 }
 
-void EngineServices::runScript(Daemon& d) {
+void EngineServices::runScript(Daemon& d, int index) {
   if (ports_.runScript) {
-    ports_.runScript(d, *this);
+    ports_.runScript(d, *this, index);
     return;
   }
   ScriptPorts p;
@@ -84,7 +91,7 @@ void EngineServices::runScript(Daemon& d) {
   p.createObject = ports_.factory;
   p.log = ports_.log;
   p.owners = &owners_;
-  RunCommandScript(d, d.CurrentRoziRoruner, p);
+  RunCommandScript(d, index, p);
 }
 
 void EngineServices::rememberDue(int index, const QString& text, const QDateTime& at) {
@@ -92,11 +99,11 @@ void EngineServices::rememberDue(int index, const QString& text, const QDateTime
 }
 
 QDateTime EngineServices::dueTime(const Daemon& d, int index) const {
-  if (index < 0 || index >= d.RoziRoruners.size()) return {};
-  const QString& text = d.RoziRoruners[index].NextRun;
+  if (index < 0 || index >= d.jobs.RoziRoruners.size()) return {};
+  const QString& text = d.jobs.RoziRoruners[index].NextRun;
   const auto it = due_.constFind(index);
   if (it != due_.constEnd() && it->text == text) return it->at;
-  const auto parsed = ParseDateTimeText(text, d.ShortDatePattern);
+  const auto parsed = ParseDateTimeText(text, d.settings.ShortDatePattern);
   return parsed ? *parsed : QDateTime();
 }
 

@@ -101,18 +101,18 @@ int main(int argc, char** argv) {
       [&d] {
         if (d.SVC().IsRunningAsService())
           d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri shutting down"));
-        d.RunningAsService = false;
+        d.run.RunningAsService = false;
         ShutdownDaemon(d, kExitOk);
       },
       [&d] {
-        if (d.ShuttingDown) return;
+        if (d.run.ShuttingDown) return;
         // A daemon that is stopping stays stopped.
-        PostCommand(d, ReloadWords(d.State == RunState::Running));
+        PostCommand(d, ReloadWords(d.run.State == RunState::Running));
       });
   if (d.SVC().IsRunningAsService())
     d.SVC().LogServiceEvent(4, QStringLiteral("Mervane Zuri started successfully"));
 
-  d.StartTime = QDateTime::currentDateTime();
+  d.run.StartTime = QDateTime::currentDateTime();
   RegisterMVNdcom(d);
   InitDaemon(d);
   QString error;
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
         1);
   StartTimers(d);
   AutoStart(d);
-  if (d.ShuttingDown) return d.ExitCode;
+  if (d.run.ShuttingDown) return d.run.ExitCode;
   // The queue's first pass runs as soon as the event loop does: an auto-start's START
   // is taken at once, not a full queue tick later.
   QTimer::singleShot(0, &d, [&d] { CommandQueueTick(d); });
@@ -136,5 +136,5 @@ int main(int argc, char** argv) {
                  1);
   const int rc = app->exec();
   UnregisterMVNdcom();
-  return d.ExitCode >= 0 ? d.ExitCode : rc;
+  return d.run.ExitCode >= 0 ? d.run.ExitCode : rc;
 }

@@ -17,7 +17,7 @@ const QString M = QStringLiteral("M");
 // The part of a start that a reload taken while running must repeat: fresh records
 // have no schedule and no local variables.
 void PrepareRecords(Daemon& d) {
-  for (RoziRoruner& r : d.RoziRoruners)
+  for (RoziRoruner& r : d.jobs.RoziRoruners)
     for (int i = 0; i <= 10; ++i) r.LocalVariables[i] = r.InitialLocalsValue;
   if (Engine* e = d.engine()) e->InitEventTimers(d);
 }
@@ -25,9 +25,9 @@ void PrepareRecords(Daemon& d) {
 }  // namespace
 
 void PostCommand(Daemon& d, const QString& Words) {
-  if (d.AutoLogInternalCommands != 0)
+  if (d.settings.AutoLogInternalCommands != 0)
     WriteLogLine(d, S, QStringLiteral("System-command: ") + Words, 3, {}, -1);
-  d.CommandQueue.append(Words.split(QLatin1Char(',')));
+  d.run.CommandQueue.append(Words.split(QLatin1Char(',')));
 }
 
 QString ReloadWords(bool running) {
@@ -36,70 +36,71 @@ QString ReloadWords(bool running) {
 
 void SetDaemonState(Daemon& d, RunState target) {
   if (target == RunState::Running) {
-    if (!d.Running() && StartProcessing(d)) {
-      d.State = RunState::Running;
-      if (d.RunningAsService) d.StartStopButtonEnabled = false;
+    if (!d.run.Running() && StartProcessing(d)) {
+      d.run.State = RunState::Running;
+      if (d.run.RunningAsService) d.view.StartStopButtonEnabled = false;
     }
   } else {
-    if (d.Running()) {
-      d.State = RunState::Stopping;
+    if (d.run.Running()) {
+      d.run.State = RunState::Stopping;
       d.tmrPollingRate.stop();
       d.tmrIdleIndicator.stop();
       d.tmrShutdown.start();
     }
   }
   d.ui().StateChanged();
-  if (d.TrayIconShown && !d.NoTrayIcon) d.ui().ModifySystemTray();
+  if (d.view.TrayIconShown && !d.settings.NoTrayIcon) d.ui().ModifySystemTray();
 }
 
 bool TakeRunningQueueWords(Daemon& d) {
-  while (!d.CommandQueue.isEmpty()) {
-    const QString word = d.CommandQueue.first();
+  while (!d.run.CommandQueue.isEmpty()) {
+    const QString word = d.run.CommandQueue.first();
     if (word == QLatin1String("STOP")) {
       SetDaemonState(d, RunState::Stopped);
-      if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+      if (!d.run.CommandQueue.isEmpty()) d.run.CommandQueue.removeFirst();
       return true;
     }
     if (word == QLatin1String("SAVE")) d.ui().SaveDaemonSettings(true);
-    if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+    if (!d.run.CommandQueue.isEmpty()) d.run.CommandQueue.removeFirst();
   }
   return false;
 }
 
 bool StartProcessing(Daemon& d) {
-  if (d.RoziRorunerCount == 0) {
+  if (d.jobs.RoziRorunerCount == 0) {
     WriteLogLine(d, S, QStringLiteral("There are no RoziRoruners defined!"), 0);
     return false;
   }
   bool anyEnabled = false;
-  for (int i = 0; i < d.RoziRorunerCount; ++i) anyEnabled |= d.RoziRoruners[i].Enabled == 1;
+  for (int i = 0; i < d.jobs.RoziRorunerCount; ++i)
+    anyEnabled |= d.jobs.RoziRoruners[i].Enabled == 1;
   if (!anyEnabled) {
     WriteLogLine(d, S, QStringLiteral("There are no RoziRoruners enabled!"), 0);
     return false;
   }
   PrepareRecords(d);
-  for (int i = 0; i < d.RoziRorunerCount; ++i) {
-    const RoziRoruner& r = d.RoziRoruners[i];
+  for (int i = 0; i < d.jobs.RoziRorunerCount; ++i) {
+    const RoziRoruner& r = d.jobs.RoziRoruners[i];
     const char* state = r.Enabled == 1 ? "enabled" : (r.Enabled != 0 ? "standby" : "disabled");
     WriteLogLine(
         d, S,
         QStringLiteral("  > [FS%1] [%2] is %3").arg(i + 1).arg(r.Description, QLatin1String(state)),
         0);
   }
-  d.ScanRunning = false;
+  d.run.ScanRunning = false;
   d.tmrPollingRate.start();
-  if (d.IdleLogging == 1) d.tmrIdleIndicator.start();
+  if (d.settings.IdleLogging == 1) d.tmrIdleIndicator.start();
   WriteLogLine(d, S, QStringLiteral("Processing Started"), 0);
   return true;
 }
 
 void CommandQueueTick(Daemon& d) {
-  if (d.Running() || d.QueueWorking || d.ShuttingDown) return;
-  d.QueueWorking = true;
-  while (!d.CommandQueue.isEmpty() && !d.ShuttingDown) {
-    const QString word = d.CommandQueue.first();
+  if (d.run.Running() || d.run.QueueWorking || d.run.ShuttingDown) return;
+  d.run.QueueWorking = true;
+  while (!d.run.CommandQueue.isEmpty() && !d.run.ShuttingDown) {
+    const QString word = d.run.CommandQueue.first();
     if (word == QLatin1String("SHUTDOWN")) {
-      d.QueueWorking = false;
+      d.run.QueueWorking = false;
       ShutdownDaemon(d, kExitOk);
       return;
     }
@@ -109,8 +110,8 @@ void CommandQueueTick(Daemon& d) {
       const bool polling = d.tmrPollingRate.isActive();
       d.tmrPollingRate.stop();
       ReloadConfiguration(d);
-      if (d.Running()) PrepareRecords(d);
-      if (polling && d.Running()) d.tmrPollingRate.start();
+      if (d.run.Running()) PrepareRecords(d);
+      if (polling && d.run.Running()) d.tmrPollingRate.start();
     } else if (word == QLatin1String("START")) {
       SetDaemonState(d, RunState::Running);
     } else if (word == QLatin1String("SAVE")) {
@@ -118,71 +119,72 @@ void CommandQueueTick(Daemon& d) {
     } else if (word == QLatin1String("STOPSERVICE")) {
       d.SVC().StopService();
     }
-    if (!d.CommandQueue.isEmpty()) d.CommandQueue.removeFirst();
+    if (!d.run.CommandQueue.isEmpty()) d.run.CommandQueue.removeFirst();
   }
-  d.QueueWorking = false;
+  d.run.QueueWorking = false;
 }
 
 void PollingTick(Daemon& d) {
-  if (d.ScanRunning || d.Reloading || d.ShuttingDown) return;
+  if (d.run.ScanRunning || d.run.Reloading || d.run.ShuttingDown) return;
   d.tmrPollingRate.stop();
-  d.ScanRunning = true;
+  d.run.ScanRunning = true;
   if (Engine* e = d.engine()) e->MainEventLoop(d);
-  d.ScanRunning = false;
+  d.run.ScanRunning = false;
   // A stop or an end that came in during the cycle keeps the polling off.
-  if (d.Running() && !d.tmrShutdown.isActive() && !d.ShuttingDown) d.tmrPollingRate.start();
+  if (d.run.Running() && !d.tmrShutdown.isActive() && !d.run.ShuttingDown) d.tmrPollingRate.start();
 }
 
 void IdleTick(Daemon& d) {
-  ++d.IdleTicks;
-  if (d.IdleTicks >= d.IdleInterval) {
+  ++d.run.IdleTicks;
+  if (d.run.IdleTicks >= d.settings.IdleInterval) {
     WriteLogLine(d, S, QStringLiteral("Idle"), 0);
-    d.IdleTicks = 0;
+    d.run.IdleTicks = 0;
   }
 }
 
 void ShutdownTick(Daemon& d) {
-  if (d.ScanRunning) return;
+  if (d.run.ScanRunning) return;
   d.tmrPollingRate.stop();
   d.tmrIdleIndicator.stop();
-  d.State = RunState::Stopped;
-  for (RoziRoruner& r : d.RoziRoruners)
+  d.run.State = RunState::Stopped;
+  for (RoziRoruner& r : d.jobs.RoziRoruners)
     if (r.FilesPending >= 1) r.FileList.reset();
   d.ui().StateChanged();
-  if (d.TrayIconShown && !d.NoTrayIcon) d.ui().ModifySystemTray();
+  if (d.view.TrayIconShown && !d.settings.NoTrayIcon) d.ui().ModifySystemTray();
   WriteLogLine(d, S, QStringLiteral("Daemon stopped"), 0);
   d.tmrShutdown.stop();
 }
 
 void ShutdownDaemon(Daemon& d, int status) {
-  if (d.ShuttingDown) return;
+  if (d.run.ShuttingDown) return;
   WriteLogLine(d, S, QStringLiteral("Daemon is shutting down..."), 0);
-  d.ShuttingDown = true;
+  d.run.ShuttingDown = true;
   for (QTimer* t :
        {&d.tmrCommandQueue, &d.tmrPollingRate, &d.tmrIdleIndicator, &d.tmrShutdown, &d.tmrService})
     t->stop();
   d.ui().RemoveSystemTray();
-  d.TrayIconShown = false;
-  d.CommandQueue.clear();
-  d.TotalLog.clear();
-  d.LogBuffers.clear();
+  d.view.TrayIconShown = false;
+  d.run.CommandQueue.clear();
+  d.log.TotalLog.clear();
+  d.log.LogBuffers.clear();
   // A cycle that is still running keeps its file list: its script ends after the line
   // it is on, and that line still reads the current file.
-  if (!d.ScanRunning)
-    for (RoziRoruner& r : d.RoziRoruners) r.FileList.reset();
+  if (!d.run.ScanRunning)
+    for (RoziRoruner& r : d.jobs.RoziRoruners) r.FileList.reset();
   d.ui().CloseWindows();
-  d.ExitCode = status;
+  d.run.ExitCode = status;
   if (d.ExitHook) d.ExitHook(status);
 }
 
 void DoEndDaemon(Daemon& d) {
-  if (d.AutoLogInternalCommands == 1)
+  if (d.settings.AutoLogInternalCommands == 1)
     WriteLogLine(d, M, QStringLiteral("Shutting down daemon....."), 0);
   PostCommand(d, QStringLiteral("STOP,SHUTDOWN"));
 }
 
 void DoStopDaemon(Daemon& d) {
-  if (d.AutoLogInternalCommands == 1) WriteLogLine(d, M, QStringLiteral("Stopping daemon....."), 0);
+  if (d.settings.AutoLogInternalCommands == 1)
+    WriteLogLine(d, M, QStringLiteral("Stopping daemon....."), 0);
   PostCommand(d, QStringLiteral("STOP"));
 }
 
@@ -203,8 +205,8 @@ void ServiceTick(Daemon& d) {
   QTimer::singleShot(static_cast<int>(LeadingNumber(delay) * 1000), &wait,
                      &QEventLoop::quit);
   wait.exec();
-  if (d.ShuttingDown) return;
-  d.RunningAsService = true;
+  if (d.run.ShuttingDown) return;
+  d.run.RunningAsService = true;
   PostCommand(d, QStringLiteral("START"));
 }
 

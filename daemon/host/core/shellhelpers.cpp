@@ -8,16 +8,16 @@
 
 namespace mvnz::mvnd {
 
-QString ManagerCaption(const Daemon& d) { return mvnz::ManagerCaption(d.VersionText); }
+QString ManagerCaption(const Settings& s) { return mvnz::ManagerCaption(s.VersionText); }
 
-QString ManagerSocketPath(const Daemon& d) {
-  return windowlink::socketPath(QLatin1String(kManagerProgram), d.VersionText);
+QString ManagerSocketPath(const Settings& s) {
+  return windowlink::socketPath(QLatin1String(kManagerProgram), s.VersionText);
 }
 
 bool WindowExists(const QString& socketPath) { return windowlink::exists(socketPath); }
 
 void StartConfigurationManager(Daemon& d, const QString& programDir) {
-  const QString socket = ManagerSocketPath(d);
+  const QString socket = ManagerSocketPath(d.settings);
   // A manager that listens but does not answer the raise is left alone: starting a
   // second one would only be refused by its single-instance check.
   if (WindowExists(socket)) {

@@ -139,47 +139,47 @@ QString LastStartTime() {
 QString DefaultConfigPath() { return paths::configFile(); }
 
 void InitDaemon(Daemon& d) {
-  d.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
-  d.RoziRorunerCount = 0;
-  d.State = RunState::Stopped;
-  d.RunningAsService = d.TrayIconShown = d.DaemonInitialized = false;
-  d.RoziRoruners.clear();
-  d.MainCaption = QStringLiteral("Mervane Daemon v") + d.VersionText;
-  d.IdleTicks = 0;
+  d.settings.VersionText = QStringLiteral("%1.%2").arg(versionMajor()).arg(versionMinor());
+  d.jobs.RoziRorunerCount = 0;
+  d.run.State = RunState::Stopped;
+  d.run.RunningAsService = d.view.TrayIconShown = d.run.DaemonInitialized = false;
+  d.jobs.RoziRoruners.clear();
+  d.view.MainCaption = QStringLiteral("Mervane Daemon v") + d.settings.VersionText;
+  d.run.IdleTicks = 0;
   d.ui().RefillLogSelector({QStringLiteral("All")});
-  d.NoTrayIcon = d.ShuttingDown = false;
-  d.ErrorCount = 0;
-  d.MessageBarShown = false;
-  d.BufferSize = 75;
-  d.IdleLogging = 1;
-  d.IdleInterval = 30;
-  d.ShowUnstableMessages = true;
-  d.DatedLogFolders = 1;
-  d.ProcessReadOnly = 1;
-  d.LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"),
-                  QString()};
+  d.settings.NoTrayIcon = d.run.ShuttingDown = false;
+  d.run.ErrorCount = 0;
+  d.view.MessageBarShown = false;
+  d.settings.BufferSize = 75;
+  d.settings.IdleLogging = 1;
+  d.settings.IdleInterval = 30;
+  d.settings.ShowUnstableMessages = true;
+  d.settings.DatedLogFolders = 1;
+  d.settings.ProcessReadOnly = 1;
+  d.log.LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"),
+                      QString()};
   SaveLastStartTime(QDateTime::currentDateTime());
-  d.SettingsKeySuffix = QStringLiteral("1");
-  d.ConfigPath = DefaultConfigPath();
+  d.settings.SettingsKeySuffix = QStringLiteral("1");
+  d.settings.ConfigPath = DefaultConfigPath();
   InitKnownPlugins();
-  d.LogWindowNextRow = 1;
+  d.view.LogWindowNextRow = 1;
   LoadPluginModules(d);
   ReloadConfiguration(d);
   // Without a log directory this line would reach no one: say it where the user looks.
-  if (!QFileInfo(d.ConfigPath).isFile())
-    PrintError(
-        QStringLiteral("no configuration file [%1]; no RoziRoruner is loaded").arg(d.ConfigPath));
-  if (d.NoTrayIcon) d.ui().RemoveSystemTray();
-  d.DaemonInitialized = true;
+  if (!QFileInfo(d.settings.ConfigPath).isFile())
+    PrintError(QStringLiteral("no configuration file [%1]; no RoziRoruner is loaded")
+                   .arg(d.settings.ConfigPath));
+  if (d.settings.NoTrayIcon) d.ui().RemoveSystemTray();
+  d.run.DaemonInitialized = true;
   WriteLogLine(d, S,
                QStringLiteral("Program Started, version %1.%2.%3")
                    .arg(versionMajor())
                    .arg(versionMinor())
                    .arg(versionRevision()),
                0);
-  WriteLogLine(d, S, QStringLiteral("Config-file: ") + d.ConfigPath, 0);
+  WriteLogLine(d, S, QStringLiteral("Config-file: ") + d.settings.ConfigPath, 0);
   WriteLogLine(d, S, QStringLiteral("%1 Plugins loaded").arg(PluginCount), 0);
-  WriteLogLine(d, S, QStringLiteral("%1 RoziRoruners loaded").arg(d.RoziRorunerCount), 0);
+  WriteLogLine(d, S, QStringLiteral("%1 RoziRoruners loaded").arg(d.jobs.RoziRorunerCount), 0);
   WriteLogLine(d, S, QStringLiteral("Daemon initialized"), 0);
   FlushPendingWarnings(d);
   if (!IsMdacInstalled()) {
@@ -194,8 +194,8 @@ void InitDaemon(Daemon& d) {
 }
 
 void AutoStart(Daemon& d) {
-  if (d.AutoStartEnabled == 0) return;
-  int mode = d.AutoStartState;
+  if (d.settings.AutoStartEnabled == 0) return;
+  int mode = d.settings.AutoStartState;
   if ((mode == 1 || mode == 2) && !d.ui().IsWindowed()) {
     WriteLogLine(
         d, S,
@@ -219,7 +219,7 @@ void AutoStart(Daemon& d) {
       break;
     case 4:
       WriteLogLine(d, S, QStringLiteral("AutoStarting - SystemTray"), 0);
-      d.NoTrayIcon = true;
+      d.settings.NoTrayIcon = true;
       d.ui().RemoveSystemTray();
       PostCommand(d, QStringLiteral("START"));
       break;

@@ -27,18 +27,18 @@ constexpr int kMaxNameBytes = 200;
 
 QString FormatLogTime(const QDateTime& t) { return FormatDate(t, kLogTimeFormat); }
 
-QString LogFolder(const Daemon& d) {
-  if (d.LogDirectory.isEmpty() || d.EnableLogging == 0) return {};
-  if (d.DatedLogFolders != 1) return d.LogDirectory;
+QString LogFolder(const Settings& s) {
+  if (s.LogDirectory.isEmpty() || s.EnableLogging == 0) return {};
+  if (s.DatedLogFolders != 1) return s.LogDirectory;
   const QDate today = QDate::currentDate();
-  return QDir(d.LogDirectory).filePath(today.toString(QStringLiteral("yyyy/MM/dd")));
+  return QDir(s.LogDirectory).filePath(today.toString(QStringLiteral("yyyy/MM/dd")));
 }
 
-QString LogFileBaseName(const Daemon& d, const QString& source, int index) {
+QString LogFileBaseName(const RoziRorunerList& jobs, const QString& source, int index) {
   if (source == QLatin1String("S")) return QStringLiteral("System");
-  if (index < 0 || index >= d.RoziRoruners.size()) return {};
+  if (index < 0 || index >= jobs.RoziRoruners.size()) return {};
   // A name is only a file name part: no folder separator, no NUL, bounded length.
-  QString name = d.RoziRoruners[index].Name;
+  QString name = jobs.RoziRoruners[index].Name;
   name.replace(QLatin1Char('/'), QLatin1Char('_'));
   name.replace(QChar(0), QLatin1Char('_'));
   while (name.toUtf8().size() > kMaxNameBytes) name.chop(1);
@@ -47,8 +47,8 @@ QString LogFileBaseName(const Daemon& d, const QString& source, int index) {
 
 void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, int Level,
                   const QString& TimeText, int RoziRorunerIndex) {
-  if (!d.DaemonInitialized) return;
-  const int index = RoziRorunerIndex == -1 ? d.CurrentRoziRoruner : RoziRorunerIndex;
+  if (!d.run.DaemonInitialized) return;
+  const int index = RoziRorunerIndex == -1 ? d.run.ScriptRoziRoruner : RoziRorunerIndex;
   QString t;
   if (TimeText.isEmpty()) {
     t = FormatLogTime(QDateTime::currentDateTime());
@@ -59,66 +59,68 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
   // Every sink gets the line as one line, escaped here once.
   const QString Message = EscapeLogText(RawMessage);
   const bool system = Source == QLatin1String("S");
-  const bool validIndex = index >= 0 && index < d.RoziRorunerCount && index < d.RoziRoruners.size();
+  const bool validIndex =
+      index >= 0 && index < d.jobs.RoziRorunerCount && index < d.jobs.RoziRoruners.size();
 
-  d.IdleTicks = 0;
-  if (Level == 2) ++d.ErrorCount;
+  d.run.IdleTicks = 0;
+  if (Level == 2) ++d.run.ErrorCount;
 
   const QString prefixed = QStringLiteral("[FS%1] ").arg(index + 1) + Message;
-  if (d.MessageBarShown) {
+  if (d.view.MessageBarShown) {
     QString barText;
     if (Source == QLatin1String("M"))
       barText = prefixed;
     else if (system)
       barText = QStringLiteral("[SYS] ") + Message;
-    d.ui().ShowLastMessage(barText, Level, d.ErrorCount);
+    d.ui().ShowLastMessage(barText, Level, d.run.ErrorCount);
   }
 
   // A RoziRoruner line needs its RoziRoruner: an index outside the records ends here.
   if (IsRoziRorunerSource(Source)) {
     if (!validIndex) return;
-    if (d.LogBuffers.size() < index + 2) d.LogBuffers.resize(index + 2);
-    AddTrimmed(d.LogBuffers[index + 1], {t, Message, QString::number(Level), Source}, d.BufferSize);
+    if (d.log.LogBuffers.size() < index + 2) d.log.LogBuffers.resize(index + 2);
+    AddTrimmed(d.log.LogBuffers[index + 1], {t, Message, QString::number(Level), Source},
+               d.settings.BufferSize);
   }
   const bool plain = system || Source == QLatin1String("D");
-  AddTrimmed(d.TotalLog, {t, plain ? Message : prefixed, QString::number(Level), Source},
-             d.BufferSize);
+  AddTrimmed(d.log.TotalLog, {t, plain ? Message : prefixed, QString::number(Level), Source},
+             d.settings.BufferSize);
 
-  if (d.SelectedLog == 0 || (d.SelectedLog - 1 == index && !system)) {
-    if (d.LogWindowNextRow >= d.BufferSize + 1) {
+  if (d.view.SelectedLog == 0 || (d.view.SelectedLog - 1 == index && !system)) {
+    if (d.view.LogWindowNextRow >= d.settings.BufferSize + 1) {
       d.ui().RemoveOldestLogRow();
-      d.LogWindowNextRow = d.BufferSize;
-      if (d.LogWindowRows > 0) --d.LogWindowRows;
+      d.view.LogWindowNextRow = d.settings.BufferSize;
+      if (d.view.LogWindowRows > 0) --d.view.LogWindowRows;
     }
-    const QString windowText = (d.SelectedLog == 0 && !plain) ? prefixed : Message;
+    const QString windowText = (d.view.SelectedLog == 0 && !plain) ? prefixed : Message;
     d.ui().AddLogWindowLine(t, windowText, Level);
-    ++d.LogWindowNextRow;
-    ++d.LogWindowRows;
+    ++d.view.LogWindowNextRow;
+    ++d.view.LogWindowRows;
   }
 
-  const QString folder = LogFolder(d);
+  const QString folder = LogFolder(d.settings);
   if (folder.isEmpty()) return;
-  const QString base = LogFileBaseName(d, Source, index);
+  const QString base = LogFileBaseName(d.jobs, Source, index);
   if (base.isEmpty()) return;
   d.LogFiles().Write(folder, base, t, Message);
 }
 
 void LogConfigWarning(Daemon& d, const QString& text) {
-  if (d.DaemonInitialized)
+  if (d.run.DaemonInitialized)
     WriteLogLine(d, QStringLiteral("S"), text, 1);
   else
-    d.PendingWarnings.append(text);
+    d.log.PendingWarnings.append(text);
 }
 
 void FlushPendingWarnings(Daemon& d) {
-  if (!d.DaemonInitialized) return;
-  const QStringList pending = d.PendingWarnings;
-  d.PendingWarnings.clear();
+  if (!d.run.DaemonInitialized) return;
+  const QStringList pending = d.log.PendingWarnings;
+  d.log.PendingWarnings.clear();
   for (const QString& w : pending) WriteLogLine(d, QStringLiteral("S"), w, 1);
 }
 
 bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTimestamp) {
-  if (!d.DaemonInitialized) return false;
+  if (!d.run.DaemonInitialized) return false;
   const QString crlf = QStringLiteral("\r\n");
   if (iText.contains(crlf)) {
     QStringList pieces = iText.split(crlf);
@@ -128,21 +130,21 @@ bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTi
   } else {
     WriteLogLine(d, QStringLiteral("M"), iText, iType, iTimestamp, -1);
   }
-  if (d.TrayIconShown && !d.NoTrayIcon) d.ui().StepTrayAnimation();
+  if (d.view.TrayIconShown && !d.settings.NoTrayIcon) d.ui().StepTrayAnimation();
   return true;
 }
 
-void ResetLogBuffers(Daemon& d) {
-  d.LogBuffers.clear();
-  d.LogBuffers.resize(d.RoziRorunerCount + 1);
+void ResetLogBuffers(LogBuffer& log, int count) {
+  log.LogBuffers.clear();
+  log.LogBuffers.resize(count + 1);
 }
 
 void ClearLogWindow(Daemon& d) {
-  for (auto& b : d.LogBuffers) b.clear();
-  d.TotalLog.clear();
-  d.ErrorCount = 0;
-  d.LogWindowNextRow = 1;
-  d.LogWindowRows = 0;
+  for (auto& b : d.log.LogBuffers) b.clear();
+  d.log.TotalLog.clear();
+  d.run.ErrorCount = 0;
+  d.view.LogWindowNextRow = 1;
+  d.view.LogWindowRows = 0;
   d.ui().ClearLogWindow();
 }
 

@@ -17,8 +17,8 @@ Daemon::Daemon(QObject* parent)
   tmrIdleIndicator.setInterval(60000);
   tmrShutdown.setInterval(500);
   tmrService.setInterval(1000);
-  LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"),
-                QString()};
+  log.LevelNames = {QStringLiteral("OK"), QStringLiteral("WARNING"), QStringLiteral("ERROR"),
+                    QString()};
   ExitHook = [this](int status) {
     for (QTimer* t :
          {&tmrCommandQueue, &tmrPollingRate, &tmrIdleIndicator, &tmrShutdown, &tmrService})

@@ -48,12 +48,12 @@ QByteArray StatusBody(const Daemon& d, const QString& localIp) {
   const QString version =
       QStringLiteral("%1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
   const QPair<const char*, QString> rows[] = {
-      {"Status :", d.Running() ? QStringLiteral("running") : QStringLiteral("stopped")},
+      {"Status :", d.run.Running() ? QStringLiteral("running") : QStringLiteral("stopped")},
       {"Version :", version},
       {"Last Start Time :", LastStartTime()},
       {"System Time :", FormatDate(QDateTime::currentDateTime(), kDueTimeFormat)},
-      {"Number of RoziRoruners :", QString::number(d.RoziRorunerCount)},
-      {"Commands Executed :", CStr(d.CommandsExecuted)},
+      {"Number of RoziRoruners :", QString::number(d.jobs.RoziRorunerCount)},
+      {"Commands Executed :", CStr(d.run.CommandsExecuted)},
       {"Computername :", GetMachineName()},
       {"IP Address :", localIp},
   };

@@ -227,6 +227,11 @@ std::optional<Parameters> CommandDialogs::edit(BuiltinDialog which, Session& ses
       if (dialog.exec() != QDialog::Accepted) return std::nullopt;
       return dialog.parameters();
     }
+    case BuiltinDialog::Comment: {
+      CommentDialog dialog(command, owner_);
+      if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+      return dialog.parameters();
+    }
     case BuiltinDialog::LoadConfig: {
       LoadConfigDialog dialog(command, chooseConfig_, owner_);
       if (dialog.exec() != QDialog::Accepted) return std::nullopt;

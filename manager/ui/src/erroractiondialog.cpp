@@ -98,6 +98,7 @@ void ErrorActionDialog::build() {
   lblDirectory_ = makeLabel(QStringLiteral("lblDirectory"), QStringLiteral("Directory:"), this);
   txtDirectory_ = makeBox(QStringLiteral("txtDirectory"), {}, this);
   cmdBrowse_ = pagewidgets::named(new QPushButton(QStringLiteral("..."), this), "cmdBrowse");
+  cmdBrowse_->setFixedWidth(cmdBrowse_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
   picSelect_ = pagewidgets::pictureButton(this, "picSelect", "click to select command/variable");
   chkResume_ = pagewidgets::named(new QCheckBox(QStringLiteral("Resume CommandScript"), this), "chkResume");
   cmbRoziRorunerList_ = pagewidgets::named(new QComboBox(this), "cmbRoziRorunerList", "available filescanners");

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QUrl>
@@ -71,13 +70,14 @@ void Manager::wireFrame() {
   w.setSideBarCommand(QStringLiteral("GLOBALS"), [this] { ShowGlobalConstants(session_, window_.get()); });
   page.onLocalConstants = [this] { ShowLocalConstants(session_, window_.get()); };
   w.globals().onGlobalConstants = [this] { ShowGlobalConstants(session_, window_.get()); };
-  for (const char* key : {"SCRIPT", "TB_SCRIPT"}) w.setCommand(QLatin1String(key), [this] { openScriptEditor(); });
-  page.onCommandScript = [this] { openScriptEditor(); };
+  w.setCommand(QStringLiteral("SCRIPT"), [this] { openScriptEditor(true); });
+  w.setCommand(QStringLiteral("TB_SCRIPT"), [this] { openScriptEditor(false); });
+  page.onCommandScript = [this] { openScriptEditor(true); };
   page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   page.onRename = [this] { RenameRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };
   QWidget* p = w.roziRorunerPage();
   auto* triggers = new TriggerMenus(session_, window_.get(), p->findChild<QLineEdit*>(QStringLiteral("txtInterval")),
-                                    p->findChild<QCheckBox*>(QStringLiteral("chkEnabled")), &w.variables());
+                                    &w.variables());
   page.onTrigger = [triggers, at = p->findChild<QToolButton*>(QStringLiteral("picTrigger"))] {
     triggers->popupTrigger(at->mapToGlobal(QPoint(0, at->height())));
   };
@@ -88,11 +88,12 @@ ScriptEditor& Manager::scriptEditor() {
   return *editor_;
 }
 
-void Manager::openScriptEditor() {
+void Manager::openScriptEditor(bool withLeft) {
   if (!session_.current()) return;  // no RoziRoruner: nothing to edit
   ScriptEditor& e = scriptEditor();
   e.refillRoziRorunerList();
   e.BuildScriptTree();
+  e.applyListExtent(withLeft);
   e.setWindowModality(Qt::ApplicationModal);
   e.show();
   e.raise();

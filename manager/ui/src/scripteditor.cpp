@@ -11,14 +11,22 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <cmath>
+#include <optional>
 
 #include "controls/panehost.h"
+#include "controls/propertybag.h"
+#include "library/numbers.h"
+#include "library/regwrap.h"
 #include "manager/filecommands.h"
 #include "manager/identity.h"
+#include "manager/properties.h"
 #include "manager/services.h"
+#include "manager/ui/commanddialogs.h"
 #include "manager/ui/manager.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -52,6 +60,10 @@ constexpr ButtonSpec kButtons[] = {
 
 constexpr int kMinimumWidth = 553;   // 8295 twips
 constexpr int kMinimumHeight = 463;  // 6945 twips
+constexpr int kScrollInterval = 100;  // ms per line while a drag holds in a scroll zone
+// Palette edges read back from the registry beyond this (twips) are not a place on
+// any screen.
+constexpr double kMaxListTwips = 1e6;
 
 bool IsCommandLine(const QString& key) { return key.startsWith(u'C'); }
 
@@ -86,9 +98,20 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   tvCommandScript->installEventFilter(this);
   tvCommandScript->viewport()->installEventFilter(this);
   tvCommandList->installEventFilter(this);
-  tvCommandList->resize(180, 300);
-  tvCommandScript->resize(360, 300);
+  tvCommandList->viewport()->installEventFilter(this);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(kScrollInterval);
+  connect(Timer1, &QTimer::timeout, this, [this] { scrollTick(); });
+  // The palette left of the script; the container orders its children by their left
+  // edges and arranges them at every resize once its properties are loaded.
+  constexpr int tw = controls::kTwipsPerPixel;
+  ZephContainer->setChildGeometry(tvCommandList, {0, 0, 180 * tw, 300 * tw});
+  ZephContainer->setChildGeometry(tvCommandScript, {184 * tw, 0, 360 * tw, 300 * tw});
   ZephContainer->setAutoSizeChildren(true);
+  controls::PropertyBag bag;
+  ZephContainer->WriteProperties(bag);
+  ZephContainer->ReadProperties(bag);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -234,6 +257,7 @@ void ScriptEditor::BuildScriptTree() {
     const bool large = m_.session().prefs.LargeScriptIcons;
     const int side = large ? 32 : 16;
     tvCommandScript->setIconSize(QSize(side, side));
+    highlight_ = nullptr;  // its line goes with the others
     tvCommandScript->clear();
     auto* root = new QTreeWidgetItem(tvCommandScript, {QStringLiteral("Command Script")});
     root->setData(0, kNodeKeyRole, script::kRootKey);
@@ -371,9 +395,26 @@ void ScriptEditor::CommandProperties() {
   const jobfile::RoziRoruner* r = current();
   if (!r || n < 1 || n > script::CommandCount(*r)) return;
   const QString name = r->Commands[n - 1].Name;
+  if (script::IsComment(name)) {
+    editComment(n);
+    return;
+  }
   if (!m_.ShowCommandProperties(QString::number(n), name)) return;
   BuildScriptTree();
   selectCommand(n);
+}
+
+void ScriptEditor::editComment(int number) {
+  const std::optional<Parameters> edited = m_.builtinDialogs().edit(
+      BuiltinDialog::Comment, m_.session(), current()->Commands[number - 1]);
+  // The dialog may have changed the model meanwhile: the command is looked up again.
+  jobfile::RoziRoruner* r = current();
+  if (!edited || !r || number > script::CommandCount(*r)) return;
+  jobfile::CommandEntry& c = r->Commands[number - 1];
+  if (!script::IsComment(c.Name)) return;
+  for (int k = 1; k <= jobfile::kParameterCount; ++k) c.Data[k] = (*edited)[k];
+  BuildScriptTree();
+  selectCommand(number);
 }
 
 std::unique_ptr<QMenu> ScriptEditor::scriptMenu() {
@@ -408,13 +449,41 @@ void ScriptEditor::commentEdited(QTreeWidgetItem* item) {
   const int n = script::CommandNumber(key);
   if (!r || !IsCommandLine(key) || n < 1 || n > script::CommandCount(*r)) return;
   jobfile::CommandEntry& c = r->Commands[n - 1];
-  if (script::IsComment(c.Name)) c.Data[1] = item->text(0);
+  if (!script::IsComment(c.Name)) return;
+  // A text the file cannot carry would make every later save fail: refused, as the
+  // comment dialog refuses it, and the line shows the comment it keeps.
+  const QString refusal = CommentRefusal(item->text(0));
+  if (refusal.isEmpty()) {
+    c.Data[1] = item->text(0);
+    return;
+  }
+  prompts::message(refusal, QStringLiteral("Edit Command: Comment"), prompts::Icon::Exclamation);
+  const QSignalBlocker block(tvCommandScript);
+  item->setText(0, c.Data[1]);
 }
 
 void ScriptEditor::setLargeIcons(bool large) {
   m_.session().prefs.LargeScriptIcons = large;
   BuildToolTree();
   BuildScriptTree();
+}
+
+void ScriptEditor::applyListExtent(bool withLeft) {
+  const QString key = QString::fromLatin1(kManagerKey);
+  // The stored number of a value, or nullopt when it is empty or no usable edge.
+  const auto stored = [&key](const char* name) -> std::optional<int> {
+    const QString text = GetRegString(key, QLatin1String(name));
+    if (text.isEmpty()) return std::nullopt;
+    const double v = LeadingNumber(text);
+    if (!(std::abs(v) <= kMaxListTwips)) return std::nullopt;
+    return static_cast<int>(v);
+  };
+  controls::panelayout::Geometry g = ZephContainer->childGeometry(tvCommandList);
+  if (const auto left = withLeft ? stored("CSlistLeft") : std::nullopt) g.left = *left;
+  // A width of nothing would hide the palette for good.
+  if (const auto width = stored("CSlistWidth"); width && *width > 0) g.width = *width;
+  ZephContainer->setChildGeometry(tvCommandList, g);
+  ZephContainer->ArrangeChildren();
 }
 
 void ScriptEditor::saveListExtent(bool withLeft) {
@@ -434,6 +503,12 @@ bool ScriptEditor::scriptKey(QKeyEvent* event) {
 }
 
 bool ScriptEditor::eventFilter(QObject* watched, QEvent* event) {
+  const bool mouse = event->type() == QEvent::MouseButtonPress ||
+                     event->type() == QEvent::MouseMove ||
+                     event->type() == QEvent::MouseButtonRelease;
+  if (mouse && (watched == tvCommandList->viewport() || watched == tvCommandScript->viewport()) &&
+      dragEvent(watched == tvCommandList->viewport() ? tvCommandList : tvCommandScript, event))
+    return true;
   if (watched == tvCommandScript && event->type() == QEvent::KeyPress)
     return scriptKey(static_cast<QKeyEvent*>(event));
   if (watched == tvCommandList && event->type() == QEvent::KeyPress) {

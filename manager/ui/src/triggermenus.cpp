@@ -1,10 +1,8 @@
 #include "manager/ui/triggermenus.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 
 #include "library/tokens.h"
 #include "manager/session.h"
@@ -32,22 +30,12 @@ void separator(QMenu* menu, const char* objectName) {
 
 }  // namespace
 
-TriggerMenus::TriggerMenus(Session& session, QWidget* owner, QLineEdit* trigger, QCheckBox* enabled,
-                           VariablesMenu* variables)
-    : QObject(owner), session_(session), owner_(owner), trigger_(trigger), enabled_(enabled),
-      variables_(variables) {
+TriggerMenus::TriggerMenus(Session& session, QWidget* owner, QLineEdit* trigger, VariablesMenu* variables)
+    : QObject(owner), session_(session), owner_(owner), trigger_(trigger), variables_(variables) {
   build(owner);
-  enabled_->installEventFilter(this);
 }
 
 void TriggerMenus::build(QWidget* owner) {
-  mnuRoziRoruStatus_ = new QMenu(QStringLiteral("RoziRorunerStatus"), owner);
-  mnuRoziRoruStatus_->setObjectName(QStringLiteral("mnuRoziRoruStatus"));
-  connect(item(mnuRoziRoruStatus_, "mnuRoziRoruEnabled", "Enable"), &QAction::triggered, this,
-          [this] { enabled_->setCheckState(Qt::Checked); });
-  connect(item(mnuRoziRoruStatus_, "mnuRoziRoruDisabled", "Disable"), &QAction::triggered, this,
-          [this] { enabled_->setCheckState(Qt::Unchecked); });
-
   mnuTrigger_ = new QMenu(QStringLiteral("Trigger"), owner);
   mnuTrigger_->setObjectName(QStringLiteral("mnuTrigger"));
   connect(item(mnuTrigger_, "mnuTriggerStartup", "On Startup"), &QAction::triggered, this,
@@ -112,18 +100,6 @@ void TriggerMenus::openRunDays() {
 void TriggerMenus::openCalendar(CalendarMode mode) {
   CalendarPicker picker(mode, owner_);
   if (picker.exec() == QDialog::Accepted) trigger_->setText(picker.trigger());
-}
-
-// The right button released over the Enabled box pops the status menu up there.
-bool TriggerMenus::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == enabled_ && event->type() == QEvent::MouseButtonRelease) {
-    auto* release = static_cast<QMouseEvent*>(event);
-    if (release->button() == Qt::RightButton) {
-      mnuRoziRoruStatus_->popup(release->globalPosition().toPoint());
-      return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace mvnz::manager::ui

@@ -106,6 +106,8 @@ QComboBox* numberList(QWidget* parent, const char* name, int count, int step) {
   auto* list = pagewidgets::named(new QComboBox(parent), name);
   for (int i = 0; i < count; ++i) list->addItem(QStringLiteral("%1").arg(i * step, 2, 10, QLatin1Char('0')));
   list->setCurrentIndex(-1);  // nothing chosen until the user picks
+  list->setMinimumContentsLength(2);  // as wide as its items while empty
+  list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   return list;
 }
 
@@ -115,13 +117,13 @@ CalendarPicker::CalendarPicker(CalendarMode mode, QWidget* parent)
     : QDialog(parent), mode_(mode) {
   startDialog(this, QStringLiteral("frmCalendar"), QStringLiteral("Scheduler"));
   auto* frame = pagewidgets::panel(this, "fraCalendar");
+  frame->setCaption(QStringLiteral("Scheduler Setup"));
   calendar_ = pagewidgets::named(new QCalendarWidget(frame), "Calendar");
   calendar_->setGridVisible(true);
   calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   auto* inFrame = new QVBoxLayout(frame);
-  inFrame->addWidget(makeLabel(QStringLiteral("lblCalendar"), QStringLiteral("Scheduler Setup"), frame));
   inFrame->addWidget(calendar_);
-  inFrame->setContentsMargins(17, 8, 17, 12);  // the frame stands a little wider than the view
+  inFrame->setContentsMargins(17, 22, 17, 12);  // below the caption, a little wider than the view
 
   cmbHour_ = numberList(this, "cmbHour", 24, 1);
   cmbMinutes_ = numberList(this, "cmbMinutes", 12, 5);

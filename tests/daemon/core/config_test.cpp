@@ -18,7 +18,7 @@ namespace {
 
 QStringList Warnings(const Daemon& d) {
   QStringList w;
-  for (const clsLogging& l : d.TotalLog)
+  for (const clsLogging& l : d.log.TotalLog)
     if (l.message.startsWith(QLatin1String("WARNING"))) w << l.message;
   return w;
 }
@@ -61,17 +61,17 @@ TEST(ConfigReader, HeaderAndKeyRules) {
       QStringLiteral("[Broken] "),
       QStringLiteral("Description=not read"),
   });
-  EXPECT_EQ(t.d.MainCaption, "My Daemon");
-  EXPECT_EQ(t.d.InitialGlobalsValue, "g=1");
-  EXPECT_EQ(t.d.GlobalVariables[0], "g=1");
-  EXPECT_EQ(t.d.GlobalVariables[15], "g=1");
-  EXPECT_EQ(t.d.GlobalConstants[1], "one");
-  EXPECT_EQ(t.d.GlobalConstants[2], "");
-  EXPECT_EQ(t.d.GlobalConstants[3], "three");
-  EXPECT_TRUE(t.d.NoTrayIcon);  // AUTOSTART=1 came first
+  EXPECT_EQ(t.d.view.MainCaption, "My Daemon");
+  EXPECT_EQ(t.d.settings.InitialGlobalsValue, "g=1");
+  EXPECT_EQ(t.d.jobs.GlobalVariables[0], "g=1");
+  EXPECT_EQ(t.d.jobs.GlobalVariables[15], "g=1");
+  EXPECT_EQ(t.d.settings.GlobalConstants[1], "one");
+  EXPECT_EQ(t.d.settings.GlobalConstants[2], "");
+  EXPECT_EQ(t.d.settings.GlobalConstants[3], "three");
+  EXPECT_TRUE(t.d.settings.NoTrayIcon);  // AUTOSTART=1 came first
 
-  ASSERT_EQ(t.d.RoziRorunerCount, 2);
-  const RoziRoruner& r = t.d.RoziRoruners[0];
+  ASSERT_EQ(t.d.jobs.RoziRorunerCount, 2);
+  const RoziRoruner& r = t.d.jobs.RoziRoruners[0];
   EXPECT_EQ(r.Name, "inbox");  // header compared without case, name kept
   EXPECT_EQ(r.RunDays, "1111111");
   EXPECT_EQ(r.Description, "Inbox job");   // trailing blanks trimmed
@@ -95,12 +95,12 @@ TEST(ConfigReader, HeaderAndKeyRules) {
   EXPECT_EQ(r.Description, "Inbox job");  // "Description " is another key
 
   // A blank after the closing bracket: the header is read as "[Broken]" and said so.
-  const RoziRoruner& b = t.d.RoziRoruners[1];
+  const RoziRoruner& b = t.d.jobs.RoziRoruners[1];
   EXPECT_EQ(b.Name, "Broken");
   EXPECT_EQ(b.Description, "not read");
   EXPECT_TRUE(b.Active);
   // Every line not taken as written is reported once, with its line.
-  EXPECT_EQ(t.d.PendingWarnings,
+  EXPECT_EQ(t.d.log.PendingWarnings,
             (QStringList{
                 "WARNING: Configuration section [INBOX] line 15 ignored [ ScanDirectory=/ignored]"
                 "[indented line]",
@@ -150,18 +150,18 @@ TEST(ConfigReader, BadLineIsSkippedWithWarning) {
     // Warnings found before initialisation are written once the log is open.
     WriteCrlf(t.configPath, Config(t.logDir, lines));
     ReloadConfiguration(t.d);
-    EXPECT_EQ(t.d.PendingWarnings.size(), 1);
-    t.d.DaemonInitialized = true;
+    EXPECT_EQ(t.d.log.PendingWarnings.size(), 1);
+    t.d.run.DaemonInitialized = true;
     FlushPendingWarnings(t.d);
 
-    ASSERT_EQ(t.d.RoziRorunerCount, 2);
-    const RoziRoruner& a = t.d.RoziRoruners[0];
+    ASSERT_EQ(t.d.jobs.RoziRorunerCount, 2);
+    const RoziRoruner& a = t.d.jobs.RoziRoruners[0];
     EXPECT_EQ(a.Description, "before");
     ASSERT_EQ(a.CommandCount, 2);  // the command with too many parameters is not counted
     EXPECT_EQ(a.Commands[2].Name, "After");
     EXPECT_EQ(a.Enabled, 1);
     if (!c.bad) EXPECT_EQ(a.LocalConstants[15], "k15");
-    EXPECT_EQ(t.d.RoziRoruners[1].Description, "next section");
+    EXPECT_EQ(t.d.jobs.RoziRoruners[1].Description, "next section");
     const QStringList w = Warnings(t.d);
     ASSERT_EQ(w.size(), 1);
     const int line = c.bad ? 10 : 25;
@@ -179,26 +179,26 @@ TEST(ConfigReader, GlobalSettingsAcrossReloads) {
           QStringLiteral("ShowUnstableMessages=0"), QStringLiteral("AutoStartState=4"),
           QStringLiteral("AutoStart=1"), QStringLiteral("EnableLogging=1"), QStringLiteral("[Job]"),
           QStringLiteral("Enabled=1")});
-  EXPECT_FALSE(t.d.ShowUnstableMessages);
-  EXPECT_FALSE(t.d.NoTrayIcon);  // AUTOSTARTSTATE before AUTOSTART keeps the icon
-  EXPECT_EQ(t.d.EnableLogging, 1);
-  t.d.RoziRoruners[0].NextRun = QStringLiteral("runtime");
+  EXPECT_FALSE(t.d.settings.ShowUnstableMessages);
+  EXPECT_FALSE(t.d.settings.NoTrayIcon);  // AUTOSTARTSTATE before AUTOSTART keeps the icon
+  EXPECT_EQ(t.d.settings.EnableLogging, 1);
+  t.d.jobs.RoziRoruners[0].NextRun = QStringLiteral("runtime");
 
   // Slots and settings the new file does not reach keep their values.
   t.Load({QStringLiteral("[CONFIGURATION]"), QStringLiteral("GlobalConstant=x"),
           QStringLiteral("ShowUnstableMessages="), QStringLiteral("[Job]")});
-  EXPECT_EQ(t.d.GlobalConstants[1], "x");
-  EXPECT_EQ(t.d.GlobalConstants[2], "b");
-  EXPECT_EQ(t.d.GlobalConstants[3], "c");
-  EXPECT_TRUE(t.d.ShowUnstableMessages);  // present and empty counts as "1"
-  EXPECT_EQ(t.d.EnableLogging, 1);
-  EXPECT_TRUE(t.d.RoziRoruners[0].NextRun.isEmpty());  // records start fresh
+  EXPECT_EQ(t.d.settings.GlobalConstants[1], "x");
+  EXPECT_EQ(t.d.settings.GlobalConstants[2], "b");
+  EXPECT_EQ(t.d.settings.GlobalConstants[3], "c");
+  EXPECT_TRUE(t.d.settings.ShowUnstableMessages);  // present and empty counts as "1"
+  EXPECT_EQ(t.d.settings.EnableLogging, 1);
+  EXPECT_TRUE(t.d.jobs.RoziRoruners[0].NextRun.isEmpty());  // records start fresh
 
   // No CONFIGURATION section: the RoziRoruners still load, settings stay.
   t.Load({QStringLiteral("[Other]"), QStringLiteral("Enabled=1")});
-  ASSERT_EQ(t.d.RoziRorunerCount, 1);
-  EXPECT_EQ(t.d.RoziRoruners[0].Name, "Other");
-  EXPECT_EQ(t.d.GlobalConstants[1], "x");
+  ASSERT_EQ(t.d.jobs.RoziRorunerCount, 1);
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Name, "Other");
+  EXPECT_EQ(t.d.settings.GlobalConstants[1], "x");
 }
 
 // A file that is missing or cannot be read is never loaded as empty.
@@ -215,12 +215,12 @@ TEST(ConfigReader, MissingOrUnreadableFileKeepsRecordsAndWarns) {
     SCOPED_TRACE(c.what);
     TestDaemon t;
     t.Load(Config(t.logDir, {QStringLiteral("[Job]"), QStringLiteral("Enabled=1")}));
-    ASSERT_EQ(t.d.RoziRorunerCount, 1);
+    ASSERT_EQ(t.d.jobs.RoziRorunerCount, 1);
     QFile::remove(t.configPath);
     if (c.folder) ASSERT_TRUE(QDir().mkdir(t.configPath));
     ReloadConfiguration(t.d);
-    EXPECT_EQ(t.d.RoziRorunerCount, 1);
-    EXPECT_EQ(t.d.RoziRoruners[0].Name, "Job");
+    EXPECT_EQ(t.d.jobs.RoziRorunerCount, 1);
+    EXPECT_EQ(t.d.jobs.RoziRoruners[0].Name, "Job");
     const QStringList log = t.SystemLog();
     ASSERT_GE(log.size(), 4);
     EXPECT_EQ(log[log.size() - 4], "Reloading configuration .....");
@@ -248,26 +248,26 @@ TEST(ConfigReader, UnknownCommandsAndBadFiltersReportedAtLoad) {
   const QStringList lines = Config(t.logDir, job);
   const int first = static_cast<int>(lines.indexOf(job[0])) + 1;
   t.Load(lines);
-  EXPECT_TRUE(t.d.PendingWarnings.filter(QStringLiteral("no module")).isEmpty());
+  EXPECT_TRUE(t.d.log.PendingWarnings.filter(QStringLiteral("no module")).isEmpty());
 
   LoadPluginModules(t.d);
-  t.d.DaemonInitialized = false;  // held back, so the test reads them in one list
-  t.d.PendingWarnings.clear();
+  t.d.run.DaemonInitialized = false;  // held back, so the test reads them in one list
+  t.d.log.PendingWarnings.clear();
   t.Load(lines);
-  ASSERT_EQ(t.d.PendingWarnings.size(), 2) << t.d.PendingWarnings.join('\n').toStdString();
-  EXPECT_TRUE(t.d.PendingWarnings[0].startsWith(
+  ASSERT_EQ(t.d.log.PendingWarnings.size(), 2) << t.d.log.PendingWarnings.join('\n').toStdString();
+  EXPECT_TRUE(t.d.log.PendingWarnings[0].startsWith(
       QStringLiteral("WARNING: Configuration section [JOB] line %1 kept [InputFilter=\\.txt$;(open]"
                      "[pattern [(open] cannot be used [")
           .arg(first + 1)))
-      << t.d.PendingWarnings[0].toStdString();
-  EXPECT_EQ(t.d.PendingWarnings[1],
+      << t.d.log.PendingWarnings[0].toStdString();
+  EXPECT_EQ(t.d.log.PendingWarnings[1],
             QStringLiteral("WARNING: Configuration section [JOB] line %1 kept [%2]"
                            "[no module provides [Nosuch]]")
                 .arg(first + 4)
                 .arg(CommandLine(QStringLiteral("!Nosuch"))));
-  ASSERT_EQ(t.d.RoziRoruners[0].CommandCount, 2);
-  EXPECT_EQ(t.d.RoziRoruners[0].Commands[2].Name, "!Nosuch");
-  EXPECT_EQ(t.d.RoziRoruners[0].InputFilter, "\\.txt$;(open");
+  ASSERT_EQ(t.d.jobs.RoziRoruners[0].CommandCount, 2);
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Commands[2].Name, "!Nosuch");
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].InputFilter, "\\.txt$;(open");
 }
 
 TEST(ConfigReader, LinesThatAreNotUtf8AreReadAsLatin1) {
@@ -279,11 +279,11 @@ TEST(ConfigReader, LinesThatAreNotUtf8AreReadAsLatin1) {
       "e\r\n[Ok]\r\nDescription=caf\xc3\xa9\r\n");
   f.close();
   ReloadConfiguration(t.d);
-  ASSERT_EQ(t.d.RoziRorunerCount, 2);
-  EXPECT_EQ(t.d.RoziRoruners[0].Name, QString::fromUtf8("Caf\xc3\xa9"));
-  EXPECT_EQ(t.d.RoziRoruners[0].Description, QString::fromUtf8("Gr\xc3\xbc\xc3\x9f"
-                                                               "e"));
-  EXPECT_EQ(t.d.RoziRoruners[1].Description, QString::fromUtf8("caf\xc3\xa9"));
+  ASSERT_EQ(t.d.jobs.RoziRorunerCount, 2);
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Name, QString::fromUtf8("Caf\xc3\xa9"));
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Description, QString::fromUtf8("Gr\xc3\xbc\xc3\x9f"
+                                                                    "e"));
+  EXPECT_EQ(t.d.jobs.RoziRoruners[1].Description, QString::fromUtf8("caf\xc3\xa9"));
 }
 
 // The run mode is read from the [CONFIGURATION] sections alone, wherever they stand.

@@ -23,8 +23,8 @@ struct LogFixture {
     for (const QString& n : names)
       sections << QLatin1Char('[') + n + QLatin1Char(']') << QStringLiteral("Enabled=1");
     t.Load(Config(t.logDir, sections));
-    t.d.MessageBarShown = true;
-    t.d.TotalLog.clear();
+    t.d.view.MessageBarShown = true;
+    t.d.log.TotalLog.clear();
     t.ui->window.clear();
   }
   QString File(const QString& base) const {
@@ -55,13 +55,13 @@ TEST(Logging, RoutingMatrix) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.source) + " selected " + std::to_string(c.selected));
     LogFixture f;
-    f.t.d.SelectedLog = c.selected;
+    f.t.d.view.SelectedLog = c.selected;
     WriteLogLine(f.t.d, QString::fromLatin1(c.source), QStringLiteral("msg"), 0, {}, 1);
-    EXPECT_EQ(f.t.d.LogBuffers[2].size(), c.buffered ? 1 : 0);
-    EXPECT_TRUE(f.t.d.LogBuffers[1].isEmpty());
-    ASSERT_EQ(f.t.d.TotalLog.size(), 1);
-    EXPECT_EQ(f.t.d.TotalLog[0].message, c.total);
-    EXPECT_EQ(f.t.d.TotalLog[0].msType, c.source);
+    EXPECT_EQ(f.t.d.log.LogBuffers[2].size(), c.buffered ? 1 : 0);
+    EXPECT_TRUE(f.t.d.log.LogBuffers[1].isEmpty());
+    ASSERT_EQ(f.t.d.log.TotalLog.size(), 1);
+    EXPECT_EQ(f.t.d.log.TotalLog[0].message, c.total);
+    EXPECT_EQ(f.t.d.log.TotalLog[0].msType, c.source);
     EXPECT_EQ(f.t.ui->window, c.window ? QStringList{c.window} : QStringList{});
     EXPECT_EQ(f.t.ui->bar, QStringList{c.bar});
     // The file never carries the prefix.
@@ -86,7 +86,7 @@ TEST(Logging, SetMessageSplitsAtCrLf) {
     LogFixture f;
     EXPECT_TRUE(SetMessage(f.t.d, 0, QString::fromLatin1(c.text), {}));
     QStringList got;
-    for (const clsLogging& l : f.t.d.LogBuffers[1]) got << l.message;
+    for (const clsLogging& l : f.t.d.log.LogBuffers[1]) got << l.message;
     EXPECT_EQ(got, c.lines);
   }
 }
@@ -95,27 +95,27 @@ TEST(Logging, TimeTextsAndLevels) {
   LogFixture f;
   // The plug-ins' time text is read back into the log's own form.
   SetMessage(f.t.d, 1, QStringLiteral("x"), QStringLiteral("08-Dec-2026 09:05.42"));
-  EXPECT_EQ(f.t.d.LogBuffers[1].last().Timestamp, "08-12-2026 09:05.42");
+  EXPECT_EQ(f.t.d.log.LogBuffers[1].last().Timestamp, "08-12-2026 09:05.42");
   SetMessage(f.t.d, 1, QStringLiteral("x"), QStringLiteral("not a time"));
-  EXPECT_EQ(f.t.d.LogBuffers[1].last().Timestamp, "not a time");
+  EXPECT_EQ(f.t.d.log.LogBuffers[1].last().Timestamp, "not a time");
   // A level outside 0-3 is kept as given and harms nothing; only level 2 counts.
-  f.t.d.ErrorCount = 70000;  // beyond 16 bits
+  f.t.d.run.ErrorCount = 70000;  // beyond 16 bits
   SetMessage(f.t.d, 7, QStringLiteral("odd"), {});
   SetMessage(f.t.d, -1, QStringLiteral("odd"), {});
   SetMessage(f.t.d, 2, QStringLiteral("bad"), {});
-  EXPECT_EQ(f.t.d.LogBuffers[1].last().mType, "2");
-  EXPECT_EQ(f.t.d.LogBuffers[1][2].mType, "7");
-  EXPECT_EQ(f.t.d.ErrorCount, 70001);
+  EXPECT_EQ(f.t.d.log.LogBuffers[1].last().mType, "2");
+  EXPECT_EQ(f.t.d.log.LogBuffers[1][2].mType, "7");
+  EXPECT_EQ(f.t.d.run.ErrorCount, 70001);
   EXPECT_EQ(f.t.ui->barErrors, 70001);
 }
 
 TEST(Logging, BufferSizeKeepsNewestPlusOne) {
   LogFixture f;
-  f.t.d.BufferSize = 5;
+  f.t.d.settings.BufferSize = 5;
   for (int i = 1; i <= 7; ++i) WriteLogLine(f.t.d, "M", QString::number(i), 0, {}, 0);
-  ASSERT_EQ(f.t.d.LogBuffers[1].size(), 6);
-  EXPECT_EQ(f.t.d.LogBuffers[1].first().message, "2");
-  EXPECT_EQ(f.t.d.TotalLog.size(), 6);
+  ASSERT_EQ(f.t.d.log.LogBuffers[1].size(), 6);
+  EXPECT_EQ(f.t.d.log.LogBuffers[1].first().message, "2");
+  EXPECT_EQ(f.t.d.log.TotalLog.size(), 6);
   EXPECT_EQ(f.t.ui->window, (QStringList{"[FS1] 3", "[FS1] 4", "[FS1] 5", "[FS1] 6", "[FS1] 7"}));
 }
 
@@ -124,10 +124,10 @@ TEST(Logging, FilesOffMissingOrUncreatable) {
     SCOPED_TRACE("EnableLogging 0");
     LogFixture f;
     QDir(f.t.logDir).removeRecursively();
-    f.t.d.EnableLogging = 0;
+    f.t.d.settings.EnableLogging = 0;
     WriteLogLine(f.t.d, "S", "x", 0);
     EXPECT_FALSE(QDir(f.t.logDir).exists());
-    EXPECT_EQ(f.t.d.TotalLog.size(), 1);
+    EXPECT_EQ(f.t.d.log.TotalLog.size(), 1);
   }
   {
     SCOPED_TRACE("uncreatable folder");
@@ -136,18 +136,18 @@ TEST(Logging, FilesOffMissingOrUncreatable) {
     QFile b(blocker);
     ASSERT_TRUE(b.open(QIODevice::WriteOnly));
     b.close();
-    f.t.d.LogDirectory = blocker + "/logs";
+    f.t.d.settings.LogDirectory = blocker + "/logs";
     EXPECT_TRUE(SetMessage(f.t.d, 0, "still logged", {}));
-    EXPECT_EQ(f.t.d.LogBuffers[1].size(), 1);
+    EXPECT_EQ(f.t.d.log.LogBuffers[1].size(), 1);
     EXPECT_EQ(f.t.ui->window.size(), 1);
   }
   {
     SCOPED_TRACE("before initialisation");
     LogFixture f;
-    f.t.d.DaemonInitialized = false;
+    f.t.d.run.DaemonInitialized = false;
     EXPECT_FALSE(SetMessage(f.t.d, 0, "dropped", {}));
     WriteLogLine(f.t.d, "S", "dropped", 0);
-    EXPECT_TRUE(f.t.d.TotalLog.isEmpty());
+    EXPECT_TRUE(f.t.d.log.TotalLog.isEmpty());
     EXPECT_FALSE(QFile::exists(f.File("System")));
   }
 }
@@ -164,17 +164,17 @@ TEST(Logging, RoziRorunerNameCannotLeaveTheLogFolder) {
   EXPECT_FALSE(QDir(DayFolder(f.t.logDir) + "/../../escape").exists());
 }
 
-TEST(Logging, MVNdcomObjectLogsIntoTheCurrentRoziRoruner) {
+TEST(Logging, MVNdcomObjectLogsIntoTheRoziRorunerWhoseScriptRuns) {
   LogFixture f;
   RegisterMVNdcom(f.t.d);
-  f.t.d.CurrentRoziRoruner = 1;
+  f.t.d.run.ScriptRoziRoruner = 1;
   auto o = mvnz::activation::create(QString::fromLatin1(mvnz::MVNdcom::kProgId));
   auto* log = mvnz::interfaceCast<mvnz::MVNdcom>(o.get());
   ASSERT_NE(log, nullptr);
   EXPECT_TRUE(log->SetMessage(0, "from a plug-in", {}));
   EXPECT_EQ(LogMessages(f.File("FS2_Inbox")), QStringList{"from a plug-in"});
   // Before initialisation the object is harmless: its line is dropped, nothing ends.
-  f.t.d.DaemonInitialized = false;
+  f.t.d.run.DaemonInitialized = false;
   auto early = mvnz::activation::create(QString::fromLatin1(mvnz::MVNdcom::kProgId));
   ASSERT_NE(early, nullptr);
   EXPECT_FALSE(mvnz::interfaceCast<mvnz::MVNdcom>(early.get())->SetMessage(0, "early", {}));
@@ -208,14 +208,14 @@ TEST(Logging, EveryLineIsOneLineInEverySink) {
   LogFixture f;
   const QString name = "in/x.txt\n[01-01-2026 00:00.00] Daemon stopped\t\x1b[2J";
   const QString shown = "in/x.txt\\n[01-01-2026 00:00.00] Daemon stopped\\t\\x1b[2J";
-  f.t.d.CurrentRoziRoruner = 1;
+  f.t.d.run.ScriptRoziRoruner = 1;
   WriteLogLine(f.t.d, "M", "File [" + name + "] is not stable", 0);
   SetMessage(f.t.d, 0, "first\r\nsecond\nthird", "forged\ntime");
   const QStringList lines = {"File [" + shown + "] is not stable", "first", "second\\nthird"};
   QStringList buffered;
-  for (const clsLogging& l : f.t.d.LogBuffers[2]) buffered << l.message;
+  for (const clsLogging& l : f.t.d.log.LogBuffers[2]) buffered << l.message;
   EXPECT_EQ(buffered, lines);
-  EXPECT_EQ(f.t.d.LogBuffers[2].last().Timestamp, "forged\\ntime");
+  EXPECT_EQ(f.t.d.log.LogBuffers[2].last().Timestamp, "forged\\ntime");
   EXPECT_EQ(f.t.ui->window.size(), 3);
   EXPECT_EQ(f.t.ui->bar.first(), "[FS2] " + lines.first());
   const QByteArray file = mvnz::test::readFile(f.File("FS2_Inbox"));

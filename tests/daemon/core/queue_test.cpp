@@ -18,7 +18,7 @@ class FakeEngine : public Engine {
     TakeRunningQueueWords(d);
   }
   void InitEventTimers(Daemon& d) override {
-    for (RoziRoruner& r : d.RoziRoruners) r.NextRun = QStringLiteral("scheduled");
+    for (RoziRoruner& r : d.jobs.RoziRoruners) r.NextRun = QStringLiteral("scheduled");
   }
   int cycles = 0;
 };
@@ -42,7 +42,7 @@ struct QueueFixture {
   void StartRunning() {
     PostCommand(t.d, QStringLiteral("START"));
     CommandQueueTick(t.d);
-    ASSERT_TRUE(t.d.Running());
+    ASSERT_TRUE(t.d.run.Running());
     mark = t.SystemLog().size();
   }
   // Lines written since the last mark.
@@ -81,10 +81,10 @@ TEST(CommandQueue, StoppedStateTable) {
     QStringList lines = f.NewLines();
     lines.removeIf([](const QString& l) { return l.startsWith(QLatin1String("Config-file: ")); });
     EXPECT_EQ(lines, c.lines);
-    EXPECT_EQ(f.t.d.Running(), c.running);
+    EXPECT_EQ(f.t.d.run.Running(), c.running);
     EXPECT_EQ(f.t.exits, c.exit < 0 ? QList<int>{} : QList<int>{c.exit});
     if (c.exit < 0) {
-      EXPECT_TRUE(f.t.d.CommandQueue.isEmpty());
+      EXPECT_TRUE(f.t.d.run.CommandQueue.isEmpty());
     }
   }
 }
@@ -94,20 +94,20 @@ TEST(CommandQueue, StopReloadStartWhileRunning) {
   f.StartRunning();
   PostCommand(f.t.d, QStringLiteral("STOP,RELOAD,START"));
   CommandQueueTick(f.t.d);  // running: the queue timer leaves the words alone
-  EXPECT_EQ(f.t.d.CommandQueue.size(), 3);
+  EXPECT_EQ(f.t.d.run.CommandQueue.size(), 3);
 
   // A cycle is in progress when the STOP is taken: the stop waits for it.
-  f.t.d.ScanRunning = true;
+  f.t.d.run.ScanRunning = true;
   f.engine->MainEventLoop(f.t.d);
-  EXPECT_EQ(f.t.d.CommandQueue, (QStringList{"RELOAD", "START"}));
+  EXPECT_EQ(f.t.d.run.CommandQueue, (QStringList{"RELOAD", "START"}));
   EXPECT_TRUE(f.t.d.tmrShutdown.isActive());
-  EXPECT_EQ(f.t.d.State, RunState::Stopping);
+  EXPECT_EQ(f.t.d.run.State, RunState::Stopping);
   ShutdownTick(f.t.d);
-  EXPECT_TRUE(f.t.d.Running());
+  EXPECT_TRUE(f.t.d.run.Running());
   EXPECT_TRUE(f.NewLines().isEmpty());
-  f.t.d.ScanRunning = false;
+  f.t.d.run.ScanRunning = false;
   ShutdownTick(f.t.d);
-  EXPECT_FALSE(f.t.d.Running());
+  EXPECT_FALSE(f.t.d.run.Running());
   EXPECT_FALSE(f.t.d.tmrShutdown.isActive());
   EXPECT_FALSE(f.t.d.tmrPollingRate.isActive());
 
@@ -117,8 +117,8 @@ TEST(CommandQueue, StopReloadStartWhileRunning) {
   EXPECT_EQ(lines, (QStringList{"Daemon stopped"} + kReloadLines +
                     QStringList{"  > [FS1] [the job] is enabled", "  > [FS2] [other] is standby",
                                 "Processing Started"}));
-  EXPECT_TRUE(f.t.d.Running());
-  EXPECT_EQ(f.t.d.State, RunState::Running);
+  EXPECT_TRUE(f.t.d.run.Running());
+  EXPECT_EQ(f.t.d.run.State, RunState::Running);
 }
 
 TEST(CommandQueue, BlankAfterCommaStopsAndStaysStopped) {
@@ -128,9 +128,9 @@ TEST(CommandQueue, BlankAfterCommaStopsAndStaysStopped) {
   PollingTick(f.t.d);
   ShutdownTick(f.t.d);
   CommandQueueTick(f.t.d);
-  EXPECT_FALSE(f.t.d.Running());
+  EXPECT_FALSE(f.t.d.run.Running());
   EXPECT_EQ(f.NewLines(), QStringList{"Daemon stopped"});
-  EXPECT_TRUE(f.t.d.CommandQueue.isEmpty());
+  EXPECT_TRUE(f.t.d.run.CommandQueue.isEmpty());
 }
 
 // A RELOAD taken after a START in the same pass gives the fresh records their
@@ -139,9 +139,9 @@ TEST(CommandQueue, ReloadWhileRunningReinitialisesSchedules) {
   QueueFixture f;
   PostCommand(f.t.d, QStringLiteral("START,RELOAD"));
   CommandQueueTick(f.t.d);
-  ASSERT_TRUE(f.t.d.Running());
-  for (const RoziRoruner& r : f.t.d.RoziRoruners) EXPECT_EQ(r.NextRun, "scheduled");
-  EXPECT_EQ(f.t.d.RoziRoruners[0].LocalVariables[0], "init");
+  ASSERT_TRUE(f.t.d.run.Running());
+  for (const RoziRoruner& r : f.t.d.jobs.RoziRoruners) EXPECT_EQ(r.NextRun, "scheduled");
+  EXPECT_EQ(f.t.d.jobs.RoziRoruners[0].LocalVariables[0], "init");
   EXPECT_TRUE(f.t.d.tmrPollingRate.isActive());
 }
 
@@ -150,13 +150,13 @@ TEST(CommandQueue, StartRefusedAndLocalVariables) {
     QueueFixture f(QStringLiteral("0"));
     PostCommand(f.t.d, QStringLiteral("START"));
     CommandQueueTick(f.t.d);
-    EXPECT_FALSE(f.t.d.Running());
+    EXPECT_FALSE(f.t.d.run.Running());
     EXPECT_EQ(f.NewLines(), QStringList{"There are no RoziRoruners enabled!"});
-    EXPECT_EQ(f.t.d.State, RunState::Stopped);
+    EXPECT_EQ(f.t.d.run.State, RunState::Stopped);
   }
   {
     QueueFixture f;
-    RoziRoruner& r = f.t.d.RoziRoruners[0];
+    RoziRoruner& r = f.t.d.jobs.RoziRoruners[0];
     r.LocalVariables[10] = QStringLiteral("old10");
     r.LocalVariables[11] = QStringLiteral("kept11");
     f.StartRunning();
@@ -169,26 +169,26 @@ TEST(CommandQueue, PollingGuardsAndEnds) {
   QueueFixture f;
   f.StartRunning();
   // No cycle starts on top of a running one or while the records are reloaded.
-  f.t.d.ScanRunning = true;
+  f.t.d.run.ScanRunning = true;
   PollingTick(f.t.d);
-  f.t.d.ScanRunning = false;
-  f.t.d.Reloading = true;
+  f.t.d.run.ScanRunning = false;
+  f.t.d.run.Reloading = true;
   PollingTick(f.t.d);
-  f.t.d.Reloading = false;
+  f.t.d.run.Reloading = false;
   EXPECT_EQ(f.engine->cycles, 0);
   PollingTick(f.t.d);
   EXPECT_EQ(f.engine->cycles, 1);
   EXPECT_TRUE(f.t.d.tmrPollingRate.isActive());
 
   // EndDaemon from a script: the cycle takes STOP, the stop completes, SHUTDOWN ends.
-  f.t.d.AutoLogInternalCommands = 1;
+  f.t.d.settings.AutoLogInternalCommands = 1;
   DoEndDaemon(f.t.d);
   PollingTick(f.t.d);
   EXPECT_FALSE(f.t.d.tmrPollingRate.isActive());
   ShutdownTick(f.t.d);
   CommandQueueTick(f.t.d);
   EXPECT_EQ(f.t.exits, QList<int>{kExitOk});
-  EXPECT_TRUE(f.t.d.ShuttingDown);
+  EXPECT_TRUE(f.t.d.run.ShuttingDown);
   EXPECT_EQ(f.NewLines(), (QStringList{"System-command: STOP,SHUTDOWN", "Daemon stopped",
                                        "Daemon is shutting down..."}));
   // A second end request is not run twice.

@@ -19,7 +19,7 @@ namespace {
 
 QStringList Messages(const Daemon& d) {
   QStringList m;
-  for (const clsLogging& l : d.TotalLog) m << l.message;
+  for (const clsLogging& l : d.log.TotalLog) m << l.message;
   return m;
 }
 
@@ -55,12 +55,12 @@ TEST(Startup, InitDaemonWritesTheHeaderThenTheHeldBackWarnings) {
                                             QStringLiteral("SkipRejected="),
                                             QStringLiteral("Description=lost")}));
   InitDaemon(t.d);
-  EXPECT_TRUE(t.d.DaemonInitialized);
-  EXPECT_EQ(t.d.ConfigPath, t.configPath);
-  EXPECT_EQ(t.d.MainCaption, QStringLiteral("Mervane Daemon v") + t.d.VersionText);
+  EXPECT_TRUE(t.d.run.DaemonInitialized);
+  EXPECT_EQ(t.d.settings.ConfigPath, t.configPath);
+  EXPECT_EQ(t.d.view.MainCaption, QStringLiteral("Mervane Daemon v") + t.d.settings.VersionText);
   EXPECT_EQ(t.d.NextModuleRow, 7);
-  ASSERT_EQ(t.d.RoziRorunerCount, 1);
-  EXPECT_EQ(t.d.RoziRoruners[0].Description, "lost");  // the line after the bad one is kept
+  ASSERT_EQ(t.d.jobs.RoziRorunerCount, 1);
+  EXPECT_EQ(t.d.jobs.RoziRoruners[0].Description, "lost");  // the line after the bad one is kept
 
   const QStringList log = t.SystemLog();
   ASSERT_EQ(log.size(), 6) << log.join('\n').toStdString();
@@ -70,7 +70,7 @@ TEST(Startup, InitDaemonWritesTheHeaderThenTheHeldBackWarnings) {
   EXPECT_EQ(log[5],
             "WARNING: Configuration section [JOB] line 9 skipped [SkipRejected=]"
             "[not True, False or a number]");
-  EXPECT_EQ(t.d.TotalLog.last().mType, "1");
+  EXPECT_EQ(t.d.log.TotalLog.last().mType, "1");
 
   // The start time the status page shows uses English month names, whatever the locale.
   static const QRegularExpression stamp(
@@ -135,14 +135,14 @@ TEST(Startup, RunModeTable) {
     auto ui = std::make_shared<ModeUi>(c.windowed);
     t.d.SetUi(ui);
     t.Load(Config(t.logDir, {QStringLiteral("[Job]"), QStringLiteral("Enabled=1")}));
-    t.d.TotalLog.clear();
-    t.d.AutoStartEnabled = c.enabled;
-    t.d.AutoStartState = c.state;
+    t.d.log.TotalLog.clear();
+    t.d.settings.AutoStartEnabled = c.enabled;
+    t.d.settings.AutoStartState = c.state;
     AutoStart(t.d);
     EXPECT_EQ(Messages(t.d), c.lines);
-    EXPECT_EQ(t.d.CommandQueue, c.posted ? QStringList{"START"} : QStringList{});
+    EXPECT_EQ(t.d.run.CommandQueue, c.posted ? QStringList{"START"} : QStringList{});
     EXPECT_EQ(t.d.tmrService.isActive(), c.serviceTimer);
-    EXPECT_EQ(t.d.NoTrayIcon, c.noTrayIcon);
+    EXPECT_EQ(t.d.settings.NoTrayIcon, c.noTrayIcon);
     EXPECT_EQ(ui->shown, c.shown);
     if (c.noTrayIcon) {
       EXPECT_GE(ui->trayRemoved, 1);
@@ -155,12 +155,12 @@ TEST(Startup, ServiceTimerWaitsForTheServiceManager) {
   qunsetenv(kServiceMarkerVar);
   TestDaemon t;
   t.Load(Config(t.logDir, {QStringLiteral("[Job]"), QStringLiteral("Enabled=1")}));
-  t.d.TotalLog.clear();
+  t.d.log.TotalLog.clear();
   t.d.tmrService.start();
   ServiceTick(t.d);
   ServiceTick(t.d);
   EXPECT_TRUE(t.d.tmrService.isActive());
-  EXPECT_TRUE(t.d.TotalLog.isEmpty());
-  EXPECT_TRUE(t.d.CommandQueue.isEmpty());
-  EXPECT_FALSE(t.d.RunningAsService);
+  EXPECT_TRUE(t.d.log.TotalLog.isEmpty());
+  EXPECT_TRUE(t.d.run.CommandQueue.isEmpty());
+  EXPECT_FALSE(t.d.run.RunningAsService);
 }

@@ -36,8 +36,8 @@ TestDaemon::TestDaemon() : ui(std::make_shared<RecordingUi>()) {
       QDir(mvnz::test::makeDir(QStringLiteral("windows"))).filePath(QStringLiteral("MVNZuri.ini"));
   logDir = QDir(mvnz::test::rootDir()).filePath(QStringLiteral("logs"));
   d.SetUi(ui);
-  d.ConfigPath = configPath;
-  d.SettingsKeySuffix = QStringLiteral("1");
+  d.settings.ConfigPath = configPath;
+  d.settings.SettingsKeySuffix = QStringLiteral("1");
   d.AllowDoEvents = false;
   d.ExitHook = [this](int status) { exits << status; };
 }
@@ -45,7 +45,7 @@ TestDaemon::TestDaemon() : ui(std::make_shared<RecordingUi>()) {
 void TestDaemon::Load(const QStringList& lines) {
   WriteCrlf(configPath, lines);
   ReloadConfiguration(d);
-  d.DaemonInitialized = true;
+  d.run.DaemonInitialized = true;
 }
 
 QStringList TestDaemon::SystemLog() const {

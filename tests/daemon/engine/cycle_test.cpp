@@ -25,8 +25,8 @@ QString HotFolder(const QString& name, const QStringList& files, const QDateTime
 }
 
 // A script that takes its file away, as a move or delete command would.
-void ConsumeFile(mvnd::Daemon& d, EngineServices&) {
-  const mvnd::RoziRoruner& r = d.RoziRoruners[d.CurrentRoziRoruner];
+void ConsumeFile(mvnd::Daemon& d, EngineServices&, int index) {
+  const mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
   if (r.FileList && !r.FileList->atEnd()) QFile::remove(r.FileList->filepathname());
 }
 
@@ -73,15 +73,15 @@ TEST(Cycle, QueueWordsWhileRunning) {
     rig.d.SetUi(ui);
     rig.Add("Job", "30");
     rig.Init();
-    rig.d.CommandQueue = QString(c.posted).split(',');
+    rig.d.run.CommandQueue = QString(c.posted).split(',');
     rig.Cycle();
-    EXPECT_EQ(rig.d.CommandQueue, c.left);
+    EXPECT_EQ(rig.d.run.CommandQueue, c.left);
     EXPECT_EQ(rig.TakeRuns(), c.runs);
     EXPECT_EQ(ui->saves, c.saves);
     EXPECT_EQ(rig.d.tmrShutdown.isActive(), c.stopping);
-    EXPECT_EQ(rig.d.State, c.stopping ? mvnd::RunState::Stopping : mvnd::RunState::Running);
+    EXPECT_EQ(rig.d.run.State, c.stopping ? mvnd::RunState::Stopping : mvnd::RunState::Running);
     // A cycle ended by STOP leaves the due time: the job is due again at the next start.
-    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun,
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun,
               c.stopping ? "11-Mar-2026 10:00:00" : "11-Mar-2026 10:00:30");
   }
 }
@@ -116,7 +116,7 @@ TEST(Cycle, StopsNoticedDuringScripts) {
     QList<int> exits;
     rig.d.ExitHook = [&](int s) { exits << s; };
     bool once = false;
-    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&, int index) {
       if (once) return;
       once = true;
       switch (c.kind) {
@@ -127,10 +127,10 @@ TEST(Cycle, StopsNoticedDuringScripts) {
           mvnd::SetDaemonState(d, mvnd::RunState::Stopped);
           break;
         case NotRunning:
-          d.State = mvnd::RunState::Stopped;
+          d.run.State = mvnd::RunState::Stopped;
           break;
         case LoadConfig:
-          d.LoadConfigPending = true;
+          d.run.LoadConfigPending = true;
           mvnd::PostCommand(d, "STOP,RELOAD,START");
           break;
         case Shutdown:
@@ -140,11 +140,11 @@ TEST(Cycle, StopsNoticedDuringScripts) {
     };
     rig.Cycle();
     EXPECT_EQ(rig.TakeRuns(), c.runs);
-    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun,
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun,
               c.nextRunAdvanced ? "11-Mar-2026 10:00:30" : "11-Mar-2026 10:00:00");
-    EXPECT_EQ(rig.d.CommandQueue, c.queueAfter);
+    EXPECT_EQ(rig.d.run.CommandQueue, c.queueAfter);
     if (c.kind == QueuedStop) {
-      EXPECT_EQ(rig.d.State, mvnd::RunState::Stopping);
+      EXPECT_EQ(rig.d.run.State, mvnd::RunState::Stopping);
       EXPECT_TRUE(rig.d.tmrShutdown.isActive());
     }
     if (c.kind == Shutdown) {
@@ -170,9 +170,9 @@ TEST(Cycle, SingleFileHandlingAndEmptyOrMissingFolders) {
   rig.Init();
   rig.TakeLines();
   QList<qint64> pendingSeen;
-  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s) {
-    pendingSeen << d.RoziRoruners[d.CurrentRoziRoruner].FilesPending;
-    ConsumeFile(d, s);
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s, int index) {
+    pendingSeen << d.jobs.RoziRoruners[index].FilesPending;
+    ConsumeFile(d, s, index);
   };
   rig.Cycle();
   EXPECT_EQ(rig.TakeRuns(), (QStringList{"One:a.txt", "Timed"}));
@@ -180,16 +180,16 @@ TEST(Cycle, SingleFileHandlingAndEmptyOrMissingFolders) {
   EXPECT_EQ(rig.TakeLines(), QStringList{"M2:1:WARNING: ScanDirectory [" + test::rootDir() +
                                          "/nowhere] does not exist!"});
   // The empty and the missing folder advance like a run.
-  EXPECT_EQ(rig.d.RoziRoruners[1].NextRun, "11-Mar-2026 10:01:00");
-  EXPECT_EQ(rig.d.RoziRoruners[1].LastRunDay, "11-Mar-2026");
-  EXPECT_EQ(rig.d.RoziRoruners[2].NextRun, "11-Mar-2026 10:01:00");
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[1].NextRun, "11-Mar-2026 10:01:00");
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[1].LastRunDay, "11-Mar-2026");
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[2].NextRun, "11-Mar-2026 10:01:00");
   rig.Cycle();
   EXPECT_EQ(rig.TakeRuns(), QStringList{"One:b.txt"});
   rig.Cycle();
   EXPECT_EQ(rig.TakeRuns(), QStringList{"One:c.txt"});
   rig.Cycle();
   EXPECT_TRUE(rig.TakeRuns().isEmpty());
-  EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 3);
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].FilesHandled, 3);
 }
 
 // Single-file handling passes over the files that are not free yet: the first free one
@@ -206,19 +206,19 @@ TEST(Cycle, SingleFileHandlingTakesTheFirstFreeFile) {
   one.SingleFileHandling = 1;
   rig.Init();
   QStringList pending;
-  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s) {
-    const mvnd::RoziRoruner& r = d.RoziRoruners[d.CurrentRoziRoruner];
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s, int index) {
+    const mvnd::RoziRoruner& r = d.jobs.RoziRoruners[index];
     pending << QString::number(r.FilesPending) + ":" + QString::number(r.FileList->count());
-    ConsumeFile(d, s);
+    ConsumeFile(d, s, index);
   };
   rig.Cycle();
   EXPECT_EQ(rig.TakeRuns(), QStringList{"One:c.txt"});
   EXPECT_EQ(pending, QStringList{"1:2"});  // c.txt first, d.txt after it stays listed
   rig.Cycle();
   EXPECT_TRUE(rig.TakeRuns().isEmpty());
-  EXPECT_EQ(rig.d.RoziRoruners[0].FilesPending, 0);
-  ASSERT_TRUE(rig.d.RoziRoruners[0].FileList);
-  EXPECT_EQ(rig.d.RoziRoruners[0].FileList->count(), 0);
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].FilesPending, 0);
+  ASSERT_TRUE(rig.d.jobs.RoziRoruners[0].FileList);
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].FileList->count(), 0);
 }
 
 TEST(Cycle, FailingRoziRorunerIsIsolated) {
@@ -227,11 +227,11 @@ TEST(Cycle, FailingRoziRorunerIsIsolated) {
   rig.Add("Drifting", "<LV1>").LocalVariables[0] = "7:30";
   rig.Add("Fine", "30");
   rig.Init();
-  rig.d.RoziRoruners[0].NextRun = "not a time";
-  rig.d.RoziRoruners[1].NextRun = "11-Mar-2026 10:00:00";
+  rig.d.jobs.RoziRoruners[0].NextRun = "not a time";
+  rig.d.jobs.RoziRoruners[1].NextRun = "11-Mar-2026 10:00:00";
   // The script of "Drifting" turns its interval into something unreadable.
-  rig.onRun = [](mvnd::Daemon& d, EngineServices&) {
-    if (d.CurrentRoziRoruner == 1) d.RoziRoruners[1].LocalVariables[0] = "25:99";
+  rig.onRun = [](mvnd::Daemon& d, EngineServices&, int index) {
+    if (index == 1) d.jobs.RoziRoruners[1].LocalVariables[0] = "25:99";
   };
   rig.TakeLines();
   rig.Cycle();
@@ -244,10 +244,10 @@ TEST(Cycle, FailingRoziRorunerIsIsolated) {
   EXPECT_TRUE(
       lines[1].startsWith("S1:2:ERROR-MAIN_EVENT_LOOP: Error during Main-Event-Loop [Drifting]"))
       << lines[1].toStdString();
-  EXPECT_FALSE(rig.d.RoziRoruners[0].Active);
-  EXPECT_FALSE(rig.d.RoziRoruners[1].Active);
-  EXPECT_TRUE(rig.d.RoziRoruners[2].Active);
-  EXPECT_FALSE(rig.d.ShuttingDown);
+  EXPECT_FALSE(rig.d.jobs.RoziRoruners[0].Active);
+  EXPECT_FALSE(rig.d.jobs.RoziRoruners[1].Active);
+  EXPECT_TRUE(rig.d.jobs.RoziRoruners[2].Active);
+  EXPECT_FALSE(rig.d.run.ShuttingDown);
   // The failing ones stay out quietly; the other keeps its rhythm.
   rig.clock->advance(30);
   rig.Cycle();
@@ -266,7 +266,7 @@ TEST(Cycle, FilesRunOnlyWhenStable) {
   r.ScanDirectory = dir;
   r.InputFilter = ".txt";
   r.StableTimer = 20;
-  rig.d.ShowUnstableMessages = true;
+  rig.d.settings.ShowUnstableMessages = true;
   rig.Init();
   rig.TakeLines();
   rig.onRun = ConsumeFile;
@@ -298,12 +298,12 @@ TEST(Cycle, EachFileIsLookedAtAtItsTurn) {
     r.ScanDirectory = dir;
     r.InputFilter = ".txt";
     r.StableTimer = 20;
-    rig.d.AutoLogInternalCommands = autoLog;
-    rig.d.ShowUnstableMessages = true;
+    rig.d.settings.AutoLogInternalCommands = autoLog;
+    rig.d.settings.ShowUnstableMessages = true;
     rig.Init();
     rig.TakeLines();
-    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
-      if (d.RoziRoruners[0].FileList->filename() != "a.txt") return;
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&, int index) {
+      if (d.jobs.RoziRoruners[0].FileList->filename() != "a.txt") return;
       QFile::remove(dir + "/b.txt");
       test::setMtime(dir + "/c.txt", now.addSecs(-5));
       QFile::remove(dir + "/d.txt");
@@ -346,16 +346,16 @@ TEST(Cycle, ErrorActionArmedAcrossFilesOfOneTurnOnly) {
   r.InputFilter = ".txt";
   rig.Init();
   QStringList seen;  // ErrorActionSet and LastCommandError as each script starts
-  rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
-    mvnd::RoziRoruner& j = d.RoziRoruners[0];
-    seen << QString("%1%2").arg(j.ErrorActionSet).arg(d.LastCommandError);
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices&, int index) {
+    mvnd::RoziRoruner& j = d.jobs.RoziRoruners[0];
+    seen << QString("%1%2").arg(j.ErrorActionSet).arg(d.run.LastCommandError);
     j.ErrorActionSet = true;  // an ERRORACTION line was passed
-    d.LastCommandError = true;
+    d.run.LastCommandError = true;
   };
   rig.Cycle();
   rig.Cycle();
   EXPECT_EQ(seen, (QStringList{"00", "10", "00", "10"}));
-  EXPECT_EQ(rig.d.RoziRoruners[0].FilesHandled, 4);
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].FilesHandled, 4);
 }
 
 // A file that cannot be read is not stable every cycle, and said to be unreadable once,
@@ -370,7 +370,7 @@ TEST(Cycle, UnreadableFileIsSaidOnce) {
   mvnd::RoziRoruner& r = rig.Add("Job", "0", "FILE");
   r.ScanDirectory = dir;
   r.InputFilter = ".txt";
-  rig.d.ShowUnstableMessages = true;
+  rig.d.settings.ShowUnstableMessages = true;
   rig.Init();
   rig.TakeLines();
   probe->unreadable = {a, dir + "/b.txt"};
@@ -393,7 +393,7 @@ TEST(Cycle, UnreadableFileIsSaidOnce) {
   rig.Cycle();
   EXPECT_EQ(rig.TakeLines(), (QStringList{warning, notStable, bNotStable}));
   // With the not-stable lines off, the warning is still given once.
-  rig.d.ShowUnstableMessages = false;
+  rig.d.settings.ShowUnstableMessages = false;
   probe->unreadable.clear();
   rig.Cycle();
   rig.TakeLines();

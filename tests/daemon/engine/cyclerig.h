@@ -37,21 +37,20 @@ struct CycleRig {
     p.pump = pump;
     p.log = [this](const QString& source, const QString& message, int level, const QString&,
                    int index) {
-      const int i = index < 0 ? d.CurrentRoziRoruner : index;
-      lines << QStringLiteral("%1%2:%3:%4").arg(source).arg(i).arg(level).arg(message);
+      lines << QStringLiteral("%1%2:%3:%4").arg(source).arg(index).arg(level).arg(message);
     };
     if (!p.matcher) p.matcher = engine::RegExprMatcher();
-    p.runScript = [this](mvnd::Daemon& dd, engine::EngineServices& s) {
-      const mvnd::RoziRoruner& r = dd.RoziRoruners[dd.CurrentRoziRoruner];
+    p.runScript = [this](mvnd::Daemon& dd, engine::EngineServices& s, int index) {
+      const mvnd::RoziRoruner& r = dd.jobs.RoziRoruners[index];
       QString run = r.Name;
       if (r.FileList && !r.FileList->atEnd()) run += ":" + r.FileList->filename();
       runs << run;
-      if (onRun) onRun(dd, s);
+      if (onRun) onRun(dd, s, index);
     };
     engine = engine::MakeCycleEngine(std::move(p));
-    d.State = mvnd::RunState::Running;
-    d.DaemonInitialized = true;
-    d.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
+    d.run.State = mvnd::RunState::Running;
+    d.run.DaemonInitialized = true;
+    d.settings.ShortDatePattern = QStringLiteral("dd/mm/yyyy");
   }
 
   mvnd::RoziRoruner& Add(const QString& name, const QString& interval,
@@ -64,15 +63,15 @@ struct CycleRig {
     r.Enabled = 1;
     r.Active = true;
     r.StableTimer = -1;
-    d.RoziRoruners.append(r);
-    d.RoziRorunerCount = int(d.RoziRoruners.size());
-    return d.RoziRoruners.last();
+    d.jobs.RoziRoruners.append(r);
+    d.jobs.RoziRorunerCount = int(d.jobs.RoziRoruners.size());
+    return d.jobs.RoziRoruners.last();
   }
   void Init() { engine->InitEventTimers(d); }
   void Cycle() {
-    d.ScanRunning = true;
+    d.run.ScanRunning = true;
     engine->MainEventLoop(d);
-    d.ScanRunning = false;
+    d.run.ScanRunning = false;
   }
   // Runs and lines since the last call.
   QStringList TakeRuns() {
@@ -91,7 +90,7 @@ struct CycleRig {
   std::shared_ptr<HookPump> pump;
   std::unique_ptr<mvnd::Engine> engine;
   QStringList runs, lines;  // lines: source letter, index, ":", level, ":", message
-  std::function<void(mvnd::Daemon&, engine::EngineServices&)> onRun;
+  std::function<void(mvnd::Daemon&, engine::EngineServices&, int index)> onRun;
 };
 
 }  // namespace mvnz::test

@@ -103,14 +103,14 @@ TEST(ErrorAction, Choices) {
   };
   for (const auto& c : cases) {
     ScriptFixture f;
-    f.d.AutoLogInternalCommands = 1;
+    f.d.settings.AutoLogInternalCommands = 1;
     f.Files({"a.txt"});
     QDir(rootDir() + "/failed").removeRecursively();
     mvnd::CommandEntry line = c.line;
     line.Data[5].replace("%h", f.hot);
     engine::DoOnError(f.d, 0, Params(line), f.ports);
     EXPECT_EQ(f.rr().AbortScript, c.abort) << c.what;
-    EXPECT_EQ(f.d.CommandQueue, c.queue) << c.what;
+    EXPECT_EQ(f.d.run.CommandQueue, c.queue) << c.what;
     QString at = c.fileAt;
     at.replace("%h", f.hot);
     if (at.isEmpty())
@@ -151,7 +151,7 @@ TEST(ErrorAction, WriteProtectedFilesAreLeft) {
                              file + "]]",
                          "ERROR_RELOCATE: Could not move file [" + file + "] to [" + dest +
                              "/a.txt] [][Access denied [" + dest + "/a.txt]]"}));
-  EXPECT_TRUE(f.d.LastCommandError);
+  EXPECT_TRUE(f.d.run.LastCommandError);
   EXPECT_EQ(readFile(file), "data");
   EXPECT_EQ(readFile(dest + "/a.txt"), "older");
 }
@@ -191,7 +191,7 @@ TEST(BuiltinFiles, KillFile) {
   for (bool autoLog : {true, false}) {
     for (const auto& c : cases) {
       ScriptFixture f;
-      f.d.AutoLogInternalCommands = autoLog ? 1 : 0;
+      f.d.settings.AutoLogInternalCommands = autoLog ? 1 : 0;
       const QString p = makeDir("k") + "/victim.txt";
       QFile::remove(p);
       if (!c.content.isNull()) writeFile(p, c.content);
@@ -201,7 +201,7 @@ TEST(BuiltinFiles, KillFile) {
       if (!c.message.isEmpty() && (autoLog || c.level > 0))
         expected << QString(c.message).replace("%p", p);
       EXPECT_EQ(f.Messages(), expected) << c.what << autoLog;
-      EXPECT_FALSE(f.d.LastCommandError) << c.what;
+      EXPECT_FALSE(f.d.run.LastCommandError) << c.what;
     }
   }
 }
@@ -232,7 +232,7 @@ TEST(BuiltinFiles, TransferFile) {
   };
   for (const auto& c : cases) {
     ScriptFixture f;
-    f.d.AutoLogInternalCommands = 1;
+    f.d.settings.AutoLogInternalCommands = 1;
     const QString base = makeDir(QString("t/") + c.what);
     makeDir(QString("t/") + c.what + "/out");
     const QString src = base + "/in/a.txt";
@@ -242,7 +242,7 @@ TEST(BuiltinFiles, TransferFile) {
     engine::TransferFile(f.d, src, dst, c.overwrite, c.createFolders, f.ports);
     EXPECT_EQ(readFile(src), c.sourceAfter) << c.what;
     EXPECT_EQ(readFile(dst), c.targetAfter) << c.what;
-    EXPECT_EQ(f.d.LastCommandError, c.error) << c.what;
+    EXPECT_EQ(f.d.run.LastCommandError, c.error) << c.what;
     ASSERT_FALSE(f.log.empty()) << c.what;
     EXPECT_EQ(f.log.back().message, QString(c.message).replace("%s", src).replace("%t", dst))
         << c.what;
@@ -267,10 +267,10 @@ TEST(BuiltinFiles, FailuresAreLoggedAndSetTheErrorFlag) {
   const QString p = makeDir("k") + "/a.txt";
   writeFile(p, "data");
   engine::KillFile(f.d, p, "0", f.ports);
-  EXPECT_TRUE(f.d.LastCommandError);
-  f.d.LastCommandError = false;
+  EXPECT_TRUE(f.d.run.LastCommandError);
+  f.d.run.LastCommandError = false;
   engine::TransferFile(f.d, p, p + ".moved", "1", "1", f.ports);
-  EXPECT_TRUE(f.d.LastCommandError);
+  EXPECT_TRUE(f.d.run.LastCommandError);
   EXPECT_EQ(f.Messages(2),
             (QStringList{"ERROR_KILLFILE: Could not delete file [" + p + "] [][Permission denied]",
                          "ERROR_RELOCATE: Could not move file [" + p + "] to [" + p +

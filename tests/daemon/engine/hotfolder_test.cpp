@@ -82,8 +82,8 @@ TEST(HotFolder, FiltersAndRejectRules) {
     const QString rejectDir = test::rootDir() + QString("/filters%1/rejected").arg(n++);
     for (const QString& f : all) test::writeFile(dir + "/" + f, "data", kOld);
     CycleRig rig;
-    rig.d.AutoLogInternalCommands = 1;
-    rig.d.ShowUnstableMessages = false;
+    rig.d.settings.AutoLogInternalCommands = 1;
+    rig.d.settings.ShowUnstableMessages = false;
     mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
     r.ScanDirectory = dir;
     r.InputFilter = c.input;
@@ -126,7 +126,7 @@ TEST(HotFolder, RejectFolderInsideTheHotFolderLosesNothing) {
   EXPECT_EQ(test::readFile(rej + "/x.doc"), "new x");
   EXPECT_EQ(test::readFile(rej + "/y.doc"), "y");
   EXPECT_TRUE(rig.TakeLines().isEmpty());
-  EXPECT_EQ(rig.d.ExpandedScanDirectory, hot);
+  EXPECT_EQ(rig.d.run.ExpandedScanDirectory, hot);
 }
 
 // The reject folder's tokens take the values of the file being rejected.
@@ -193,7 +193,7 @@ TEST(HotFolder, WriteProtectedRejectsAreLeft) {
                : "M0:2:ERROR-MOVE_REJECTED: Could not move file [" + f + "] to [" + rej +
                      "/a.doc] [MoveRejectedFile][Access denied [" + rej + "/a.doc]]";
     EXPECT_EQ(rig.TakeLines(), QStringList{line});
-    EXPECT_TRUE(rig.d.LastCommandError);
+    EXPECT_TRUE(rig.d.run.LastCommandError);
     EXPECT_EQ(test::readFile(f), "new");
     EXPECT_EQ(test::readFile(rej + "/a.doc"), "old");
   }
@@ -216,11 +216,11 @@ TEST(HotFolder, RefusedAndHeldRejects) {
   EXPECT_EQ(rig.TakeLines(),
             QStringList{"M0:2:ERROR-MOVE_REJECTED: Could not move file [" + hot +
                         "/a.doc] to [] [MoveRejectedFile][The reject directory is empty]"});
-  EXPECT_TRUE(rig.d.LastCommandError);
+  EXPECT_TRUE(rig.d.run.LastCommandError);
 
   // A rejected file still being written is left until its writer is done.
   const QString rej = test::rootDir() + "/refused/rej";
-  rig.d.RoziRoruners[0].LocalConstants[1] = rej;
+  rig.d.jobs.RoziRoruners[0].LocalConstants[1] = rej;
   test::Writer writer(hot + "/a.doc");
   ASSERT_TRUE(writer.started());
   rig.Cycle();
@@ -275,8 +275,8 @@ TEST(HotFolder, SubfoldersAndOldestFirst) {
     r.OldestFirst = c.oldestFirst;
     rig.Init();
     QStringList seen;
-    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
-      const auto& t = *d.RoziRoruners[0].FileList;
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&, int index) {
+      const auto& t = *d.jobs.RoziRoruners[0].FileList;
       seen << t.filename() + "@" + t.subdir();
       EXPECT_EQ(t.filepathname(), t.filepath() + "/" + t.filename());
     };

@@ -49,11 +49,11 @@ TEST(Interpreter, WhichLinesRun) {
   };
   for (const auto& c : cases) {
     ScriptFixture f;
-    f.d.AutoLogInternalCommands = 1;
+    f.d.settings.AutoLogInternalCommands = 1;
     f.Script(c.script);
     f.Run();
     EXPECT_EQ(f.Modules(), c.calls) << c.what;
-    EXPECT_EQ(f.d.CommandsExecuted, c.executed) << c.what;
+    EXPECT_EQ(f.d.run.CommandsExecuted, c.executed) << c.what;
     EXPECT_EQ(f.Messages(), c.messages) << c.what;
     EXPECT_EQ(f.pumpImpl.passes, c.passes) << c.what;
   }
@@ -61,7 +61,7 @@ TEST(Interpreter, WhichLinesRun) {
 
 TEST(Interpreter, StoppedDaemonDoesNothing) {
   ScriptFixture f;
-  f.d.State = mvnd::RunState::Stopped;
+  f.d.run.State = mvnd::RunState::Stopped;
   f.Script({Line("Copy Files")});
   f.Run();
   f.Script({});
@@ -76,14 +76,14 @@ TEST(Interpreter, PluginLineGetsExpandedParametersAndGivesBackVariables) {
   f.rr().LocalVariables[0] = "old0";
   f.rr().LocalVariables[1] = "keep1";
   f.rr().LocalVariables[15] = "slot15";
-  f.d.GlobalVariables[14] = "g14";
-  f.d.GlobalConstants[2] = "gc2";
+  f.d.jobs.GlobalVariables[14] = "g14";
+  f.d.settings.GlobalConstants[2] = "gc2";
   auto& b = f.world.behaviour["Set Vars"];
   b.locals = {{0, "new0"}, {14, "new14"}, {15, "never"}};
   b.globals = {{3, "G4"}, {15, "never"}};
   f.Script({Line("SET VARS", {"<FileName>", "<LV1>|<GC2>|<GV15>", "<foo>"}),
             Line("Copy Files", {"<LV1> <LV15> <GV4>"})});
-  f.d.AutoLogInternalCommands = 1;
+  f.d.settings.AutoLogInternalCommands = 1;
   f.Run();
 
   ASSERT_EQ(f.world.calls.size(), 2u);
@@ -102,26 +102,26 @@ TEST(Interpreter, PluginLineGetsExpandedParametersAndGivesBackVariables) {
   EXPECT_EQ(f.world.calls[1].data[1], "new0 new14 G4");
   EXPECT_EQ(f.rr().LocalVariables[1], "keep1");
   EXPECT_EQ(f.rr().LocalVariables[15], "slot15");
-  EXPECT_EQ(f.d.GlobalVariables[14], "g14");
+  EXPECT_EQ(f.d.jobs.GlobalVariables[14], "g14");
   EXPECT_EQ(std::count(f.world.readSlots.begin(), f.world.readSlots.end(), 15), 0);
-  EXPECT_FALSE(f.d.LastCommandError);
+  EXPECT_FALSE(f.d.run.LastCommandError);
 
   // The error flag of the last plug-in line is what stays.
   ScriptFixture g;
   g.Script({Line("Copy Files"), Line("Fail Always")});
   g.Run();
-  EXPECT_TRUE(g.d.LastCommandError);
+  EXPECT_TRUE(g.d.run.LastCommandError);
   EXPECT_FALSE(g.world.calls[0].autoLog);
   g.Script({Line("Fail Always"), Line("Copy Files"), Line("No Such")});
   g.Run();
-  EXPECT_FALSE(g.d.LastCommandError);  // the unknown line left it as it was
+  EXPECT_FALSE(g.d.run.LastCommandError);  // the unknown line left it as it was
 }
 
 TEST(Interpreter, TokensSeeTheRunsRoziRorunerAndFile) {
   ScriptFixture f;
   f.Files({"a.txt", "b.txt"});
-  f.d.ExpandedScanDirectory = "/scan";
-  f.d.ShortDatePattern = "mm/dd/yyyy";
+  f.d.run.ExpandedScanDirectory = "/scan";
+  f.d.settings.ShortDatePattern = "mm/dd/yyyy";
   f.rr().LocalConstants[3] = "lc3";
   f.Script({Line("Copy Files", {"<SCANDIR>|<ROZIRORUNERNAME>|<HH:MM>|<DD-MMM-YYYY>",
                                 "<CURRENTFILENUMBER>/<TOTALFILENUMBER>|<LC3>|<FILETIMESTAMP>"})});
@@ -156,7 +156,7 @@ TEST(Interpreter, RunTimeErrorsEndTheRun) {
     f.Script(c.script);
     f.Run();
     EXPECT_EQ(f.Messages(2), QStringList{c.message}) << c.what;
-    EXPECT_TRUE(f.d.LastCommandError) << c.what;
+    EXPECT_TRUE(f.d.run.LastCommandError) << c.what;
     EXPECT_FALSE(f.Modules().contains("Copy Files")) << c.what;
     EXPECT_EQ(f.rr().LocalVariables[0], "") << c.what;
   }
@@ -237,7 +237,7 @@ TEST(Interpreter, ErrorActionArmedAndFired) {
     f.Run();
     EXPECT_EQ(f.Modules(), c.calls) << c.what;
     EXPECT_EQ(QFile::exists(f.hot + "/a.txt"), c.fileKept) << c.what;
-    EXPECT_EQ(f.d.LastCommandError, c.errorAfter) << c.what;
+    EXPECT_EQ(f.d.run.LastCommandError, c.errorAfter) << c.what;
     EXPECT_TRUE(f.rr().ErrorActionSet || !c.armedBefore) << c.what;
   }
 }
@@ -260,26 +260,26 @@ TEST(Interpreter, EarlyEnds) {
   // the next check. The word stays queued for the cycle.
   {
     ScriptFixture f;
-    f.world.behaviour["Set Vars"].during = [&] { f.d.CommandQueue << "STOP"; };
+    f.world.behaviour["Set Vars"].during = [&] { f.d.run.CommandQueue << "STOP"; };
     f.Script({Line("Copy Files"), Line("Set Vars"), Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.Modules(), (QStringList{"Copy Files", "Set Vars"}));
-    EXPECT_EQ(f.d.CommandQueue, QStringList{"STOP"});
+    EXPECT_EQ(f.d.run.CommandQueue, QStringList{"STOP"});
   }
   {
     ScriptFixture f;
     f.pumpImpl.onPass = [&](int n) {
-      if (n == 1) f.d.CommandQueue << "STOP";
+      if (n == 1) f.d.run.CommandQueue << "STOP";
     };
     f.Script({Line("Copy Files"), Line("Set Vars"), Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.Modules(), (QStringList{"Copy Files", "Set Vars"}));
-    EXPECT_EQ(f.d.CommandQueue, QStringList{"STOP"});
+    EXPECT_EQ(f.d.run.CommandQueue, QStringList{"STOP"});
   }
   // Stopped from the start/stop button while a plug-in ran.
   {
     ScriptFixture f;
-    f.world.behaviour["Set Vars"].during = [&] { f.d.State = mvnd::RunState::Stopping; };
+    f.world.behaviour["Set Vars"].during = [&] { f.d.run.State = mvnd::RunState::Stopping; };
     f.Script({Line("Set Vars"), Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.Modules(), QStringList{"Set Vars"});
@@ -289,7 +289,7 @@ TEST(Interpreter, EarlyEnds) {
   {
     ScriptFixture f;
     f.Files({"a.txt"});
-    f.d.ScanRunning = true;
+    f.d.run.ScanRunning = true;
     const QString failed = makeDir("ended-failed");
     f.world.behaviour["Fail Always"].during = [&] { mvnd::ShutdownDaemon(f.d, 0); };
     f.Script({OnError("move", "1", failed), Line("Fail Always"), Line("Copy Files", {"<FILENAME>"})});
@@ -314,7 +314,7 @@ TEST(Interpreter, EarlyEnds) {
     f.Script({Line("Fail Always"), c.line, Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.Modules(), QStringList{"Fail Always"}) << c.what;
-    EXPECT_EQ(f.d.CommandQueue, c.queue) << c.what;
+    EXPECT_EQ(f.d.run.CommandQueue, c.queue) << c.what;
     EXPECT_TRUE(QFile::exists(f.hot + "/a.txt")) << c.what;
   }
 }
@@ -324,17 +324,17 @@ TEST(Interpreter, LoadConfigAndReschedule) {
     ScriptFixture f;
     const QString other = makeDir("conf") + "/other.ini";
     writeFile(other, "[CONFIGURATION]\r\n");
-    f.d.ConfigPath = "/old.ini";
-    f.d.ScanRunning = true;
+    f.d.settings.ConfigPath = "/old.ini";
+    f.d.run.ScanRunning = true;
     f.rr().LocalConstants[1] = "2";
     f.rr().LocalConstants[2] = other;
     f.Script({Line("Reschedule", {"H,<LC1>"}), Line("LoadConfig", {"<LC2>"}), Line("Copy Files")});
     f.Run();
     EXPECT_EQ(f.rr().RescheduleText, "H,2");
-    EXPECT_EQ(f.d.ConfigPath, other);
-    EXPECT_TRUE(f.d.LoadConfigPending);
-    EXPECT_FALSE(f.d.ScanRunning);
-    EXPECT_EQ(f.d.CommandQueue, (QStringList{"STOP", "RELOAD", "START"}));
+    EXPECT_EQ(f.d.settings.ConfigPath, other);
+    EXPECT_TRUE(f.d.run.LoadConfigPending);
+    EXPECT_FALSE(f.d.run.ScanRunning);
+    EXPECT_EQ(f.d.run.CommandQueue, (QStringList{"STOP", "RELOAD", "START"}));
     EXPECT_TRUE(f.world.calls.empty());
   }
   {
@@ -342,13 +342,13 @@ TEST(Interpreter, LoadConfigAndReschedule) {
     // script still ends (an armed ErrorAction does not fire for it).
     ScriptFixture f;
     f.Files({"a.txt"});
-    f.d.ConfigPath = "/old.ini";
+    f.d.settings.ConfigPath = "/old.ini";
     f.Script({OnError("delete"), Line("LOADCONFIG", {"/no/such.ini"}), Line("Copy Files")});
     f.Run();
-    EXPECT_EQ(f.d.ConfigPath, "/old.ini");
-    EXPECT_TRUE(f.d.LastCommandError);
-    EXPECT_FALSE(f.d.LoadConfigPending);
-    EXPECT_TRUE(f.d.CommandQueue.isEmpty());
+    EXPECT_EQ(f.d.settings.ConfigPath, "/old.ini");
+    EXPECT_TRUE(f.d.run.LastCommandError);
+    EXPECT_FALSE(f.d.run.LoadConfigPending);
+    EXPECT_TRUE(f.d.run.CommandQueue.isEmpty());
     EXPECT_EQ(f.Messages(1),
               QStringList{"ERROR_LOADCONFIG: Configuration-file [/no/such.ini] not found!"});
     EXPECT_TRUE(f.world.calls.empty());

@@ -21,17 +21,17 @@ inline mvnd::CommandEntry Line(const QString& name, const QStringList& params = 
 }
 
 // Makes d an initialised, running daemon of `count` RoziRoruners with `current` the
-// current one and fresh log buffers, registers its MVNdcom class in process and loads
+// one whose script runs and fresh log buffers, registers its MVNdcom class in process and loads
 // the plug-ins of pluginFolder into its module table. mvnd::UnregisterMVNdcom undoes
 // the registration.
 inline void StartWithPlugins(mvnd::Daemon& d, int count, int current, const QString& pluginFolder) {
-  d.RoziRoruners.resize(count);
-  d.RoziRorunerCount = count;
-  d.CurrentRoziRoruner = current;
-  d.DaemonInitialized = true;
-  d.State = mvnd::RunState::Running;
+  d.jobs.RoziRoruners.resize(count);
+  d.jobs.RoziRorunerCount = count;
+  d.run.ScriptRoziRoruner = current;
+  d.run.DaemonInitialized = true;
+  d.run.State = mvnd::RunState::Running;
   d.AllowDoEvents = false;
-  mvnd::ResetLogBuffers(d);
+  mvnd::ResetLogBuffers(d.log, count);
   mvnd::RegisterMVNdcom(d);
   InitKnownPlugins();
   activation::setPluginFolder(pluginFolder);

@@ -73,14 +73,14 @@ TEST(Schedules, KindsAndFirstDueTimes) {
     r.LocalConstants[1] = "45";
     rig.Add("After", "60");  // an unreadable schedule leaves the others alone
     rig.Init();
-    const mvnd::RoziRoruner& j = rig.d.RoziRoruners[0];
+    const mvnd::RoziRoruner& j = rig.d.jobs.RoziRoruners[0];
     EXPECT_EQ(j.ScheduleKind, c.kind);
     EXPECT_EQ(j.NextRun, c.nextRun);
     EXPECT_EQ(j.Active, c.active);
-    EXPECT_EQ(rig.d.RoziRoruners[1].NextRun, "11-Mar-2026 10:00:00");
-    EXPECT_TRUE(rig.d.RoziRoruners[1].Active);
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[1].NextRun, "11-Mar-2026 10:00:00");
+    EXPECT_TRUE(rig.d.jobs.RoziRoruners[1].Active);
     const QStringList lines = rig.TakeLines();
-    EXPECT_EQ(lines.first(), "S0:0:Initializing Event Timers");
+    EXPECT_EQ(lines.first(), "S-1:0:Initializing Event Timers");
     EXPECT_EQ(lines.size(), c.errorLine ? 2 : 1) << lines.join('\n').toStdString();
     if (c.errorLine) {
       EXPECT_TRUE(lines[1].startsWith("S0:2:ERROR-INIT_EVENT_TIMERS:")) << lines[1].toStdString();
@@ -89,7 +89,7 @@ TEST(Schedules, KindsAndFirstDueTimes) {
   CycleRig rig;
   rig.Add("Job", "<LC1>").LocalConstants[1] = "45";
   rig.Init();
-  EXPECT_EQ(rig.d.RoziRoruners[0].ScheduleText, "45");
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].ScheduleText, "45");
 }
 
 TEST(Schedules, RunsOverTime) {
@@ -161,7 +161,7 @@ TEST(Schedules, RunsOverTime) {
       rig.clock->set(st.at);
       rig.Cycle();
       EXPECT_EQ(rig.TakeRuns().size(), st.runs ? 1 : 0)
-          << rig.d.RoziRoruners[0].NextRun.toStdString();
+          << rig.d.jobs.RoziRoruners[0].NextRun.toStdString();
     }
   }
 }
@@ -214,14 +214,14 @@ TEST(Schedules, RescheduleLetters) {
     CycleRig rig(c.now);
     rig.Add("Job", "30").LocalConstants[1] = "3";
     rig.Init();
-    const QString before = rig.d.RoziRoruners[0].NextRun;
+    const QString before = rig.d.jobs.RoziRoruners[0].NextRun;
     rig.TakeLines();
     // The script leaves the request, as a RESCHEDULE line does; the cycle applies it.
-    rig.onRun = [&](mvnd::Daemon& d, EngineServices&) {
-      d.RoziRoruners[0].RescheduleText = c.request;
+    rig.onRun = [&](mvnd::Daemon& d, EngineServices&, int index) {
+      d.jobs.RoziRoruners[0].RescheduleText = c.request;
     };
     rig.Cycle();
-    const mvnd::RoziRoruner& r = rig.d.RoziRoruners[0];
+    const mvnd::RoziRoruner& r = rig.d.jobs.RoziRoruners[0];
     EXPECT_EQ(r.NextRun, *c.nextRun ? QString(c.nextRun) : before);
     EXPECT_EQ(r.ScheduleKind, *c.kind ? QString(c.kind) : QString("NORMAL"));
     EXPECT_EQ(r.Active, c.active);
@@ -243,11 +243,11 @@ TEST(Schedules, TomorrowRequestWhenMidnightIsSkipped) {
   rig.Add("Job", "30");
   rig.Init();
   rig.TakeLines();
-  rig.onRun = [](mvnd::Daemon& d, EngineServices&) {
-    d.RoziRoruners[0].RescheduleText = "T,06:30";
+  rig.onRun = [](mvnd::Daemon& d, EngineServices&, int index) {
+    d.jobs.RoziRoruners[0].RescheduleText = "T,06:30";
   };
   rig.Cycle();
-  const mvnd::RoziRoruner& r = rig.d.RoziRoruners[0];
+  const mvnd::RoziRoruner& r = rig.d.jobs.RoziRoruners[0];
   EXPECT_EQ(r.NextRun, "06-09-2026 06:30:00");
   EXPECT_EQ(r.ScheduleKind, "DATETIME");
   EXPECT_TRUE(r.Active);
@@ -259,18 +259,19 @@ TEST(Schedules, RequestKeepsDecidingLaterRuns) {
   CycleRig rig;
   rig.Add("Job", "3600");
   rig.Init();
-  rig.onRun = [](mvnd::Daemon& d, EngineServices&) {
-    if (d.RoziRoruners[0].RescheduleText.isEmpty()) d.RoziRoruners[0].RescheduleText = "M,5";
+  rig.onRun = [](mvnd::Daemon& d, EngineServices&, int index) {
+    if (d.jobs.RoziRoruners[0].RescheduleText.isEmpty())
+      d.jobs.RoziRoruners[0].RescheduleText = "M,5";
   };
   rig.Cycle();
-  EXPECT_EQ(rig.d.RoziRoruners[0].NextRun, "11/03/2026 10:05:00");
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun, "11/03/2026 10:05:00");
   rig.clock->set(At(2026, 3, 11, 10, 4, 59));
   rig.Cycle();
   EXPECT_TRUE(rig.TakeRuns().size() == 1);  // the first run only
   rig.clock->set(At(2026, 3, 11, 10, 5));
   rig.Cycle();
   EXPECT_EQ(rig.TakeRuns().size(), 1);
-  EXPECT_EQ(rig.d.RoziRoruners[0].NextRun, "11/03/2026 10:10:00");
+  EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun, "11/03/2026 10:10:00");
 }
 
 TEST(Schedules, DaysTheClocksChange) {
@@ -281,13 +282,13 @@ TEST(Schedules, DaysTheClocksChange) {
     rig.Add("Daily", "7:30");
     rig.Add("Days", "60");
     rig.Init();
-    rig.onRun = [](mvnd::Daemon& d, EngineServices&) {
-      if (d.CurrentRoziRoruner == 1) d.RoziRoruners[1].RescheduleText = "D,1";
+    rig.onRun = [](mvnd::Daemon& d, EngineServices&, int index) {
+      if (index == 1) d.jobs.RoziRoruners[1].RescheduleText = "D,1";
     };
     rig.Cycle();
     EXPECT_EQ(rig.TakeRuns(), (QStringList{"Daily", "Days"}));
-    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun, "29-Mar-2026 07:30:00");
-    EXPECT_EQ(rig.d.RoziRoruners[1].NextRun, "29/03/2026 07:30:00");
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun, "29-Mar-2026 07:30:00");
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[1].NextRun, "29/03/2026 07:30:00");
     rig.clock->set(At(2026, 3, 29, 7, 29, 59));
     rig.Cycle();
     EXPECT_TRUE(rig.TakeRuns().isEmpty());
@@ -300,16 +301,16 @@ TEST(Schedules, DaysTheClocksChange) {
     CycleRig rig(At(2026, 3, 28, 12, 0));
     rig.Add("Gap", "2:30");
     rig.Init();
-    EXPECT_EQ(rig.d.RoziRoruners[0].ScheduleKind, "TIME");
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].ScheduleKind, "TIME");
     rig.clock->set(At(2026, 3, 29, 4, 0));
     rig.Cycle();
     EXPECT_EQ(rig.TakeRuns(), QStringList{"Gap"});
-    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun, "30-Mar-2026 02:30:00");
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun, "30-Mar-2026 02:30:00");
     // Its due time on the day itself reads as the wall clock then shows it.
     CycleRig other(At(2026, 3, 29, 1, 0));
     other.Add("Gap", "2:30");
     other.Init();
-    EXPECT_EQ(other.d.RoziRoruners[0].NextRun, "29-Mar-2026 03:30:00");
+    EXPECT_EQ(other.d.jobs.RoziRoruners[0].NextRun, "29-Mar-2026 03:30:00");
   }
   // Autumn: 25 October 2026, 03:00 becomes 02:00, so 02:30 comes twice. An hourly job
   // run at the first 02:30 is next due at the second one, an hour later, although
@@ -322,13 +323,13 @@ TEST(Schedules, DaysTheClocksChange) {
     rig.Init();
     rig.Cycle();
     EXPECT_EQ(rig.TakeRuns().size(), 1);
-    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun, "25-Oct-2026 02:30:00");
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun, "25-Oct-2026 02:30:00");
     rig.clock->set(first.addSecs(60));
     rig.Cycle();
     EXPECT_TRUE(rig.TakeRuns().isEmpty());
     rig.clock->set(first.addSecs(3600));
     rig.Cycle();
     EXPECT_EQ(rig.TakeRuns().size(), 1);
-    EXPECT_EQ(rig.d.RoziRoruners[0].NextRun, "25-Oct-2026 03:30:00");
+    EXPECT_EQ(rig.d.jobs.RoziRoruners[0].NextRun, "25-Oct-2026 03:30:00");
   }
 }

@@ -109,10 +109,9 @@ struct ScriptFixture {
   QString hot;  // the hot folder holding the current file
 
   ScriptFixture() {
-    d.State = mvnd::RunState::Running;
-    d.RoziRoruners.resize(1);
-    d.RoziRorunerCount = 1;
-    d.CurrentRoziRoruner = 0;
+    d.run.State = mvnd::RunState::Running;
+    d.jobs.RoziRoruners.resize(1);
+    d.jobs.RoziRorunerCount = 1;
     rr().Name = "Orders";
     rr().Description = "Incoming orders";
     d.ModuleTable.resize(1);
@@ -142,7 +141,7 @@ struct ScriptFixture {
     };
   }
 
-  mvnd::RoziRoruner& rr() { return d.RoziRoruners[0]; }
+  mvnd::RoziRoruner& rr() { return d.jobs.RoziRoruners[0]; }
 
   void Script(const QList<mvnd::CommandEntry>& lines) {
     rr().Commands = {mvnd::CommandEntry{}};
@@ -166,7 +165,7 @@ struct ScriptFixture {
   }
 
   void Run() {
-    d.LastCommandError = false;
+    d.run.LastCommandError = false;
     engine::RunCommandScript(d, 0, ports);
   }
 

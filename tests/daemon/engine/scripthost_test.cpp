@@ -26,21 +26,21 @@ QStringList Lines(const QList<mvnd::clsLogging>& buffer, const QString& source) 
 TEST(ScriptHost, PluginsThroughActivationLogIntoTheRunningRoziRoruner) {
   mvnd::Daemon d;
   StartWithPlugins(d, 2, 1, SCRIPT_FIXTURE_DIR);
-  d.RoziRoruners[1].Name = "Second";
+  d.jobs.RoziRoruners[1].Name = "Second";
   ASSERT_EQ(mvnd::FindModule(d, "RECORD"), 7);
 
-  mvnd::RoziRoruner& r = d.RoziRoruners[1];
+  mvnd::RoziRoruner& r = d.jobs.RoziRoruners[1];
   r.Commands = {mvnd::CommandEntry{}, Line("record", {"one"}), Line("Unknown"),
                 Line("Record", {"<LV1>+<ROZIRORUNERNAME>", "fail"})};
   r.CommandCount = 3;
   engine::RunCommandScript(d, 1);
 
-  EXPECT_EQ(Lines(d.LogBuffers[2], "M"), (QStringList{"recorded one", "recorded one+Second"}));
-  EXPECT_EQ(Lines(d.TotalLog, "S"),
+  EXPECT_EQ(Lines(d.log.LogBuffers[2], "M"), (QStringList{"recorded one", "recorded one+Second"}));
+  EXPECT_EQ(Lines(d.log.TotalLog, "S"),
             QStringList{"ATTENTION: Module <UNKNOWN> is unknown or not registered!"});
   EXPECT_EQ(r.LocalVariables[0], "one+Second");
-  EXPECT_EQ(d.GlobalVariables[2], "g");
-  EXPECT_TRUE(d.LastCommandError);
-  EXPECT_EQ(d.CommandsExecuted, 3);
+  EXPECT_EQ(d.jobs.GlobalVariables[2], "g");
+  EXPECT_TRUE(d.run.LastCommandError);
+  EXPECT_EQ(d.run.CommandsExecuted, 3);
   mvnd::UnregisterMVNdcom();
 }

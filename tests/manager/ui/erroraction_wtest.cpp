@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QToolButton>
 
+#include "controls/vistrel.h"
 #include "dialogdriver.h"
 #include "fixture.h"
 #include "manager/filecommands.h"
@@ -134,6 +135,10 @@ TEST(ErrorActionDialog, DesignStateAndCaptions) {
   ErrorActionDialog d(command(""), context());
   EXPECT_EQ(d.objectName(), "frmCommandOnError");
   EXPECT_EQ(d.windowTitle(), "Edit Command: Error Action");
+  auto* header = d.findChild<controls::vistrel*>("vistrel1");
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->Caption(), "Command: ErrorAction");
+  EXPECT_EQ(header->Text(), "");  // no placeholder text under the heading
   const struct {
     const char* name;
     const char* caption;

@@ -1,7 +1,8 @@
 // The command-script editor offscreen: the tree's keys, texts and pictures, the
-// editing commands driven through the toolbar, keys and context menu, in-place
-// comments, the RoziRoruner box kept in step, hiding on close, and the edited
-// script written by the library's writer and read back by the daemon's reader.
+// editing commands driven through the toolbar, keys and context menu, drag and drop
+// and its scroll zones by synthetic mouse events, in-place comments and the comment
+// dialog, the RoziRoruner box kept in step, the palette's stored extent, hiding on
+// close, and the edited script saved and read back by the daemon's reader.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -9,13 +10,20 @@
 #include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "controls/panehost.h"
 #include "fixture.h"
 #include "manager/identity.h"
 #include "manager/startup.h"
+#include "manager/filecommands.h"
+#include "manager/properties.h"
 #include "manager/ui/manager.h"
 #include "manager/ui/roziroruner_page.h"
 #include "manager/ui/scripteditor.h"
@@ -93,6 +101,50 @@ struct Rig {
     for (QAction* a : menu.actions())
       if (a->text() == caption) return a;
     return nullptr;
+  }
+  QTreeWidgetItem* line(const QString& key) { return ui::FindNode(tree(), key); }
+  QTreeWidgetItem* module(const QString& name) {
+    return ui::FindNode(ed->palette(), PaletteKey(s.catalog, s.catalog.find(name)));
+  }
+  // The global point in the middle of a line of either tree.
+  static QPoint at(QTreeWidget* t, QTreeWidgetItem* item) {
+    return t->viewport()->mapToGlobal(t->visualItemRect(item).center());
+  }
+  // A point of the script tree's viewport, global.
+  QPoint scriptAt(int y) { return tree()->viewport()->mapToGlobal(QPoint(40, y)); }
+  // Presses the left button on a line of from and moves, with the button held, by the
+  // points given (the pressed tree keeps the mouse: every event goes to it).
+  void press(QTreeWidget* from, QTreeWidgetItem* item) {
+    from_ = from;
+    QTest::mousePress(from->viewport(), Qt::LeftButton, {}, from->viewport()->mapFromGlobal(at(from, item)));
+  }
+  void moveTo(const QPoint& global) { QTest::mouseMove(from_->viewport(), from_->viewport()->mapFromGlobal(global)); }
+  void release(const QPoint& global) {
+    QTest::mouseRelease(from_->viewport(), Qt::LeftButton, {}, from_->viewport()->mapFromGlobal(global));
+  }
+  QString highlighted() { return ui::LineKey(ed->dropHighlight()); }
+  // The command lines' keys agree with the model's names in order.
+  void expectKeysFollowTheModel() {
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), job().Commands.size());
+    for (int i = 0; i < root->childCount(); ++i)
+      EXPECT_EQ(ui::LineKey(root->child(i)), script::CommandKey(i + 1, job().Commands[i].Name));
+  }
+  QTreeWidget* from_ = nullptr;
+};
+
+// Built-in dialogs that record what was opened and answer as told.
+struct RecordingDialogs : BuiltinDialogs {
+  struct Shown {
+    BuiltinDialog which;
+    QString data1;
+  };
+  QList<Shown>* shown;
+  std::optional<Parameters> answer;
+  explicit RecordingDialogs(QList<Shown>* list) : shown(list) {}
+  std::optional<Parameters> edit(BuiltinDialog which, Session&, const jobfile::CommandEntry& c) override {
+    shown->append({which, c.Data[1]});
+    return answer;
   }
 };
 
@@ -258,6 +310,10 @@ TEST(ScriptEditor, RoziRorunerBoxFollowsTheModel) {
   EXPECT_EQ(items(), (QStringList{"First", "Middle", "Third"}));
   rig.s.RemoveRoziRoruner(0);
   EXPECT_EQ(items(), (QStringList{"Middle", "Third"}));
+  // Reordered: the jobs change places and the session says so.
+  rig.s.model.RoziRoruners.swapItemsAt(0, 1);
+  emit rig.s.roziRorunersChanged();
+  EXPECT_EQ(items(), (QStringList{"Third", "Middle"}));
   // Choosing a RoziRoruner in the box shows its script and makes it current.
   rig.s.setCurrent(-1);
   rig.s.setCurrent(0);
@@ -265,6 +321,13 @@ TEST(ScriptEditor, RoziRorunerBoxFollowsTheModel) {
   emit box->activated(1);
   EXPECT_EQ(rig.s.CurrentRoziRoruner, 1);
   EXPECT_EQ(rig.lines(), QStringList{"r=Command Script"});
+  // Loaded: a new model; the box shows the job the main window makes current.
+  rig.s.replaceModel(jobfile::ParseJobFile(kConfig).file);
+  EXPECT_EQ(items(), (QStringList{"First", "Second"}));
+  EXPECT_EQ(box->currentIndex(), rig.s.CurrentRoziRoruner);
+  EXPECT_EQ(rig.lines().size(), rig.s.CurrentRoziRoruner == 0 ? 12 : 1);
+  rig.s.ClearRoziRoruners();
+  EXPECT_EQ(box->count(), 0);
 }
 
 // The main window's menu, toolbar and page button open the editor on the current
@@ -310,6 +373,41 @@ TEST(ScriptEditor, ClosingOnlyHides) {
   EXPECT_EQ(rig.lines().size(), 12);
 }
 
+// Edited by mouse and toolbar, saved by the toolbar's "save", and read from the file
+// with the daemon's rules: every command as the editor left it.
+TEST(ScriptEditor, SavedScriptReadsBackInTheDaemon) {
+  Rig rig;
+  rig.press(rig.ed->palette(), rig.module("Relocate"));
+  rig.moveTo(Rig::at(rig.tree(), rig.line("C2_COMMENT")));
+  rig.release(Rig::at(rig.tree(), rig.line("C2_COMMENT")));
+  rig.press(rig.tree(), rig.line("C4_!SLEEP"));
+  rig.moveTo(Rig::at(rig.tree(), rig.line("C1_RELOCATE")));
+  rig.release(Rig::at(rig.tree(), rig.line("C1_RELOCATE")));
+  rig.select("C1_!SLEEP");
+  rig.ed->button("comment")->trigger();
+  rig.line("C4_COMMENT")->setText(0, "written words");
+  rig.ed->button("save")->trigger();
+  ASSERT_EQ(rig.boxes->entries.size(), 1);
+  EXPECT_EQ(rig.boxes->entries[0].title, "Settings Saved");
+
+  jobfile::ReadOptions daemon;
+  daemon.policy = jobfile::ReadPolicy::Daemon();
+  const jobfile::ReadResult back = jobfile::ReadJobFile(rig.path, daemon);
+  ASSERT_TRUE(back.ok());
+  const QList<jobfile::CommandEntry>& read = back.file.RoziRoruners[0].Commands;
+  QStringList names;
+  for (const auto& c : read) names << c.Name;
+  EXPECT_EQ(names, (QStringList{"Sleep", "Relocate", "Relocate", "Comment", "Vanished", "EndDaemon"}));
+  ASSERT_EQ(read.size(), rig.job().Commands.size());
+  for (int i = 0; i < read.size(); ++i) {
+    SCOPED_TRACE(i);
+    for (int k = 1; k <= jobfile::kParameterCount; ++k)
+      EXPECT_EQ(read[i].Data[k], rig.job().Commands[i].Data[k]) << k;
+  }
+  EXPECT_EQ(read[0].Data[30], "z");
+  EXPECT_EQ(read[3].Data[1], "written words");
+}
+
 TEST(ScriptEditor, EditedScriptReadsBackInTheDaemon) {
   Rig rig;
   rig.select("C1_RELOCATE");
@@ -324,4 +422,285 @@ TEST(ScriptEditor, EditedScriptReadsBackInTheDaemon) {
   QStringList names;
   for (const auto& c : back.file.RoziRoruners[0].Commands) names << c.Name;
   EXPECT_EQ(names, (QStringList{"EndDaemon", "Comment", "Relocate", "Sleep", "Vanished"}));
+}
+
+// Drops as a table on the five-command script: where the drag starts, where it is
+// released, the line highlighted while the pointer is there, and the script after.
+TEST(ScriptEditor, DragAndDrop) {
+  enum Where { Line, Root, Below, OverPalette };
+  struct Case {
+    const char* name;
+    bool fromPalette;
+    const char* source;  // a module name, a palette key, or a script line's key
+    Where where;
+    const char* target;  // the script line for Line
+    const char* highlight;
+    QStringList names;
+    const char* selected;
+  };
+  const QStringList unchanged{"Relocate", "Comment", "!Sleep", "Vanished", "EndDaemon"};
+  const QStringList appended = unchanged + QStringList{"Relocate"};
+  const Case cases[] = {
+      {"module onto command 3", true, "Relocate", Line, "C3_!SLEEP", "C3_!SLEEP",
+       {"Relocate", "Comment", "Relocate", "!Sleep", "Vanished", "EndDaemon"}, "C3_RELOCATE"},
+      {"module onto command 1", true, "Relocate", Line, "C1_RELOCATE", "C1_RELOCATE",
+       {"Relocate", "Relocate", "Comment", "!Sleep", "Vanished", "EndDaemon"}, "C1_RELOCATE"},
+      {"module onto the last command", true, "Relocate", Line, "C5_ENDDAEMON", "C5_ENDDAEMON",
+       {"Relocate", "Comment", "!Sleep", "Vanished", "Relocate", "EndDaemon"}, "C5_RELOCATE"},
+      {"module onto the root", true, "Relocate", Root, nullptr, "", appended, ""},
+      {"module onto a parameter", true, "Relocate", Line, "P3_Data1", "", appended, ""},
+      {"module onto empty space", true, "Relocate", Below, nullptr, "", appended, ""},
+      {"category adds nothing", true, "WORKFLOW", Line, "C3_!SLEEP", "", unchanged, ""},
+      {"palette root adds nothing", true, "r", Line, "C2_COMMENT", "", unchanged, ""},
+      {"module released over the palette", true, "Relocate", OverPalette, nullptr, "", unchanged, ""},
+      {"command 2 onto 5", false, "C2_COMMENT", Line, "C5_ENDDAEMON", "C5_ENDDAEMON",
+       {"Relocate", "!Sleep", "Vanished", "Comment", "EndDaemon"}, "C4_COMMENT"},
+      {"command 5 onto 2", false, "C5_ENDDAEMON", Line, "C2_COMMENT", "C2_COMMENT",
+       {"Relocate", "EndDaemon", "Comment", "!Sleep", "Vanished"}, "C2_ENDDAEMON"},
+      {"command 1 onto 5", false, "C1_RELOCATE", Line, "C5_ENDDAEMON", "C5_ENDDAEMON",
+       {"Comment", "!Sleep", "Vanished", "Relocate", "EndDaemon"}, "C4_RELOCATE"},
+      {"command onto itself", false, "C2_COMMENT", Line, "C2_COMMENT", "C2_COMMENT", unchanged, nullptr},
+      {"command onto the root", false, "C4_VANISHED", Root, nullptr, "", unchanged, nullptr},
+      {"command onto a parameter", false, "C2_COMMENT", Line, "P3_Data3", "", unchanged, nullptr},
+      {"parameter onto a command", false, "P3_Data1", Line, "C1_RELOCATE", "", unchanged, nullptr},
+      {"command released over the palette", false, "C3_!SLEEP", OverPalette, nullptr, "", unchanged, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig rig;
+    rig.tree()->expandItem(rig.line("C3_!SLEEP"));  // its parameter lines are targets too
+    QTreeWidget* from = c.fromPalette ? rig.ed->palette() : rig.tree();
+    QTreeWidgetItem* source = c.fromPalette ? rig.module(c.source) : rig.line(c.source);
+    if (!source) source = ui::FindNode(from, c.source);
+    ASSERT_NE(source, nullptr);
+    QTreeWidgetItem* root = rig.tree()->topLevelItem(0);
+    QPoint to;
+    switch (c.where) {
+      case Line: to = Rig::at(rig.tree(), rig.line(c.target)); break;
+      case Root: to = Rig::at(rig.tree(), root); break;
+      case Below: {
+        const QRect last = rig.tree()->visualItemRect(root->child(root->childCount() - 1));
+        to = rig.scriptAt(last.bottom() + 12);
+        break;
+      }
+      case OverPalette: to = rig.ed->palette()->viewport()->mapToGlobal(QPoint(30, 30)); break;
+    }
+    rig.press(from, source);
+    rig.moveTo(Rig::at(from, source) + QPoint(0, 30));  // beyond the drag distance
+    EXPECT_TRUE(rig.ed->dragging());
+    rig.moveTo(to);
+    EXPECT_EQ(rig.highlighted(), c.highlight);
+    rig.release(to);
+    EXPECT_EQ(rig.names(), c.names);
+    if (c.selected) {
+      EXPECT_EQ(rig.selectedKey(), c.selected);
+    }
+    EXPECT_EQ(rig.job().Commands.size() > 5 ? rig.job().Commands.last().Data[1] : QString(), QString());
+    EXPECT_FALSE(rig.ed->dragging());
+    EXPECT_EQ(rig.ed->dropHighlight(), nullptr);
+    EXPECT_FALSE(rig.ed->scrollTimer()->isActive());
+    EXPECT_FALSE(QApplication::overrideCursor());
+    rig.expectKeysFollowTheModel();
+  }
+}
+
+// A press and release without moving is a click, never a drop: the line is selected
+// and nothing moves.
+TEST(ScriptEditor, ClickIsNoDrag) {
+  Rig rig;
+  rig.press(rig.tree(), rig.line("C4_VANISHED"));
+  rig.moveTo(Rig::at(rig.tree(), rig.line("C4_VANISHED")) + QPoint(1, 1));
+  EXPECT_FALSE(rig.ed->dragging());
+  rig.release(Rig::at(rig.tree(), rig.line("C4_VANISHED")));
+  EXPECT_EQ(rig.selectedKey(), "C4_VANISHED");
+  EXPECT_EQ(rig.names(), (QStringList{"Relocate", "Comment", "!Sleep", "Vanished", "EndDaemon"}));
+}
+
+// The scroll zones: 20 pixels at the top and at the bottom of the script tree's view,
+// and nowhere beyond the tree.
+TEST(ScriptEditor, ScrollZones) {
+  Rig rig;
+  const int h = rig.tree()->viewport()->height();
+  ASSERT_GT(h, 100);
+  enum Zone { None, Up, Down };
+  const struct {
+    int y;
+    Zone zone;
+  } cases[] = {{0, Up},       {19, Up},       {20, None},    {h / 2, None}, {h - 21, None},
+               {h - 20, Down}, {h - 1, Down}, {h + 40, None}, {-40, None}, {10, Up}};
+  rig.press(rig.tree(), rig.line("C2_COMMENT"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.y);
+    rig.moveTo(rig.scriptAt(c.y));
+    ASSERT_TRUE(rig.ed->dragging());
+    EXPECT_EQ(rig.ed->scrollTimer()->isActive(), c.zone != None);
+    if (c.zone != None) {
+      EXPECT_EQ(rig.ed->scrollingUp(), c.zone == Up);
+    }
+  }
+  // Over the palette the tree does not scroll.
+  rig.moveTo(Rig::at(rig.ed->palette(), rig.ed->palette()->topLevelItem(0)));
+  EXPECT_FALSE(rig.ed->scrollTimer()->isActive());
+  rig.release(rig.scriptAt(h / 2));
+  EXPECT_FALSE(rig.ed->scrollTimer()->isActive());
+  EXPECT_EQ(rig.ed->scrollTimer()->interval(), 100);
+}
+
+// Holding a drag in a zone scrolls the tree a line per tick; what the tick highlights
+// follows the drop's rule: a command line while a command is dragged, never a
+// parameter line, and nothing while a parameter line or a palette category is
+// dragged, so dropping those there changes nothing.
+TEST(ScriptEditor, AutoScrollHighlightsByTheDropsRule) {
+  const struct {
+    bool fromPalette;
+    const char* key;
+  } cases[] = {{false, "C1_RELOCATE"}, {false, "P1_Data1"}, {true, "WORKFLOW"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    Rig rig;
+    for (int i = 0; i < 40; ++i) rig.job().Commands.append(rig.job().Commands[0]);
+    rig.ed->BuildScriptTree();
+    rig.tree()->expandAll();
+    const QStringList before = rig.names();
+    QScrollBar* bar = rig.tree()->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    const int h = rig.tree()->viewport()->height();
+    QTreeWidget* from = c.fromPalette ? rig.ed->palette() : rig.tree();
+    rig.press(from, ui::FindNode(from, c.key));
+    rig.moveTo(rig.scriptAt(h - 5));
+    ASSERT_TRUE(rig.ed->scrollTimer()->isActive());
+    const bool command = QString(c.key).startsWith('C');
+    int commandHighlights = 0;
+    for (int tick = 0; tick < 12; ++tick) {
+      const int was = bar->value();
+      QMetaObject::invokeMethod(rig.ed->scrollTimer(), "timeout");  // one tick
+      EXPECT_GT(bar->value(), was);
+      const QString under = ui::LineKey(rig.tree()->itemAt(QPoint(40, h - 5)));
+      const bool target = command && under.startsWith('C');
+      EXPECT_EQ(rig.highlighted(), target ? under : QString()) << qPrintable(under);
+      commandHighlights += target;
+    }
+    EXPECT_EQ(commandHighlights > 0, command);
+    if (command) {
+      rig.moveTo(rig.scriptAt(h / 2));  // the middle stops it
+      EXPECT_FALSE(rig.ed->scrollTimer()->isActive());
+    }
+    rig.release(rig.scriptAt(command ? h / 2 : h - 5));
+    EXPECT_FALSE(rig.ed->scrollTimer()->isActive());
+    if (!command) {
+      EXPECT_EQ(rig.names(), before);
+    }
+  }
+}
+
+// Double-click: a comment line opens the comment dialog with its comment; any other
+// line (a parameter line stands for its command) the property dialog of the command
+// by its number, with the name from the model; the root nothing.
+TEST(ScriptEditor, DoubleClickOpensTheLinesDialog) {
+  QList<RecordingDialogs::Shown> shown;
+  const struct {
+    const char* key;
+    std::optional<BuiltinDialog> which;
+    const char* data1;
+  } cases[] = {{"C2_COMMENT", BuiltinDialog::Comment, "keep me"},
+               {"C6_ERRORACTION", BuiltinDialog::ErrorAction, "ERRORACTION"},
+               {"P6_Data1", BuiltinDialog::ErrorAction, "ERRORACTION"},
+               {"r", std::nullopt, nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    shown.clear();
+    Rig rig;
+    rig.job().Commands.append(jobfile::CommandEntry{});
+    rig.job().Commands.last().Name = "ErrorAction";
+    rig.job().Commands.last().Data[1] = "ERRORACTION";  // a parameter line's text that is a name
+    rig.ed->BuildScriptTree();
+    rig.tree()->expandAll();
+    auto dialogs = std::make_unique<RecordingDialogs>(&shown);
+    Parameters answer{};
+    answer[1] = "written";
+    dialogs->answer = answer;
+    rig.m->setBuiltinDialogs(std::move(dialogs));
+    QTreeWidgetItem* item = rig.line(c.key);
+    ASSERT_NE(item, nullptr);
+    const QPoint p = rig.tree()->visualItemRect(item).center();
+    QTest::mouseClick(rig.tree()->viewport(), Qt::LeftButton, {}, p);
+    QTest::mouseDClick(rig.tree()->viewport(), Qt::LeftButton, {}, p);
+    QTest::mouseRelease(rig.tree()->viewport(), Qt::LeftButton, {}, p);
+    if (!c.which) {
+      EXPECT_TRUE(shown.isEmpty());
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].which, *c.which);
+    EXPECT_EQ(shown[0].data1, c.data1);
+    const int n = script::CommandNumber(c.key);
+    EXPECT_EQ(rig.job().Commands[n - 1].Data[1], "written");
+    EXPECT_EQ(rig.selectedKey(), script::CommandKey(n, rig.job().Commands[n - 1].Name));
+  }
+}
+
+// The real comment dialog from a double-click writes the comment; an in-place edit the
+// file could not carry is refused and the comment kept.
+TEST(ScriptEditor, CommentDialogAndRefusedInPlaceEdit) {
+  Rig rig;
+  QTimer::singleShot(0, [] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->objectName(), "frmCommandComment");
+    auto* box = dialog->findChild<QLineEdit*>("txtComment");
+    EXPECT_EQ(box->text(), "keep me");
+    box->setText("changed words");
+    dialog->findChild<QPushButton*>("cmdSave")->click();
+  });
+  rig.select("C2_COMMENT");
+  emit rig.tree()->itemDoubleClicked(rig.line("C2_COMMENT"), 0);
+  EXPECT_EQ(rig.job().Commands[1].Data[1], "changed words");
+  EXPECT_EQ(rig.line("C2_COMMENT")->text(0), "changed words");
+
+  rig.line("C2_COMMENT")->setText(0, "a]~[b");
+  ASSERT_EQ(rig.boxes->entries.size(), 1);
+  EXPECT_EQ(rig.job().Commands[1].Data[1], "changed words");
+  EXPECT_EQ(rig.line("C2_COMMENT")->text(0), "changed words");
+}
+
+// Opening the editor gives the palette its stored width in twips (and its left edge,
+// except from the toolbar); an empty or unusable value leaves it as it was.
+TEST(ScriptEditor, PaletteTakesItsStoredExtent) {
+  const struct {
+    const char* command;
+    const char* left;
+    const char* width;
+    int expectWidth;  // 0: as before; -1: laid out last, the palette takes the rest
+    bool paletteRight;
+  } cases[] = {{"SCRIPT", nullptr, "3000", 3000, false},
+               {"TB_SCRIPT", nullptr, "2535 twips", 2535, false},
+               {"SCRIPT", "60000", "3000", -1, true},  // the left edge orders the trees
+               {"TB_SCRIPT", "60000", "3000", 3000, false},
+               {"page", "60000", nullptr, -1, true},
+               {"SCRIPT", nullptr, "", 0, false},
+               {"SCRIPT", nullptr, "abc", 0, false},
+               {"SCRIPT", nullptr, "-300", 0, false},
+               {"SCRIPT", "1e400", "1e400", 0, false}};
+  const QString key = QString::fromLatin1(kManagerKey);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.command) + " " + (c.left ? c.left : "-") + " " + (c.width ? c.width : "-"));
+    registry::deleteValue(key, "CSlistLeft");
+    registry::deleteValue(key, "CSlistWidth");
+    Rig rig;
+    rig.ed->hide();
+    controls::ZephContainer* box = rig.ed->container();
+    const int before = box->childGeometry(rig.ed->palette()).width;
+    if (c.left) registry::writeValue(key, "CSlistLeft", c.left);
+    if (c.width) registry::writeValue(key, "CSlistWidth", c.width);
+    if (QString(c.command) == "page")
+      rig.m->window().roziRoruners().onCommandScript();
+    else
+      rig.m->window().dispatch(QLatin1String(c.command));
+    ASSERT_TRUE(rig.ed->isVisible());
+    const auto palette = box->childGeometry(rig.ed->palette());
+    if (c.expectWidth >= 0) {
+      EXPECT_EQ(palette.width, c.expectWidth ? c.expectWidth : before);
+    }
+    EXPECT_EQ(palette.left > box->childGeometry(rig.tree()).left, c.paletteRight);
+  }
 }

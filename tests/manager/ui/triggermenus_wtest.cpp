@@ -1,4 +1,4 @@
-// The trigger menu, the status menu and the three trigger pickers offscreen: what each
+// The trigger menu and the three trigger pickers offscreen: what each
 // picker shows and writes, the same texts under a German and an English locale (read
 // back by the daemon's schedule rules), and the menus wired into the main window.
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -208,7 +207,6 @@ struct WindowRig {
     return w;
   }
   QLineEdit* trigger() { return m->window().roziRorunerPage()->findChild<QLineEdit*>("txtInterval"); }
-  QCheckBox* enabled() { return find<QCheckBox>("chkEnabled"); }
 };
 
 QStringList entries(const QMenu* menu) {
@@ -230,8 +228,6 @@ TEST(TriggerMenus, EntriesAndWhatTheDirectOnesWrite) {
                          "mnuLC=Local Constants", "mnuGC=Global Constants", "br2=", "mnuGV=Global Variables"}));
   EXPECT_EQ(entries(r.find<QMenu>("mnuTriggerScheduled")),
             QStringList({"mnuScheduledDate=Date", "mnuScheduledTime=Time", "mnuScheduledDateTime=Date&&Time"}));
-  EXPECT_EQ(entries(r.find<QMenu>("mnuRoziRoruStatus")),
-            QStringList({"mnuRoziRoruEnabled=Enable", "mnuRoziRoruDisabled=Disable"}));
 
   // The trigger picture refreshes the constants' captions and pops the menu up.
   r.find<QToolButton>("picTrigger")->pressed();
@@ -319,25 +315,4 @@ TEST(TriggerMenus, PickersWriteTheFieldAndTheRunDays) {
   r.find<QAction>("mnuScheduledRundays")->trigger();
   EXPECT_EQ(r.s.current()->RunDays, "1010100");
   EXPECT_EQ(r.trigger()->text(), "300");
-}
-
-TEST(TriggerMenus, StatusMenuSwitchesTheEnabledBoxFromItsRightClick) {
-  WindowRig r;
-  auto* frame = r.find<QWidget>("fraScannerOptions");
-  ASSERT_TRUE(r.enabled()->isChecked());
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), r.enabled()->mapToGlobal(QPointF(2, 2)),
-                      Qt::RightButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(r.enabled(), &release);
-  auto* menu = r.find<QMenu>("mnuRoziRoruStatus");
-  EXPECT_TRUE(menu->isVisible());
-  menu->hide();
-
-  r.find<QAction>("mnuRoziRoruDisabled")->trigger();
-  EXPECT_FALSE(r.enabled()->isChecked());
-  EXPECT_EQ(r.s.current()->Enabled, 0);
-  EXPECT_FALSE(frame->isEnabled());
-  r.find<QAction>("mnuRoziRoruEnabled")->trigger();
-  EXPECT_TRUE(r.enabled()->isChecked());
-  EXPECT_EQ(r.s.current()->Enabled, 1);
-  EXPECT_TRUE(frame->isEnabled());
 }

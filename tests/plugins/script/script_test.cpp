@@ -23,9 +23,9 @@ class PluginScript : public ::testing::Test {
  protected:
   void SetUp() override {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    d.AutoLogInternalCommands = 1;
+    d.settings.AutoLogInternalCommands = 1;
     test::StartWithPlugins(d, 1, 0, QStringLiteral(MVNZ_BIN_DIR "/Plugins"));
-    d.RoziRoruners[0].Name = "Orders";
+    d.jobs.RoziRoruners[0].Name = "Orders";
   }
   void TearDown() override { mvnd::UnregisterMVNdcom(); }
   mvnd::Daemon d;
@@ -50,7 +50,7 @@ TEST_F(PluginScript, VariableFromAFileTokenFeedsALaterLine) {
   f.close();
   auto table = std::make_shared<mvnd::FileTable>();
   table->addRow({table->addFolder(hot, "."), "order-42.txt", 4, 0});
-  mvnd::RoziRoruner& r = d.RoziRoruners[0];
+  mvnd::RoziRoruner& r = d.jobs.RoziRoruners[0];
   r.FileList = table;
   r.FilesPending = 1;
   r.CurrentFile = 0;
@@ -60,15 +60,15 @@ TEST_F(PluginScript, VariableFromAFileTokenFeedsALaterLine) {
       Line("Relocate", {"<ScanPathFileName>", out + "/<LV1>/<FileName>", "0", "1"}),
       Line("Sleep", {"1", "1000"}), Line("JournalNote", {"Order <LV1> filed"})};
   r.CommandCount = 4;
-  d.LastCommandError = false;
+  d.run.LastCommandError = false;
   engine::RunCommandScript(d, 0);
 
-  EXPECT_FALSE(d.LastCommandError);
+  EXPECT_FALSE(d.run.LastCommandError);
   EXPECT_EQ(r.LocalVariables[0], "42");
   EXPECT_TRUE(QFile::exists(out + "/42/order-42.txt"));
   EXPECT_FALSE(QFile::exists(hot + "/order-42.txt"));
   QStringList plugin;
-  for (const auto& l : d.LogBuffers[1])
+  for (const auto& l : d.log.LogBuffers[1])
     if (l.msType == "M") plugin << l.message;
   const QStringList want = {
       "Processing command <ASSIGNVALUE> .....",

@@ -32,6 +32,6 @@ void LoadDaemonSettings(Daemon& d);
 jobfile::GlobalSettings ReadGlobalSettings(const QString& path);
 
 // Registry key of the daemon's window settings ("...\Daemon" + SettingsKeySuffix).
-QString DaemonSettingsKey(const Daemon& d);
+QString DaemonSettingsKey(const Settings& s);
 
 }  // namespace mvnz::mvnd

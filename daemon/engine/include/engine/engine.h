@@ -1,7 +1,7 @@
 #pragma once
 // The daemon's engine bound to its state: the services every engine routine shares
 // (ports, the time-sliced pump, the owner cache, the due times), token expansion and
-// the stability judgement for the current RoziRoruner, and the engine the host's
+// the stability judgement for one RoziRoruner, and the engine the host's
 // polling timer drives.
 #include <QDateTime>
 #include <QHash>
@@ -20,8 +20,8 @@ namespace mvnz::engine {
 
 class EngineServices;
 
-// Runs the command script of the current RoziRoruner once.
-using ScriptRunner = std::function<void(mvnd::Daemon& d, EngineServices& s)>;
+// Runs the command script of RoziRoruner `index` once.
+using ScriptRunner = std::function<void(mvnd::Daemon& d, EngineServices& s, int index)>;
 
 // What the engine is built from. Empty members get the real services (the system
 // clock, the Qt event loop, the safe file operations, the lease probe, the object
@@ -55,18 +55,19 @@ class EngineServices {
   SlicedPump& pump() { return pump_; }
   OwnerCache& owners() { return owners_; }
 
-  // Source letter, message, level, time text, RoziRoruner index (-1 = current).
-  void log(mvnd::Daemon& d, const QString& source, const QString& message, int level,
-           const QString& timeText = {}, int index = -1);
-  // The text with its tokens expanded for the current RoziRoruner ("COMMAND-INTERPRETER").
-  QString expand(mvnd::Daemon& d, const QString& text);
-  ExpansionContext expansionContext(mvnd::Daemon& d);
-  // "Not Found", "Free" or "Locked" for the current RoziRoruner ("GetFileStatus").
-  QString fileStatus(mvnd::Daemon& d, const QString& path);
+  // A log line of RoziRoruner `index` (a system line names none: -1): source letter,
+  // message, level, time text.
+  void log(mvnd::Daemon& d, int index, const QString& source, const QString& message, int level,
+           const QString& timeText = {});
+  // The text with its tokens expanded for RoziRoruner `index` ("COMMAND-INTERPRETER").
+  QString expand(mvnd::Daemon& d, int index, const QString& text);
+  ExpansionContext expansionContext(mvnd::Daemon& d, int index);
+  // "Not Found", "Free" or "Locked" for RoziRoruner `index` ("GetFileStatus").
+  QString fileStatus(mvnd::Daemon& d, int index, const QString& path);
   // The same for a file StatFile has just found, judged from what it read.
-  QString fileStatus(mvnd::Daemon& d, const QString& path, const struct stat& st);
-  // Runs the command script of the current RoziRoruner.
-  void runScript(mvnd::Daemon& d);
+  QString fileStatus(mvnd::Daemon& d, int index, const QString& path, const struct stat& st);
+  // Runs the command script of RoziRoruner `index`.
+  void runScript(mvnd::Daemon& d, int index);
 
   // Due times as date-times, so a text that is ambiguous on a day the clocks go back
   // still means the moment it was computed for. Keyed by RoziRoruner index; an entry
@@ -76,10 +77,10 @@ class EngineServices {
   QDateTime dueTime(const mvnd::Daemon& d, int index) const;
 
  private:
-  StabilityCheck stabilityCheck(mvnd::Daemon& d);
+  StabilityCheck stabilityCheck(mvnd::Daemon& d, int index);
   // Says once that a file cannot be read (until it can again): every cycle only says
   // it is not stable.
-  void noteReadable(mvnd::Daemon& d, const QString& path, int openError);
+  void noteReadable(mvnd::Daemon& d, int index, const QString& path, int openError);
 
   EnginePorts ports_;
   SlicedPump pump_;

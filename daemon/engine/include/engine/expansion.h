@@ -35,7 +35,7 @@ struct ExpansionContext {
   QString shortDatePattern = "dd/mm/yyyy";
   const Clock* clock = nullptr;
   OwnerCache* owners = nullptr;
-  // Error lines (message, level 2) to the current RoziRoruner's log.
+  // Error lines (message, level 2) to the RoziRoruner's log.
   std::function<void(const QString& message, int level)> log;
 };
 

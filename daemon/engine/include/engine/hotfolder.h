@@ -9,17 +9,19 @@
 
 namespace mvnz::engine {
 
-// Fills FileList and FilesPending of the current RoziRoruner.
-void GetFileList(mvnd::Daemon& d, EngineServices& s);
-// Empties the file state of RoziRoruner index.
-void ResetFileList(mvnd::Daemon& d, int index);
-// Deletes a rejected file once it is free.
-void DeleteRejectedFile(mvnd::Daemon& d, EngineServices& s, const QString& path);
+// Fills FileList and FilesPending of RoziRoruner `index`.
+void GetFileList(mvnd::Daemon& d, EngineServices& s, int index);
+// Empties the file state of a RoziRoruner.
+void ResetFileList(mvnd::RoziRoruner& r);
+// Deletes a rejected file of RoziRoruner `index` once it is free.
+void DeleteRejectedFile(mvnd::Daemon& d, EngineServices& s, int index, const QString& path);
 // Moves a rejected file once it is free, replacing a file of its name at the target.
-void MoveRejectedFile(mvnd::Daemon& d, EngineServices& s, const QString& source,
+void MoveRejectedFile(mvnd::Daemon& d, EngineServices& s, int index, const QString& source,
                       const QString& destination);
 // Creates every missing level of path. Quiet: no progress lines and errors ignored;
-// otherwise a failure is logged, sets LastCommandError and gives false.
-bool BuildFolderPath(mvnd::Daemon& d, EngineServices& s, const QString& path, bool quiet);
+// otherwise a failure is logged (RoziRoruner `index`), sets LastCommandError and gives
+// false.
+bool BuildFolderPath(mvnd::Daemon& d, EngineServices& s, int index, const QString& path,
+                     bool quiet);
 
 }  // namespace mvnz::engine

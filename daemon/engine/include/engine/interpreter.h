@@ -33,8 +33,8 @@ ExpansionContext MakeExpansionContext(mvnd::Daemon& d, int index, const Clock* c
                                       OwnerCache* owners,
                                       std::function<void(const QString&, int)> log);
 
-// Runs the script of RoziRoruner `index` once. `index` is the daemon's
-// CurrentRoziRoruner (plug-ins log into the current RoziRoruner). The caller clears
+// Runs the script of RoziRoruner `index` once; lines that name no RoziRoruner (the
+// plug-ins') go to its log from now on (RunStatus::ScriptRoziRoruner). The caller clears
 // LastCommandError before each call and, after it, ends its cycle when Running is
 // false or LoadConfigPending is set. A STOP word left queued ends the run early; it
 // stays queued for the caller.

@@ -21,12 +21,12 @@ void InitEventTimers(mvnd::Daemon& d, EngineServices& s);
 bool IsRunDay(const mvnd::RoziRoruner& r, const QDate& day);
 
 enum class Due { No, Yes, Unreadable };
-// The due test of the cycle for the current RoziRoruner.
-Due IsDue(mvnd::Daemon& d, EngineServices& s);
-// The next run after a run of the current RoziRoruner: its Interval again, or its
+// The due test of the cycle for RoziRoruner `index`.
+Due IsDue(mvnd::Daemon& d, EngineServices& s, int index);
+// The next run after a run of RoziRoruner `index`: its Interval again, or its
 // RESCHEDULE request. False when its schedule text can no longer be read.
-bool ComputeNextRun(mvnd::Daemon& d, EngineServices& s);
-// Applies RescheduleText of the current RoziRoruner.
-void RescheduleRoziRoruner(mvnd::Daemon& d, EngineServices& s);
+bool ComputeNextRun(mvnd::Daemon& d, EngineServices& s, int index);
+// Applies RescheduleText of RoziRoruner `index`.
+void RescheduleRoziRoruner(mvnd::Daemon& d, EngineServices& s, int index);
 
 }  // namespace mvnz::engine

@@ -21,7 +21,7 @@ struct StabilityCheck {
   double stableTimer = -1;      // seconds; -1 = no age test
   bool processReadOnly = true;  // a read-only file skips the age test
   bool showUnstableMessages = true;
-  // Writes a line (message, level) to the current RoziRoruner's log.
+  // Writes a line (message, level) to the judged RoziRoruner's log.
   std::function<void(const QString& message, int level)> log;
   // Told, for every file the probe looked at, the error of opening it (0: it could).
   std::function<void(const QString& path, int openError)> opened;

@@ -14,7 +14,8 @@ namespace mvnz::mvnd {
 //   Level: 0 OK, 1 WARNING, 2 ERROR (counted), 3 internal; other values are kept
 //          as given and never used as an index.
 //   TimeText: "" = now; a date-time text is reformatted, other text kept as is.
-//   RoziRorunerIndex: -1 = CurrentRoziRoruner.
+//   RoziRorunerIndex: -1 = the RoziRoruner whose script runs or ran last
+//   (ScriptRoziRoruner).
 // Control characters of Message and of a kept TimeText are escaped (EscapeLogText)
 // before any sink sees them. A line its log file refuses goes to stderr (LogFiles).
 // Lines written before DaemonInitialized are dropped. Never reports a failure.
@@ -27,20 +28,21 @@ void LogConfigWarning(Daemon& d, const QString& text);
 void FlushPendingWarnings(Daemon& d);
 
 // Hands a message (lines separated by CR LF) to WriteLogLine as "M" lines of the
-// current RoziRoruner. False when the daemon is not initialised (the lines are dropped).
+// RoziRoruner whose script runs or ran last. False when the daemon is not initialised (the lines
+// are dropped).
 bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTimestamp);
 
 // Empties every log buffer, the total log and the window; resets ErrorCount.
 void ClearLogWindow(Daemon& d);
 // Re-creates the RoziRoruner buffers empty for RoziRorunerCount.
-void ResetLogBuffers(Daemon& d);
+void ResetLogBuffers(LogBuffer& log, int count);
 
 // Log line time format "dd-mm-yyyy hh:nn.ss".
 QString FormatLogTime(const QDateTime& t);
 // Folder the log files go to today (dated or not); "" when file logging is off.
-QString LogFolder(const Daemon& d);
+QString LogFolder(const Settings& s);
 // Base name of the log file of a line ("System", "FS<n>_<name>" made safe).
-QString LogFileBaseName(const Daemon& d, const QString& source, int index);
+QString LogFileBaseName(const RoziRorunerList& jobs, const QString& source, int index);
 
 // Registers "mvnd.MVNdcom" with the in-process object activation, bound to d.
 void RegisterMVNdcom(Daemon& d);

@@ -1,9 +1,8 @@
 #pragma once
-// The daemon's core state: the RoziRoruner record, the global settings read from the
-// configuration file, the state flags and the control states the windows mirror.
+// The daemon's core state, in parts: the global settings, the RoziRoruner list, the
+// run status, the log buffer and the control states the windows mirror, held by one
+// `Daemon` with the services they run on.
 //
-// Everything the daemon runs lives in one `Daemon` object, so a test builds a fresh
-// one and a program holds exactly one. Fields keep the names every daemon module uses.
 // The core is Qt Core only: windows, tray icon and boxes sit behind `UiPort`, whose
 // default (null) implementation serves headless runs and tests; the scan cycle and
 // the schedules sit behind `Engine`, which the host's polling timer calls.
@@ -149,10 +148,101 @@ class Engine {
 class ServiceControl;
 class LogFileWriter;
 
+// The global settings: those read from the configuration file's [CONFIGURATION]
+// section, those with fixed values, and where and how this run was started.
+struct Settings {
+  // ---- read from the configuration file ----
+  QString LogDirectory;
+  int EnableLogging = 0;
+  int AutoLogInternalCommands = 0;
+  QString InitialGlobalsValue;
+  bool ShowUnstableMessages = true;
+  std::array<QString, kConstantSlots> GlobalConstants;  // 1..15
+  int AutoStartEnabled = 0;
+  int AutoStartState = 0;
+  bool NoTrayIcon = false;
+  // ---- fixed values (BufferSize: the window settings) ----
+  int BufferSize = 75;
+  int IdleLogging = 1;
+  int IdleInterval = 30;
+  int DatedLogFolders = 1;
+  int ProcessReadOnly = 1;
+  // ---- this run ----
+  QString ConfigPath;
+  QString SettingsKeySuffix;
+  QString VersionText;
+  QString ShortDatePattern;
+};
+
+// The RoziRoruners of the configuration file and the global variables their scripts
+// share.
+struct RoziRorunerList {
+  QVector<RoziRoruner> RoziRoruners;  // 0..RoziRorunerCount-1
+  int RoziRorunerCount = 0;
+  std::array<QString, kConstantSlots> GlobalVariables;  // slot 0 is "<GV1>"
+};
+
+// Where the daemon stands: the run state, the queue and the counters.
+struct RunStatus {
+  RunState State = RunState::Stopped;
+  // True while processing or completing a stop.
+  bool Running() const { return State != RunState::Stopped; }
+  QStringList CommandQueue;  // queue words, oldest first
+  bool RunningAsService = false;
+  bool ShuttingDown = false;
+  bool ScanRunning = false;
+  bool DaemonInitialized = false;
+  bool LoadConfigPending = false;
+  bool LastCommandError = false;
+  double CommandsExecuted = 0;
+  qint64 ErrorCount = 0;
+  int IdleTicks = 0;
+  QDateTime StartTime;
+  int ExitCode = -1;  // set by ShutdownDaemon
+  // The RoziRoruner whose command script runs or ran last: log lines that name no
+  // RoziRoruner (the plug-ins', the log socket's) go to its log. Set by a script run.
+  int ScriptRoziRoruner = 0;
+  // The scan folder and the move-rejected folder of the last scan, expanded.
+  QString ExpandedScanDirectory;
+  QString ExpandedMoveRejectedDirectory;
+  // ---- re-entrancy guards ----
+  bool QueueWorking = false;  // the stopped-state consumer is inside its loop
+  bool Reloading = false;     // a reload is reading the file
+};
+
+// The buffered log lines the windows show.
+struct LogBuffer {
+  std::array<QString, 4> LevelNames;
+  QVector<QList<clsLogging>> LogBuffers;  // RoziRoruner i uses LogBuffers[i + 1]
+  QList<clsLogging> TotalLog;
+  // Configuration warnings found while the log was not open yet; written once it is.
+  QStringList PendingWarnings;
+};
+
+// The control states the windows mirror.
+struct WindowState {
+  QString MainCaption;                 // main window caption
+  bool StartStopButtonEnabled = true;  // disabled while running as a service
+  int SelectedLog = 0;                 // 0 = all logs, i + 1 = RoziRoruner i
+  int LogWindowNextRow = 1;
+  int LogWindowRows = 0;  // rows the log window holds (mirrored count)
+  bool MessageWindowOnTop = false;
+  bool MessageBarShown = false;
+  bool TrayIconShown = false;
+};
+
+// The daemon: its parts and the services they run on. A test builds a fresh one and
+// a program holds exactly one; a routine takes the part it uses where one is enough.
 class Daemon : public QObject {
  public:
   explicit Daemon(QObject* parent = nullptr);
   ~Daemon() override;
+
+  Settings settings;
+  RoziRorunerList jobs;
+  RunStatus run;
+  LogBuffer log;
+  WindowState view;
 
   // ---- services -------------------------------------------------------------
   UiPort& ui() { return *ui_; }
@@ -163,71 +253,15 @@ class Daemon : public QObject {
   ServiceControl& SVC();  // created on first use
   // The log files (a line its file refuses goes to stderr); created on first use.
   LogFileWriter& LogFiles();
-  // Lets pending events run (after every configuration line, plug-in, file, ...).
+  // Lets pending events run (after every plug-in, file, ...).
   void DoEvents();
   bool AllowDoEvents = true;
   // Ends the program with a status. The default stops every timer and leaves the
   // event loops (QCoreApplication::exit); tests replace it to record the status.
   std::function<void(int)> ExitHook;
-  int ExitCode = -1;  // set by ShutdownDaemon
-
-  // ---- global settings read from the configuration file ------------------------
-  QString LogDirectory;
-  int EnableLogging = 0;
-  int AutoLogInternalCommands = 0;
-  QString InitialGlobalsValue;
-  bool ShowUnstableMessages = true;
-  std::array<QString, kConstantSlots> GlobalConstants;  // 1..15
-  int AutoStartEnabled = 0;
-  int AutoStartState = 0;
-  // ---- settings with fixed values ---------------------------------------------
-  int BufferSize = 75;
-  int IdleLogging = 1;
-  int IdleInterval = 30;
-  int DatedLogFolders = 1;
-  int ProcessReadOnly = 1;
-
-  // ---- daemon state -------------------------------------------------------------
-  QVector<RoziRoruner> RoziRoruners;  // 0..RoziRorunerCount-1
-  int RoziRorunerCount = 0;
-  int CurrentRoziRoruner = 0;
-  QString ConfigPath;
-  std::array<QString, kConstantSlots> GlobalVariables;  // slot 0 is "<GV1>"
-  QStringList CommandQueue;                             // queue words, oldest first
-  QVector<ModuleEntry> ModuleTable;                     // valid rows 1..NextModuleRow-1
+  // The commands this host runs: built-ins and the loaded plug-ins' modules.
+  QVector<ModuleEntry> ModuleTable;  // valid rows 1..NextModuleRow-1
   int NextModuleRow = 0;
-  RunState State = RunState::Stopped;
-  // True while processing or completing a stop.
-  bool Running() const { return State != RunState::Stopped; }
-  bool RunningAsService = false;
-  bool ShuttingDown = false;
-  bool ScanRunning = false;
-  bool DaemonInitialized = false;
-  bool LoadConfigPending = false;
-  bool LastCommandError = false;
-  double CommandsExecuted = 0;
-  bool NoTrayIcon = false;
-  qint64 ErrorCount = 0;
-  int IdleTicks = 0;
-  bool TrayIconShown = false;
-  std::array<QString, 4> LevelNames;
-  QVector<QList<clsLogging>> LogBuffers;  // RoziRoruner i uses LogBuffers[i + 1]
-  QList<clsLogging> TotalLog;
-  QString ExpandedScanDirectory;
-  QString ExpandedMoveRejectedDirectory;
-  bool MessageBarShown = false;
-  QString VersionText;
-  QDateTime StartTime;
-  QString ShortDatePattern;
-  QString SettingsKeySuffix;
-
-  // ---- control states the windows mirror ----------------------------------------
-  QString MainCaption;                                 // main window caption
-  bool StartStopButtonEnabled = true;                  // disabled while running as a service
-  int SelectedLog = 0;                                 // 0 = all logs, i + 1 = RoziRoruner i
-  int LogWindowNextRow = 1;
-  bool MessageWindowOnTop = false;
-  int LogWindowRows = 0;  // rows the log window holds (mirrored count)
 
   // ---- timers (intervals set by the constructor; handlers connected by StartTimers)
   QTimer tmrCommandQueue;   // 1000 ms, works the queue while stopped
@@ -235,13 +269,6 @@ class Daemon : public QObject {
   QTimer tmrIdleIndicator;  // 60000 ms
   QTimer tmrShutdown;       // 500 ms, completes a stop
   QTimer tmrService;        // 1000 ms, service start-up
-
-  // ---- re-entrancy guards ---------------------------------------------------------
-  bool QueueWorking = false;  // the stopped-state consumer is inside its loop
-  bool Reloading = false;     // a reload is reading the file
-
-  // Configuration warnings found while the log was not open yet; written once it is.
-  QStringList PendingWarnings;
 
  private:
   std::shared_ptr<UiPort> ui_;

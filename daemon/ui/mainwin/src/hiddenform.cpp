@@ -32,7 +32,7 @@ void ShowInTray(TrayIcon& tray, Daemon& d, const QString& tooltip) {
   tray.setTooltip(tooltip);
   tray.Add();
   tray.Modify();
-  if (tray.State() == 2) d.TrayIconShown = true;
+  if (tray.State() == 2) d.view.TrayIconShown = true;
 }
 }  // namespace
 
@@ -54,7 +54,7 @@ frmDummy::frmDummy(Daemon& d, QObject* parent) : QObject(parent), d_(d) {
 
 frmDummy::~frmDummy() = default;
 
-int frmDummy::ImageIndex() const { return d_.SettingsKeySuffix.toInt(); }
+int frmDummy::ImageIndex() const { return d_.settings.SettingsKeySuffix.toInt(); }
 
 void frmDummy::BuildMenus() {
   mnuSysTray.setTitle(QStringLiteral("SysTray"));
@@ -95,7 +95,7 @@ void frmDummy::BuildMenus() {
     // The action has toggled its mark already: the mark is the bar's new state.
     const bool show = mnuShowLastMessageBar->isChecked();
     if (ShowMessageBar) ShowMessageBar(show);
-    d_.MessageBarShown = show;
+    d_.view.MessageBarShown = show;
   });
   on(mnuSetup, [this] { StartConfigurationManager(d_); });
   on(mnuReload, [this] { ReloadConfiguration(); });
@@ -104,14 +104,14 @@ void frmDummy::BuildMenus() {
 
   on(mnuOnTop, [this] {
     const bool top = mnuOnTop->isChecked();
-    d_.MessageWindowOnTop = top;
+    d_.view.MessageWindowOnTop = top;
     if (SetMessageBarOnTop) SetMessageBarOnTop(top);
   });
   on(mnuClearErrors, [this] {
     if (ClearErrorCounter)
       ClearErrorCounter();
     else
-      d_.ErrorCount = 0;
+      d_.run.ErrorCount = 0;
   });
   on(mnuCM, [this] { StartConfigurationManager(d_); });
   on(mnuRL, [this] { ReloadConfiguration(); });
@@ -119,9 +119,11 @@ void frmDummy::BuildMenus() {
   on(mnuExit, [this] { EndDaemon(); });
 }
 
-void frmDummy::EndDaemon() { PostCommand(d_, EndDaemonWords(d_.Running(), d_.RunningAsService)); }
+void frmDummy::EndDaemon() {
+  PostCommand(d_, EndDaemonWords(d_.run.Running(), d_.run.RunningAsService));
+}
 
-void frmDummy::ReloadConfiguration() { PostCommand(d_, ReloadWords(d_.Running())); }
+void frmDummy::ReloadConfiguration() { PostCommand(d_, ReloadWords(d_.run.Running())); }
 
 void frmDummy::StartStop() {
   PostCommand(d_, mnuStartStop->text() == QLatin1String("Start") ? QStringLiteral("START")
@@ -130,12 +132,12 @@ void frmDummy::StartStop() {
 
 void frmDummy::StateChanged() {
   // A start begins the running animation at its first picture.
-  if (d_.State == RunState::Running && shownState_ != RunState::Running) TrayFrame = 0;
-  shownState_ = d_.State;
-  mnuStartStop->setText(StartStopCaption(d_.State));
-  mnuStartStopMB->setText(StartStopCaption(d_.State));
-  mnuShowLastMessageBar->setChecked(d_.MessageBarShown);
-  mnuOnTop->setChecked(d_.MessageWindowOnTop);
+  if (d_.run.State == RunState::Running && shownState_ != RunState::Running) TrayFrame = 0;
+  shownState_ = d_.run.State;
+  mnuStartStop->setText(StartStopCaption(d_.run.State));
+  mnuStartStopMB->setText(StartStopCaption(d_.run.State));
+  mnuShowLastMessageBar->setChecked(d_.view.MessageBarShown);
+  mnuOnTop->setChecked(d_.view.MessageWindowOnTop);
 }
 
 void frmDummy::Popup(QMenu& menu, const QPoint& pos) {
@@ -145,7 +147,7 @@ void frmDummy::Popup(QMenu& menu, const QPoint& pos) {
 void frmDummy::PopupMessageBarMenu(const QPoint& globalPos) { Popup(mnuMB, globalPos); }
 
 void frmDummy::InitSystemTray() {
-  if (d_.NoTrayIcon) return;
+  if (d_.settings.NoTrayIcon) return;
   TrayFrame = 0;
   tray_ = MakeTray ? MakeTray() : nullptr;
   if (!tray_) return;
@@ -153,7 +155,7 @@ void frmDummy::InitSystemTray() {
   if (auto icon = picStartup.Image(5)) tray_->setIcon(*icon);
   tray_->setTooltip(QStringLiteral("Idle, ") + CaptionOf(MainCaption));
   tray_->Add();
-  if (tray_->State() == 1) d_.TrayIconShown = true;
+  if (tray_->State() == 1) d_.view.TrayIconShown = true;
 }
 
 void frmDummy::StartStartupIcon() {
@@ -163,7 +165,7 @@ void frmDummy::StartStartupIcon() {
 void frmDummy::StopStartupIcon() { tmrStartupIcon.stop(); }
 
 void frmDummy::CycleStartupIcon(int& Frame) {
-  if (d_.NoTrayIcon || !tray_) return;
+  if (d_.settings.NoTrayIcon || !tray_) return;
   const auto icon = picStartup.Image(Frame);
   if (!icon) return;
   tray_->setIcon(*icon);
@@ -171,7 +173,7 @@ void frmDummy::CycleStartupIcon(int& Frame) {
 }
 
 void frmDummy::CycleSystemTrayIcon(int& Frame) {
-  if (d_.NoTrayIcon || !tray_) return;
+  if (d_.settings.NoTrayIcon || !tray_) return;
   const ImageList* lists[] = {&pic1, &pic2, &pic3, &pic4, &pic5, &picStop, &pic1};
   if (Frame >= 0 && Frame <= 6) {
     const auto icon = lists[Frame]->Image(ImageIndex());
@@ -188,26 +190,26 @@ void frmDummy::StepRunningIcon() {
 }
 
 void frmDummy::ModifySystemTray() {
-  if (d_.NoTrayIcon || !tray_) return;
-  const auto icon = (d_.Running() ? pic1 : picStop).Image(ImageIndex());
+  if (d_.settings.NoTrayIcon || !tray_) return;
+  const auto icon = (d_.run.Running() ? pic1 : picStop).Image(ImageIndex());
   if (!icon) {
     prompts::message(
         QStringLiteral("ERROR: SystemTray Error [mvnd][no tray picture for instance %1]")
-            .arg(d_.SettingsKeySuffix),
+            .arg(d_.settings.SettingsKeySuffix),
         QStringLiteral("ERROR SYSTRAY"), prompts::Icon::Critical);
     return;
   }
   tray_->setIcon(*icon);
   ShowInTray(*tray_, d_,
-             (d_.Running() ? QStringLiteral("Running, ") : QStringLiteral("Idle, ")) +
+             (d_.run.Running() ? QStringLiteral("Running, ") : QStringLiteral("Idle, ")) +
                  CaptionOf(MainCaption));
 }
 
 void frmDummy::RestartSystemTray() {
   if (StopRestartTimer) StopRestartTimer();
-  d_.TrayIconShown = false;
+  d_.view.TrayIconShown = false;
   if (tray_) tray_->Remove();
-  if (!d_.NoTrayIcon) ModifySystemTray();
+  if (!d_.settings.NoTrayIcon) ModifySystemTray();
   WriteLogLine(d_, QStringLiteral("S"), QStringLiteral("SystemTray Restarted!"), 0, {}, -1);
 }
 
@@ -215,13 +217,13 @@ void frmDummy::RemoveSystemTray() {
   tmrStartupIcon.stop();
   if (tray_) tray_->Remove();
   tray_.reset();
-  d_.TrayIconShown = false;
+  d_.view.TrayIconShown = false;
 }
 
 void frmDummy::Tray_MouseUp(int Button) {
   if (Button == 2) {
     Popup(mnuSysTray, QCursor::pos());
-  } else if (Button == 1 && d_.DaemonInitialized) {
+  } else if (Button == 1 && d_.run.DaemonInitialized) {
     if (ShowMainWindow) ShowMainWindow();
   }
 }

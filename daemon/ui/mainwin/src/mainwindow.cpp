@@ -39,8 +39,8 @@ void LoadContainer(ZephContainer* container) {
   container->ReadProperties(bag);
 }
 
-QString WindowCaption(const Daemon& d) {
-  return d.MainCaption.isEmpty() ? QString::fromUtf8(kDesignCaption) : d.MainCaption;
+QString WindowCaption(const WindowState& view) {
+  return view.MainCaption.isEmpty() ? QString::fromUtf8(kDesignCaption) : view.MainCaption;
 }
 
 // ---- about box ------------------------------------------------------------------
@@ -59,7 +59,7 @@ frmAbout::frmAbout(const Daemon& d, QWidget* parent) : QDialog(parent) {
   title.setPointSize(title.pointSize() + 4);
   lblTitle->setFont(title);
   lblTitle->setAlignment(Qt::AlignCenter);
-  lblVersion = new QLabel(QStringLiteral("Version ") + d.VersionText, this);
+  lblVersion = new QLabel(QStringLiteral("Version ") + d.settings.VersionText, this);
   lblVersion->setAlignment(Qt::AlignCenter);
   lblBuild = new QLabel(QStringLiteral("Build %1").arg(versionRevision()), this);
   lblBuild->setAlignment(Qt::AlignCenter);
@@ -155,7 +155,7 @@ void frmMain::BuildStrip() {
   connect(asxStop, &QToolButton::clicked, this,
           [this] { PostCommand(d_, QStringLiteral("STOP")); });
   connect(asxReload, &QToolButton::clicked, this,
-          [this] { PostCommand(d_, ReloadWords(d_.Running())); });
+          [this] { PostCommand(d_, ReloadWords(d_.run.Running())); });
 }
 
 void frmMain::BuildMenus() {
@@ -173,7 +173,7 @@ void frmMain::BuildMenus() {
   connect(mnuSave, &QAction::triggered, this, [this] { d_.ui().SaveDaemonSettings(true); });
   connect(mnuReload, &QAction::triggered, asxReload, &QToolButton::click);
   connect(mnuExit, &QAction::triggered, this,
-          [this] { PostCommand(d_, EndDaemonWords(d_.Running(), d_.RunningAsService)); });
+          [this] { PostCommand(d_, EndDaemonWords(d_.run.Running(), d_.run.RunningAsService)); });
   connect(mnuStartStop, &QAction::triggered, this, [this] {
     const QString caption = mnuStartStop->text();
     if (caption == QLatin1String("Start"))
@@ -192,12 +192,12 @@ void frmMain::RecordMargins() {
 }
 
 void frmMain::StateChanged() {
-  setWindowTitle(WindowCaption(d_));
-  mnuStartStop->setText(StartStopCaption(d_.State));
-  cmdStartStop->setText(StartStopCaption(d_.State));
-  cmdStartStop->setEnabled(d_.StartStopButtonEnabled);
-  asxStart->setEnabled(d_.State != RunState::Running);
-  asxStop->setEnabled(d_.State == RunState::Running);
+  setWindowTitle(WindowCaption(d_.view));
+  mnuStartStop->setText(StartStopCaption(d_.run.State));
+  cmdStartStop->setText(StartStopCaption(d_.run.State));
+  cmdStartStop->setEnabled(d_.view.StartStopButtonEnabled);
+  asxStart->setEnabled(d_.run.State != RunState::Running);
+  asxStop->setEnabled(d_.run.State == RunState::Running);
 }
 
 void frmMain::SetLogWindow(QWidget* logWindow) {
@@ -251,7 +251,7 @@ void frmMain::changeEvent(QEvent* event) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  if (d_.ShuttingDown) {
+  if (d_.run.ShuttingDown) {
     event->accept();
     return;
   }

@@ -93,7 +93,7 @@ void WindowedUi::StepTrayAnimation() { dummy_->StepRunningIcon(); }
 
 void WindowedUi::ShowTrayRunState() {
   // Picture 5 is the idle one (it also ends the start-up animation), 6 the running one.
-  int frame = d_.Running() ? 6 : 5;
+  int frame = d_.run.Running() ? 6 : 5;
   if (frame == 5) dummy_->StopStartupIcon();
   dummy_->CycleSystemTrayIcon(frame);
 }

@@ -106,8 +106,9 @@ void frmBuffersizeSetup::cmdOk_Click() {
   if (!checkText()) return;
   const int size = *CheckBufferSizeText(txtBuffer->text());
   // The whole number is stored, so the next start reads the size applied now.
-  SaveRegString(DaemonSettingsKey(d_), QStringLiteral("BufferSize"), QString::number(size));
-  d_.BufferSize = size;
+  SaveRegString(DaemonSettingsKey(d_.settings), QStringLiteral("BufferSize"),
+                QString::number(size));
+  d_.settings.BufferSize = size;
   ClearLogWindow(d_);
   accept();
 }

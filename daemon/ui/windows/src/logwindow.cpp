@@ -80,7 +80,7 @@ LogWindow::LogWindow(Daemon& d, QWidget* parent) : QWidget(parent), d_(d) {
   lvLogwindow->setContextMenuPolicy(Qt::CustomContextMenu);
 
   for (int level = 0; level <= 2; ++level)
-    ilLogwindow.insert(d_.LevelNames[level], LevelPicture(level));
+    ilLogwindow.insert(d_.log.LevelNames[level], LevelPicture(level));
 
   mnuLogWindow = new QMenu(QStringLiteral("LogWindow"), this);
   mnuLWclear = mnuLogWindow->addAction(QStringLiteral("&Clear"));
@@ -119,14 +119,14 @@ void LogWindow::SetupLogColumns() {
   lvLogwindow->setHorizontalHeaderItem(0, timestamp);
   lvLogwindow->setHorizontalHeaderItem(1, message);
   lvLogwindow->setColumnWidth(0, 150);
-  lvLogwindow->setColumnWidth(1, ReadLogColumnWidth2(DaemonSettingsKey(d_)));
+  lvLogwindow->setColumnWidth(1, ReadLogColumnWidth2(DaemonSettingsKey(d_.settings)));
   lvLogwindow->setUpdatesEnabled(true);
 }
 
 void LogWindow::AddLogWindowLine(const QString& TimeText, const QString& Text, int Level,
                                  bool HoldDrawing) {
   // Levels without a name (3, or outside 0..3) show no icon.
-  const QString name = Level >= 0 && Level <= 3 ? d_.LevelNames[Level] : QString();
+  const QString name = Level >= 0 && Level <= 3 ? d_.log.LevelNames[Level] : QString();
   const QPixmap icon = name.isEmpty() ? QPixmap() : ilLogwindow.value(name);
   const LevelColors c = LogLevelColors(Level);
   if (!HoldDrawing) lvLogwindow->setUpdatesEnabled(false);
@@ -164,28 +164,29 @@ void LogWindow::FillLogWindow() {
   lvLogwindow->setUpdatesEnabled(false);
 
   // A selection beyond the records (a stale selector) shows the total log.
-  if (d_.SelectedLog < 0 || d_.SelectedLog > d_.RoziRorunerCount ||
-      d_.SelectedLog > d_.RoziRoruners.size())
-    d_.SelectedLog = 0;
-  const QList<clsLogging>* buffer = &d_.TotalLog;
-  if (d_.SelectedLog != 0) {
-    fraMain->setCaption(QLatin1Char('[') + d_.RoziRoruners[d_.SelectedLog - 1].Name +
+  if (d_.view.SelectedLog < 0 || d_.view.SelectedLog > d_.jobs.RoziRorunerCount ||
+      d_.view.SelectedLog > d_.jobs.RoziRoruners.size())
+    d_.view.SelectedLog = 0;
+  const QList<clsLogging>* buffer = &d_.log.TotalLog;
+  if (d_.view.SelectedLog != 0) {
+    fraMain->setCaption(QLatin1Char('[') + d_.jobs.RoziRoruners[d_.view.SelectedLog - 1].Name +
                         QLatin1Char(']'));
-    if (d_.LogBuffers.size() < d_.SelectedLog + 1) d_.LogBuffers.resize(d_.SelectedLog + 1);
-    buffer = &d_.LogBuffers[d_.SelectedLog];
+    if (d_.log.LogBuffers.size() < d_.view.SelectedLog + 1)
+      d_.log.LogBuffers.resize(d_.view.SelectedLog + 1);
+    buffer = &d_.log.LogBuffers[d_.view.SelectedLog];
   } else {
     fraMain->setCaption(QStringLiteral("[Total Log]"));
   }
-  d_.LogWindowNextRow = 1;
+  d_.view.LogWindowNextRow = 1;
   const qsizetype count = buffer->size();
   for (qsizetype i = 0; i < count; ++i) {
-    if (d_.LogWindowNextRow >= d_.BufferSize + 1) {
+    if (d_.view.LogWindowNextRow >= d_.settings.BufferSize + 1) {
       RemoveOldestRow();
-      d_.LogWindowNextRow = d_.BufferSize;
+      d_.view.LogWindowNextRow = d_.settings.BufferSize;
     }
     const clsLogging& e = (*buffer)[i];
     AddLogWindowLine(e.Timestamp, e.message, e.mType.toInt(), i + 1 < count);
-    ++d_.LogWindowNextRow;
+    ++d_.view.LogWindowNextRow;
   }
 
   lvLogwindow->setUpdatesEnabled(true);
@@ -204,22 +205,22 @@ void LogWindow::RefillSelector(const QStringList& entries) {
 
 void LogWindow::selectLog(int index) {
   if (index == -1) return;
-  d_.SelectedLog = index;
+  d_.view.SelectedLog = index;
   FillLogWindow();
 }
 
 void LogWindow::PrepareLogMenu() {
   const int k = cmbSelectLog->currentIndex();
-  const bool enable = k > 0 && k <= d_.RoziRorunerCount && k <= d_.RoziRoruners.size() &&
-                      d_.RoziRoruners[k - 1].Enabled == 1;
+  const bool enable = k > 0 && k <= d_.jobs.RoziRorunerCount && k <= d_.jobs.RoziRoruners.size() &&
+                      d_.jobs.RoziRoruners[k - 1].Enabled == 1;
   mnuBRshow->setEnabled(enable);
   mnuStartNow->setEnabled(enable);
 }
 
 void LogWindow::StartSelectedNow() {
   const int k = cmbSelectLog->currentIndex();
-  if (k < 1 || k > d_.RoziRorunerCount || k > d_.RoziRoruners.size()) return;
-  d_.RoziRoruners[k - 1].NextRun =
+  if (k < 1 || k > d_.jobs.RoziRorunerCount || k > d_.jobs.RoziRoruners.size()) return;
+  d_.jobs.RoziRoruners[k - 1].NextRun =
       FormatDate(QDateTime::currentDateTime().addSecs(1), kDueTimeFormat);
 }
 

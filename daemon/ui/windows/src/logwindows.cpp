@@ -60,7 +60,7 @@ void LogWindows::setMessageBarMenu(QMenu* menu) {
 
 void LogWindows::ClearLogWindow() {
   if (m->log) m->log->ClearRows();
-  if (m->bar) m->bar->SetErrorCount(m->d.ErrorCount);
+  if (m->bar) m->bar->SetErrorCount(m->d.run.ErrorCount);
 }
 
 void LogWindows::RemoveOldestLogRow() {
@@ -80,7 +80,7 @@ void LogWindows::ShowLastMessage(const QString& text, int level, qint64 errors) 
 }
 
 void LogWindows::LoadDaemonSettings() {
-  const WindowSettings s = ReadWindowSettings(DaemonSettingsKey(m->d));
+  const WindowSettings s = ReadWindowSettings(DaemonSettingsKey(m->d.settings));
   if (QWidget* w = m->mainWindow) {
     w->move(Px(*s.LogWindowLeft), Px(*s.LogWindowTop));
     w->resize(Px(s.LogWindowWidth), Px(s.LogWindowHeight));
@@ -95,14 +95,14 @@ void LogWindows::LoadDaemonSettings() {
   if (m->bar) {
     m->bar->lblMessage->setText(QString());
     // The instance number is known from the first reload on.
-    m->bar->picID->setPixmap(InstancePicture(m->d.SettingsKeySuffix.toInt()));
+    m->bar->picID->setPixmap(InstancePicture(m->d.settings.SettingsKeySuffix.toInt()));
   }
   // The menus' check marks follow MessageBarShown and MessageWindowOnTop.
   m->d.ui().StateChanged();
 }
 
 void LogWindows::SaveDaemonSettings(bool silent) {
-  const QString key = DaemonSettingsKey(m->d);
+  const QString key = DaemonSettingsKey(m->d.settings);
   // Values without a window to read them from are stored as they were.
   WindowSettings s = ReadWindowSettings(key);
   s.LogWindowTop.reset();
@@ -113,7 +113,7 @@ void LogWindows::SaveDaemonSettings(bool silent) {
     s.LogColumnWidth1 = m->log->lvLogwindow->columnWidth(0);
     s.LogColumnWidth2 = m->log->lvLogwindow->columnWidth(1);
   }
-  s.BufferSize = m->d.BufferSize;
+  s.BufferSize = m->d.settings.BufferSize;
   if (QWidget* w = m->mainWindow) {
     // A minimised window has no place worth restoring.
     if (!w->isMinimized()) {
@@ -128,8 +128,8 @@ void LogWindows::SaveDaemonSettings(bool silent) {
     s.MessageWindowTop = bar->Top();
     s.MessageWindowWidth = bar->Width();
   }
-  s.MessageWindowStatus = m->d.MessageBarShown;
-  s.MessageWindowOnTop = m->d.MessageWindowOnTop;
+  s.MessageWindowStatus = m->d.view.MessageBarShown;
+  s.MessageWindowOnTop = m->d.view.MessageWindowOnTop;
   WriteWindowSettings(key, s);
   if (!silent)
     prompts::message(QStringLiteral("Settings have been saved!"), QStringLiteral("Settings Saved"),
@@ -139,7 +139,7 @@ void LogWindows::SaveDaemonSettings(bool silent) {
 
 void LogWindows::ShowBuffersizeDialog() {
   frmBuffersizeSetup dialog(m->d, m->mainWindow);
-  dialog.txtBuffer->setText(QString::number(m->d.BufferSize));
+  dialog.txtBuffer->setText(QString::number(m->d.settings.BufferSize));
   dialog.exec();
 }
 
@@ -150,16 +150,16 @@ void LogWindows::SetMessageBarShown(bool shown) {
     else
       m->bar->hide();
   }
-  m->d.MessageBarShown = shown;
+  m->d.view.MessageBarShown = shown;
 }
 
 void LogWindows::SetMessageBarOnTop(bool onTop) {
   if (m->bar) m->bar->SetOnTop(onTop);
-  m->d.MessageWindowOnTop = onTop;
+  m->d.view.MessageWindowOnTop = onTop;
 }
 
 void LogWindows::ClearErrorCounter() {
-  m->d.ErrorCount = 0;
+  m->d.run.ErrorCount = 0;
   if (m->bar) m->bar->SetErrorCount(0);
 }
 

@@ -79,7 +79,7 @@ frmMessage::frmMessage(Daemon& d, QWidget* parent)
 
   // Load: no drag; the instance icon of this daemon.
   DragStartX = DragStartY = -1;
-  picID->setPixmap(InstancePicture(d_.SettingsKeySuffix.toInt()));
+  picID->setPixmap(InstancePicture(d_.settings.SettingsKeySuffix.toInt()));
   setMinimumWidth(Px(kMinWidthTwips));
   resize(Px(2000), Px(kHeight));
 }

@@ -14,7 +14,9 @@ namespace mvnz::manager {
 
 class Session;
 
-enum class BuiltinDialog { ErrorAction, LoadConfig, Reschedule };
+// Comment's dialog is opened by the script editor for a comment line; it is no
+// command's property dialog.
+enum class BuiltinDialog { ErrorAction, LoadConfig, Reschedule, Comment };
 
 // Parameters 1..30 of a command, at indices 1..30 (index 0 unused).
 using Parameters = std::array<QString, jobfile::kParameterCount + 1>;

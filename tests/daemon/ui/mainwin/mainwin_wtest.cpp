@@ -51,11 +51,12 @@ struct Windows {
   Windows() {
     d.AllowDoEvents = false;
     d.ExitHook = [this](int status) { exits << status; };
-    d.SettingsKeySuffix = "1";
-    d.ConfigPath = QDir(test::makeDir("windows")).filePath("MVNZuri.ini");
+    d.settings.SettingsKeySuffix = "1";
+    d.settings.ConfigPath = QDir(test::makeDir("windows")).filePath("MVNZuri.ini");
     logDir = QDir(test::rootDir()).filePath("logs");
-    WriteConfig(d.ConfigPath, {"[CONFIGURATION]", "LogDirectory=" + logDir, "EnableLogging=1", "",
-                               "[Job]", "Trigger=TIME", "Interval=600", "Enabled=1", ""});
+    WriteConfig(d.settings.ConfigPath,
+                {"[CONFIGURATION]", "LogDirectory=" + logDir, "EnableLogging=1", "", "[Job]",
+                 "Trigger=TIME", "Interval=600", "Enabled=1", ""});
     ui = std::make_shared<WindowedUi>(d, [this] {
       auto t = std::make_unique<FakeTray>();
       tray = t.get();
@@ -69,19 +70,19 @@ struct Windows {
   void Init() {
     ui->InitSystemTray();
     ReloadConfiguration(d);
-    d.VersionText = "1.0";
-    d.DaemonInitialized = true;
+    d.settings.VersionText = "1.0";
+    d.run.DaemonInitialized = true;
     ui->ShowTrayRunState();
     ui->StateChanged();
   }
   QStringList TakeQueue() {
-    QStringList q = d.CommandQueue;
-    d.CommandQueue.clear();
+    QStringList q = d.run.CommandQueue;
+    d.run.CommandQueue.clear();
     return q;
   }
   QStringList TotalMessages() const {
     QStringList out;
-    for (const clsLogging& l : d.TotalLog) out << l.message;
+    for (const clsLogging& l : d.log.TotalLog) out << l.message;
     return out;
   }
   Daemon d;
@@ -110,8 +111,8 @@ TEST(MainWindow, EndDaemonTable) {
   for (const auto& r : rows) {
     for (QAction* item :
          {w.ui->Main().mnuExit, w.ui->Dummy().mnuEndDaemon, w.ui->Dummy().mnuExit}) {
-      w.d.State = r.running ? RunState::Running : RunState::Stopped;
-      w.d.RunningAsService = r.service;
+      w.d.run.State = r.running ? RunState::Running : RunState::Stopped;
+      w.d.run.RunningAsService = r.service;
       item->trigger();
       EXPECT_EQ(w.TakeQueue(), r.posted.split(','))
           << item->text().toStdString() << r.running << r.service;
@@ -126,7 +127,7 @@ TEST(MainWindow, ReloadPostsByState) {
   frmMain& m = w.ui->Main();
   frmDummy& f = w.ui->Dummy();
   for (const bool running : {false, true}) {
-    w.d.State = running ? RunState::Running : RunState::Stopped;
+    w.d.run.State = running ? RunState::Running : RunState::Stopped;
     const QStringList expected =
         running ? QStringList{"STOP", "RELOAD", "START"} : QStringList{"RELOAD"};
     m.asxReload->click();
@@ -160,7 +161,7 @@ TEST(MainWindow, StartStopFollowState) {
   }
   PostCommand(w.d, "START");
   CommandQueueTick(w.d);
-  ASSERT_TRUE(w.d.Running());
+  ASSERT_TRUE(w.d.run.Running());
   EXPECT_EQ(m.cmdStartStop->text(), "Stop");
   EXPECT_FALSE(m.asxStart->isEnabled());
   EXPECT_TRUE(m.asxStop->isEnabled());
@@ -173,7 +174,7 @@ TEST(MainWindow, StartStopFollowState) {
   m.mnuStartStop->setText("Busy");
   m.mnuStartStop->trigger();
   EXPECT_TRUE(w.TakeQueue().isEmpty());
-  w.d.State = RunState::Stopped;
+  w.d.run.State = RunState::Stopped;
 }
 
 TEST(MainWindow, IdleLineAfterThirtyIdleTicks) {
@@ -210,7 +211,7 @@ TEST(MainWindow, CloseAndMinimiseOnlyHide) {
   EXPECT_TRUE(m.isVisible());
   EXPECT_FALSE(m.isMinimized());
 
-  w.d.ShuttingDown = true;
+  w.d.run.ShuttingDown = true;
   EXPECT_TRUE(m.close());
 }
 
@@ -258,7 +259,7 @@ TEST(MainWindow, CaptionFromConfiguration) {
   Windows w;
   w.Init();
   EXPECT_EQ(w.ui->Main().windowTitle(), "Orvendel - Mervane Zuri");
-  w.d.MainCaption = "Night shift";
+  w.d.view.MainCaption = "Night shift";
   w.ui->StateChanged();
   EXPECT_EQ(w.ui->Main().windowTitle(), "Night shift");
 }
@@ -301,7 +302,7 @@ TEST(TrayIcon, FrameTable) {
     EXPECT_EQ(w.tray->last().tip, r.tip + caption) << r.frame;
     EXPECT_EQ(frame, r.frame);  // the callers advance the frame
   }
-  EXPECT_TRUE(w.d.TrayIconShown);
+  EXPECT_TRUE(w.d.view.TrayIconShown);
 }
 
 TEST(TrayIcon, StartupAnimationThenIdle) {
@@ -310,7 +311,7 @@ TEST(TrayIcon, StartupAnimationThenIdle) {
   w.ui->InitSystemTray();
   ASSERT_NE(w.tray, nullptr);
   EXPECT_EQ(w.tray->State(), 1);
-  EXPECT_TRUE(w.d.TrayIconShown);
+  EXPECT_TRUE(w.d.view.TrayIconShown);
   EXPECT_EQ(w.tray->last().icon, f.picStartup.images[5].cacheKey());
   EXPECT_TRUE(w.tray->last().tip.startsWith("Idle, "));
   EXPECT_TRUE(f.tmrStartupIcon.isActive());
@@ -335,31 +336,31 @@ TEST(TrayIcon, ModifyFollowsRunningAndTooltipLimit) {
   Windows w;
   w.Init();
   frmDummy& f = w.ui->Dummy();
-  w.d.State = RunState::Running;
+  w.d.run.State = RunState::Running;
   f.ModifySystemTray();
   EXPECT_EQ(w.tray->last().icon, f.pic1.images[0].cacheKey());
-  w.d.State = RunState::Stopped;
+  w.d.run.State = RunState::Stopped;
   f.ModifySystemTray();
   EXPECT_EQ(w.tray->last().icon, f.picStop.images[0].cacheKey());
 
   // "Running, " is 9 characters: a caption of 54 fits, 55 is cut to 63.
-  w.d.State = RunState::Running;
+  w.d.run.State = RunState::Running;
   for (const int length : {54, 55, 80}) {
-    w.d.MainCaption = QString(length, 'c');
+    w.d.view.MainCaption = QString(length, 'c');
     w.ui->StateChanged();
     f.ModifySystemTray();
-    const QString full = "Running, " + w.d.MainCaption;
+    const QString full = "Running, " + w.d.view.MainCaption;
     EXPECT_EQ(w.tray->Tooltip(), full);
     EXPECT_EQ(w.tray->last().tip, full.left(63)) << length;
   }
-  w.d.State = RunState::Stopped;
+  w.d.run.State = RunState::Stopped;
 }
 
 TEST(TrayIcon, NoTrayIconAndRemoved) {
   Windows w;
   w.Init();
   frmDummy& f = w.ui->Dummy();
-  w.d.NoTrayIcon = true;
+  w.d.settings.NoTrayIcon = true;
   w.tray->calls.clear();
   int frame = 0;
   f.ModifySystemTray();
@@ -368,9 +369,9 @@ TEST(TrayIcon, NoTrayIconAndRemoved) {
   EXPECT_TRUE(w.tray->calls.isEmpty());
   f.RemoveSystemTray();
   EXPECT_EQ(f.Tray(), nullptr);
-  EXPECT_FALSE(w.d.TrayIconShown);
+  EXPECT_FALSE(w.d.view.TrayIconShown);
   // After the icon is gone every later call is harmless.
-  w.d.NoTrayIcon = false;
+  w.d.settings.NoTrayIcon = false;
   f.ModifySystemTray();
   f.CycleSystemTrayIcon(frame);
   f.RestartSystemTray();
@@ -389,7 +390,7 @@ TEST(TrayIcon, RestartAddsAgainAndLogs) {
   ASSERT_EQ(w.tray->calls.size(), 3);
   EXPECT_EQ(w.tray->calls[0].op, "remove");
   EXPECT_EQ(w.tray->calls[1].op, "add");
-  EXPECT_TRUE(w.d.TrayIconShown);
+  EXPECT_TRUE(w.d.view.TrayIconShown);
   EXPECT_EQ(w.TotalMessages().last(), "SystemTray Restarted!");
   (void)f;
 }
@@ -401,7 +402,7 @@ TEST(TrayIcon, MouseDispatch) {
   // Left click before the daemon is initialised: nothing.
   w.tray->Dispatch(514);
   EXPECT_FALSE(m.isVisible());
-  w.d.DaemonInitialized = true;
+  w.d.run.DaemonInitialized = true;
   w.tray->Dispatch(513);  // button down alone does nothing
   EXPECT_FALSE(m.isVisible());
   w.tray->Dispatch(514);
@@ -446,19 +447,19 @@ TEST(TrayMenus, MessageBarOnTopAndErrors) {
   f.ShowMessageBar = [&](bool s) { shown << s; };
   f.SetMessageBarOnTop = [&](bool t) { onTop << t; };
   f.mnuShowLastMessageBar->trigger();
-  EXPECT_TRUE(w.d.MessageBarShown);
+  EXPECT_TRUE(w.d.view.MessageBarShown);
   EXPECT_TRUE(f.mnuShowLastMessageBar->isChecked());
   f.mnuShowLastMessageBar->trigger();
-  EXPECT_FALSE(w.d.MessageBarShown);
+  EXPECT_FALSE(w.d.view.MessageBarShown);
   EXPECT_EQ(shown, QList<bool>({true, false}));
   f.mnuOnTop->trigger();
   f.mnuOnTop->trigger();
   EXPECT_EQ(onTop, QList<bool>({true, false}));
-  EXPECT_FALSE(w.d.MessageWindowOnTop);
+  EXPECT_FALSE(w.d.view.MessageWindowOnTop);
 
-  w.d.ErrorCount = 7;
+  w.d.run.ErrorCount = 7;
   f.mnuClearErrors->trigger();
-  EXPECT_EQ(w.d.ErrorCount, 0);
+  EXPECT_EQ(w.d.run.ErrorCount, 0);
   // The bar asks for its menu.
   f.PopupMessageBarMenu({10, 10});
   EXPECT_EQ(w.popups.last(), "MessageBar");
@@ -485,20 +486,20 @@ TEST(TrayMenus, ItemsDriveTheMessageBar) {
   EXPECT_FALSE(bar->isVisible());
   f.mnuShowLastMessageBar->trigger();
   EXPECT_TRUE(bar->isVisible());
-  EXPECT_TRUE(w.d.MessageBarShown);
+  EXPECT_TRUE(w.d.view.MessageBarShown);
   WriteLogLine(w.d, "S", "hello", 2);
   EXPECT_EQ(bar->lblMessage->text(), "[SYS] hello");
   EXPECT_EQ(bar->lblError->text(), "1");
   f.mnuClearErrors->trigger();
   EXPECT_EQ(bar->lblError->text(), "0");
-  EXPECT_EQ(w.d.ErrorCount, 0);
+  EXPECT_EQ(w.d.run.ErrorCount, 0);
   f.mnuOnTop->trigger();
   EXPECT_TRUE(bar->OnTop());
   f.mnuOnTop->trigger();
   EXPECT_FALSE(bar->OnTop());
   f.mnuShowLastMessageBar->trigger();
   EXPECT_FALSE(bar->isVisible());
-  EXPECT_FALSE(w.d.MessageBarShown);
+  EXPECT_FALSE(w.d.view.MessageBarShown);
 }
 
 // Stored window settings set the items' check marks at a reload.

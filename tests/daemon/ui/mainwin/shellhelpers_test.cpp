@@ -37,14 +37,14 @@ bool WaitForFile(const QString& path) {
 struct Fixture {
   Fixture() {
     d.AllowDoEvents = false;
-    d.VersionText = "1.0";
-    d.DaemonInitialized = true;
+    d.settings.VersionText = "1.0";
+    d.run.DaemonInitialized = true;
     programDir = test::makeDir("programs");
     started = test::rootDir() + "/manager-started";
   }
   QStringList Messages() const {
     QStringList out;
-    for (const clsLogging& l : d.TotalLog) out << l.message;
+    for (const clsLogging& l : d.log.TotalLog) out << l.message;
     return out;
   }
   // Runs StartConfigurationManager on a thread of its own while this thread serves
@@ -66,10 +66,10 @@ struct Fixture {
 
 TEST(ShellHelpers, ManagerCaptionAndSocket) {
   Fixture f;
-  EXPECT_EQ(ManagerCaption(f.d),
+  EXPECT_EQ(ManagerCaption(f.d.settings),
             QString::fromUtf8("Orvendel \u00B7 Mervane Zuri v1.0 \u00B7 Configuration Manager"));
-  EXPECT_EQ(ManagerSocketPath(f.d), windowlink::socketPath("MervaneZuri", "1.0"));
-  EXPECT_TRUE(ManagerSocketPath(f.d).startsWith(qEnvironmentVariable("MVNZ_RUNTIME_DIR")));
+  EXPECT_EQ(ManagerSocketPath(f.d.settings), windowlink::socketPath("MervaneZuri", "1.0"));
+  EXPECT_TRUE(ManagerSocketPath(f.d.settings).startsWith(qEnvironmentVariable("MVNZ_RUNTIME_DIR")));
 }
 
 // A running manager of the same version is raised; nothing is logged or started.
@@ -77,7 +77,7 @@ TEST(ShellHelpers, RunningManagerIsRaised) {
   Fixture f;
   WriteScript(f.programDir + "/MervaneZuri", "touch '" + f.started + "'");
   int raised = 0;
-  windowlink::Listener manager(ManagerSocketPath(f.d), [&] { ++raised; });
+  windowlink::Listener manager(ManagerSocketPath(f.d.settings), [&] { ++raised; });
   ASSERT_TRUE(manager.listen());
   f.StartManagerServed();
   EXPECT_EQ(raised, 1);
@@ -113,7 +113,7 @@ TEST(ShellHelpers, MissingManagerProgramIsReported) {
   EXPECT_EQ(m[0], "Start Configuration Manager");
   EXPECT_EQ(m[1], "WARNING: Configuration Manager could not be started [" + f.programDir +
                       "/MervaneZuri]");
-  EXPECT_EQ(f.d.TotalLog[1].mType, "1");
+  EXPECT_EQ(f.d.log.TotalLog[1].mType, "1");
 }
 
 TEST(ShellHelpers, WindowExists) {

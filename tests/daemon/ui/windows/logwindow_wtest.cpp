@@ -54,21 +54,21 @@ void Choose(LogWindow& w, int index) {
 
 TEST(LogGrid, BufferOfFiveWithSevenLines) {
   WindowsFixture f;
-  f.d.BufferSize = 5;
+  f.d.settings.BufferSize = 5;
   ClearLogWindow(f.d);
   for (int i = 1; i <= 7; ++i) WriteLogLine(f.d, M, QStringLiteral("line %1").arg(i), 0, {}, 0);
 
   // The grid keeps the newest five, the buffers the newest six.
   EXPECT_EQ(f.GridTexts(), (QStringList{"[FS1] line 3", "[FS1] line 4", "[FS1] line 5",
                                         "[FS1] line 6", "[FS1] line 7"}));
-  EXPECT_EQ(f.d.LogBuffers[1].size(), 6);
-  EXPECT_EQ(f.d.TotalLog.size(), 6);
-  EXPECT_EQ(f.d.LogWindowNextRow, 6);
+  EXPECT_EQ(f.d.log.LogBuffers[1].size(), 6);
+  EXPECT_EQ(f.d.log.TotalLog.size(), 6);
+  EXPECT_EQ(f.d.view.LogWindowNextRow, 6);
 
   // A refill shows the newest five of the buffer, as buffered (no prefix).
   Choose(f.log(), 1);
   EXPECT_EQ(f.GridTexts(), (QStringList{"line 3", "line 4", "line 5", "line 6", "line 7"}));
-  EXPECT_EQ(f.d.LogWindowNextRow, 6);
+  EXPECT_EQ(f.d.view.LogWindowNextRow, 6);
   // The next line still replaces the oldest row.
   WriteLogLine(f.d, M, QStringLiteral("line 8"), 0, {}, 0);
   EXPECT_EQ(f.GridTexts(), (QStringList{"line 4", "line 5", "line 6", "line 7", "line 8"}));
@@ -86,7 +86,7 @@ TEST(LogGrid, TotalLogAgainstOneRoziRoruner) {
   EXPECT_EQ(f.log().cmbSelectLog->itemText(2), "[FS2] Inbox");
 
   Choose(f.log(), 1);
-  EXPECT_EQ(f.d.SelectedLog, 1);
+  EXPECT_EQ(f.d.view.SelectedLog, 1);
   EXPECT_EQ(f.log().fraMain->Caption(), "[Alpha]");
   EXPECT_EQ(f.GridTexts(), QStringList{"alpha"});
   // While one log is shown, system lines and other RoziRoruners' lines stay out.
@@ -147,14 +147,14 @@ TEST(LogGrid, ClearEmptiesEverythingAndResetsTheErrorCount) {
   f.windows->SetMessageBarShown(true);
   WriteLogLine(f.d, M, QStringLiteral("bad"), 2, {}, 0);
   WriteLogLine(f.d, S, QStringLiteral("worse"), 2);
-  EXPECT_EQ(f.d.ErrorCount, 2);
+  EXPECT_EQ(f.d.run.ErrorCount, 2);
   EXPECT_EQ(f.bar().lblError->text(), "2");
 
   f.log().mnuLWclear->trigger();
-  EXPECT_EQ(f.d.ErrorCount, 0);
+  EXPECT_EQ(f.d.run.ErrorCount, 0);
   EXPECT_EQ(f.bar().lblError->text(), "0");
   EXPECT_EQ(f.log().rowCount(), 0);
-  EXPECT_EQ(f.d.LogWindowNextRow, 1);
+  EXPECT_EQ(f.d.view.LogWindowNextRow, 1);
   // A refill shows nothing until new lines arrive.
   Choose(f.log(), 1);
   EXPECT_EQ(f.log().rowCount(), 0);
@@ -193,12 +193,12 @@ TEST(LogGrid, StartNowOnlyForAnEnabledRoziRorunersLog) {
   f.log().PrepareLogMenu();
   const QDateTime before = QDateTime::currentDateTime();
   f.log().mnuStartNow->trigger();
-  const auto due = mvnz::ParseDate(f.d.RoziRoruners[2].NextRun, mvnz::kDueTimeFormat);
-  ASSERT_TRUE(due.has_value()) << f.d.RoziRoruners[2].NextRun.toStdString();
+  const auto due = mvnz::ParseDate(f.d.jobs.RoziRoruners[2].NextRun, mvnz::kDueTimeFormat);
+  ASSERT_TRUE(due.has_value()) << f.d.jobs.RoziRoruners[2].NextRun.toStdString();
   const qint64 ahead = before.secsTo(*due);
   EXPECT_GE(ahead, 0);
   EXPECT_LE(ahead, 2);
-  EXPECT_TRUE(f.d.RoziRoruners[0].NextRun.isEmpty());
+  EXPECT_TRUE(f.d.jobs.RoziRoruners[0].NextRun.isEmpty());
 }
 
 TEST(LogGrid, ReloadRefillsTheSelector) {
@@ -208,6 +208,6 @@ TEST(LogGrid, ReloadRefillsTheSelector) {
   ReloadConfiguration(f.d);
   EXPECT_EQ(f.log().cmbSelectLog->count(), 2);
   EXPECT_EQ(f.log().cmbSelectLog->currentIndex(), 0);
-  EXPECT_EQ(f.d.SelectedLog, 0);
+  EXPECT_EQ(f.d.view.SelectedLog, 0);
   EXPECT_EQ(f.log().fraMain->Caption(), "[Total Log]");
 }

@@ -163,7 +163,7 @@ TEST(MessageBar, ShowsTheNewestLineOnlyWhileShown) {
   EXPECT_EQ(b.lblError->text(), "1");
 
   f.windows->SetMessageBarShown(false);
-  EXPECT_FALSE(f.d.MessageBarShown);
+  EXPECT_FALSE(f.d.view.MessageBarShown);
   EXPECT_FALSE(b.isVisible());
   WriteLogLine(f.d, QStringLiteral("S"), QStringLiteral("hidden"), 2);
   EXPECT_EQ(b.lblMessage->text(), "[SYS] msg");
@@ -174,7 +174,7 @@ TEST(MessageBar, ShowsTheNewestLineOnlyWhileShown) {
   EXPECT_EQ(b.lblError->text(), "2");
 
   f.windows->ClearErrorCounter();
-  EXPECT_EQ(f.d.ErrorCount, 0);
+  EXPECT_EQ(f.d.run.ErrorCount, 0);
   EXPECT_EQ(b.lblError->text(), "0");
 }
 
@@ -184,11 +184,11 @@ TEST(MessageBar, OnTopKeepsPlaceAndSize) {
   const QRect before = b.geometry();
   f.windows->SetMessageBarOnTop(true);
   EXPECT_TRUE(b.OnTop());
-  EXPECT_TRUE(f.d.MessageWindowOnTop);
+  EXPECT_TRUE(f.d.view.MessageWindowOnTop);
   EXPECT_TRUE(b.isVisible());
   EXPECT_EQ(b.geometry(), before);
   f.windows->SetMessageBarOnTop(false);
   EXPECT_FALSE(b.OnTop());
-  EXPECT_FALSE(f.d.MessageWindowOnTop);
+  EXPECT_FALSE(f.d.view.MessageWindowOnTop);
   EXPECT_EQ(b.geometry(), before);
 }

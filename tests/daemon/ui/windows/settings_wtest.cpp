@@ -45,10 +45,10 @@ TEST(WindowSettings, RoundTripThroughTheRegistry) {
     f.windows->SetMessageBarOnTop(true);
     f.log().lvLogwindow->setColumnWidth(0, 170);
     f.log().lvLogwindow->setColumnWidth(1, 640);
-    f.d.BufferSize = 120;
+    f.d.settings.BufferSize = 120;
     f.windows->SaveDaemonSettings(true);
     EXPECT_TRUE(f.prompts->entries.isEmpty());
-    EXPECT_EQ(f.d.TotalLog.last().message, "Configuration saved");
+    EXPECT_EQ(f.d.log.TotalLog.last().message, "Configuration saved");
 
     const struct {
       const char* name;
@@ -67,15 +67,15 @@ TEST(WindowSettings, RoundTripThroughTheRegistry) {
   QWidget main;
   f.windows->setMainWindow(&main);
   ReloadConfiguration(f.d);
-  EXPECT_EQ(f.d.BufferSize, 120);
+  EXPECT_EQ(f.d.settings.BufferSize, 120);
   EXPECT_EQ(main.pos(), QPoint(40, 30));
   EXPECT_EQ(main.size(), QSize(700, 400));
   EXPECT_EQ(f.bar().Left(), 1500);
   EXPECT_EQ(f.bar().Top(), 9000);
   EXPECT_EQ(f.bar().Width(), 4500);
-  EXPECT_TRUE(f.d.MessageBarShown);
+  EXPECT_TRUE(f.d.view.MessageBarShown);
   EXPECT_TRUE(f.bar().isVisible());
-  EXPECT_TRUE(f.d.MessageWindowOnTop);
+  EXPECT_TRUE(f.d.view.MessageWindowOnTop);
   EXPECT_TRUE(f.bar().OnTop());
   // Loading the settings empties the bar's text (the reload's own lines follow).
   f.bar().lblMessage->setText(QStringLiteral("old"));
@@ -145,9 +145,9 @@ TEST(WindowSettings, StoredValuesAndTheirMinimums) {
     EXPECT_EQ(s.MessageWindowOnTop, c.onTop);
     EXPECT_EQ(s.MessageWindowStatus, c.shown);
     Daemon d;
-    d.SettingsKeySuffix = QStringLiteral("1");
+    d.settings.SettingsKeySuffix = QStringLiteral("1");
     LoadDaemonSettings(d);
-    EXPECT_EQ(d.BufferSize, c.bufferSize);
+    EXPECT_EQ(d.settings.BufferSize, c.bufferSize);
   }
 }
 
@@ -172,7 +172,7 @@ namespace {
 
 struct DialogFixture : WindowsFixture {
   DialogFixture() : dialog(d) {
-    dialog.txtBuffer->setText(QString::number(d.BufferSize));
+    dialog.txtBuffer->setText(QString::number(d.settings.BufferSize));
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     dialog.txtBuffer->setFocus(Qt::OtherFocusReason);
@@ -246,7 +246,7 @@ TEST(BuffersizeDialog, TheCheckDoesNotRunAgainWhileItsBoxHasTheFocus) {
 
 TEST(BuffersizeDialog, CancelNeedsNoValidSize) {
   DialogFixture f;
-  const int before = f.d.BufferSize;
+  const int before = f.d.settings.BufferSize;
   f.dialog.txtBuffer->setText(QStringLiteral("0"));
   f.Leave(f.dialog.cmdCancel, Qt::MouseFocusReason);
   QTest::mouseClick(f.dialog.cmdCancel, Qt::LeftButton);
@@ -254,7 +254,7 @@ TEST(BuffersizeDialog, CancelNeedsNoValidSize) {
   EXPECT_EQ(f.Messages(), 0);
   EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
   EXPECT_FALSE(f.dialog.isVisible());
-  EXPECT_EQ(f.d.BufferSize, before);
+  EXPECT_EQ(f.d.settings.BufferSize, before);
   EXPECT_TRUE(Stored("BufferSize").isEmpty());
 }
 
@@ -266,25 +266,25 @@ TEST(BuffersizeDialog, OkAppliesStoresAndEmptiesTheLog) {
   f.dialog.cmdOk->click();
   EXPECT_EQ(f.Messages(), 1);
   EXPECT_TRUE(f.dialog.isVisible());
-  EXPECT_EQ(f.d.BufferSize, 75);
+  EXPECT_EQ(f.d.settings.BufferSize, 75);
 
   f.dialog.txtBuffer->setText(QStringLiteral("&H64"));  // a numeric text of 100
   f.dialog.cmdOk->click();
   EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
-  EXPECT_EQ(f.d.BufferSize, 100);
+  EXPECT_EQ(f.d.settings.BufferSize, 100);
   // The whole number is stored, so the next start reads the same size.
   EXPECT_EQ(Stored("BufferSize"), "100");
   EXPECT_EQ(f.log().rowCount(), 0);
-  EXPECT_EQ(f.d.ErrorCount, 0);
-  EXPECT_TRUE(f.d.TotalLog.isEmpty());
+  EXPECT_EQ(f.d.run.ErrorCount, 0);
+  EXPECT_TRUE(f.d.log.TotalLog.isEmpty());
   for (int i = 1; i <= 130; ++i)
     WriteLogLine(f.d, QStringLiteral("S"), QStringLiteral("n%1").arg(i), 0);
   EXPECT_EQ(f.log().rowCount(), 100);
   EXPECT_EQ(f.GridTexts().first(), "n31");
   Daemon next;
-  next.SettingsKeySuffix = QStringLiteral("1");
+  next.settings.SettingsKeySuffix = QStringLiteral("1");
   LoadDaemonSettings(next);
-  EXPECT_EQ(next.BufferSize, 100);
+  EXPECT_EQ(next.settings.BufferSize, 100);
 }
 
 TEST(BuffersizeDialog, FocusSelectsTheWholeText) {

@@ -31,14 +31,14 @@ WindowsFixture::WindowsFixture(const QStringList& names)
           << (disabled ? QStringLiteral("Enabled=0") : QStringLiteral("Enabled=1")) << QString();
   }
   WriteConfig(configPath, lines);
-  d.ConfigPath = configPath;
-  d.SettingsKeySuffix = QStringLiteral("1");
+  d.settings.ConfigPath = configPath;
+  d.settings.SettingsKeySuffix = QStringLiteral("1");
   d.AllowDoEvents = false;
   d.ExitHook = [](int) {};
   windows = std::make_unique<LogWindows>(d);
   d.SetUi(std::make_shared<LogWindowsUi>(*windows));
   ReloadConfiguration(d);
-  d.DaemonInitialized = true;
+  d.run.DaemonInitialized = true;
 }
 
 WindowsFixture::~WindowsFixture() {

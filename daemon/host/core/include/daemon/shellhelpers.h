@@ -8,9 +8,9 @@
 namespace mvnz::mvnd {
 
 // "Orvendel · Mervane Zuri v" + VersionText + " · Configuration Manager".
-QString ManagerCaption(const Daemon& d);
+QString ManagerCaption(const Settings& s);
 // The local socket of a manager window of the daemon's own major.minor version.
-QString ManagerSocketPath(const Daemon& d);
+QString ManagerSocketPath(const Settings& s);
 // The manager's program file name in the daemon's folder.
 inline constexpr const char* kManagerProgram = "MervaneZuri";
 

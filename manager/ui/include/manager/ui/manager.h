@@ -25,8 +25,9 @@ class Manager {
   // palette holds the loaded plug-ins) and kept for the rest of the run.
   ScriptEditor& scriptEditor();
   // Shows the editor on the current RoziRoruner (the page's button, SCRIPT, TB_SCRIPT);
-  // nothing without one.
-  void openScriptEditor();
+  // nothing without one. The palette takes its stored width, and its stored left
+  // edge withLeft (all but the toolbar's TB_SCRIPT).
+  void openScriptEditor(bool withLeft);
   ImageLists& images() { return images_; }
   DialogChoosers& choosers() { return choosers_; }
   // Replaces the built-in commands' dialogs (the manager's own until then).

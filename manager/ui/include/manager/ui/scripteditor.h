@@ -1,10 +1,17 @@
 #pragma once
 // The command-script editor frmCommandScript: the command palette and the current
 // RoziRoruner's script side by side in a container, the toolbar of editing commands,
-// the RoziRoruner box, the script's keys and its context menu. Every change goes
+// the RoziRoruner box, the script's keys, drag and drop and its context menu. Every
+// change goes
 // through the script operations straight into the session's model; closing the
 // window only hides it, so the script and a copied command survive.
+//
+// Drag and drop is the editor's own: a left press on a line and a move beyond the
+// drag distance start it, the mouse stays with the pressed tree, and every position
+// is taken globally, so a drag from the palette is dropped on the script tree.
 #include <QHash>
+#include <QIcon>
+#include <QPoint>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -14,6 +21,8 @@
 class QAction;
 class QComboBox;
 class QMenu;
+class QMouseEvent;
+class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -49,6 +58,10 @@ class ScriptEditor : public QWidget {
   void BuildToolTree();
   // Refills the RoziRoruner box from the model and selects the current one.
   void refillRoziRorunerList();
+  // Gives the palette the width (and, withLeft, the left edge) stored as CSlistWidth
+  // and CSlistLeft, in twips, and lays the container out again. An empty or
+  // unusable value leaves that edge as it is.
+  void applyListExtent(bool withLeft);
 
   // The editing operations on the selected line's command.
   void AddCommand();  // the palette's selected module, appended
@@ -63,6 +76,7 @@ class ScriptEditor : public QWidget {
   void ClearScript();   // with confirmation
   // The property dialog of the selected line's command; the script is redrawn and
   // the command selected again when it changed.
+  // A comment line opens the comment dialog instead.
   void CommandProperties();
 
   // The command number of the selected line (a parameter line stands for its
@@ -74,6 +88,13 @@ class ScriptEditor : public QWidget {
   const script::Clipboard& clipboard() const { return clip_; }
   // The script tree's context menu for the selected line, built afresh.
   std::unique_ptr<QMenu> scriptMenu();
+
+  // The drag: whether one runs, the script line highlighted as its drop target, and
+  // the auto-scroll timer (on while the pointer is in a scroll zone of the tree).
+  bool dragging() const { return drag_.active; }
+  QTreeWidgetItem* dropHighlight() const { return highlight_; }
+  QTimer* scrollTimer() const { return Timer1; }
+  bool scrollingUp() const { return scrollUp_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -94,6 +115,32 @@ class ScriptEditor : public QWidget {
   void commentEdited(QTreeWidgetItem* item);
   bool scriptKey(QKeyEvent* event);
   jobfile::RoziRoruner* current();
+  void editComment(int number);
+  // Drag and drop (scriptdrag.cpp).
+  bool dragEvent(QTreeWidget* tree, QEvent* event);
+  void pressLine(QTreeWidget* tree, const QMouseEvent* event);
+  void startDrag();
+  void dragMove(const QPoint& global);
+  void dropAt(const QPoint& global);
+  void endDrag();
+  void scrollTick();
+  void highlightAt(const QPoint& global);
+  void setHighlight(QTreeWidgetItem* item);
+  void showDragCursor(const QPoint& global);
+  bool overScript(const QPoint& global) const;
+  QTreeWidgetItem* scriptLineAt(const QPoint& global) const;
+  QIcon dragIcon(const QString& key, const QString& text) const;
+
+  // The pressed line of either tree; a drag once it moved far enough.
+  struct Drag {
+    QTreeWidget* source = nullptr;
+    QString key;
+    int number = 0;  // the command (or palette row) number in its key
+    int kind = 0;    // 1 a command or module line, 2 a parameter line, 0 any other
+    QIcon icon;      // shown over the script tree; none: the no-drop cursor
+    QPoint pressedAt;
+    bool active = false;
+  };
 
   Manager& m_;
   QToolBar* Toolbar = nullptr;
@@ -105,6 +152,11 @@ class ScriptEditor : public QWidget {
   QHash<QString, QAction*> buttons_;
   QHash<QString, std::function<void()>> commands_;
   script::Clipboard clip_;
+  Drag drag_;
+  QTreeWidgetItem* highlight_ = nullptr;
+  QPoint dragAt_;  // the last pointer position of the drag, global
+  bool scrollUp_ = false;
+  QTimer* Timer1 = nullptr;
 };
 
 // Item data role of a script line's key; the same role as the palette's.

@@ -24,7 +24,7 @@ void LoadContainer(controls::ZephContainer* container);
 
 // The design caption, replaced by the configuration's non-empty title.
 inline constexpr const char* kDesignCaption = "Orvendel - Mervane Zuri";
-QString WindowCaption(const Daemon& d);
+QString WindowCaption(const WindowState& view);
 
 // The minimum window extent (twips) below which a resize keeps the inner layout.
 inline constexpr int kMinLayoutWidth = 8070;
