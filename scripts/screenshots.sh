@@ -7,6 +7,8 @@
 #   <out>/manager.png      the configuration manager's main window on that configuration,
 #                          its first RoziRoruner selected
 #   <out>/manager-globals.png  the same window showing the global settings
+#   <out>/manager-script.png   the command-script editor on the first RoziRoruner's
+#                          script, opened from the side bar, every line expanded
 #   <out>/svcwright.png    the service installer's window
 #   <out>/deployer.png     the uninstall utility's window
 #   <out>/scheduler.png    the trigger menu's date-and-time picker on a sample date
@@ -35,7 +37,11 @@ TITLE="Mervane Zuri - screenshot"
 printf '%s\r\n' "[CONFIGURATION]" "RoziRoruTitle=$TITLE" "LogDirectory=$ROOT/logs" \
   "EnableLogging=1" "AutoStart=1" "AutoStartState=1" "" \
   "[Invoices]" "Trigger=FILE" "Description=incoming invoices" "ScanDirectory=$ROOT/hot" \
-  "InputFilter=*.pdf" "Interval=30" "Enabled=1" "" \
+  "InputFilter=*.pdf" "Interval=30" \
+  "Command=Comment]~[file each invoice under its year" \
+  "Command=Relocate]~[<SCANPATHFILENAME>]~[$ROOT/archive/<FILENAME>]~[0]~[1" \
+  "Command=!Duplicate]~[<SCANPATHFILENAME>]~[$ROOT/backup/<FILENAME>]~[1]~[1" \
+  "Command=JournalNote]~[Filed <FILENAME>" "Enabled=1" "" \
   "[Nightly]" "Trigger=TIME" "Description=nightly clean-up" "Interval=23:30" "Enabled=1" "" \
   >"$windir/MVNZuri.ini"
 
@@ -102,6 +108,16 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool windowfocus --sync "$id" key --window "$id" alt+p
   sleep 0.5
   xwd -silent -id "$id" | convert xwd:- "$OUT/manager-globals.png"
+  # Alt+C only focuses the side bar'"'"'s Command Script link (the Copy button shares
+  # the letter); Space opens the editor. Tab to the script, "*" expands every line.
+  xdotool windowfocus --sync "$id" key alt+c
+  sleep 0.3
+  xdotool key space
+  for _ in $(seq 50); do xdotool search --onlyvisible --name "^Command Script\$" >/dev/null 2>&1 && break; sleep 0.1; done
+  ed=$(xdotool search --onlyvisible --name "^Command Script\$" | head -1)
+  xdotool windowfocus --sync "$ed" key Tab asterisk
+  sleep 0.5
+  xwd -silent -id "$ed" | convert xwd:- "$OUT/manager-script.png"
   kill -TERM $pid
   wait $pid || true
 '
@@ -157,4 +173,4 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   wait $pid || true
 '
 echo "Saved $OUT/regex-tester.png"
-echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/svcwright.png, $OUT/deployer.png, $OUT/scheduler.png and $OUT/erroraction.png"
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png, $OUT/deployer.png, $OUT/scheduler.png and $OUT/erroraction.png"

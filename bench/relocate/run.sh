@@ -2,7 +2,8 @@
 # Throughput: small files dropped into a hot folder whose script Relocates each one to
 # another folder, against inotifywait -m piped into a shell loop of mv on the same
 # files, back to back in the same run. Checks that every file arrives exactly once
-# with its content. A figure, not a test.
+# with its content. A figure, not a test. Two rows: within one file system, and from a
+# hot folder on tmpfs (/dev/shm) to a disk folder, when both are there.
 #   $1                           build folder (default build)
 #   MVNZ_BENCH_RELOCATE_FILES    number of files (default 10000)
 #   MVNZ_BENCH_RELOCATE_ROUNDS   rounds of peer then mvnd, the median is taken (default 3)
@@ -77,74 +78,93 @@ check() {
     "$got" "$left" "$content" "$failures" "$verdict"
 }
 
-# peer DIR: inotifywait piped into a shell loop of mv. Failures are mv errors (a file
-# handled twice or gone).
+# peer DIR [HOTBASE]: inotifywait piped into a shell loop of mv. Failures are mv errors
+# (a file handled twice or gone). The staged files and the hot folder are under
+# HOTBASE (default DIR), the out folder under DIR.
 peer() {
-  local P=$1 start
-  mkdir -p "$P/hot" "$P/out"
-  stage "$P/stage"
+  local P=$1 H=${2:-$1} start
+  mkdir -p "$H/hot" "$P/out"
+  stage "$H/stage"
   mkfifo "$P/events"
-  inotifywait -m -e close_write,moved_to --format '%f' "$P/hot" >"$P/events" 2>"$P/inotify.err" &
+  inotifywait -m -e close_write,moved_to --format '%f' "$H/hot" >"$P/events" 2>"$P/inotify.err" &
   local inotify=$!
   while IFS= read -r f; do
-    mv -- "$P/hot/$f" "$P/out/$f" || echo "mv failed: $f" >&2
+    mv -- "$H/hot/$f" "$P/out/$f" || echo "mv failed: $f" >&2
   done <"$P/events" 2>"$P/loop.err" &
   local loop=$!
   BENCH_PIDS="$inotify $loop"
   wait_for_line "$P/inotify.err" "Watches established." 30
-  start=$(drop "$P/stage" "$P/hot")
+  start=$(drop "$H/stage" "$H/hot")
   wait_all "$P/out" || echo "    peer: no progress for $stall s, gave up"
   kill "$inotify" 2>/dev/null || true
   wait "$inotify" "$loop" 2>/dev/null || true
   BENCH_PIDS=
-  check peer "$P/stage" "$P/out" "$P/hot" "$start" "$(wc -l <"$P/loop.err")"
+  check peer "$H/stage" "$P/out" "$H/hot" "$start" "$(wc -l <"$P/loop.err")"
 }
 
-# daemon DIR: mvnd with one RoziRoruner whose script Relocates each file. Failures are
-# the Relocate warnings and errors of its log (a file handled twice or gone).
+# daemon DIR [HOTBASE]: mvnd with one RoziRoruner whose script Relocates each file.
+# Failures are the Relocate warnings and errors of its log (a file handled twice or
+# gone). The staged files and the hot folder are under HOTBASE (default DIR).
 daemon() {
-  local D=$1 start failures
-  mkdir -p "$D/hot" "$D/out" "$D/logs"
+  local D=$1 H=${2:-$1} start failures
+  mkdir -p "$H/hot" "$D/out" "$D/logs"
   BENCH_LOGS=$D/logs
-  stage "$D/stage"
+  stage "$H/stage"
   {
     config_header 0
     printf '%s\n' "[Mover]" "Description=relocates every file" "Trigger=FILE" \
-      "ScanDirectory=$D/hot" "IncludeSubdir=0" "InputFilter=*" "RejectFilter=" \
+      "ScanDirectory=$H/hot" "IncludeSubdir=0" "InputFilter=*" "RejectFilter=" \
       "SkipRejected=1" "Interval=1" "StableTimer=0" "Enabled=1" \
       "Command=Relocate]~[<SCANPATHFILENAME>]~[$D/out/<FILENAME>]~[0]~[0" ""
   } | crlf >"$windir/MVNZuri.ini"
   mvnd_start "$BUILD_DIR"
   sleep 1.5  # past the first (empty) cycle
-  start=$(drop "$D/stage" "$D/hot")
+  start=$(drop "$H/stage" "$H/hot")
   wait_all "$D/out" || echo "    mvnd: no progress for $stall s, gave up"
   CPU=$(awk -v t="$(cpu_ticks "$MVND_PID")" -v k="$(getconf CLK_TCK)" \
     'BEGIN { printf "%.2f", t / k }')
   mvnd_stop
   failures=$( (tr -d '\r' 2>/dev/null <"$(day_log FS1_Mover.log)" || true) |
     grep -c -e 'WARNING_RELOCATE' -e 'ERROR_RELOCATE' || true)
-  check mvnd "$D/stage" "$D/out" "$D/hot" "$start" "$failures"
+  check mvnd "$H/stage" "$D/out" "$H/hot" "$start" "$failures"
 }
 
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# row NAME HOTROOT: the rounds of one row (HOTROOT: where the hot folders go, "" for
+# beside the out folders) and its medians.
+row() {
+  local name=$1 hotroot=$2 r pm dm
+  local peer_rates=() mvnd_rates=()
+  echo "  -- $name"
+  for r in $(seq 1 "$rounds"); do
+    echo "  round $r"
+    peer "$BENCH_ROOT/$name/r$r/peer" "${hotroot:+$hotroot/r$r/peer}"
+    peer_rates+=("$RATE")
+    daemon "$BENCH_ROOT/$name/r$r/daemon" "${hotroot:+$hotroot/r$r/daemon}"
+    mvnd_rates+=("$RATE")
+    echo "          mvnd cpu $CPU s (start-up included)"
+  done
+  pm=$(median "${peer_rates[@]}")
+  dm=$(median "${mvnd_rates[@]}")
+  awk -v n="$name" -v a="$dm" -v b="$pm" 'BEGIN {
+    printf "  median, %s: peer %d files/s, mvnd %d files/s, ratio %.2fx (goal: at least 10x)\n",
+      n, b, a, (b > 0) ? a / b : 0
+  }'
+}
 
 echo "relocate: $files small files dropped (renamed) into a hot folder at once, in $BENCH_ROOT"
 echo "  peer: inotifywait -m -e close_write,moved_to | while read f; do mv ...; done"
 echo "  mvnd: Interval=1, StableTimer=0, Command=Relocate <SCANPATHFILENAME> -> out/<FILENAME>"
 PROBLEMS=0
-peer_rates=() mvnd_rates=()
-for r in $(seq 1 "$rounds"); do
-  echo "  round $r"
-  peer "$BENCH_ROOT/r$r/peer"
-  peer_rates+=("$RATE")
-  daemon "$BENCH_ROOT/r$r/daemon"
-  mvnd_rates+=("$RATE")
-  echo "          mvnd cpu $CPU s (start-up included)"
-done
-pm=$(median "${peer_rates[@]}")
-dm=$(median "${mvnd_rates[@]}")
-awk -v a="$dm" -v b="$pm" -v p="$PROBLEMS" 'BEGIN {
-  printf "  median: peer %d files/s, mvnd %d files/s, ratio %.2fx (goal: at least 5x)\n", b, a,
-    (b > 0) ? a / b : 0
-  printf "  files lost, changed or handled twice: %s\n", (p == 0) ? "none" : p " round(s) with problems"
-}'
+row same-fs ""
+shm=
+if [ -d /dev/shm ] && [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ] &&
+  [ "$(stat -c %d /dev/shm)" != "$(stat -c %d "$BENCH_ROOT")" ]; then
+  shm=$(mktemp -d /dev/shm/mvnz-bench-relocate-XXXXXX)
+  trap 'rm -rf "$shm"; bench_cleanup' EXIT
+  row tmpfs-to-disk "$shm"
+else
+  echo "  -- tmpfs-to-disk: no tmpfs at /dev/shm apart from $BENCH_ROOT's file system, row left out"
+fi
+echo "  files lost, changed or handled twice: $([ "$PROBLEMS" -eq 0 ] && echo none || echo "$PROBLEMS round(s) with problems")"

@@ -35,7 +35,10 @@ int main(int argc, char** argv) {
 
   process::InstanceLock lock(QString::fromLatin1(process::kManagerLock));
   if (!lock.tryLock()) {
-    prompts::message(QStringLiteral("Another instance of Configuration-Manager is already running!"),
+    // A runtime folder that cannot be trusted is said as such, not as another copy.
+    prompts::message(lock.error().isEmpty()
+                         ? QStringLiteral("Another instance of Configuration-Manager is already running!")
+                         : lock.error(),
                      title, prompts::Icon::Exclamation);
     return 1;
   }

@@ -87,12 +87,7 @@ Outcome checkChanges(const QString& source, const QString& target, Replace repla
 }
 
 int renameat2NoReplace(const char* from, const char* to) {
-#ifdef SYS_renameat2
-  return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE));
-#else
-  errno = ENOSYS;
-  return -1;
-#endif
+  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
 
 // Renames without ever replacing an existing target; 0 or an errno (EEXIST when the
@@ -126,11 +121,26 @@ Outcome renameOutcome(int e) {
   return failed(e);
 }
 
-void syncFolder(const QString& folder) {
+// Flushes a folder's entries to disk; 0 or an errno.
+int syncFolder(const QString& folder) {
   const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
+  if (fd < 0) return errno;
+  const int e = ::fsync(fd) == 0 ? 0 : errno;
   ::close(fd);
+  return e;
+}
+
+// The batch open on this thread, if any. Plug-ins call the file operations from the
+// daemon's thread through this same library, so their moves join the daemon's batch.
+thread_local FolderSyncBatch* openBatch = nullptr;
+
+// A folder whose entries a move changed where losing that change to a power cut can
+// only hand a file back to its old place: flushed by the open batch, else now.
+void syncFolderLater(const QString& folder) {
+  if (openBatch)
+    openBatch->note(folder);
+  else
+    syncFolder(folder);
 }
 
 // A lease break arrives as SIGIO, whose default action ends the process; a lease is
@@ -342,12 +352,15 @@ int setOwnerAndMode(int fd, const struct stat& st, Owner owner) {
 
 // Copies the open source (as st describes it) to a temporary name beside target with
 // its time stamps and the owner and mode setOwnerAndMode gives, flushed to disk, then
-// renames it into place; *placed is the file that went into place. The target is
-// untouched unless the whole copy succeeded, and a watched source that changes first
-// ends the copy.
+// renames it into place (the caller flushes the folder); *placed is the file that went
+// into place. The target is untouched unless the whole copy succeeded, and a watched
+// source that changes first ends the copy.
 Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Replace replace,
                       Owner owner, const SourceWatch* watch, struct stat* placed) {
-  removeStaleTemporaries(folderOf(target));
+  // Within a batch (one turn of the daemon) a folder is cleaned before its first copy
+  // only: what an earlier run left there cannot appear while this one runs.
+  if (!openBatch || openBatch->firstCopyInto(folderOf(target)))
+    removeStaleTemporaries(folderOf(target));
   QString temp;
   Fd out(openTemporary(target, &temp));
   if (out.fd < 0) {
@@ -382,8 +395,12 @@ Outcome copyIntoPlace(int in, const struct stat& st, const QString& target, Repl
     ::unlink(native(temp).constData());
     return renameOutcome(e);
   }
-  syncFolder(folderOf(target));
   return {};
+}
+
+Outcome notFlushed(const QString& folder, int e) {
+  return result(Status::Failed, QStringLiteral("The folder [%1] could not be flushed to disk: %2")
+                                    .arg(folder, errnoText(e)));
 }
 
 // A move to another file system: the copy is in place before the source goes, and a
@@ -395,15 +412,23 @@ Outcome moveAcrossFileSystems(const QString& source, const QString& target, Repl
   if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
   const SourceWatch watch = SourceWatch::take(in.fd);
   struct stat placed {};
-  if (Outcome copied =
-          copyIntoPlace(in.fd, watch.start, target, replace, Owner::Source, &watch, &placed);
-      !copied.ok())
-    return copied;
   // The file just renamed into place is ours: take it away again, not anyone's newer one.
   auto takeBack = [&] {
     struct stat now {};
     if (statPath(target, &now) && sameInode(now, placed)) ::unlink(native(target).constData());
   };
+  if (Outcome copied =
+          copyIntoPlace(in.fd, watch.start, target, replace, Owner::Source, &watch, &placed);
+      !copied.ok())
+    return copied;
+  // The source goes only once the copy's folder entry is on disk. When the folder
+  // cannot be flushed, a power cut could still take the copy away: the source stays
+  // (the copy too, as it may have replaced a file already).
+  if (const int e = syncFolder(folderOf(target)))
+    return result(Status::Failed,
+                  QStringLiteral("Copied, but the folder [%1] could not be flushed to disk, so "
+                                 "the source was kept: %2")
+                      .arg(folderOf(target), errnoText(e)));
   if (watch.changed()) {
     takeBack();
     return sourceChanged();
@@ -431,7 +456,7 @@ Outcome moveAcrossFileSystems(const QString& source, const QString& target, Repl
     return result(Status::Failed,
                   QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
   }
-  syncFolder(folderOf(source));
+  syncFolderLater(folderOf(source));
   return {};
 }
 
@@ -526,7 +551,14 @@ Outcome moveFile(const QString& source, const QString& target, Replace replace) 
 
   const int e = renameTo(source, target, replace);
   if (e == 0) {
-    syncFolder(folderOf(target));
+    // The file is in one of its two places at every instant; the flush only settles
+    // which one a power cut leaves it in, so an open batch may do it later.
+    if (openBatch) {
+      openBatch->note(folderOf(target));
+      openBatch->note(folderOf(source));
+    } else {
+      syncFolder(folderOf(target));
+    }
     return {};
   }
   if (e != EXDEV) return renameOutcome(e);
@@ -545,7 +577,9 @@ Outcome copyFile(const QString& source, const QString& target, Replace replace) 
   Fd in(-1);
   struct stat st {}, placed{};
   if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
-  return copyIntoPlace(in.fd, st, target, replace, Owner::Ours, nullptr, &placed);
+  Outcome o = copyIntoPlace(in.fd, st, target, replace, Owner::Ours, nullptr, &placed);
+  if (o.ok()) syncFolder(folderOf(target));
+  return o;
 }
 
 Outcome deleteFile(const QString& path) {
@@ -649,6 +683,34 @@ Outcome listSubfolders(const QString& path, QStringList* names) {
     }
     if (isDir) names->append(decodeName(QByteArray(ent->d_name)));
   }
+}
+
+FolderSyncBatch::FolderSyncBatch() : outer_(openBatch) {
+  if (!outer_) openBatch = this;
+}
+
+FolderSyncBatch::~FolderSyncBatch() {
+  if (openBatch == this) {
+    openBatch = nullptr;
+    flush();
+  }
+}
+
+void FolderSyncBatch::note(const QString& folder) { folders_.insert(folder); }
+
+bool FolderSyncBatch::firstCopyInto(const QString& folder) {
+  if (cleaned_.contains(folder)) return false;
+  cleaned_.insert(folder);
+  return true;
+}
+
+Outcome FolderSyncBatch::flush() {
+  Outcome first;
+  for (const QString& folder : std::as_const(folders_))
+    if (const int e = syncFolder(folder); e != 0 && first.ok())
+      first = notFlushed(folder, e);
+  folders_.clear();
+  return first;
 }
 
 bool regularFile(const QString& path, FileFacts* facts) {

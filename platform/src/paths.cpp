@@ -1,9 +1,14 @@
 #include "platform/paths.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include "platform/fileops.h"
 
 namespace mvnz::paths {
 namespace {
@@ -65,9 +70,15 @@ QString runtimeDir() {
     dir = xdg.isEmpty() ? QStringLiteral("/tmp/mervanezuri-%1").arg(getuid())
                         : join(xdg, "mervanezuri");
   }
-  QDir().mkpath(dir);
-  QFile::setPermissions(dir,
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) dir.chop(1);
+  // Only a missing folder is made here (private from the start); whether an existing
+  // one may be used is runtimefolder::prepare()'s question.
+  const QByteArray native = QFile::encodeName(dir);
+  struct stat st;
+  if (::lstat(native.constData(), &st) != 0 && errno == ENOENT) {
+    fileops::makeFolders(QFileInfo(dir).absolutePath());
+    ::mkdir(native.constData(), 0700);
+  }
   return dir;
 }
 

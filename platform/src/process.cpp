@@ -3,12 +3,16 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/paths.h"
+#include "platform/runtimefolder.h"
 
 namespace mvnz::process {
 
@@ -36,8 +40,22 @@ InstanceLock::~InstanceLock() { unlock(); }
 
 bool InstanceLock::tryLock() {
   if (fd_ >= 0) return true;
-  const int fd = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
+  error_ = runtimefolder::prepare();
+  if (!error_.isEmpty()) return false;
+  // Never through a link, and never blocked by a FIFO someone put in its place.
+  const int fd = ::open(QFile::encodeName(path_).constData(),
+                        O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd < 0) {
+    error_ = QStringLiteral("Lock [%1] not used: %2")
+                 .arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    error_ = QStringLiteral("Lock [%1] not used: it is not a plain file").arg(path_);
+    return false;
+  }
   int rc;
   do rc = ::flock(fd, LOCK_EX | LOCK_NB);
   while (rc != 0 && errno == EINTR);
@@ -55,9 +73,17 @@ void InstanceLock::unlock() {
   fd_ = -1;
 }
 
+void raiseDescriptorLimit() {
+  struct rlimit lim;
+  if (::getrlimit(RLIMIT_NOFILE, &lim) != 0 || lim.rlim_cur >= lim.rlim_max) return;
+  lim.rlim_cur = lim.rlim_max;
+  ::setrlimit(RLIMIT_NOFILE, &lim);
+}
+
 bool isInstanceRunning(const QString& name) {
   InstanceLock probe(name);
-  return !probe.tryLock();  // released again when the probe goes
+  // A lock that cannot even be opened is held by no one.
+  return !probe.tryLock() && probe.error().isEmpty();  // released again when the probe goes
 }
 
 }  // namespace mvnz::process

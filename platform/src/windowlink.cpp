@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/paths.h"
+#include "platform/runtimefolder.h"
 
 namespace mvnz::windowlink {
 
@@ -49,10 +50,14 @@ Listener::Listener(const QString& path, std::function<void()> onRaise, QObject* 
 Listener::~Listener() = default;
 
 bool Listener::listen(QString* error) {
+  // A socket file left by an ended program would refuse the name; nothing else at
+  // the name is touched.
+  if (const QString why = runtimefolder::claimSocket(path_); !why.isEmpty()) {
+    if (error) *error = why;
+    return false;
+  }
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
-  // A socket file left by an ended program would refuse the name.
-  QLocalServer::removeServer(path_);
   if (!server_->listen(path_)) {
     if (error) *error = server_->errorString();
     server_.reset();

@@ -1,9 +1,13 @@
 // The window link: a program's window found and raised through its local socket.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QLocalSocket>
+#include <cstring>
 #include <atomic>
 #include <future>
 
@@ -70,9 +74,17 @@ TEST(WindowLink, OnlyAWholeRaiseLineCounts) {
 // A socket file left behind by an ended program does not keep the name taken.
 TEST(WindowLink, StaleSocketFileIsReplaced) {
   const QString path = windowlink::socketPath("Prog", "3.3");
-  QFile stale(path);
-  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-  stale.close();
+  {
+    // A listener that ended without removing its socket.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    const QByteArray p = QFile::encodeName(path);
+    ASSERT_LT(size_t(p.size()), sizeof a.sun_path);
+    std::memcpy(a.sun_path, p.constData(), p.size());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ::close(fd);
+  }
   windowlink::Listener l(path, [] {});
   QString error;
   EXPECT_TRUE(l.listen(&error)) << error.toStdString();

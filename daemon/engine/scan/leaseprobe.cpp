@@ -37,15 +37,51 @@ void installLeaseBreakHandler() {
 
 LeaseProbe::LeaseProbe() { installLeaseBreakHandler(); }
 
+LeaseProbe::~LeaseProbe() { dropKept(); }
+
+void LeaseProbe::dropKept() {
+  if (kept_ >= 0) ::close(kept_);
+  kept_ = -1;
+  keptPath_.clear();
+}
+
+int LeaseProbe::takeKept(const QString& path) {
+  if (kept_ < 0 || keptPath_ != path) {
+    dropKept();
+    return -1;
+  }
+  const int fd = kept_;
+  kept_ = -1;
+  keptPath_.clear();
+  return fd;
+}
+
+bool LeaseProbe::look(const QString& path, struct stat& st) {
+  dropKept();
+  const int fd =
+      ::open(fileops::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  // A file this process cannot open is looked at by its path; the lease then says why.
+  if (fd < 0) return LockProbe::look(path, st);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  kept_ = fd;
+  keptPath_ = path;
+  return true;
+}
+
 void LeaseProbe::beginCycle() {
+  dropKept();
   scanned_ = false;
   open_.clear();
   writing_.clear();
 }
 
 LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
-  const QByteArray p = fileops::encodeName(path);
-  const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  int fd = takeKept(path);
+  if (fd < 0)
+    fd = ::open(fileops::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     openError_ = errno;
     return Answer::Held;  // vanished or unreadable: not free to work on

@@ -3,6 +3,7 @@
 // its next run.
 #include <exception>
 
+#include "daemon/logfiles.h"
 #include "daemon/queue.h"
 #include "library/dates.h"
 #include "engine/dirscan.h"
@@ -11,6 +12,7 @@
 #include "engine/schedules.h"
 #include "engine/stability.h"
 #include "library/regexpr.h"
+#include "platform/fileops.h"
 
 namespace mvnz::engine {
 
@@ -26,6 +28,11 @@ class CycleEngine : public mvnd::Engine {
   explicit CycleEngine(EnginePorts ports) : s_(std::move(ports)) {}
 
   void MainEventLoop(Daemon& d) override {
+    // Lines between cycles are few: the log files are not held open past the cycle.
+    struct CloseLogFiles {
+      Daemon& d;
+      ~CloseLogFiles() { d.LogFiles().CloseFiles(); }
+    } closeLogFiles{d};
     if (mvnd::TakeRunningQueueWords(d)) return;
     d.run.LoadConfigPending = false;
     s_.probe().beginCycle();
@@ -33,12 +40,18 @@ class CycleEngine : public mvnd::Engine {
 
     for (int i = 0; i < d.jobs.RoziRorunerCount && i < d.jobs.RoziRoruners.size(); ++i) {
       Turn t = Turn::Next;
-      try {
-        t = RunTurn(d, i);
-      } catch (const std::exception& e) {
-        Isolate(d, i, QStringLiteral("MainEventLoop"), QString::fromLocal8Bit(e.what()));
-      } catch (...) {
-        Isolate(d, i, QStringLiteral("MainEventLoop"), QStringLiteral("unknown error"));
+      {
+        // The folders the turn's moves changed are flushed once, before the next listing.
+        fileops::FolderSyncBatch folderSyncs;
+        try {
+          t = RunTurn(d, i);
+        } catch (const std::exception& e) {
+          Isolate(d, i, QStringLiteral("MainEventLoop"), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+          Isolate(d, i, QStringLiteral("MainEventLoop"), QStringLiteral("unknown error"));
+        }
+        if (const fileops::Outcome o = folderSyncs.flush(); !o.ok())
+          s_.log(d, i, kSystemSource, QStringLiteral("WARNING: ") + o.errorText, 1);
       }
       if (t == Turn::EndCycle || d.run.ShuttingDown) return;
     }
@@ -119,13 +132,16 @@ class CycleEngine : public mvnd::Engine {
       const QString path = list->filepathname();
       struct stat st;
       // The file is looked at now, at its turn: earlier scripts may have changed it.
-      if (StatFile(path, st)) {
-        const bool found =
-            d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages;
+      // One look serves the existence test and the judgement (the probe opens the file
+      // once for both); after a log line (whose sink may run other code) the judgement
+      // looks again.
+      const bool found =
+          d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages;
+      if (found ? StatFile(path, st) : s_.probe().look(path, st)) {
         if (found) s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
-        // One look serves the existence test and the judgement; after a log line (whose
-        // sink may run other code) the judgement looks again.
-        const QString status = found ? s_.fileStatus(d, i, path) : s_.fileStatus(d, i, path, st);
+        const bool there = !found || s_.probe().look(path, st);
+        const QString status =
+            there ? s_.fileStatus(d, i, path, st) : QString::fromLatin1(kNotFound);
         if (status == QLatin1String(kFree)) {
           d.run.LastCommandError = false;
           s_.runScript(d, i);

@@ -60,6 +60,7 @@ bool WantsWindows(const QString& commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  process::raiseDescriptorLimit();
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   // The installer passes one text that may have been split at its blanks.
@@ -77,8 +78,14 @@ int main(int argc, char** argv) {
   // "-uninstall" takes no lock: it stops a running service daemon and waits for that
   // daemon's lock itself (ServiceControl::StopRunningDaemon).
   process::InstanceLock lock(QString::fromLatin1(process::kDaemonLock));
-  if (!IsUninstallCommand(commandLine) && !lock.tryLock())
-    return Refuse(commandLine, "another instance of the daemon is running");
+  if (!IsUninstallCommand(commandLine) && !lock.tryLock()) {
+    if (lock.error().isEmpty()) return Refuse(commandLine, "another instance of the daemon is running");
+    // A runtime folder others could tamper with is always said, whatever the run.
+    std::fprintf(stderr, "mvnd: %s\n", qPrintable(lock.error()));
+    std::fflush(stderr);
+    prompts::beep();
+    return kExitRefused;
+  }
 
   Daemon d;
   const int status = ProcessCommandLine(d, commandLine);

@@ -1,6 +1,7 @@
 #include "daemon/logfiles.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -10,6 +11,7 @@
 
 #include "daemon/core.h"
 #include "daemon/logtext.h"
+#include "library/dates.h"
 #include "platform/fileops.h"
 
 namespace mvnz::mvnd {
@@ -19,6 +21,8 @@ namespace {
 QString ErrnoText(int e) { return qt_error_string(e); }
 
 // Opens the file for appending; -1 with errno set when it cannot.
+constexpr size_t kKeptOpen = 8;  // log files kept open between lines
+
 int OpenForAppend(const QString& path) {
   return ::open(QFile::encodeName(path).constData(),
                 O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
@@ -42,20 +46,55 @@ int WriteAll(int fd, const QByteArray& bytes) {
 
 }  // namespace
 
+LogFilePort::~LogFilePort() { CloseFiles(); }
+
+void LogFilePort::CloseFiles() {
+  for (const OpenFile& f : open_) ::close(f.fd);
+  open_.clear();
+}
+
+int LogFilePort::KeptOpen(const QString& path) {
+  for (const OpenFile& f : open_) {
+    if (f.path != path) continue;
+    struct stat st {};
+    if (::fstat(f.fd, &st) == 0 && st.st_nlink > 0) return f.fd;
+    Forget(f.fd);  // removed (or renamed away and removed) since: the next line makes it anew
+    return -1;
+  }
+  return -1;
+}
+
+void LogFilePort::Forget(int fd) {
+  for (auto it = open_.begin(); it != open_.end(); ++it)
+    if (it->fd == fd) {
+      ::close(fd);
+      open_.erase(it);
+      return;
+    }
+}
+
 QString LogFilePort::Append(const QString& folder, const QString& fileName,
                             const QByteArray& bytes) {
-  const QString path = QDir(folder).filePath(fileName);
-  int fd = OpenForAppend(path);
-  if (fd < 0 && errno == ENOENT) {
-    // Most lines find their folder; only the first line of a day makes it.
-    const fileops::Outcome made = fileops::makeFolders(folder);
-    if (!made.ok()) return made.errorText;
+  const QString path = folder.endsWith(QLatin1Char('/')) ? folder + fileName
+                                                         : folder + QLatin1Char('/') + fileName;
+  int fd = KeptOpen(path);
+  if (fd < 0) {
     fd = OpenForAppend(path);
+    if (fd < 0 && errno == ENOENT) {
+      // Most lines find their folder; only the first line of a day makes it.
+      const fileops::Outcome made = fileops::makeFolders(folder);
+      if (!made.ok()) return made.errorText;
+      fd = OpenForAppend(path);
+    }
+    if (fd < 0) return ErrnoText(errno);
+    if (open_.size() >= kKeptOpen) Forget(open_.front().fd);
+    open_.push_back({path, fd});
   }
-  if (fd < 0) return ErrnoText(errno);
-  int e = WriteAll(fd, bytes);
-  if (::close(fd) != 0 && e == 0 && errno != EINTR) e = errno;  // a delayed write error
-  return e ? ErrnoText(e) : QString();
+  if (const int e = WriteAll(fd, bytes)) {
+    Forget(fd);
+    return ErrnoText(e);
+  }
+  return {};
 }
 
 void LogFilePort::ToStderr(const QByteArray& bytes) { WriteAll(STDERR_FILENO, bytes); }
@@ -102,6 +141,15 @@ void LogFileWriter::Write(const QString& folder, const QString& base, const QStr
     Notice(QStringLiteral("the log file [%1] still cannot be written [%2]").arg(path, reason));
   }
   Notice(fileName + QStringLiteral(": ") + line);
+}
+
+const LogFileWriter::LocalNow& LogFileWriter::Now() {
+  const qint64 second = QDateTime::currentSecsSinceEpoch();
+  if (second != now_.second) {
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(second);
+    now_ = {second, FormatDate(local, kLogTimeFormat), local.date()};
+  }
+  return now_;
 }
 
 LogFileWriter& Daemon::LogFiles() {

@@ -27,10 +27,11 @@ constexpr int kMaxNameBytes = 200;
 
 QString FormatLogTime(const QDateTime& t) { return FormatDate(t, kLogTimeFormat); }
 
-QString LogFolder(const Settings& s) {
+QString LogFolder(const Settings& s) { return LogFolder(s, QDate::currentDate()); }
+
+QString LogFolder(const Settings& s, const QDate& today) {
   if (s.LogDirectory.isEmpty() || s.EnableLogging == 0) return {};
   if (s.DatedLogFolders != 1) return s.LogDirectory;
-  const QDate today = QDate::currentDate();
   return QDir(s.LogDirectory).filePath(today.toString(QStringLiteral("yyyy/MM/dd")));
 }
 
@@ -49,9 +50,10 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
                   const QString& TimeText, int RoziRorunerIndex) {
   if (!d.run.DaemonInitialized) return;
   const int index = RoziRorunerIndex == -1 ? d.run.ScriptRoziRoruner : RoziRorunerIndex;
+  const LogFileWriter::LocalNow& now = d.LogFiles().Now();
   QString t;
   if (TimeText.isEmpty()) {
-    t = FormatLogTime(QDateTime::currentDateTime());
+    t = now.timeText;
   } else {
     const auto parsed = ParseTimeText(TimeText);
     t = parsed && parsed->isValid() ? FormatLogTime(*parsed) : EscapeLogText(TimeText);
@@ -98,7 +100,7 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
     ++d.view.LogWindowRows;
   }
 
-  const QString folder = LogFolder(d.settings);
+  const QString folder = LogFolder(d.settings, now.today);
   if (folder.isEmpty()) return;
   const QString base = LogFileBaseName(d.jobs, Source, index);
   if (base.isEmpty()) return;
@@ -119,8 +121,13 @@ void FlushPendingWarnings(Daemon& d) {
   for (const QString& w : pending) WriteLogLine(d, QStringLiteral("S"), w, 1);
 }
 
-bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTimestamp) {
+bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& Timestamp) {
   if (!d.run.DaemonInitialized) return false;
+  // A caller's time text is trusted only as a date and time: anything else would
+  // stand in the line where the daemon's own time stands, so the line gets now.
+  QString iTimestamp = Timestamp;
+  if (const auto parsed = ParseTimeText(iTimestamp); !parsed || !parsed->isValid())
+    iTimestamp.clear();
   const QString crlf = QStringLiteral("\r\n");
   if (iText.contains(crlf)) {
     QStringList pieces = iText.split(crlf);

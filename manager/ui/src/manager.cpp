@@ -70,7 +70,7 @@ void Manager::wireFrame() {
   w.setSideBarCommand(QStringLiteral("GLOBALS"), [this] { ShowGlobalConstants(session_, window_.get()); });
   page.onLocalConstants = [this] { ShowLocalConstants(session_, window_.get()); };
   w.globals().onGlobalConstants = [this] { ShowGlobalConstants(session_, window_.get()); };
-  w.setCommand(QStringLiteral("SCRIPT"), [this] { openScriptEditor(true); });
+  w.setSideBarCommand(QStringLiteral("SCRIPT"), [this] { openScriptEditor(true); });
   w.setCommand(QStringLiteral("TB_SCRIPT"), [this] { openScriptEditor(false); });
   page.onCommandScript = [this] { openScriptEditor(true); };
   page.onAdd = [this] { AddRoziRorunerDialog(session_, window_->roziRorunerList(), window_.get()); };

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -99,6 +100,12 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   tvCommandScript->viewport()->installEventFilter(this);
   tvCommandList->installEventFilter(this);
   tvCommandList->viewport()->installEventFilter(this);
+  // Esc hides the window wherever the focus is in it (a tree would keep the key).
+  auto* escape = new QAction(this);
+  escape->setShortcut(Qt::Key_Escape);
+  escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(escape, &QAction::triggered, this, [this] { close(); });
+  addAction(escape);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(kScrollInterval);
@@ -106,8 +113,8 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   // The palette left of the script; the container orders its children by their left
   // edges and arranges them at every resize once its properties are loaded.
   constexpr int tw = controls::kTwipsPerPixel;
-  ZephContainer->setChildGeometry(tvCommandList, {0, 0, 180 * tw, 300 * tw});
-  ZephContainer->setChildGeometry(tvCommandScript, {184 * tw, 0, 360 * tw, 300 * tw});
+  ZephContainer->setChildGeometry(tvCommandList, {0, 0, 200 * tw, 300 * tw});
+  ZephContainer->setChildGeometry(tvCommandScript, {204 * tw, 0, 340 * tw, 300 * tw});
   ZephContainer->setAutoSizeChildren(true);
   controls::PropertyBag bag;
   ZephContainer->WriteProperties(bag);
@@ -347,7 +354,31 @@ void ScriptEditor::DeleteCommand(int number, bool confirm) {
                        QStringLiteral("Remove Command"), prompts::Icon::None,
                        prompts::Buttons::YesNo) != prompts::Answer::Yes)
     return;
-  apply(script::Remove(*r, number));
+  const script::Outcome outcome = script::Remove(*r, number);
+  if (!outcome.changed) return;
+  removeLine(number);
+  setClearAll();
+  if (!selectCommand(outcome.select)) setItemButtons();
+}
+
+void ScriptEditor::removeLine(int number) {
+  // Patched in place, so the other lines keep their expanded state: the command's
+  // line goes with its parameter lines, and every line after it takes the number
+  // one lower in its key.
+  setHighlight(nullptr);
+  const QSignalBlocker block(tvCommandScript);
+  QTreeWidgetItem* root = tvCommandScript->topLevelItem(0);
+  if (!root || number > root->childCount()) return;
+  delete root->child(number - 1);
+  const auto renumber = [](QTreeWidgetItem* line, int n) {
+    const QString key = LineKey(line);
+    line->setData(0, kNodeKeyRole, key.left(1) + QString::number(n) + key.mid(key.indexOf(u'_')));
+  };
+  for (int i = number - 1; i < root->childCount(); ++i) {
+    QTreeWidgetItem* line = root->child(i);
+    renumber(line, i + 1);
+    for (int k = 0; k < line->childCount(); ++k) renumber(line->child(k), i + 1);
+  }
 }
 
 void ScriptEditor::DeleteSelectedCommand() { DeleteCommand(selectedCommand(), true); }
@@ -494,12 +525,27 @@ void ScriptEditor::saveListExtent(bool withLeft) {
 }
 
 bool ScriptEditor::scriptKey(QKeyEvent* event) {
+  // The context menu from the keyboard, as the right button opens it: without it,
+  // Copy and Paste could not be reached by keys.
+  if (event->key() == Qt::Key_Menu ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    showScriptMenuByKey();
+    return true;
+  }
   if (!commandLineSelected() || event->key() == Qt::Key_Escape) return false;
   QTreeWidgetItem* item = tvCommandScript->currentItem();
   // The edit key still opens a comment line for editing.
   if (event->key() == Qt::Key_F2 && item && (item->flags() & Qt::ItemIsEditable)) return false;
   if (event->key() == Qt::Key_Delete) DeleteCommand(selectedCommand(), false);
   return true;  // no other key acts on a command line
+}
+
+void ScriptEditor::showScriptMenuByKey() {
+  QWidget* view = tvCommandScript->viewport();
+  QTreeWidgetItem* line = tvCommandScript->currentItem();
+  const QRect rect = line ? tvCommandScript->visualItemRect(line) : QRect();
+  const QPoint at = rect.isValid() ? rect.bottomLeft() + QPoint(rect.height(), 0) : view->rect().center();
+  scriptMenu()->exec(view->mapToGlobal(at));
 }
 
 bool ScriptEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -534,6 +580,11 @@ void ScriptEditor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void ScriptEditor::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  tvCommandList->setFocus();  // the palette first: a module is chosen by its name
 }
 
 void ScriptEditor::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFileDevice>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -46,13 +47,42 @@ enum class Replace { No, Yes };
 
 // Moves a file. Replace::No never replaces an existing target (RENAME_NOREPLACE);
 // Replace::Yes replaces it atomically. Across file systems: copy to a temporary name
-// beside the target, flush, rename into place, keep time stamp and mode, and only
-// then remove the source; a failed copy leaves the source untouched. The source is
+// beside the target, flush, rename into place, flush the target's folder, keep time
+// stamp and mode, and only then remove the source; a failed copy or folder flush
+// leaves the source untouched and no copy. Within one file system the target's folder
+// is flushed after the rename, or by the open FolderSyncBatch. The source is
 // watched all the while (a read lease where one can be taken, and its size, mtime and
 // ctime): a change before it is removed abandons the move and leaves the source.
 // The copy keeps the source's owner and group where this process may give them (as
 // root); it keeps the set-user-id and set-group-id bits only when it does.
 Outcome moveFile(const QString& source, const QString& target, Replace replace);
+// Folder flushes gathered over many moves on this thread. While a batch is open, a
+// move within one file system (and the removal of a moved source on another) leaves
+// the flush of the folders it changed to the batch, which flushes each folder once
+// when it closes or flush() is called. A file is in one of its two places at every
+// instant; these flushes only settle which one a power cut leaves it in. A copy's
+// own folder flush before its source goes is never deferred. A batch opened while
+// another is open joins the outer one.
+class FolderSyncBatch {
+ public:
+  FolderSyncBatch();
+  ~FolderSyncBatch();  // flushes what is still noted
+  FolderSyncBatch(const FolderSyncBatch&) = delete;
+  FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+  // Notes a folder to flush.
+  void note(const QString& folder);
+  // Flushes every folder noted so far, once each; the first failure names its folder.
+  Outcome flush();
+  // True the first time a copy goes into folder while the batch is open: only then are
+  // its stale temporaries looked for.
+  bool firstCopyInto(const QString& folder);
+
+ private:
+  FolderSyncBatch* outer_;
+  QSet<QString> folders_;
+  QSet<QString> cleaned_;
+};
+
 // Copies a file through a temporary name beside the target, then renames it into
 // place; time stamp kept. The copy is owned by this process's user and takes the
 // source's mode less the set-id bits and less the umask.
@@ -68,7 +98,8 @@ QString cutToBytes(const QString& name, int maxBytes);
 bool isTemporaryName(const QByteArray& name);
 // Removes the temporaries of that pattern in folder that a run which ended early left
 // behind: regular files owned by this user, last changed before this process started
-// and open in no process. Every copy into a folder does this first.
+// and open in no process. Every copy into a folder does this first
+// (within a FolderSyncBatch, the first copy into each folder).
 void removeStaleTemporaries(const QString& folder);
 // The mode bits left of mode by this process's umask (read without changing it).
 // What the programs create has a fixed mode that a stricter umask narrows further:

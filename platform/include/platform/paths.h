@@ -21,7 +21,8 @@ QString registryDir();
 // Per-user settings: $XDG_CONFIG_HOME/mervanezuri (default ~/.config/mervanezuri).
 QString userSettingsDir();
 // Locks and local sockets: $MVNZ_RUNTIME_DIR, else $XDG_RUNTIME_DIR/mervanezuri,
-// else /tmp/mervanezuri-<uid>. Created (mode 0700) on first use.
+// else /tmp/mervanezuri-<uid>. A missing folder is created (mode 0700); before a lock
+// or socket is made in it, runtimefolder::prepare() says whether it may be used.
 QString runtimeDir();
 // Folder of service unit files: $MVNZ_UNIT_DIR, else /etc/systemd/system.
 QString unitDir();

@@ -122,3 +122,23 @@ TEST(LogFiles, FirstLineOfADayMakesItsFolder) {
   EXPECT_TRUE(port->TakeStderr().isEmpty());
   EXPECT_EQ(mvnz::test::readFile(day + "/System.log"), "[t] first\r\n[t] second\r\n");
 }
+
+// The file a line goes to stays open between lines; a file removed meanwhile is made
+// anew by the next line, and one renamed away gets no more lines once the files are
+// closed (at the end of each cycle).
+TEST(LogFiles, FilesKeptOpenFollowRemovalAndRenaming) {
+  const QString dir = mvnz::test::makeDir("logfiles-kept");
+  const QString path = dir + "/System.log";
+  LogFileWriter w;
+  w.Write(dir, "System", "t", "one");
+  ASSERT_TRUE(QFile::remove(path));
+  w.Write(dir, "System", "t", "two");
+  EXPECT_EQ(mvnz::test::readFile(path), "[t] two\r\n");
+
+  ASSERT_TRUE(QFile::rename(path, dir + "/old.log"));
+  w.Write(dir, "System", "t", "three");  // still the open file, now named old.log
+  w.CloseFiles();
+  w.Write(dir, "System", "t", "four");
+  EXPECT_EQ(mvnz::test::readFile(dir + "/old.log"), "[t] two\r\n[t] three\r\n");
+  EXPECT_EQ(mvnz::test::readFile(path), "[t] four\r\n");
+}

@@ -7,6 +7,7 @@
 #include "daemon/logging.h"
 #include "daemon/logtext.h"
 #include "library/contract.h"
+#include "library/dates.h"
 #include "support.h"
 #include "testenv.h"
 
@@ -32,6 +33,13 @@ struct LogFixture {
   }
   TestDaemon t;
 };
+
+// A log time text that stands for the current time (within a few seconds).
+bool IsNow(const QString& timeText) {
+  const auto t = mvnz::ParseTimeText(timeText);
+  return t && FormatLogTime(*t) == timeText &&
+         qAbs(t->secsTo(QDateTime::currentDateTime())) <= 3;
+}
 
 }  // namespace
 
@@ -97,7 +105,7 @@ TEST(Logging, TimeTextsAndLevels) {
   SetMessage(f.t.d, 1, QStringLiteral("x"), QStringLiteral("08-Dec-2026 09:05.42"));
   EXPECT_EQ(f.t.d.log.LogBuffers[1].last().Timestamp, "08-12-2026 09:05.42");
   SetMessage(f.t.d, 1, QStringLiteral("x"), QStringLiteral("not a time"));
-  EXPECT_EQ(f.t.d.log.LogBuffers[1].last().Timestamp, "not a time");
+  EXPECT_TRUE(IsNow(f.t.d.log.LogBuffers[1].last().Timestamp)) << f.t.d.log.LogBuffers[1].last().Timestamp.toStdString();
   // A level outside 0-3 is kept as given and harms nothing; only level 2 counts.
   f.t.d.run.ErrorCount = 70000;  // beyond 16 bits
   SetMessage(f.t.d, 7, QStringLiteral("odd"), {});
@@ -215,7 +223,7 @@ TEST(Logging, EveryLineIsOneLineInEverySink) {
   QStringList buffered;
   for (const clsLogging& l : f.t.d.log.LogBuffers[2]) buffered << l.message;
   EXPECT_EQ(buffered, lines);
-  EXPECT_EQ(f.t.d.log.LogBuffers[2].last().Timestamp, "forged\\ntime");
+  EXPECT_TRUE(IsNow(f.t.d.log.LogBuffers[2].last().Timestamp));
   EXPECT_EQ(f.t.ui->window.size(), 3);
   EXPECT_EQ(f.t.ui->bar.first(), "[FS2] " + lines.first());
   const QByteArray file = mvnz::test::readFile(f.File("FS2_Inbox"));
@@ -223,4 +231,45 @@ TEST(Logging, EveryLineIsOneLineInEverySink) {
   EXPECT_EQ(file.count("\r"), 3);
   EXPECT_FALSE(file.contains('\t') || file.contains('\x1b'));
   EXPECT_EQ(LogMessages(f.File("FS2_Inbox")), lines);
+}
+
+// Another process's SetMessage cannot write a line that looks like the daemon's own:
+// each piece of its text is one escaped line, and a time text that is no date and
+// time gives the current time instead of standing where the daemon's time stands.
+TEST(Logging, SetMessageCannotForgeALine) {
+  const struct {
+    const char* text;
+    const char* time;
+    QStringList lines;  // the file's lines after their time
+    const char* shownTime;  // nullptr: the current time
+  } cases[] = {
+      {"ok\r\n[01-01-2026 00:00.00] Daemon stopped", "", {"ok", "[01-01-2026 00:00.00] Daemon stopped"}, nullptr},
+      {"a\nb\x1b[2J\r\nc\rd", "08-Dec-2026 09:05.42", {"a\\nb\\x1b[2J", "c\\rd"}, "08-12-2026 09:05.42"},
+      {"x", "01-01-2026 00:00.00] Daemon stopped\r\n[02-01-2026 00:00.00", {"x"}, nullptr},
+      {"x", "\x1b[2J", {"x"}, nullptr},
+      {"x", "31-02-2026 10:00.00", {"x"}, nullptr},
+      {"x", "tomorrow", {"x"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text + std::string(" / ") + c.time);
+    LogFixture f;
+    ASSERT_TRUE(SetMessage(f.t.d, 0, QString::fromLatin1(c.text), QString::fromLatin1(c.time)));
+    const QByteArray file = mvnz::test::readFile(f.File("FS1_Alpha"));
+    const QList<QByteArray> raw = file.split('\n');
+    ASSERT_EQ(raw.size(), c.lines.size() + 1) << file.toStdString();  // the last is empty
+    for (qsizetype i = 0; i < c.lines.size(); ++i) {
+      QByteArray line = raw[i];
+      ASSERT_TRUE(line.endsWith('\r'));
+      line.chop(1);
+      ASSERT_TRUE(line.startsWith('['));
+      const qsizetype close = line.indexOf("] ");
+      ASSERT_GT(close, 0);
+      const QString time = QString::fromUtf8(line.mid(1, close - 1));
+      if (c.shownTime)
+        EXPECT_EQ(time, QString::fromLatin1(c.shownTime));
+      else
+        EXPECT_TRUE(IsNow(time)) << time.toStdString();
+      EXPECT_EQ(QString::fromUtf8(line.mid(close + 2)), c.lines[i]);
+    }
+  }
 }

@@ -1,7 +1,14 @@
 // The real mvnd program on a temporary configuration.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <functional>
 
@@ -16,6 +23,7 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "daemon/logging.h"
@@ -609,4 +617,152 @@ TEST(MvndProgram, OddFileNamesGiveOneLogLineEach) {
   for (const char* shown :
        {"Moving line\\nbreak.txt", "Moving tab\\there.txt", "Moving esc\\x1b[2Jape.txt"})
     EXPECT_TRUE(messages.contains(shown)) << shown << "\n" << messages.join('\n').toStdString();
+}
+
+namespace {
+
+// Opens a connection to a local socket without waiting for the daemon to accept it;
+// -1 when it cannot be made within the wait.
+int ConnectIdle(const QString& path) {
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  const QByteArray p = QFile::encodeName(path);
+  if (size_t(p.size()) >= sizeof a.sun_path) return -1;
+  std::memcpy(a.sun_path, p.constData(), p.size());
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < kWaitMs) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+    const int e = errno;
+    ::close(fd);
+    if (e != EAGAIN) return -1;
+    QThread::msleep(5);  // the daemon's backlog is full: it is taking them
+  }
+  return -1;
+}
+
+int OpenDescriptors(qint64 pid) {
+  return int(QDir(QStringLiteral("/proc/%1/fd").arg(pid)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
+}
+
+}  // namespace
+
+// Idle clients of the log socket cannot starve the daemon of descriptors: with 1,100
+// of them held open, a daemon whose descriptor limit is 1,024 still moves every file
+// and still answers a SetMessage. Its soft limit was raised to the hard one at start.
+TEST(MvndProgram, IdleLogSocketClientsCannotStopTheJobs) {
+  struct rlimit own;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &own), 0);
+  if (own.rlim_max < 1400) GTEST_SKIP() << "the test needs 1,400 descriptors of its own";
+  own.rlim_cur = own.rlim_max;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &own), 0);
+
+  Program prog;
+  const QString hot = mvnz::test::makeDir("idlehot"), out = mvnz::test::rootDir() + "/idleout";
+  WriteCrlf(prog.config,
+            StartingConfig(prog.logDir,
+                           {"[Mover]", "Trigger=FILE", "ScanDirectory=" + hot, "InputFilter=.txt", "Interval=1",
+                            "StableTimer=-1",
+                            CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"}),
+                            "Enabled=1"}));
+  QProcess p;
+  p.setProgram(QStringLiteral(MVNZ_BIN_DIR "/mvnd"));
+  p.setProcessEnvironment(MvndEnvironment());
+  p.setChildProcessModifier([] {
+    const struct rlimit lim = {256, 1024};  // soft below hard: the daemon raises it
+    ::setrlimit(RLIMIT_NOFILE, &lim);
+  });
+  p.start();
+  ASSERT_TRUE(p.waitForStarted(kWaitMs));
+  // Earlier tests of this program log into the same folder: the daemon is up once its
+  // socket is there.
+  ASSERT_TRUE(WaitFor([] { return QFileInfo(LogSocketPath()).exists(); }));
+  const QByteArray limits = mvnz::test::readFile(QStringLiteral("/proc/%1/limits").arg(p.processId()));
+  EXPECT_TRUE(QString::fromLatin1(limits).contains(
+      QRegularExpression(QStringLiteral("Max open files\\s+1024\\s+1024"))))
+      << limits.toStdString();
+
+  std::vector<int> clients;
+  for (int i = 0; i < 1100; ++i) {
+    const int fd = ConnectIdle(LogSocketPath());
+    if (fd < 0) {
+      ADD_FAILURE() << "client " << i << " not connected: " << std::strerror(errno);
+      break;  // the files are still tried
+    }
+    clients.push_back(fd);
+  }
+  for (int i = 0; i < 20; ++i) WriteFile(hot + QStringLiteral("/f%1.txt").arg(i), "x", 600);
+  EXPECT_TRUE(WaitFor([&] { return FilesIn(out).size() == 20; }))
+      << FilesIn(out).size() << " of 20 moved\n"
+      << prog.SystemLog().join('\n').toStdString();
+  EXPECT_LT(OpenDescriptors(p.processId()), 200);
+
+  // A client with something to say is still heard, the idle ones still held.
+  QLocalSocket s;
+  s.connectToServer(LogSocketPath());
+  ASSERT_TRUE(s.waitForConnected(kWaitMs));
+  s.write(R"({"level":0,"text":"still heard","time":""})" "\n");
+  ASSERT_TRUE(s.waitForReadyRead(kWaitMs));
+  EXPECT_EQ(s.readAll(), "1\n");
+  for (int fd : clients) ::close(fd);
+
+  p.terminate();
+  ASSERT_TRUE(p.waitForFinished(kWaitMs));
+  EXPECT_EQ(p.exitCode(), 0);
+}
+
+// A runtime folder another user made or others can write is refused at start with its
+// name and what is wrong; nothing is created through it.
+TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
+  const bool root = ::geteuid() == 0;
+  QTemporaryDir shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
+  ASSERT_TRUE(shared.isValid());
+  ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
+  const QString victim = mvnz::test::makeDir("rootonly") + "/victim";
+  const struct {
+    const char* name;
+    const char* nobodyScript;  // made by the user nobody (root only); else by this user
+    int mode;
+    const char* why;
+  } cases[] = {
+      {"open", nullptr, 0777, "writable by others (mode 0777)"},
+      {"nobody", "mkdir -m 0777 \"$1\" && ln -s \"$2\" \"$1/mvnd.lock\"", 0777,
+       "owned by user 65534, not by user 0"},
+  };
+  Program prog;
+  prog.logDir = mvnz::test::rootDir() + "/logs-refused";
+  WriteCrlf(prog.config, StartingConfig(prog.logDir, {"[Job]", "Trigger=TIME", "Enabled=1"}));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString dir = shared.path() + "/" + c.name;
+    if (c.nobodyScript) {
+      if (!root) {
+        std::printf("row %s skipped: needs root to act as the user nobody\n", c.name);
+        continue;
+      }
+      QProcess as;
+      as.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", "--", "sh", "-c",
+                           c.nobodyScript, "sh", dir, victim});
+      ASSERT_TRUE(as.waitForFinished(kWaitMs) && as.exitCode() == 0);
+    } else {
+      ASSERT_EQ(::mkdir(QFile::encodeName(dir).constData(), 0), 0);
+      ASSERT_EQ(::chmod(QFile::encodeName(dir).constData(), c.mode), 0);
+    }
+    QProcess p;
+    QProcessEnvironment env = MvndEnvironment();
+    env.insert("MVNZ_RUNTIME_DIR", dir);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), {});
+    ASSERT_TRUE(p.waitForFinished(kWaitMs));
+    EXPECT_EQ(p.exitCode(), 2);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains("mvnd: Runtime folder [" + dir + "] not used: " + c.why))
+        << err.toStdString();
+    EXPECT_FALSE(QFile::exists(victim));
+    EXPECT_FALSE(QFile::exists(dir + "/mvnd.MVNdcom"));
+  }
+  EXPECT_FALSE(QDir(prog.logDir).exists());
+  if (!root) GTEST_SKIP() << "the row with the user nobody needs root";
 }

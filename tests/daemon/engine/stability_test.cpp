@@ -154,6 +154,12 @@ TEST(Stability, SystemClockSecondsAreThoseOfItsDateTime) {
   const qint64 after = clock.now().toSecsSinceEpoch();
   EXPECT_LE(before, secs);
   EXPECT_LE(secs, after);
+  // Its date-time is the local time of the current second.
+  const QDateTime local = clock.now(), real = QDateTime::currentDateTime();
+  EXPECT_EQ(local.timeSpec(), Qt::LocalTime);
+  EXPECT_EQ(local.time().msec(), 0);
+  EXPECT_LE(local.secsTo(real), 1);
+  EXPECT_GE(local.secsTo(real), 0);
   // A clock that gives only its date-time gets the same seconds by default.
   const test::FakeClock fake(QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0)));
   EXPECT_EQ(fake.secsSinceEpoch(), fake.now().toSecsSinceEpoch());
@@ -182,4 +188,33 @@ TEST(Stability, ProbeTellsWhyAFileCouldNotBeOpened) {
   ::chmod(QFile::encodeName(f).constData(), 0600);
   EXPECT_FALSE(probe.heldForWriting(f));
   EXPECT_EQ(probe.openError(), 0);
+}
+
+// One look at a file at its turn serves the existence test and the lease: the probe
+// opens the file once, and the judgement after it still sees a writer.
+TEST(Stability, OneLookServesStatusAndLease) {
+  const QString f = test::rootDir() + "/looked.txt";
+  test::writeFile(f, "twelve bytes");
+  LeaseProbe probe;
+  struct stat st {};
+  EXPECT_FALSE(probe.look(test::rootDir() + "/none.txt", st));
+  EXPECT_FALSE(probe.look(test::rootDir(), st)) << "a folder is no file";
+  ASSERT_TRUE(probe.look(f, st));
+  EXPECT_EQ(st.st_size, 12);
+  EXPECT_FALSE(probe.heldOpen(f)) << "its own look is not another holder";
+  {
+    test::Writer w(f);
+    ASSERT_TRUE(w.started());
+    ASSERT_TRUE(probe.look(f, st));
+    EXPECT_TRUE(probe.heldOpen(f));
+    ASSERT_TRUE(probe.look(f, st));
+    EXPECT_TRUE(probe.heldForWriting(f));
+    w.stop();
+  }
+  // Looks never answered by a lease keep no descriptor open.
+  const auto openFds = [] { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(); };
+  const qsizetype before = openFds();
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(probe.look(f, st));
+  probe.beginCycle();
+  EXPECT_EQ(openFds(), before);
 }

@@ -253,6 +253,63 @@ TEST(ScriptEditor, KeysOnCommandLines) {
   EXPECT_EQ(rig.lines().last(), "C5_RELOCATE=Relocate");
 }
 
+// Deleting patches the tree: the other lines keep their expanded state and carry the
+// numbers of their commands, parameter lines included, as a rebuild would give them.
+TEST(ScriptEditor, DeleteKeepsTheOtherLinesAsTheyWere) {
+  for (const char* deleted : {"C1_RELOCATE", "C2_COMMENT", "C5_ENDDAEMON"}) {
+    SCOPED_TRACE(deleted);
+    Rig rig;
+    rig.tree()->expandItem(rig.line("C3_!SLEEP"));
+    rig.select(deleted);
+    rig.key(Qt::Key_Delete);
+    const QStringList patched = rig.lines();
+    QStringList expanded;
+    for (QTreeWidgetItemIterator it(rig.tree()); *it; ++it)
+      if ((*it)->isExpanded()) expanded << ui::LineKey(*it);
+    rig.ed->BuildScriptTree();
+    EXPECT_EQ(patched, rig.lines());
+    const QString sleep = script::CommandKey(QString(deleted) == "C5_ENDDAEMON" ? 3 : 2, "!Sleep");
+    EXPECT_EQ(expanded, (QStringList{"r", sleep}));
+  }
+  // Up on a parameter line of a renumbered command moves that command.
+  Rig rig;
+  rig.select("C2_COMMENT");
+  rig.key(Qt::Key_Delete);
+  rig.select("P3_Data1");
+  rig.ed->button("up")->trigger();
+  EXPECT_EQ(rig.names(), (QStringList{"Relocate", "Vanished", "!Sleep", "EndDaemon"}));
+}
+
+// The menu key and Shift+F10 open the context menu of the selected line, also on a
+// command line, where every other key is swallowed: copy and paste by keys alone.
+TEST(ScriptEditor, ContextMenuByKeys) {
+  Rig rig;
+  QStringList seen;
+  auto choose = [&](const char* caption) {
+    QTimer::singleShot(0, [&seen, caption] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr);
+      for (QAction* a : menu->actions())
+        if (a->text() == QLatin1String(caption)) {
+          seen << a->text() + (a->isEnabled() ? "" : " (grey)");
+          a->trigger();
+        }
+      menu->close();
+    });
+  };
+  rig.select("C3_!SLEEP");
+  choose("Copy");
+  rig.key(Qt::Key_Menu);
+  rig.select("C1_RELOCATE");
+  choose("Paste");
+  QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+  QApplication::sendEvent(rig.tree(), &shiftF10);
+  EXPECT_EQ(seen, (QStringList{"Copy", "Paste"}));
+  EXPECT_EQ(rig.names(),
+            (QStringList{"!Sleep", "Relocate", "Comment", "!Sleep", "Vanished", "EndDaemon"}));
+  EXPECT_EQ(rig.selectedKey(), "C1_!SLEEP");
+}
+
 TEST(ScriptEditor, ContextMenuCopyAndPaste) {
   Rig rig;
   rig.select("r");
@@ -330,15 +387,18 @@ TEST(ScriptEditor, RoziRorunerBoxFollowsTheModel) {
   EXPECT_EQ(box->count(), 0);
 }
 
-// The main window's menu, toolbar and page button open the editor on the current
-// RoziRoruner; with none there is nothing to open.
+// The side bar's link, the toolbar and the page's button open the editor on the
+// current RoziRoruner; with none there is nothing to open.
 TEST(ScriptEditor, OpenedFromTheMainWindow) {
   Rig rig;
   for (const char* key : {"SCRIPT", "TB_SCRIPT"}) {
     SCOPED_TRACE(key);
     rig.ed->hide();
     rig.s.setCurrent(1);
-    rig.m->window().dispatch(QLatin1String(key));
+    if (QLatin1String(key) == "SCRIPT")
+      rig.m->window().dispatchSideBar(QLatin1String(key));
+    else
+      rig.m->window().dispatch(QLatin1String(key));
     EXPECT_TRUE(rig.ed->isVisible());
     EXPECT_EQ(rig.ed->roziRorunerList()->currentIndex(), 1);
     EXPECT_EQ(rig.lines(), QStringList{"r=Command Script"});
@@ -351,6 +411,7 @@ TEST(ScriptEditor, OpenedFromTheMainWindow) {
   rig.ed->hide();
   rig.s.setCurrent(-1);
   rig.m->window().dispatch(QStringLiteral("TB_SCRIPT"));
+  rig.m->window().dispatchSideBar(QStringLiteral("SCRIPT"));
   EXPECT_FALSE(rig.ed->isVisible());
 }
 
@@ -694,6 +755,8 @@ TEST(ScriptEditor, PaletteTakesItsStoredExtent) {
     if (c.width) registry::writeValue(key, "CSlistWidth", c.width);
     if (QString(c.command) == "page")
       rig.m->window().roziRoruners().onCommandScript();
+    else if (QString(c.command) == "SCRIPT")
+      rig.m->window().dispatchSideBar(QLatin1String(c.command));
     else
       rig.m->window().dispatch(QLatin1String(c.command));
     ASSERT_TRUE(rig.ed->isVisible());

@@ -15,7 +15,11 @@ namespace mvnz::engine {
 class LeaseProbe : public LockProbe {
  public:
   LeaseProbe();
+  ~LeaseProbe() override;
+  LeaseProbe(const LeaseProbe&) = delete;
+  LeaseProbe& operator=(const LeaseProbe&) = delete;
   void beginCycle() override;
+  bool look(const QString& path, struct stat& st) override;
   bool heldOpen(const QString& path) override;
   bool heldForWriting(const QString& path) override;
   int openError() const override { return openError_; }
@@ -31,6 +35,12 @@ class LeaseProbe : public LockProbe {
   bool procHeld(const QString& path, bool writersOnly);
   void scanProc();
 
+  // The descriptor look() opened, kept for the next lease on the same path.
+  int takeKept(const QString& path);
+  void dropKept();
+
+  QString keptPath_;
+  int kept_ = -1;
   bool forceProc_ = false;
   int openError_ = 0;
   bool scanned_ = false;

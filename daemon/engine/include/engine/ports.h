@@ -2,6 +2,8 @@
 // What the engine needs of the world, passed in so tests drive it headless: the clock,
 // the message pump, the file operations, the lock probe, the object factory and the
 // log sink. The defaults bind the real services.
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QString>
@@ -23,10 +25,17 @@ class Clock {
   virtual qint64 secsSinceEpoch() const { return now().toSecsSinceEpoch(); }
 };
 
+// The system's local time to the whole second (what the schedules, day texts and time
+// tokens use). Worked out once a second: the local time looks at the time-zone file
+// every time, and every RoziRoruner's turn of every cycle asks for it.
 class SystemClock : public Clock {
  public:
-  QDateTime now() const override { return QDateTime::currentDateTime(); }
+  QDateTime now() const override;
   qint64 secsSinceEpoch() const override { return QDateTime::currentSecsSinceEpoch(); }
+
+ private:
+  mutable qint64 second_ = -1;
+  mutable QDateTime local_;
 };
 
 // One pass of the event loop (timers, sockets, COM-style calls are served in it).
@@ -64,6 +73,10 @@ class LockProbe {
   virtual ~LockProbe() = default;
   // Called once at the start of each cycle: forget what was learnt in the last one.
   virtual void beginCycle() {}
+  // The status of a regular file at path now (false when there is none), for the
+  // judgement that follows. The default stats the path; the real probe opens the file
+  // once and asks its next question about that path on the same descriptor.
+  virtual bool look(const QString& path, struct stat& st);
   // True when another process has the file open at all (or it cannot be checked).
   virtual bool heldOpen(const QString& path) = 0;
   // True when another process has the file open for writing (or it cannot be checked).

@@ -28,8 +28,9 @@ void LogConfigWarning(Daemon& d, const QString& text);
 void FlushPendingWarnings(Daemon& d);
 
 // Hands a message (lines separated by CR LF) to WriteLogLine as "M" lines of the
-// RoziRoruner whose script runs or ran last. False when the daemon is not initialised (the lines
-// are dropped).
+// RoziRoruner whose script runs or ran last. Each piece is escaped as every log text
+// (WriteLogLine); a time text that is not a date and time is replaced by the current
+// time. False when the daemon is not initialised (the lines are dropped).
 bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& iTimestamp);
 
 // Empties every log buffer, the total log and the window; resets ErrorCount.
@@ -41,6 +42,8 @@ void ResetLogBuffers(LogBuffer& log, int count);
 QString FormatLogTime(const QDateTime& t);
 // Folder the log files go to today (dated or not); "" when file logging is off.
 QString LogFolder(const Settings& s);
+// The same for the given day.
+QString LogFolder(const Settings& s, const QDate& today);
 // Base name of the log file of a line ("System", "FS<n>_<name>" made safe).
 QString LogFileBaseName(const RoziRorunerList& jobs, const QString& source, int index);
 
@@ -51,7 +54,11 @@ void UnregisterMVNdcom();
 // Serves SetMessage for other processes on a local socket in the runtime folder
 // (runtime folder/"mvnd.MVNdcom"). One request per connection: a JSON object
 // {"level": n, "text": "...", "time": "..."} followed by a newline; the answer is
-// "1\n" (handed to the log) or "0\n".
+// "1\n" (handed to the log) or "0\n". At most 32 connections are open at once; one
+// that sends nothing for 5 s, or does not finish its request within 10 s, is closed,
+// and a new client ends the oldest that has sent nothing. The socket is made only in
+// a private runtime folder and replaces nothing but a stale socket of the daemon's
+// user (runtimefolder::claimSocket); null with the reason otherwise.
 std::unique_ptr<QObject> StartLogServer(Daemon& d, QString* error = nullptr);
 QString LogSocketPath();
 

@@ -98,6 +98,7 @@ class ScriptEditor : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -106,6 +107,7 @@ class ScriptEditor : public QWidget {
   void wireSession();
   void addCommandLine(QTreeWidgetItem* root, int number, const jobfile::CommandEntry& command);
   void apply(const script::Outcome& outcome);
+  void removeLine(int number);
   void setItemButtons();
   void setClearAll();
   void showCaption();
@@ -114,6 +116,8 @@ class ScriptEditor : public QWidget {
   void saveListExtent(bool withLeft);
   void commentEdited(QTreeWidgetItem* item);
   bool scriptKey(QKeyEvent* event);
+  // The context menu at the selected line, for the menu key and Shift+F10.
+  void showScriptMenuByKey();
   jobfile::RoziRoruner* current();
   void editComment(int number);
   // Drag and drop (scriptdrag.cpp).
