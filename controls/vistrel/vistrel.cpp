@@ -516,7 +516,11 @@ void vistrel::ApplyColors() {
   const QPalette system = QApplication::palette(this);
   QPalette pal = palette();
   pal.setColor(QPalette::Window, oleColor(backColor_, system));
-  pal.setColor(QPalette::WindowText, oleColor(foreColor_, system));
+  // The fore colour is the text of an enabled panel; a disabled one keeps the system's
+  // disabled text, so the controls placed on it look disabled too.
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    pal.setColor(group, QPalette::WindowText, oleColor(foreColor_, system));
+  pal.setColor(QPalette::Disabled, QPalette::WindowText, system.color(QPalette::Disabled, QPalette::WindowText));
   setPalette(pal);  // lblCaption and lblText inherit both
 }
 

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 
 namespace mvnz::fileops {
@@ -78,41 +79,163 @@ Outcome checkFolderWritable(const QString& folder) {
   return {};
 }
 
+// A file as the operations reach it: a descriptor of the folder that holds it and its
+// name there. A path as written is reached through its folder's path (links in it
+// followed); the listed file from its scan folder one real folder at a time.
+struct Place {
+  Fd dir{-1};
+  QByteArray name;
+  QString path;         // as given, for messages
+  bool listed = false;  // the listed file: its last component is never followed
+  struct stat seen {};  // what the listing's name held when it was reached (listed only)
+
+  int statFlags() const { return listed ? AT_SYMLINK_NOFOLLOW : 0; }
+  int stat(struct stat* st) const {
+    return ::fstatat(dir.fd, name.constData(), st, statFlags()) == 0 ? 0 : errno;
+  }
+  // True while the descriptor in is the file the listing saw (always for a path as
+  // written).
+  bool holds(int in) const {
+    struct stat st {};
+    return !listed || (::fstat(in, &st) == 0 && sameInode(st, seen));
+  }
+};
+
+thread_local const ListedFile* tListed = nullptr;
+
+Outcome notTheListedFile(const QString& path) {
+  return result(Status::Failed,
+                QStringLiteral("[%1] is no longer the file the listing found; it was not touched")
+                    .arg(path));
+}
+
+Outcome notAFolder(const QString& folder) {
+  return result(Status::Failed,
+                QStringLiteral("[%1] is no longer a folder of the scan folder (a link?); the file "
+                               "below it was not touched")
+                    .arg(folder));
+}
+
+// Reaches the listed file f (whose path is path): the scan folder as written, then each
+// folder below it with O_NOFOLLOW, so a folder replaced by a link is never passed;
+// the name must still hold the device and inode the listing saw.
+Outcome reachListed(const ListedFile& f, const QString& path, Place* p) {
+  p->listed = true;
+  p->path = path;
+  p->dir.fd = ::open(native(f.root).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (p->dir.fd < 0) {
+    const int e = errno;
+    return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+  }
+  const QStringList parts = f.relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+  if (parts.isEmpty()) return result(Status::SourceMissing, errnoText(ENOENT));
+  QString walked = f.root;
+  for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+    if (parts[i] == QLatin1String(".")) continue;
+    walked += QLatin1Char('/') + parts[i];
+    if (parts[i] == QLatin1String("..")) return notAFolder(walked);
+    const int next = ::openat(p->dir.fd, native(parts[i]).constData(),
+                              O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0) {
+      const int e = errno;
+      if (e == ENOENT) return result(Status::SourceMissing, errnoText(e));
+      return e == ENOTDIR || e == ELOOP ? notAFolder(walked) : failed(e);
+    }
+    struct stat st {};
+    const bool isDir = ::fstat(next, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(p->dir.fd);
+    p->dir.fd = next;
+    if (!isDir) return notAFolder(walked);
+  }
+  p->name = native(parts.last());
+  if (const int e = p->stat(&p->seen))
+    return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+  if (p->seen.st_dev != dev_t(f.device) || p->seen.st_ino != ino_t(f.inode))
+    return notTheListedFile(path);
+  return {};
+}
+
+// True when path names the listed file (spelt with or without "." levels and doubled
+// "/").
+bool isListed(const QString& path) {
+  return tListed &&
+         QDir::cleanPath(path) == QDir::cleanPath(tListed->root + QLatin1Char('/') + tListed->relative);
+}
+
+// Reaches the file path names: the listed file by its listing's way, any other path as
+// written.
+Outcome reach(const QString& path, Place* p) {
+  if (isListed(path)) return reachListed(*tListed, path, p);
+  p->path = path;
+  p->dir.fd = ::open(native(folderOf(path)).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (p->dir.fd < 0) {
+    const int e = errno;
+    return e == ENOENT || e == ENOTDIR ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+  }
+  const QString name = nameOf(path);
+  p->name = name.isEmpty() ? QByteArrayLiteral(".") : native(name);  // "dir/" is the folder
+  return {};
+}
+
+// AccessDenied when dir is a write-protected folder (whose path is folder).
+Outcome checkFolderWritable(int dir, const QString& folder) {
+  struct stat st {};
+  if (::fstat(dir, &st) == 0 && S_ISDIR(st.st_mode) && writeProtected(st))
+    return accessDenied(folder);
+  return {};
+}
+
+// AccessDenied when removing the file at p would change a write-protected file or the
+// entries of a write-protected folder.
+Outcome checkRemovableAt(const Place& p) {
+  struct stat st {};
+  if (::fstatat(p.dir.fd, p.name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      !S_ISLNK(st.st_mode) && writeProtected(st))
+    return accessDenied(p.path);
+  return checkFolderWritable(p.dir.fd, folderOf(p.path));
+}
+
 // What a move or copy must be allowed to change: the target's folder, an existing
 // target it replaces and, for a move, the source's folder.
-Outcome checkChanges(const QString& source, const QString& target, Replace replace, bool move) {
+Outcome checkChanges(const Place& source, const QString& target, Replace replace, bool move) {
   Outcome o = replace == Replace::Yes ? checkRemovable(target) : checkFolderWritable(folderOf(target));
-  if (o.ok() && move) o = checkFolderWritable(folderOf(source));
+  if (o.ok() && move) o = checkFolderWritable(source.dir.fd, folderOf(source.path));
   return o;
 }
 
-int renameat2NoReplace(const char* from, const char* to) {
-  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+int renameat2NoReplace(int fromDir, const char* from, int toDir, const char* to) {
+  return ::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE);
 }
 
 // Renames without ever replacing an existing target; 0 or an errno (EEXIST when the
 // target exists). Where the file system refuses RENAME_NOREPLACE, an empty
 // placeholder created with O_EXCL claims the name first, so a concurrent creator
-// still makes the rename fail instead of being replaced.
-int renameNoReplace(const QString& from, const QString& to) {
-  const QByteArray f = native(from), t = native(to);
-  if (renameat2NoReplace(f.constData(), t.constData()) == 0) return 0;
+// still makes the rename fail instead of being replaced. Names are relative to the
+// folder descriptors (AT_FDCWD: paths).
+int renameNoReplace(int fromDir, const QByteArray& from, int toDir, const QByteArray& to) {
+  if (renameat2NoReplace(fromDir, from.constData(), toDir, to.constData()) == 0) return 0;
   const int e = errno;
   if (e != EINVAL && e != ENOSYS) return e;
-  const int ph = ::open(t.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  const int ph = ::openat(toDir, to.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (ph < 0) return errno;
   ::close(ph);
-  if (::rename(f.constData(), t.constData()) != 0) {
+  if (::renameat(fromDir, from.constData(), toDir, to.constData()) != 0) {
     const int re = errno;
-    ::unlink(t.constData());
+    ::unlinkat(toDir, to.constData(), 0);
     return re;
   }
   return 0;
 }
 
+int renameTo(int fromDir, const QByteArray& from, const QString& to, Replace replace) {
+  const QByteArray t = native(to);
+  if (replace == Replace::No) return renameNoReplace(fromDir, from, AT_FDCWD, t);
+  return ::renameat(fromDir, from.constData(), AT_FDCWD, t.constData()) == 0 ? 0 : errno;
+}
+
 int renameTo(const QString& from, const QString& to, Replace replace) {
-  if (replace == Replace::No) return renameNoReplace(from, to);
-  return ::rename(native(from).constData(), native(to).constData()) == 0 ? 0 : errno;
+  return renameTo(AT_FDCWD, native(from), to, replace);
 }
 
 Outcome renameOutcome(int e) {
@@ -276,14 +399,19 @@ void removeIfUnused(int dfd, const char* name, uid_t owner, qint64 beforeNs) {
   ::close(fd);  // also gives up the lease
 }
 
-// A fresh temporary name beside path (not yet taken when made, by chance alone).
-QString temporaryCandidate(const QString& path) {
+// A fresh temporary name for a file named name (not yet taken when made, by chance
+// alone).
+QString temporaryName(const QString& name) {
   static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  QString name = folderOf(path) + "/." + cutToBytes(nameOf(path), kTemporaryNameBytes) +
-                 QLatin1String(kTemporaryMark);
+  QString temp = "." + cutToBytes(name, kTemporaryNameBytes) + QLatin1String(kTemporaryMark);
   for (int i = 0; i < kTemporaryRandom; ++i)
-    name += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(62)]);
-  return name;
+    temp += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(62)]);
+  return temp;
+}
+
+// The same beside path.
+QString temporaryCandidate(const QString& path) {
+  return folderOf(path) + "/" + temporaryName(nameOf(path));
 }
 
 // Opens a fresh hidden temporary file beside target, exclusively created.
@@ -302,24 +430,28 @@ int openTemporary(const QString& target, QString* tempPath) {
   return -1;
 }
 
-// Renames path to a fresh temporary name beside it; 0 or an errno.
-int renameAside(const QString& path, QString* aside) {
+// Renames the file at p to a fresh temporary name in its folder; 0 or an errno.
+int renameAside(const Place& p, QByteArray* aside) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *aside = temporaryCandidate(path);
-    const int e = renameNoReplace(path, *aside);
+    *aside = native(temporaryName(decodeName(p.name)));
+    const int e = renameNoReplace(p.dir.fd, p.name, p.dir.fd, *aside);
     if (e != EEXIST) return e;
   }
   return EEXIST;
 }
 
-Outcome openSource(const QString& source, Fd& in, struct stat* st) {
-  in.fd = ::open(native(source).constData(), O_RDONLY | O_CLOEXEC);
+// Opens the source at p for reading; the listed file only while it is the one listed.
+Outcome openSource(const Place& p, Fd& in, struct stat* st) {
+  in.fd = ::openat(p.dir.fd, p.name.constData(),
+                   O_RDONLY | O_CLOEXEC | (p.listed ? O_NOFOLLOW : 0));
   if (in.fd < 0) {
     const int e = errno;
+    if (p.listed && e == ELOOP) return notTheListedFile(p.path);
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (::fstat(in.fd, st) != 0) return failed(errno);
   if (!S_ISREG(st->st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
+  if (!p.holds(in.fd)) return notTheListedFile(p.path);
   return {};
 }
 
@@ -406,7 +538,7 @@ Outcome notFlushed(const QString& folder, int e) {
 // A move to another file system: the copy is in place before the source goes, and a
 // source that changes at any moment before it is removed (a writer returning to it)
 // abandons the move: the copy goes, the source stays.
-Outcome moveAcrossFileSystems(const QString& source, const QString& target, Replace replace) {
+Outcome moveAcrossFileSystems(const Place& source, const QString& target, Replace replace) {
   Fd in(-1);
   struct stat st {};
   if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
@@ -435,37 +567,38 @@ Outcome moveAcrossFileSystems(const QString& source, const QString& target, Repl
   }
   // The source steps aside under a temporary name before it goes: a writer that found
   // it by its name before that shows as a broken lease, and the source goes back.
-  QString aside;
+  QByteArray aside;
   if (const int e = renameAside(source, &aside)) {
     if (e == ENOENT) return {};  // someone else removed it meanwhile; the copy is in place
     return result(Status::Failed,
                   QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
   }
+  const int dir = source.dir.fd;
   if (watch.changed(false)) {
     takeBack();
-    if (renameNoReplace(aside, source) != 0)
+    if (renameNoReplace(dir, aside, dir, source.name) != 0)
       return result(Status::Failed,
                     QStringLiteral("The source changed while it was copied; it was kept as [%1]")
-                        .arg(aside));
+                        .arg(folderOf(source.path) + "/" + decodeName(aside)));
     return sourceChanged();
   }
-  if (::unlink(native(aside).constData()) != 0) {
+  if (::unlinkat(dir, aside.constData(), 0) != 0) {
     const int e = errno;
-    renameNoReplace(aside, source);
+    renameNoReplace(dir, aside, dir, source.name);
     takeBack();
     return result(Status::Failed,
                   QStringLiteral("Copied, but the source could not be removed: ") + errnoText(e));
   }
-  syncFolderLater(folderOf(source));
+  syncFolderLater(folderOf(source.path));
   return {};
 }
 
 // Checks shared by move and copy: a regular source, a target folder, and a target
 // that is not the source itself.
-Outcome checkPair(const QString& source, const QString& target) {
+Outcome checkPair(const Place& source, const QString& target) {
   struct stat s {
   }, t{};
-  if (!statPath(source, &s)) return result(Status::SourceMissing, errnoText(errno));
+  if (const int e = source.stat(&s)) return result(Status::SourceMissing, errnoText(e));
   if (!S_ISREG(s.st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
   if (statPath(target, &t) && sameInode(s, t))
     return result(Status::SameFile, QStringLiteral("Source and target are the same file"));
@@ -539,17 +672,24 @@ void removeStaleTemporaries(const QString& folder) {
 }
 
 Outcome checkRemovable(const QString& path) {
-  struct stat st {};
-  if (::lstat(native(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode) && writeProtected(st))
-    return accessDenied(path);
-  return checkFolderWritable(folderOf(path));
+  Place p;
+  if (!reach(path, &p).ok()) return {};
+  return checkRemovableAt(p);
 }
 
-Outcome moveFile(const QString& source, const QString& target, Replace replace) {
-  if (Outcome c = checkPair(source, target); !c.ok()) return c;
-  if (Outcome c = checkChanges(source, target, replace, true); !c.ok()) return c;
+ListedScope::ListedScope(ListedFile file) : file_(std::move(file)), previous_(tListed) {
+  tListed = &file_;
+}
 
-  const int e = renameTo(source, target, replace);
+ListedScope::~ListedScope() { tListed = previous_; }
+
+Outcome moveFile(const QString& source, const QString& target, Replace replace) {
+  Place from;
+  if (Outcome o = reach(source, &from); !o.ok()) return o;
+  if (Outcome c = checkPair(from, target); !c.ok()) return c;
+  if (Outcome c = checkChanges(from, target, replace, true); !c.ok()) return c;
+
+  const int e = renameTo(from.dir.fd, from.name, target, replace);
   if (e == 0) {
     // The file is in one of its two places at every instant; the flush only settles
     // which one a power cut leaves it in, so an open batch may do it later.
@@ -566,43 +706,50 @@ Outcome moveFile(const QString& source, const QString& target, Replace replace) 
   // Another file system: the copy must be safely in place before the source goes.
   if (replace == Replace::No && exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
-  return moveAcrossFileSystems(source, target, replace);
+  return moveAcrossFileSystems(from, target, replace);
 }
 
 Outcome copyFile(const QString& source, const QString& target, Replace replace) {
-  if (Outcome c = checkPair(source, target); !c.ok()) return c;
+  Place from;
+  if (Outcome o = reach(source, &from); !o.ok()) return o;
+  if (Outcome c = checkPair(from, target); !c.ok()) return c;
   if (replace == Replace::No && exists(target))
     return result(Status::TargetExists, errnoText(EEXIST));
-  if (Outcome c = checkChanges(source, target, replace, false); !c.ok()) return c;
+  if (Outcome c = checkChanges(from, target, replace, false); !c.ok()) return c;
   Fd in(-1);
   struct stat st {}, placed{};
-  if (Outcome o = openSource(source, in, &st); !o.ok()) return o;
+  if (Outcome o = openSource(from, in, &st); !o.ok()) return o;
   Outcome o = copyIntoPlace(in.fd, st, target, replace, Owner::Ours, nullptr, &placed);
   if (o.ok()) syncFolder(folderOf(target));
   return o;
 }
 
-Outcome deleteFile(const QString& path) {
+namespace {
+
+// Reaches a file to remove: not a folder, and allowed to go (checkRemovable).
+Outcome reachRemovable(const QString& path, Place* p) {
+  if (Outcome o = reach(path, p); !o.ok()) return o;
   struct stat st {};
-  const QByteArray p = native(path);
-  if (::lstat(p.constData(), &st) != 0) {
+  if (::fstatat(p->dir.fd, p->name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
     const int e = errno;
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (S_ISDIR(st.st_mode)) return failed(EISDIR);
-  if (Outcome c = checkRemovable(path); !c.ok()) return c;
-  if (::unlink(p.constData()) != 0) return failed(errno);
+  return checkRemovableAt(*p);
+}
+
+}  // namespace
+
+Outcome deleteFile(const QString& path) {
+  Place p;
+  if (Outcome o = reachRemovable(path, &p); !o.ok()) return o;
+  if (::unlinkat(p.dir.fd, p.name.constData(), 0) != 0) return failed(errno);
   return {};
 }
 
 Outcome trashFile(const QString& path) {
-  struct stat st {};
-  if (::lstat(native(path).constData(), &st) != 0) {
-    const int e = errno;
-    return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
-  }
-  if (S_ISDIR(st.st_mode)) return failed(EISDIR);
-  if (Outcome c = checkRemovable(path); !c.ok()) return c;
+  Place p;
+  if (Outcome o = reachRemovable(path, &p); !o.ok()) return o;
   // QFile::moveToTrash falls back to the user's Trash when the file's own volume has
   // none; when that one cannot be established either, it moves the file into
   // "files/" below the current folder. Make sure the user's Trash is there first.
@@ -613,7 +760,17 @@ Outcome trashFile(const QString& path) {
                   QStringLiteral("The Trash folder [%1] cannot be used").arg(userTrash));
   QFile::setPermissions(userTrash,
                         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  QFile file(path);
+  // The Trash takes the file by its path: the listed file by the real path of the
+  // folder just reached (no link in it), not by the path as given.
+  QString byPath = path;
+  if (p.listed) {
+    char real[PATH_MAX];
+    const QByteArray fdLink = "/proc/self/fd/" + QByteArray::number(p.dir.fd);
+    const ssize_t n = ::readlink(fdLink.constData(), real, sizeof real);
+    if (n <= 0 || size_t(n) >= sizeof real) return failed(n < 0 ? errno : ENAMETOOLONG);
+    byPath = decodeName(QByteArray(real, n) + '/' + p.name);
+  }
+  QFile file(byPath);
   if (!file.moveToTrash()) {
     const QString why = file.errorString();
     return result(Status::Failed, why.isEmpty() || why == QLatin1String("Unknown error")

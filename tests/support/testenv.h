@@ -9,4 +9,10 @@ QString rootDir();
 QString makeDir(const QString& relative);
 // The bytes of a file; "<missing>" when it cannot be read.
 QByteArray readFile(const QString& path);
+// The user nobody, for tests that play an unprivileged user against a root process.
+constexpr unsigned kNobody = 65534;
+// Runs command with /bin/sh as nobody (setpriv; needs root) and returns its exit
+// status, -1 when it could not run. The test root is first opened for search (0711)
+// so nobody reaches the folders below it that it is given.
+int runAsNobody(const QString& command);
 }  // namespace mvnz::test

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "testenv.h"
@@ -32,6 +33,18 @@ QString makeDir(const QString& relative) {
 QByteArray readFile(const QString& path) {
   QFile f(path);
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+int runAsNobody(const QString& command) {
+  QFile::setPermissions(rootDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner | QFileDevice::ExeGroup |
+                                       QFileDevice::ExeOther);
+  const QString id = QString::number(kNobody);
+  QProcess p;
+  p.start(QStringLiteral("setpriv"), {"--reuid=" + id, "--regid=" + id, "--clear-groups", "--",
+                                      "/bin/sh", "-c", command});
+  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit) return -1;
+  return p.exitCode();
 }
 
 }  // namespace mvnz::test

@@ -14,6 +14,22 @@ QString BaseName(const QString& name) {
   return dot < 0 ? name : name.left(dot);
 }
 
+fileops::ListedFile ListedFileOf(const FileTable::Folder& folder, const FileRow& row) {
+  fileops::ListedFile f;
+  f.device = row.device;
+  f.inode = row.inode;
+  if (folder.subdir == QLatin1String(".")) {
+    f.root = folder.path;
+    f.relative = row.name;
+    return f;
+  }
+  // The folder's path is the scan folder's, "/" and the subdir ("/" alone: the root).
+  f.root = folder.path.left(folder.path.size() - folder.subdir.size() - 1);
+  if (f.root.isEmpty()) f.root = QStringLiteral("/");
+  f.relative = folder.subdir + QLatin1Char('/') + row.name;
+  return f;
+}
+
 }  // namespace mvnz::engine
 
 namespace mvnz::mvnd {

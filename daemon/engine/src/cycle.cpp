@@ -144,6 +144,9 @@ class CycleEngine : public mvnd::Engine {
             there ? s_.fileStatus(d, i, path, st) : QString::fromLatin1(kNotFound);
         if (status == QLatin1String(kFree)) {
           d.run.LastCommandError = false;
+          // The script's file operations on this file reach the file the listing saw.
+          const fileops::ListedScope listed(
+              ListedFileOf(list->folder(list->current()->folder), *list->current()));
           s_.runScript(d, i);
           if (Gone(d, i) || !d.run.Running() || d.run.LoadConfigPending) return true;
           if (d.settings.AutoLogInternalCommands == 1)

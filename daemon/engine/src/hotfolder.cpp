@@ -24,6 +24,7 @@ struct Rejected {
   QString source;
   QString directory;  // expanded reject folder, "" when it expanded to nothing
   QString target;
+  fileops::ListedFile listed;  // the source as the listing saw it
 };
 
 QString OutcomeText(const fileops::Outcome& o) {
@@ -249,12 +250,13 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
         } else if (rejectMatch) {
           const QString fullPath = paths::join(e.folder, e.name);
           if (job.RemoveRejected) {
-            toDelete.push_back({fullPath, {}, {}});
+            toDelete.push_back({fullPath, {}, {}, ListedFileOf({e.folder, e.subdir}, RowOf(e))});
           } else if (job.MoveRejected) {
             d.run.ExpandedMoveRejectedDirectory = RejectFolderFor(
                 d, s, index, job.MoveRejectedDirectory, e.folder, e.subdir, RowOf(e));
             const QString dir = d.run.ExpandedMoveRejectedDirectory;
-            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name)});
+            toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name),
+                              ListedFileOf({e.folder, e.subdir}, RowOf(e))});
           } else if (job.SkipRejected && d.settings.AutoLogInternalCommands == 1) {
             s.log(d, index, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
           }
@@ -283,11 +285,13 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
       continue;
     }
     BuildFolderPath(d, s, index, m.directory, true);
+    const fileops::ListedScope listed(m.listed);
     MoveRejectedFile(d, s, index, m.source, m.target);
     s.pump().step();
     if (d.run.ShuttingDown) return;
   }
   for (const Rejected& r : toDelete) {
+    const fileops::ListedScope listed(r.listed);
     DeleteRejectedFile(d, s, index, r.source);
     s.pump().step();
     if (d.run.ShuttingDown) return;

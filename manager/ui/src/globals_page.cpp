@@ -61,6 +61,7 @@ void GlobalsPage::build() {
   lg->addWidget(named(new QLabel(QStringLiteral("Log Directory :"), logs), "lblLogdir"), 1, 0);
   txtLogdir_ = textBox(logs, "txtLogdir", "directory to store logfiles");
   lg->addWidget(txtLogdir_, 1, 1);
+  new PathDrop(txtLogdir_);
   cmdBrowseLogdir_ = named(new QPushButton(QStringLiteral("..."), logs), "cmdBrowseLogdir");
   lg->addWidget(cmdBrowseLogdir_, 1, 2);
   outer->addWidget(logs);

@@ -1,8 +1,12 @@
 #pragma once
 // Small builders shared by the main window's pages: named controls with their tool
-// tips, the bevelled panels, the file format's numbers and the refusal of a field's
-// value with its box.
+// tips, the bevelled panels, the file format's numbers, the refusal of a field's
+// value with its box, and the directory boxes that take a dropped folder.
 #include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -69,5 +73,62 @@ inline bool leavesField(const QEvent* event) {
 inline QString chosenFolder(const QString& before, const QString& result) {
   return before.isEmpty() && result == QLatin1String("C:") ? QString() : result;
 }
+
+// The first path of a dragged file list; "" when the data holds none.
+inline QString firstDroppedPath(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  return urls.isEmpty() || !urls.first().isLocalFile() ? QString() : urls.first().toLocalFile();
+}
+
+// Lets a directory box take a dropped file list: while one is dragged over it the drop
+// is offered (as a copy when its first path is a folder one may enter); on the drop
+// that path becomes the box's text, and its change handler stores it. Dragged data
+// without a file list, and anything dragged onto a disabled box, is refused. The
+// program's current directory is never changed.
+class PathDrop : public QObject {
+ public:
+  explicit PathDrop(QLineEdit* box) : QObject(box), box_(box) {
+    box->setAcceptDrops(true);
+    box->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != box_) return false;
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        const QString path = firstDroppedPath(drag->mimeData());
+        if (path.isEmpty() || !box_->isEnabled()) {
+          drag->ignore();
+        } else if (const QFileInfo folder(path); folder.isDir() && folder.isExecutable()) {
+          drag->setDropAction(Qt::CopyAction);
+          drag->accept();
+        } else {
+          drag->acceptProposedAction();
+        }
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = firstDroppedPath(drop->mimeData());
+        if (path.isEmpty() || !box_->isEnabled()) {
+          drop->ignore();
+          return true;
+        }
+        box_->setText(path);
+        drop->acceptProposedAction();
+        return true;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QLineEdit* box_;
+};
 
 }  // namespace mvnz::manager::ui::pagewidgets

@@ -189,6 +189,7 @@ void RoziRorunerPage::build(QFormLayout* layout) {
   layout->addRow(bottom);
 
   for (QLineEdit* t : {txtDescription_, txtFilter_, txtReject_, txtStabletimer_}) t->installEventFilter(this);
+  for (QLineEdit* t : {txtScanDirectory_, txtRejectMove_}) new PathDrop(t);
 }
 
 void RoziRorunerPage::connectStores() {

@@ -45,6 +45,35 @@ struct Outcome {
 
 enum class Replace { No, Yes };
 
+// The file a listing found: the scan folder it was listed from (reached as written),
+// its path below that folder ("name", "sub/name") and the device and inode it had.
+struct ListedFile {
+  QString root;
+  QString relative;
+  quint64 device = 0;
+  quint64 inode = 0;
+};
+
+// While a ListedScope lives, an operation below whose source (or file to delete) is
+// the listed file's path, however spelt, reaches that file from the scan folder one
+// real folder at a time: a folder on the way that has been replaced by a symbolic
+// link (or anything but a folder) is never passed, and the file is acted on only
+// while its name still holds the device and inode the listing saw. Either failure
+// leaves everything untouched and is reported as Failed, naming what changed. Every
+// other path, and every target, is used as written. One scope at a time per thread;
+// an inner scope stands in for the outer one until it ends.
+class ListedScope {
+ public:
+  explicit ListedScope(ListedFile file);
+  ~ListedScope();
+  ListedScope(const ListedScope&) = delete;
+  ListedScope& operator=(const ListedScope&) = delete;
+
+ private:
+  ListedFile file_;
+  const ListedFile* previous_;
+};
+
 // Moves a file. Replace::No never replaces an existing target (RENAME_NOREPLACE);
 // Replace::Yes replaces it atomically. Across file systems: copy to a temporary name
 // beside the target, flush, rename into place, flush the target's folder, keep time

@@ -431,3 +431,14 @@ TEST(Vistrel, AboutBoxShowsTitleAndVersion) {
   EXPECT_EQ(title, "About vistrelControl");
   EXPECT_EQ(version, "Version 1.0.0");
 }
+
+TEST(Vistrel, ControlsOnADisabledPanelShowDisabledText) {
+  vistrel v;
+  v.setForeColor(0x000000FF);  // red
+  auto* label = new QLabel("child", &v);
+  const QColor disabled = QApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+  ASSERT_NE(disabled, QColor(Qt::red));
+  EXPECT_EQ(label->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::red));
+  v.setEnabled(false);
+  EXPECT_EQ(label->palette().color(label->palette().currentColorGroup(), QPalette::WindowText), disabled);
+}

@@ -2,11 +2,14 @@
 // handling, empty and missing folders, a failing RoziRoruner isolated from the others,
 // stability of the listed files, and the time-sliced pump.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QSet>
 #include <cerrno>
+#include <utility>
 
 #include "cyclerig.h"
 #include "daemon/queue.h"
@@ -401,4 +404,79 @@ TEST(Cycle, UnreadableFileIsSaidOnce) {
   rig.Cycle();
   rig.Cycle();
   EXPECT_EQ(rig.TakeLines(), QStringList{warning});
+}
+
+namespace {
+
+// The file port with a hook run before its first delete or move: the moment between
+// listing and acting.
+class HookedFiles : public FileOperations {
+ public:
+  std::function<void()> before;
+  fileops::Outcome deleteFile(const QString& path) override {
+    fire();
+    return FileOperations::deleteFile(path);
+  }
+  fileops::Outcome moveFile(const QString& source, const QString& target,
+                            fileops::Replace replace) override {
+    fire();
+    return FileOperations::moveFile(source, target, replace);
+  }
+
+ private:
+  void fire() {
+    if (before) std::exchange(before, {})();
+  }
+};
+
+}  // namespace
+
+// A user swaps a subfolder of the hot folder for a link to a folder only root may read
+// after the listing: neither the rejected file's delete nor the script's move reaches
+// root's files there.
+TEST(Cycle, FilesAreActedOnOnlyAsTheListingSawThem) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
+  const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
+  const QString dir = test::makeDir("swapped");
+  ::chmod(QFile::encodeName(dir).constData(), 0711);
+  const QString hot = test::makeDir("swapped/hot/a"), secret = test::makeDir("swapped/secret");
+  const QString out = test::makeDir("swapped/out");
+  ::chmod(QFile::encodeName(dir + "/hot").constData(), 0777);
+  ::chmod(QFile::encodeName(secret).constData(), 0700);
+  for (const char* name : {"in.txt", "x.rej"}) {
+    test::writeFile(hot + "/" + name, "user", old);
+    test::writeFile(secret + "/" + name, "secret", old);
+    ASSERT_EQ(::chown(QFile::encodeName(hot + "/" + name).constData(), test::kNobody, test::kNobody), 0);
+  }
+  ASSERT_EQ(::chown(QFile::encodeName(hot).constData(), test::kNobody, test::kNobody), 0);
+
+  auto files = std::make_shared<HookedFiles>();
+  files->before = [&] {
+    EXPECT_EQ(test::runAsNobody("cd '" + dir + "' && mv hot/a hot/a.old && ln -s ../secret hot/a"), 0);
+  };
+  EnginePorts ports;
+  ports.files = files;
+  CycleRig rig(QDateTime(QDate(2026, 3, 11), QTime(10, 0)), ports);
+  mvnd::RoziRoruner& r = rig.Add("Swap", "0", "FILE");
+  r.ScanDirectory = dir + "/hot";
+  r.IncludeSubdir = 1;
+  r.InputFilter = ".txt";
+  r.RejectFilter = ".rej";
+  r.RemoveRejected = true;
+  fileops::Outcome moved;
+  rig.onRun = [&](mvnd::Daemon& d, EngineServices& s, int index) {
+    const QString path = d.jobs.RoziRoruners[index].FileList->filepathname();
+    moved = s.files().moveFile(path, out + "/in.txt", fileops::Replace::No);
+  };
+  rig.Init();
+  rig.Cycle();
+
+  EXPECT_EQ(rig.TakeRuns(), QStringList{"Swap:in.txt"});
+  EXPECT_EQ(moved.status, fileops::Status::Failed);
+  EXPECT_TRUE(moved.errorText.contains("not touched")) << moved.errorText.toStdString();
+  const QStringList lines = rig.TakeLines();
+  EXPECT_EQ(lines.filter("ERROR-DELETE_REJECTED").size(), 1) << lines.join("\n").toStdString();
+  EXPECT_EQ(test::readFile(secret + "/in.txt"), "secret");
+  EXPECT_EQ(test::readFile(secret + "/x.rej"), "secret");
+  EXPECT_FALSE(QFile::exists(out + "/in.txt"));
 }

@@ -1,17 +1,23 @@
 // The RoziRoruner page offscreen: each field stored into the model as typed or set by
 // code, nothing stored without a selection, the checks run when a field loses the
-// focus, the option groups, and the enabled states after showing a RoziRoruner.
+// focus, the option groups, the enabled states after showing a RoziRoruner, and
+// folders dropped on the directory boxes.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QRadioButton>
 #include <QToolButton>
+#include <QUrl>
+#include <functional>
 
 #include "fixture.h"
 #include "manager/filecommands.h"
@@ -362,4 +368,96 @@ TEST(RoziRorunerPage, VariablesMenusInsertIntoThePageFieldsAndStore) {
   r.job(1).StableTimer = -1;
   r.w->roziRorunerList()->setCurrentIndex(1);
   EXPECT_TRUE(r.w->variables().noTimestampItem()->isChecked());
+}
+
+namespace {
+
+struct DropOutcome {
+  bool offered;
+  Qt::DropAction action;  // while dragged over the box
+  QString text;           // the box's text after the drop
+};
+
+// Drags data over box and drops it, as the desktop delivers it.
+DropOutcome DragAndDrop(QLineEdit* box, QMimeData* data) {
+  // Shift held: the desktop proposes a move.
+  QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, data, Qt::LeftButton,
+                        Qt::ShiftModifier);
+  EXPECT_EQ(enter.proposedAction(), Qt::MoveAction);
+  QApplication::sendEvent(box, &enter);
+  DropOutcome out{enter.isAccepted(), enter.dropAction(), {}};
+  QDropEvent drop(QPointF(4, 4), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, data, Qt::LeftButton,
+                  Qt::ShiftModifier);
+  QApplication::sendEvent(box, &drop);
+  out.text = box->text();
+  return out;
+}
+
+}  // namespace
+
+TEST(RoziRorunerPage, DirectoryBoxesTakeTheFirstDroppedPath) {
+  const QString folder = test::makeDir("dropped folder"), other = test::makeDir("other");
+  const QString file = folder + "/a file.txt";
+  {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  }
+  const auto urls = [](QList<QUrl> list) {
+    auto* d = new QMimeData;
+    d->setUrls(list);
+    return d;
+  };
+  auto* text = new QMimeData;
+  text->setText(folder);
+  const struct {
+    const char* what;
+    QMimeData* data;
+    bool offered;
+    Qt::DropAction action;
+    QString expected;  // the box's text afterwards ("before": unchanged)
+  } cases[] = {
+      {"a folder", urls({QUrl::fromLocalFile(folder)}), true, Qt::CopyAction, folder},
+      {"two folders", urls({QUrl::fromLocalFile(other), QUrl::fromLocalFile(folder)}), true, Qt::CopyAction,
+       other},
+      {"a file: offered as dragged", urls({QUrl::fromLocalFile(file)}), true, Qt::MoveAction, file},
+      {"text, no file list", text, false, Qt::MoveAction, "before"},
+      {"a web address", urls({QUrl("https://example.org/x")}), false, Qt::MoveAction, "before"},
+  };
+  const struct {
+    const char* box;
+    std::function<QString(Rig&)> stored;
+  } boxes[] = {
+      {"txtScanDirectory", [](Rig& r) { return r.job(0).ScanDirectory; }},
+      {"txtRejectMove", [](Rig& r) { return r.job(0).MoveRejectedDirectory; }},
+      {"txtLogdir", [](Rig& r) { return r.s.model.Globals.LogDirectory; }},
+  };
+  for (const auto& b : boxes)
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(b.box) + ": " + c.what);
+      Rig r;
+      r.box("txtReject")->setText("*.tmp");
+      r.get<QRadioButton>("optRejectMove")->click();
+      r.get<QCheckBox>("chkEnableLogging")->setChecked(true);
+      QLineEdit* box = r.box(b.box);
+      ASSERT_TRUE(box->isEnabled());
+      box->setText("before");
+      const DropOutcome out = DragAndDrop(box, c.data);
+      EXPECT_EQ(out.offered, c.offered);
+      if (c.offered) EXPECT_EQ(out.action, c.action);
+      EXPECT_EQ(out.text, c.expected);
+      EXPECT_EQ(b.stored(r), c.expected);
+    }
+  for (const auto& c : cases) delete c.data;
+}
+
+TEST(RoziRorunerPage, DisabledDirectoryBoxRefusesADrop) {
+  Rig r;
+  r.get<QRadioButton>("optTimeTrigger")->click();
+  QLineEdit* box = r.box("txtScanDirectory");
+  ASSERT_FALSE(box->isEnabled());
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(test::makeDir("any"))});
+  const QString before = r.job(0).ScanDirectory;
+  EXPECT_FALSE(DragAndDrop(box, &data).offered);
+  EXPECT_EQ(r.job(0).ScanDirectory, before);
 }

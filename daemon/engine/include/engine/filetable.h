@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <vector>
 
+#include "platform/fileops.h"
+
 namespace mvnz::mvnd {
 
 struct FileRow {
@@ -73,5 +75,8 @@ using mvnd::FileTable;
 // Extension without the dot and name without the extension, as the file tokens give them.
 QString ExtensionName(const QString& name);
 QString BaseName(const QString& name);
+// The row as the file operations know a listed file: its scan folder, its path below
+// it and its device and inode (folder: the row's folder).
+fileops::ListedFile ListedFileOf(const FileTable::Folder& folder, const FileRow& row);
 
 }  // namespace mvnz::engine

@@ -1,0 +1,103 @@
+// End to end under Xvfb: a RoziRoruner's fields edited in the real MervaneZuri by
+// keystrokes (Tab from field to field, typing), saved with Ctrl+S; the file holds
+// exactly the edits, and the real mvnd then runs the edited job on real files.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+
+#include "endtoend.h"
+#include "manager/filecommands.h"
+#include "manager/identity.h"
+#include "manager/startup.h"
+#include "manager/ui/manager.h"
+#include "platform/activation.h"
+#include "testenv.h"
+
+using namespace mvnz;
+using namespace mvnz::manager;
+using namespace mvnz::test;
+
+namespace {
+
+// How many Tab presses lead from the focus a freshly shown window starts with to each
+// of the fields, in order: found on the same window, loaded from the same file, here.
+QList<int> TabsToFields(const QString& config, const QStringList& fields) {
+  Session s;
+  s.VersionText = VersionText();
+  ui::Manager m(s);
+  StartupHooks hooks;
+  hooks.pictures = &m.images();
+  QString error;
+  EXPECT_TRUE(InitManager(s, {config}, hooks, &error)) << error.toStdString();
+  m.window().show();
+  m.window().activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&m.window()));
+  QList<int> tabs;
+  int pressed = 0;
+  for (const QString& field : fields) {
+    while (pressed < 200 && (!QApplication::focusWidget() || QApplication::focusWidget()->objectName() != field)) {
+      QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &m.window(), Qt::Key_Tab);
+      ++pressed;
+    }
+    tabs << pressed;
+  }
+  return tabs;
+}
+
+}  // namespace
+
+TEST(ManagerEndToEnd, FieldsEditedByKeysAreWhatTheDaemonRuns) {
+  for (const char* tool : {"Xvfb", "xwininfo", "xdotool"})
+    if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
+  TestDisplay display;
+  if (display.name().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+
+  const QString in = test::makeDir("in"), hot = test::makeDir("hot csv"), done = test::makeDir("done"),
+                logs = test::makeDir("logs");
+  {
+    QFile f(DefaultConfigPath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(Canonical(in, done, logs, "\\.txt$"));
+  }
+  activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR) + "/Plugins");
+  const QList<int> tabs = TabsToFields(DefaultConfigPath(), {"txtDescription", "txtScanDirectory", "txtFilter"});
+  ASSERT_LT(tabs.last(), 200) << "a field is not reached by Tab";
+
+  QProcess manager;
+  StartManager(manager, display.name());
+  const QString window = display.waitForWindow(MainCaption(VersionText()));
+  ASSERT_FALSE(window.isEmpty()) << manager.readAllStandardError().toStdString();
+  const QStringList typed = {"edited with keys", hot, "\\.csv$"};
+  int at = 0;
+  for (int i = 0; i < tabs.size(); ++i) {
+    ASSERT_TRUE(display.keys(window, QStringList(tabs[i] - at, QStringLiteral("Tab"))));
+    at = tabs[i];
+    // Tab selects the field's whole text, so typing replaces it.
+    ASSERT_TRUE(display.type(window, typed[i]));
+  }
+  ASSERT_TRUE(display.keys(window, {"Tab", "ctrl+s"}));  // leaving the filter runs its check
+  const QString saved = display.waitForWindow("Settings Saved");
+  ASSERT_FALSE(saved.isEmpty()) << manager.readAllStandardError().toStdString();
+  ASSERT_TRUE(display.keys(saved, {"Return"}));
+  ASSERT_TRUE(display.keys(window, {"ctrl+q"}));
+  ASSERT_TRUE(manager.waitForFinished(30000));
+  EXPECT_EQ(manager.exitCode(), 0);
+
+  QByteArray expected = Canonical(hot, done, logs, "\\.csv$");
+  expected.replace("Description=moves text files", "Description=edited with keys");
+  EXPECT_EQ(test::readFile(DefaultConfigPath()), expected);
+
+  for (const char* name : {"a.csv", "b.txt"}) {
+    QFile f(hot + "/" + name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(name);
+  }
+  RunDaemonUntil([&] { return QFile::exists(done + "/a.csv"); });
+  EXPECT_EQ(test::readFile(done + "/a.csv"), "a.csv");
+  EXPECT_FALSE(QFile::exists(hot + "/a.csv"));
+  EXPECT_TRUE(QFile::exists(hot + "/b.txt"));  // the old filter no longer applies
+  EXPECT_FALSE(QFile::exists(done + "/b.txt"));
+}
