@@ -61,6 +61,31 @@ void Session::ClearRoziRoruners() {
   emit roziRorunersChanged();
 }
 
+bool Session::ReorderRoziRoruners(const QList<int>& order) {
+  const int count = RoziRorunerCount();
+  if (order.size() != count) return false;
+  QList<int> newIndex(count, -1);
+  for (int p = 0; p < count; ++p) {
+    const int from = order[p];
+    if (from < 0 || from >= count || newIndex[from] >= 0) return false;
+    newIndex[from] = p;
+  }
+  QList<jobfile::RoziRoruner> records;
+  QList<int> parents;
+  records.reserve(count);
+  parents.reserve(count);
+  for (const int from : order) {
+    records.append(std::move(model.RoziRoruners[from]));
+    const int parent = from < parentIndex.size() ? parentIndex[from] : kNoParent;
+    parents.append(parent >= 0 && parent < count ? newIndex[parent] : kNoParent);
+  }
+  model.RoziRoruners = std::move(records);
+  parentIndex = std::move(parents);
+  CurrentRoziRoruner = -1;
+  emit roziRorunersChanged();
+  return true;
+}
+
 void Session::replaceModel(jobfile::JobFile file) {
   model = std::move(file);
   parentIndex = QList<int>(model.RoziRoruners.size(), kNoParent);

@@ -28,6 +28,7 @@ Manager::Manager(Session& session)
           window_.get(), [this] { return choosers_.SelectConfigFile(); }, &window_->variables())) {
   wireFileMenu();
   wireFrame();
+  wireTools();
   window_->setCloseHandler([this] { ExitManager(); });
   ConnectWebUpdate(webUpdate_, session_, window_->action(QStringLiteral("AUTOCHECK")), window_.get());
 }

@@ -277,7 +277,10 @@ void RoziRorunerPage::connectStores() {
     if (onTrigger) onTrigger();
   });
   connect(picFilter_, &QToolButton::pressed, this, [this] {
-    if (onRegExp) onRegExp();
+    if (onRegExp) onRegExp(FilterList::Input);
+  });
+  connect(picReject_, &QToolButton::pressed, this, [this] {
+    if (onRegExp) onRegExp(FilterList::Reject);
   });
   connect(Picture1_, &QToolButton::pressed, this, [this] {
     if (variables_) popupVariables(variables_->scanDirMenu(), txtScanDirectory_, Picture1_);

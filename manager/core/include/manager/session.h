@@ -51,6 +51,10 @@ class Session : public QObject {
   bool RemoveRoziRoruner(int index);
   bool RenameRoziRoruner(int index, const QString& name);
   void ClearRoziRoruners();
+  // Puts the RoziRoruners into a new order: position p receives the whole record that
+  // was at order[p]. order must name every index once; otherwise nothing changes and
+  // false is returned. The forks follow their RoziRoruners; none is current afterwards.
+  bool ReorderRoziRoruners(const QList<int>& order);
   // Replaces the whole model (after a load) and tells the windows.
   void replaceModel(jobfile::JobFile file);
 

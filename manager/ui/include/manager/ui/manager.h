@@ -49,6 +49,8 @@ class Manager {
  private:
   void wireFileMenu();
   void wireFrame();
+  // The regular-expression editor and tester, the ordering dialog and the about box.
+  void wireTools();
 
   Session& session_;
   ImageLists images_;

@@ -34,6 +34,9 @@ namespace mvnz::manager::ui {
 
 class VariablesMenu;
 
+// Which of the page's two regular-expression lists an editor works on.
+enum class FilterList { Input, Reject };
+
 class RoziRorunerPage : public QObject {
  public:
   // Builds the page's controls below the RoziRoruner list on page.
@@ -56,7 +59,11 @@ class RoziRorunerPage : public QObject {
   void setVariablesMenu(VariablesMenu* menu);
 
   // What the page's buttons open (set by the manager; unset does nothing).
-  std::function<void()> onAdd, onRename, onLocalConstants, onCommandScript, onTrigger, onRegExp;
+  std::function<void()> onAdd, onRename, onLocalConstants, onCommandScript, onTrigger;
+  // picFilter and picReject: the list editor of that field.
+  std::function<void(FilterList)> onRegExp;
+  // txtFilter or txtReject: setting its text stores the filter like typing does.
+  QLineEdit* filterBox(FilterList list) const { return list == FilterList::Input ? txtFilter_ : txtReject_; }
   // Whether "Disable Timestamp-Check" of the stable-time menu shows checked.
   bool noTimestampChecked() const { return noTimestamp_; }
 
