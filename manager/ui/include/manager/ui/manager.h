@@ -9,7 +9,7 @@
 #include "manager/ui/choosers.h"
 #include "manager/ui/imagelists.h"
 #include "manager/ui/mainwindow.h"
-#include "manager/ui/parametertable.h"
+#include "manager/properties.h"
 #include "manager/ui/scripteditor.h"
 
 namespace mvnz::manager::ui {
