@@ -140,6 +140,8 @@ class CycleEngine : public mvnd::Engine {
       if (found ? StatFile(path, st) : s_.probe().look(path, st)) {
         if (found) s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
         const bool there = !found || s_.probe().look(path, st);
+        // The listing may have left the row's size and time stamp to this look.
+        if (there) list->describeCurrent(st);
         const QString status =
             there ? s_.fileStatus(d, i, path, st) : QString::fromLatin1(kNotFound);
         if (status == QLatin1String(kFree)) {
