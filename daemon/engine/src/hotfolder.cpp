@@ -162,10 +162,12 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
   const RoziRoruner job = d.jobs.RoziRoruners[index];
   const QStringList inputPatterns = SplitFilter(job.InputFilter);
   const QStringList rejectPatterns = SplitFilter(job.RejectFilter);
-  // A pattern the expression engine cannot use matches no name; say so once per listing,
-  // whether the engine finds the fault in the pattern itself or only on a name.
-  QSet<QString> reported;
+  // A pattern the expression engine cannot use matches no name; say so once per load
+  // (the load names the faults it finds in the patterns themselves), whether the engine
+  // finds the fault in the pattern or only on a name.
   const PatternError reportPattern = [&](const QString& p, const QString& error) {
+    if (index >= d.jobs.RoziRoruners.size()) return;  // the records were replaced meanwhile
+    QSet<QString>& reported = d.jobs.RoziRoruners[index].ReportedPatterns;
     if (reported.contains(p)) return;
     reported.insert(p);
     s.log(d, index, kRunnerSource,

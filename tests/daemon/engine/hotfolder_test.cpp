@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QSet>
 
 #include "cyclerig.h"
 #include "testenv.h"
@@ -306,6 +307,42 @@ TEST(HotFolder, UnusableFilterPatternIsReported) {
   ASSERT_EQ(lines.size(), 1);
   EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [(a] cannot be used [Error #"))
       << lines[0].toStdString();
+}
+
+// An unusable pattern is said once per load, not in every cycle; a pattern the load has
+// already named (it marks the record) is not said again by the scan.
+TEST(HotFolder, UnusableFilterPatternIsReportedOncePerLoad) {
+  const struct {
+    const char* input;
+    QSet<QString> namedByLoad;
+    int reports;
+  } cases[] = {
+      {"(a;.txt", {}, 1},              // a fault in the pattern itself
+      {"x|[z-a];.txt", {}, 1},         // a fault met only on a name
+      {"(a;.txt", {"(a"}, 0},          // the load has said it
+      {"(a;[b;.txt", {"(a"}, 1},       // the load named another one
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const QString hot = test::makeDir(QString("reportonce%1").arg(n++));
+    test::writeFile(hot + "/a.txt", "a", kOld);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+    r.ScanDirectory = hot;
+    r.InputFilter = c.input;
+    r.ReportedPatterns = c.namedByLoad;
+    rig.Init();
+    rig.TakeLines();
+    QStringList reports;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      rig.Cycle();
+      EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:a.txt"}) << "cycle " << cycle;
+      reports << rig.TakeLines().filter("cannot be used");
+      rig.clock->advance(30);
+    }
+    EXPECT_EQ(reports.size(), c.reports) << reports.join('\n').toStdString();
+  }
 }
 
 // A fault the engine meets only while matching a name (here a set range it reaches after
