@@ -120,11 +120,8 @@ jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
   o.policy = jobfile::ReadPolicy::Daemon();
   o.startGlobals = CurrentGlobals(d);
   if (d.NextModuleRow > 0) {
-    const QVector<ModuleEntry> table = d.ModuleTable.mid(0, d.NextModuleRow);
-    o.knownCommand = [table](const QString& name) {
-      for (const ModuleEntry& m : table)
-        if (!m.Name.isEmpty() && m.Name.compare(name, Qt::CaseInsensitive) == 0) return true;
-      return false;
+    o.knownCommand = [table = d.ModuleTable, next = d.NextModuleRow](const QString& name) {
+      return ProvidesCommand(table, next, name);
     };
   }
   o.filterError = FilterError;

@@ -52,10 +52,12 @@ ScriptParams expand(const Services& s, int index, const mvnd::CommandEntry& line
 
 // A plug-in line: a fresh object of the module's ProgID runs it; the variables it
 // marks used and its error flag come back. The object is released on every path.
-void runPlugin(const Services& s, int index, const QString& name, const ScriptParams& params,
-               std::unique_ptr<Object>& object) {
+// The module is looked up by the name as written (name is its upper-case form for the
+// log), so the run knows the same names as the load (mvnd::ProvidesCommand).
+void runPlugin(const Services& s, int index, const QString& written, const QString& name,
+               const ScriptParams& params, std::unique_ptr<Object>& object) {
   mvnd::Daemon& d = s.d;
-  const int row = mvnd::FindModule(d, name);
+  const int row = mvnd::FindModule(d, written);
   if (row <= 0) {
     s.log(QStringLiteral("S"), "ATTENTION: Module <" + name + "> is unknown or not registered!", 2,
           QString(), -1);
@@ -169,7 +171,7 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
 
       if (d.view.TrayIconShown && !d.settings.NoTrayIcon) d.ui().StepTrayAnimation();
       name = entry.Name.toUpper();
-      const auto builtIn = catalogue::FindBuiltIn(name);
+      const auto builtIn = catalogue::FindBuiltIn(entry.Name);
       if (!name.startsWith(QLatin1Char('!')) && builtIn != BuiltIn::Comment) {
         const ScriptParams params = expand(s, index, entry);
         s.autoLine(0, "Processing command <" + name + "> .....");
@@ -188,7 +190,7 @@ void RunCommandScript(mvnd::Daemon& d, int index, const ScriptPorts& ports) {
         } else if (builtIn == BuiltIn::Reschedule) {
           d.jobs.RoziRoruners[index].RescheduleText = params[catalogue::param::Reschedule::Request];
         } else {
-          runPlugin(s, index, name, params, object);
+          runPlugin(s, index, entry.Name, name, params, object);
         }
         if (afterLine(s, index, ports) == After::Return) return;
       }

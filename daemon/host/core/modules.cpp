@@ -46,9 +46,7 @@ void LoadPluginModules(Daemon& d) {
 }
 
 int FindModule(const Daemon& d, const QString& name) {
-  for (int i = 1; i < d.NextModuleRow && i < d.ModuleTable.size(); ++i)
-    if (d.ModuleTable[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
-  return 0;
+  return FindModuleRow(d.ModuleTable, d.NextModuleRow, name);
 }
 
 }  // namespace mvnz::mvnd

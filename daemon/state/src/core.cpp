@@ -3,8 +3,19 @@
 #include <QCoreApplication>
 
 #include "daemon/service.h"
+#include "library/catalogue.h"
 
 namespace mvnz::mvnd {
+
+int FindModuleRow(const QVector<ModuleEntry>& table, int nextRow, const QString& name) {
+  for (int i = 1; i < nextRow && i < table.size(); ++i)
+    if (table[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
+  return 0;
+}
+
+bool ProvidesCommand(const QVector<ModuleEntry>& table, int nextRow, const QString& name) {
+  return catalogue::FindBuiltIn(name).has_value() || FindModuleRow(table, nextRow, name) > 0;
+}
 
 QString StartStopCaption(RunState state) {
   return state == RunState::Running ? QStringLiteral("Stop") : QStringLiteral("Start");

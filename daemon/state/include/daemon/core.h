@@ -60,6 +60,14 @@ struct ModuleEntry {
   QString ProgID;
 };
 
+// The first row of a module table (valid rows 1..nextRow-1) carrying name, compared
+// without regard to case; 0 when none does.
+int FindModuleRow(const QVector<ModuleEntry>& table, int nextRow, const QString& name);
+// Whether a command name has something to run: a built-in of the catalogue or a module
+// of the table. The load's "no module provides" report and the interpreter's "unknown
+// or not registered" line both follow this one rule.
+bool ProvidesCommand(const QVector<ModuleEntry>& table, int nextRow, const QString& name);
+
 // One buffered log line.
 struct clsLogging {
   QString Timestamp;  // formatted time text
