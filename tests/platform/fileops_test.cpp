@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "filefixture.h"
 #include "platform/fileops.h"
 #include "testenv.h"
 
@@ -20,25 +21,15 @@ using namespace mvnz;
 using fileops::Replace;
 using fileops::Status;
 using test::readFile;
+using test::statOf;
+using test::writeFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-  f.write(content);
-}
 
 // Sets an old, exact modification time so a copy that loses it shows.
 void setTimes(const QString& path, time_t when) {
   const struct timespec t[2] = {{when, 123456789}, {when, 123456789}};
   ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), t, 0), 0);
-}
-
-struct stat statOf(const QString& path) {
-  struct stat st {};
-  ::stat(QFile::encodeName(path).constData(), &st);
-  return st;
 }
 
 // Everything in a folder, hidden names included: a leftover temporary shows here.

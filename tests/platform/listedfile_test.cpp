@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "filefixture.h"
 #include "platform/fileops.h"
 #include "testenv.h"
 
@@ -15,25 +16,8 @@ using namespace mvnz;
 using fileops::Replace;
 using fileops::Status;
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-  f.write(content);
-}
-
-void giveToNobody(const QString& path) {
-  ASSERT_EQ(::chown(QFile::encodeName(path).constData(), test::kNobody, test::kNobody), 0);
-}
-
-struct stat statOf(const QString& path) {
-  struct stat st {};
-  ::lstat(QFile::encodeName(path).constData(), &st);
-  return st;
-}
-
-}  // namespace
+using test::lstatOf;
+using test::writeFile;
 
 TEST(ListedFile, SwappedFoldersAndLinksAreNeverFollowed) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
@@ -69,19 +53,20 @@ TEST(ListedFile, SwappedFoldersAndLinksAreNeverFollowed) {
                                                  : test::makeDir(QString("listed/out%1").arg(n));
       ++n;
       ASSERT_TRUE(fileops::makeFolders(out).ok());
-      ::chmod(QFile::encodeName(test::rootDir() + "/listed").constData(), 0711);
-      ::chmod(QFile::encodeName(dir).constData(), 0711);
+      ASSERT_TRUE(test::setMode(test::rootDir() + "/listed", 0711));
+      ASSERT_TRUE(test::setMode(dir, 0711));
       ASSERT_TRUE(fileops::makeFolders(dir + "/hot/a/b").ok());
       ASSERT_TRUE(fileops::makeFolders(dir + "/secret/b").ok());
-      ::chmod(QFile::encodeName(dir + "/hot").constData(), 0777);
-      ::chmod(QFile::encodeName(dir + "/secret").constData(), 0700);
+      ASSERT_TRUE(test::setMode(dir + "/hot", 0777));
+      ASSERT_TRUE(test::setMode(dir + "/secret", 0700));
       writeFile(dir + "/hot/a/b/f", "user");
       writeFile(dir + "/secret/b/f", "secret");
       writeFile(dir + "/secret/f", "secret");
-      for (const char* p : {"/hot/a", "/hot/a/b", "/hot/a/b/f"}) giveToNobody(dir + p);
+      for (const char* p : {"/hot/a", "/hot/a/b", "/hot/a/b/f"})
+        ASSERT_TRUE(test::giveToNobody(dir + p));
 
       const QString file = dir + "/hot/a/b/f";
-      const struct stat listed = statOf(file);
+      const struct stat listed = lstatOf(file);
       const fileops::ListedScope scope(
           {dir + "/hot", "a/b/f", quint64(listed.st_dev), quint64(listed.st_ino)});
       ASSERT_EQ(test::runAsNobody("cd '" + dir + "' && " + a.command), 0);
@@ -118,7 +103,7 @@ TEST(ListedFile, SwappedFoldersAndLinksAreNeverFollowed) {
       // Whatever the user put in the file's place stays too.
       const QString shown = dir + "/hot/a/b/f";
       if (a.attack == Attack::FileReplaced) EXPECT_EQ(test::readFile(shown), "new\n");
-      if (a.attack == Attack::FileToLink) EXPECT_TRUE(S_ISLNK(statOf(shown).st_mode));
+      if (a.attack == Attack::FileToLink) EXPECT_TRUE(S_ISLNK(lstatOf(shown).st_mode));
     }
 }
 
@@ -130,7 +115,7 @@ TEST(ListedFile, OtherPathsAreUsedAsWritten) {
   ASSERT_EQ(::symlink("real", QFile::encodeName(dir + "/link").constData()), 0);
   writeFile(dir + "/real/sub/listed", "listed");
   writeFile(dir + "/real/sub/other", "other");
-  const struct stat st = statOf(dir + "/real/sub/listed");
+  const struct stat st = lstatOf(dir + "/real/sub/listed");
   const fileops::ListedScope scope(
       {dir + "/link", "sub/listed", quint64(st.st_dev), quint64(st.st_ino)});
   // The scan folder itself is reached as written, links and all.

@@ -15,4 +15,8 @@ constexpr unsigned kNobody = 65534;
 // status, -1 when it could not run. The test root is first opened for search (0711)
 // so nobody reaches the folders below it that it is given.
 int runAsNobody(const QString& command);
+// Hands path (not a link's target) to nobody; false when that fails.
+bool giveToNobody(const QString& path);
+// Sets path's permission bits; false when that fails.
+bool setMode(const QString& path, unsigned mode);
 }  // namespace mvnz::test

@@ -2,6 +2,8 @@
 // system path the programs use (registry, runtime folder, settings, units, the
 // configuration's default folder) is pointed into it before anything else runs.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -45,6 +47,14 @@ int runAsNobody(const QString& command) {
                                       "/bin/sh", "-c", command});
   if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit) return -1;
   return p.exitCode();
+}
+
+bool giveToNobody(const QString& path) {
+  return ::lchown(QFile::encodeName(path).constData(), kNobody, kNobody) == 0;
+}
+
+bool setMode(const QString& path, unsigned mode) {
+  return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
 }
 
 }  // namespace mvnz::test

@@ -1,6 +1,8 @@
 #include "daemon/config.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 
 #include "daemon/logging.h"
 #include "engine/dirscan.h"
@@ -40,14 +42,6 @@ void ApplyGlobals(Daemon& d, const jobfile::GlobalSettings& g) {
   if (!g.RoziRoruTitle.isEmpty()) d.view.MainCaption = g.RoziRoruTitle;
 }
 
-RoziRoruner RecordOf(jobfile::RoziRoruner&& j) {
-  RoziRoruner r;
-  static_cast<jobfile::RoziRoruner&>(r) = std::move(j);
-  if (r.RunDays.isEmpty()) r.RunDays = QStringLiteral("1111111");
-  r.Active = true;
-  return r;
-}
-
 // Why the scan could not use a filter's patterns; empty when it can use them all.
 QString FilterError(const QString& filter) {
   QStringList faults;
@@ -56,6 +50,31 @@ QString FilterError(const QString& filter) {
     if (!why.isEmpty()) faults << QStringLiteral("pattern [%1] cannot be used [%2]").arg(p, why);
   }
   return faults.join(QStringLiteral(", "));
+}
+
+// The patterns of a filter that the load reports as unusable (see FilterError).
+QSet<QString> UnusablePatterns(const QString& filter) {
+  QSet<QString> out;
+  for (const QString& p : engine::SplitFilter(filter))
+    if (!engine::FilterPatternError(p).isEmpty()) out.insert(p);
+  return out;
+}
+
+// A record for a job of the file. The patterns the load has already reported are
+// marked so that the scan does not report them again; filters repeat across jobs, so
+// each filter text is checked once per load (known: filter -> its unusable patterns).
+RoziRoruner RecordOf(jobfile::RoziRoruner&& j, QHash<QString, QSet<QString>>& known) {
+  RoziRoruner r;
+  static_cast<jobfile::RoziRoruner&>(r) = std::move(j);
+  if (r.RunDays.isEmpty()) r.RunDays = QStringLiteral("1111111");
+  r.Active = true;
+  for (const QString* filter : {&r.InputFilter, &r.RejectFilter}) {
+    if (filter->isEmpty()) continue;
+    auto it = known.constFind(*filter);
+    if (it == known.cend()) it = known.insert(*filter, UnusablePatterns(*filter));
+    r.ReportedPatterns.unite(*it);
+  }
+  return r;
 }
 
 }  // namespace
@@ -116,7 +135,9 @@ void ApplyJobFile(Daemon& d, jobfile::JobFile file) {
   ApplyGlobals(d, file.Globals);
   d.jobs.RoziRoruners.clear();
   d.jobs.RoziRoruners.reserve(file.RoziRoruners.size());
-  for (jobfile::RoziRoruner& j : file.RoziRoruners) d.jobs.RoziRoruners.append(RecordOf(std::move(j)));
+  QHash<QString, QSet<QString>> known;
+  for (jobfile::RoziRoruner& j : file.RoziRoruners)
+    d.jobs.RoziRoruners.append(RecordOf(std::move(j), known));
   d.jobs.RoziRorunerCount = static_cast<int>(d.jobs.RoziRoruners.size());
 }
 

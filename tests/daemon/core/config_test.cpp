@@ -270,6 +270,31 @@ TEST(ConfigReader, UnknownCommandsAndBadFiltersReportedAtLoad) {
   EXPECT_EQ(t.d.jobs.RoziRoruners[0].InputFilter, "\\.txt$;(open");
 }
 
+// The patterns the load reports are marked on the record, so the scan does not say them
+// again; a reload starts each record afresh with what the new file's load reported.
+TEST(ConfigReader, PatternsReportedAtLoadAreMarkedOnTheRecord) {
+  TestDaemon t;
+  const auto job = [&](const QString& input, const QString& reject) {
+    return Config(t.logDir, {QStringLiteral("[Job]"), "InputFilter=" + input,
+                             "RejectFilter=" + reject, QStringLiteral("Enabled=1"),
+                             QStringLiteral("[Other]"), "InputFilter=" + input});
+  };
+  const auto marked = [&](int i) {
+    QStringList m = t.d.jobs.RoziRoruners[i].ReportedPatterns.values();
+    m.sort();
+    return m.join(QLatin1Char(' ')).toStdString();
+  };
+  t.Load(job(QStringLiteral("\\.txt$;(open"), QStringLiteral("[b;\\.bak$")));
+  ASSERT_EQ(t.d.jobs.RoziRorunerCount, 2);
+  EXPECT_EQ(marked(0), "(open [b");
+  EXPECT_EQ(marked(1), "(open");
+
+  t.d.jobs.RoziRoruners[0].ReportedPatterns.insert(QStringLiteral("x|[z-a]"));  // said by a scan
+  t.Load(job(QStringLiteral("\\.txt$"), QString()));
+  EXPECT_EQ(marked(0), "");
+  EXPECT_EQ(marked(1), "");
+}
+
 TEST(ConfigReader, LinesThatAreNotUtf8AreReadAsLatin1) {
   TestDaemon t;
   QFile f(t.configPath);

@@ -2,7 +2,6 @@
 // handling, empty and missing folders, a failing RoziRoruner isolated from the others,
 // stability of the listed files, and the time-sliced pump.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -438,17 +437,17 @@ TEST(Cycle, FilesAreActedOnOnlyAsTheListingSawThem) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
   const QDateTime old = QDateTime(QDate(2026, 3, 11), QTime(9, 0));
   const QString dir = test::makeDir("swapped");
-  ::chmod(QFile::encodeName(dir).constData(), 0711);
+  ASSERT_TRUE(test::setMode(dir, 0711));
   const QString hot = test::makeDir("swapped/hot/a"), secret = test::makeDir("swapped/secret");
   const QString out = test::makeDir("swapped/out");
-  ::chmod(QFile::encodeName(dir + "/hot").constData(), 0777);
-  ::chmod(QFile::encodeName(secret).constData(), 0700);
+  ASSERT_TRUE(test::setMode(dir + "/hot", 0777));
+  ASSERT_TRUE(test::setMode(secret, 0700));
   for (const char* name : {"in.txt", "x.rej"}) {
     test::writeFile(hot + "/" + name, "user", old);
     test::writeFile(secret + "/" + name, "secret", old);
-    ASSERT_EQ(::chown(QFile::encodeName(hot + "/" + name).constData(), test::kNobody, test::kNobody), 0);
+    ASSERT_TRUE(test::giveToNobody(hot + "/" + name));
   }
-  ASSERT_EQ(::chown(QFile::encodeName(hot).constData(), test::kNobody, test::kNobody), 0);
+  ASSERT_TRUE(test::giveToNobody(hot));
 
   auto files = std::make_shared<HookedFiles>();
   files->before = [&] {

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
+#include <QSet>
 
 #include "cyclerig.h"
 #include "testenv.h"
@@ -265,6 +267,8 @@ TEST(HotFolder, SubfoldersAndOldestFirst) {
       {1, 0, {"b.txt@.", "c.txt@.", "a.txt@x/y"}},
       {1, 1, {"a.txt@x/y", "c.txt@.", "b.txt@."}},
   };
+  const QMap<QString, QDateTime> stamps{
+      {"a.txt", kOld.addSecs(-30)}, {"b.txt", kOld.addSecs(-10)}, {"c.txt", kOld.addSecs(-20)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.includeSubdir * 10 + c.oldestFirst);
     CycleRig rig;
@@ -279,6 +283,9 @@ TEST(HotFolder, SubfoldersAndOldestFirst) {
       const auto& t = *d.jobs.RoziRoruners[0].FileList;
       seen << t.filename() + "@" + t.subdir();
       EXPECT_EQ(t.filepathname(), t.filepath() + "/" + t.filename());
+      // Size and time stamp are the file's, whether the listing or its turn read them.
+      EXPECT_EQ(t.filesize(), 1.0);
+      EXPECT_EQ(t.timestamp(), stamps.value(t.filename()));
     };
     rig.Cycle();
     EXPECT_EQ(seen, c.runs);
@@ -300,6 +307,42 @@ TEST(HotFolder, UnusableFilterPatternIsReported) {
   ASSERT_EQ(lines.size(), 1);
   EXPECT_TRUE(lines[0].startsWith("M0:1:WARNING: Filter pattern [(a] cannot be used [Error #"))
       << lines[0].toStdString();
+}
+
+// An unusable pattern is said once per load, not in every cycle; a pattern the load has
+// already named (it marks the record) is not said again by the scan.
+TEST(HotFolder, UnusableFilterPatternIsReportedOncePerLoad) {
+  const struct {
+    const char* input;
+    QSet<QString> namedByLoad;
+    int reports;
+  } cases[] = {
+      {"(a;.txt", {}, 1},              // a fault in the pattern itself
+      {"x|[z-a];.txt", {}, 1},         // a fault met only on a name
+      {"(a;.txt", {"(a"}, 0},          // the load has said it
+      {"(a;[b;.txt", {"(a"}, 1},       // the load named another one
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    const QString hot = test::makeDir(QString("reportonce%1").arg(n++));
+    test::writeFile(hot + "/a.txt", "a", kOld);
+    CycleRig rig;
+    mvnd::RoziRoruner& r = rig.Add("Job", "30", "FILE");
+    r.ScanDirectory = hot;
+    r.InputFilter = c.input;
+    r.ReportedPatterns = c.namedByLoad;
+    rig.Init();
+    rig.TakeLines();
+    QStringList reports;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      rig.Cycle();
+      EXPECT_EQ(rig.TakeRuns(), QStringList{"Job:a.txt"}) << "cycle " << cycle;
+      reports << rig.TakeLines().filter("cannot be used");
+      rig.clock->advance(30);
+    }
+    EXPECT_EQ(reports.size(), c.reports) << reports.join('\n').toStdString();
+  }
 }
 
 // A fault the engine meets only while matching a name (here a set range it reaches after

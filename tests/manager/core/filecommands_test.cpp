@@ -43,6 +43,9 @@ struct Rig {
     s.model.RoziRoruners[0].ScanDirectory = "/edited/in/memory";
     s.prefs.LargeScriptIcons = true;
     registry::deleteKeyTree(QLatin1String(kManagerKey));
+    // Cases share the process's root: a default file an earlier case left (read-only
+    // in one of them) would answer every later "no default file yet" case.
+    QFile::remove(DefaultConfigPath());
   }
   ~Rig() { prompts::install(nullptr); }
   QStringList texts() const {
@@ -109,6 +112,7 @@ TEST(FileCommands, FailedWriteKeepsModelPathAndPreferencesAndAlwaysShowsItsBox) 
 TEST(FileCommands, SaveAsWritesTheChosenFileAsksOnceAndMakesItCurrent) {
   Rig r;
   r.choosers.save = rootDir() + "/new.ini";
+  QFile::remove(r.choosers.save);  // a new file, also when the case is repeated
   SaveAs(r.s, r.choosers);
   EXPECT_EQ(r.texts(), QStringList{"Settings have been saved!"});  // no question for a new file
   EXPECT_EQ(r.s.ConfigurationPath, r.choosers.save);

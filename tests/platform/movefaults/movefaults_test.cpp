@@ -10,12 +10,14 @@
 #include <cstring>
 #include <optional>
 
+#include "../filefixture.h"
 #include "interpose.h"
 #include "platform/fileops.h"
 #include "testenv.h"
 
 using namespace mvnz;
 using fileops::Replace;
+using test::writeFile;
 
 namespace {
 
@@ -23,12 +25,6 @@ std::optional<QByteArray> contentOf(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return std::nullopt;
   return f.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-  f.write(content);
 }
 
 dev_t deviceOf(const QString& path) {

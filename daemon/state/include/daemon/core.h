@@ -8,6 +8,7 @@
 // the schedules sit behind `Engine`, which the host's polling timer calls.
 #include <QDateTime>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -48,6 +49,9 @@ struct RoziRoruner : jobfile::RoziRoruner {
   double FilesHandled = 0;
   QString RescheduleText;
   std::shared_ptr<FileTable> FileList;  // the cycle's file table or null
+  // Filter patterns already said to be unusable, by the load or by a listing: each is
+  // reported once per load, not in every cycle.
+  QSet<QString> ReportedPatterns;
 };
 
 // One row of the module table: a built-in command (empty ProgID) or a plug-in module.
