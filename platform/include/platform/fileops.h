@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace mvnz::fileops {
 
@@ -118,8 +119,15 @@ class FolderSyncBatch {
 Outcome copyFile(const QString& source, const QString& target, Replace replace);
 // Removes a file permanently.
 Outcome deleteFile(const QString& path);
-// Moves a file to the freedesktop Trash; a failed trash never deletes permanently.
+// Moves a file to the freedesktop.org Trash: the user's ($XDG_DATA_HOME/Trash) for a
+// file on its volume, else the volume's ("$top/.Trash/$uid" or "$top/.Trash-$uid").
+// The file is renamed from its folder's descriptor, never copied, under its own name
+// or the first free "name.N", after an info file (created exclusively) has recorded
+// its path, as bytes, and the time. A failed trash never deletes permanently.
 Outcome trashFile(const QString& path);
+// For tests: runs hook once, in the next trashFile on this thread, between the checks
+// of the file and its move (what a user can do in that instant).
+void beforeNextTrashMove(std::function<void()> hook);
 // Temporary copies are named "." + the target's name cut to at most 200 bytes at a
 // character boundary + ".mvnz-" + six random letters or digits, so the name always
 // fits the 255-byte limit of a file name.
