@@ -73,6 +73,8 @@ class LockProbe {
   virtual ~LockProbe() = default;
   // Called once at the start of each cycle: forget what was learnt in the last one.
   virtual void beginCycle() {}
+  // Called at the end of each cycle: let go of what the cycle kept open.
+  virtual void endCycle() {}
   // The status of a regular file at path now (false when there is none), for the
   // judgement that follows. The default stats the path; the real probe opens the file
   // once and asks its next question about that path on the same descriptor.
