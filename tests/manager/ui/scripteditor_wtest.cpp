@@ -388,9 +388,16 @@ TEST(ScriptEditor, RoziRorunerBoxFollowsTheModel) {
 }
 
 // The side bar's link, the toolbar and the page's button open the editor on the
-// current RoziRoruner; with none there is nothing to open.
+// current RoziRoruner; with none there is nothing to open. It opens maximised the
+// first time; a size the user gave it is kept while it is hidden.
 TEST(ScriptEditor, OpenedFromTheMainWindow) {
   Rig rig;
+  EXPECT_TRUE(rig.ed->isMaximized());
+  rig.ed->showNormal();
+  rig.ed->close();
+  rig.m->window().dispatch(QStringLiteral("TB_SCRIPT"));
+  EXPECT_TRUE(rig.ed->isVisible());
+  EXPECT_FALSE(rig.ed->isMaximized());
   for (const char* key : {"SCRIPT", "TB_SCRIPT"}) {
     SCOPED_TRACE(key);
     rig.ed->hide();
