@@ -137,6 +137,8 @@ class CycleEngine : public mvnd::Engine {
       if (s_.probe().look(path, st)) {
         if (d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages)
           s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [") + path + QLatin1Char(']'), 0);
+        // The listing may have left the row's size and time stamp to this look.
+        list->describeCurrent(st);
         const QString status = s_.fileStatus(d, i, path, st);
         if (status == QLatin1String(kFree)) {
           d.run.LastCommandError = false;
