@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "library/transfer.h"
 #include "platform/activation.h"
 #include "platform/fileops.h"
 
@@ -95,14 +96,10 @@ class LockProbe {
   virtual int openError() const { return 0; }
 };
 
-// The file operations of the built-in commands and of the reject handling.
-class FileOperations {
+// The file operations of the built-in commands and of the reject handling; a
+// transfer's (move, copy, one folder level) come from the shared transfer routine.
+class FileOperations : public transfer::Files {
  public:
-  virtual ~FileOperations() = default;
-  virtual fileops::Outcome moveFile(const QString& source, const QString& target,
-                                    fileops::Replace replace) {
-    return fileops::moveFile(source, target, replace);
-  }
   virtual fileops::Outcome deleteFile(const QString& path) { return fileops::deleteFile(path); }
   virtual fileops::Outcome makeFolders(const QString& path) { return fileops::makeFolders(path); }
 };
