@@ -68,7 +68,8 @@ struct Walker {
       return false;
     }
     struct stat self;
-    if (::fstat(dfd, &self) == 0) seen.insert({quint64(self.st_dev), quint64(self.st_ino)});
+    const bool haveSelf = ::fstat(dfd, &self) == 0;
+    if (haveSelf) seen.insert({quint64(self.st_dev), quint64(self.st_ino)});
     DIR* d = ::fdopendir(dfd);
     if (!d) {
       if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
@@ -78,26 +79,39 @@ struct Walker {
     struct Item {
       std::string name;
       unsigned char type;
+      ino_t ino;
     };
     std::vector<Item> items;
     errno = 0;
     while (dirent* e = ::readdir(d)) {
       if (e->d_name[0] == '.') continue;  // ".", ".." and hidden names
-      items.push_back({e->d_name, e->d_type});
+      items.push_back({e->d_name, e->d_type, e->d_ino});
     }
     if (errno != 0 && onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
     std::sort(items.begin(), items.end(),
               [](const Item& a, const Item& b) { return a.name < b.name; });
 
+    // Whether this folder's entries carry the inodes their files have (not so on
+    // every file system): the first regular file is read to find out.
+    enum class Inodes { Unknown, Hold, Differ };
+    Inodes inodes = haveSelf ? Inodes::Unknown : Inodes::Differ;
     std::vector<std::pair<QString, QString>> subfolders;
     const QString prefix = folder.endsWith('/') ? folder : folder + '/';
     for (const Item& it : items) {
       if (it.type == DT_LNK) continue;
+      if (it.type == DT_DIR && !opt.recursive) continue;
       const bool maybeDir = it.type == DT_DIR || it.type == DT_UNKNOWN;
       if (!maybeDir && it.type != DT_REG) continue;
+      const QString name = fileops::decodeName(QByteArray(it.name.data(), qsizetype(it.name.size())));
+      if (it.type == DT_REG && !opt.readFiles && opt.withReadOnly && inodes == Inodes::Hold) {
+        visit(WalkEntry{folder, subdir, name, quint64(self.st_dev), quint64(it.ino), nullptr, dfd,
+                        it.name.c_str()});
+        continue;
+      }
       struct stat st;
       if (::fstatat(dfd, it.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-      const QString name = fileops::decodeName(QByteArray(it.name.data(), qsizetype(it.name.size())));
+      if (it.type == DT_REG && inodes == Inodes::Unknown)
+        inodes = st.st_ino == it.ino && st.st_dev == self.st_dev ? Inodes::Hold : Inodes::Differ;
       if (S_ISDIR(st.st_mode)) {
         if (!opt.recursive) continue;
         if (opt.hasExcluded && st.st_dev == opt.excludedDev && st.st_ino == opt.excludedIno)
@@ -108,7 +122,8 @@ struct Walker {
       }
       if (!S_ISREG(st.st_mode)) continue;
       if (!opt.withReadOnly && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) continue;
-      visit(WalkEntry{folder, subdir, name, st});
+      visit(WalkEntry{folder, subdir, name, quint64(st.st_dev), quint64(st.st_ino), &st, dfd,
+                      it.name.c_str()});
     }
     ::closedir(d);
     for (const auto& [path, sub] : subfolders) walk(path, sub);
@@ -117,6 +132,15 @@ struct Walker {
 };
 
 }  // namespace
+
+bool StatEntry(const WalkEntry& entry, struct stat& st) {
+  if (entry.st) {
+    st = *entry.st;
+    return true;
+  }
+  return ::fstatat(entry.folderFd, entry.rawName, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+         S_ISREG(st.st_mode);
+}
 
 bool WalkFolder(const QString& folder, const WalkOptions& options,
                 const std::function<void(const WalkEntry&)>& visit,

@@ -132,16 +132,14 @@ class CycleEngine : public mvnd::Engine {
       const QString path = list->filepathname();
       struct stat st;
       // The file is looked at now, at its turn: earlier scripts may have changed it.
-      // One look serves the existence test and the judgement (the probe opens the file
-      // once for both); after a log line (whose sink may run other code) the judgement
-      // looks again.
-      const bool found =
-          d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages;
-      if (found ? StatFile(path, st) : s_.probe().look(path, st)) {
-        if (found) s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [%1]").arg(path), 0);
-        const bool there = !found || s_.probe().look(path, st);
-        const QString status =
-            there ? s_.fileStatus(d, i, path, st) : QString::fromLatin1(kNotFound);
+      // One look serves the existence test, the progress line and the judgement (the
+      // probe opens the file once for both questions).
+      if (s_.probe().look(path, st)) {
+        if (d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages)
+          s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [") + path + QLatin1Char(']'), 0);
+        // The listing may have left the row's size and time stamp to this look.
+        list->describeCurrent(st);
+        const QString status = s_.fileStatus(d, i, path, st);
         if (status == QLatin1String(kFree)) {
           d.run.LastCommandError = false;
           // The script's file operations on this file reach the file the listing saw.

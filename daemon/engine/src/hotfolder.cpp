@@ -61,13 +61,17 @@ QString RejectFolderFor(Daemon& d, EngineServices& s, int index, const QString& 
   return StripTrailingSlash(CommandInterpreter(text, ctx));
 }
 
-mvnd::FileRow RowOf(const WalkEntry& e) {
-  return mvnd::FileRow{0,
-                       e.name,
-                       qint64(e.st.st_size),
-                       qint64(e.st.st_mtim.tv_sec) * 1000000000 + qint64(e.st.st_mtim.tv_nsec),
-                       quint64(e.st.st_dev),
-                       quint64(e.st.st_ino)};
+// The row of a listed file; st: what was read of it (nullptr: left to its turn).
+mvnd::FileRow RowOf(const WalkEntry& e, const struct stat* st) {
+  mvnd::FileRow row;
+  row.name = e.name;
+  row.device = st ? quint64(st->st_dev) : e.device;
+  row.inode = st ? quint64(st->st_ino) : e.inode;
+  if (st)
+    row.describe(*st);
+  else
+    row.described = false;
+  return row;
 }
 
 }  // namespace
@@ -182,6 +186,9 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
   WalkOptions opt;
   opt.recursive = job.IncludeSubdir == 1;
   opt.withReadOnly = d.settings.ProcessReadOnly == 1;
+  // An accepted file is read at its turn anyway; only the oldest-first sort needs its
+  // time stamp before that.
+  opt.readFiles = job.OldestFirst == 1;
   if (job.MoveRejected && !job.RemoveRejected) {
     // The reject folder is never listed: a file moved there is not met again. Its
     // tokens are read as for a file at the top of the scan folder.
@@ -245,20 +252,27 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
             lastFolder = e.folder;
             folderIndex = table->addFolder(e.folder, e.subdir);
           }
-          mvnd::FileRow row = RowOf(e);
+          mvnd::FileRow row = RowOf(e, e.st);
           row.folder = folderIndex;
           table->addRow(std::move(row));
           ++pending;
         } else if (rejectMatch) {
           const QString fullPath = paths::join(e.folder, e.name);
-          if (job.RemoveRejected) {
-            toDelete.push_back({fullPath, {}, {}, ListedFileOf({e.folder, e.subdir}, RowOf(e))});
+          // A rejected file is acted on as the listing saw it: read now if not yet.
+          struct stat st;
+          const bool handled = job.RemoveRejected || job.MoveRejected;
+          if (handled && !StatEntry(e, st)) {
+            // gone, or no longer a regular file: nothing to delete or move
+          } else if (job.RemoveRejected) {
+            toDelete.push_back(
+                {fullPath, {}, {}, ListedFileOf({e.folder, e.subdir}, RowOf(e, &st))});
           } else if (job.MoveRejected) {
-            d.run.ExpandedMoveRejectedDirectory = RejectFolderFor(
-                d, s, index, job.MoveRejectedDirectory, e.folder, e.subdir, RowOf(e));
+            const mvnd::FileRow row = RowOf(e, &st);
+            d.run.ExpandedMoveRejectedDirectory =
+                RejectFolderFor(d, s, index, job.MoveRejectedDirectory, e.folder, e.subdir, row);
             const QString dir = d.run.ExpandedMoveRejectedDirectory;
             toMove.push_back({fullPath, dir, dir.isEmpty() ? QString() : paths::join(dir, e.name),
-                              ListedFileOf({e.folder, e.subdir}, RowOf(e))});
+                              ListedFileOf({e.folder, e.subdir}, row)});
           } else if (job.SkipRejected && d.settings.AutoLogInternalCommands == 1) {
             s.log(d, index, kRunnerSource, QStringLiteral("Rejected: [%1]").arg(fullPath), 0);
           }

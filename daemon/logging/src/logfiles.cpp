@@ -20,8 +20,9 @@ namespace {
 
 QString ErrnoText(int e) { return qt_error_string(e); }
 
-// Opens the file for appending; -1 with errno set when it cannot.
 constexpr size_t kKeptOpen = 8;  // log files kept open between lines
+
+// Opens the file for appending; -1 with errno set when it cannot.
 
 int OpenForAppend(const QString& path) {
   return ::open(QFile::encodeName(path).constData(),
@@ -49,19 +50,34 @@ int WriteAll(int fd, const QByteArray& bytes) {
 LogFilePort::~LogFilePort() { CloseFiles(); }
 
 void LogFilePort::CloseFiles() {
-  for (const OpenFile& f : open_) ::close(f.fd);
+  for (OpenFile& f : open_) Close(f);
   open_.clear();
 }
 
-int LogFilePort::KeptOpen(const QString& path) {
-  for (const OpenFile& f : open_) {
+void LogFilePort::Close(OpenFile& f) {
+  if (!f.since.isEmpty() && !StillThere(f)) Rewrite(f.folder, f.path, f.since);
+  ::close(f.fd);
+}
+
+bool LogFilePort::StillThere(OpenFile& f) {
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0 || st.st_nlink == 0) return false;
+  f.lookedMs = NowMs();
+  f.since.clear();
+  return true;
+}
+
+LogFilePort::OpenFile* LogFilePort::KeptOpen(const QString& path, QByteArray& carried) {
+  for (OpenFile& f : open_) {
     if (f.path != path) continue;
-    struct stat st {};
-    if (::fstat(f.fd, &st) == 0 && st.st_nlink > 0) return f.fd;
-    Forget(f.fd);  // removed (or renamed away and removed) since: the next line makes it anew
-    return -1;
+    if (f.since.size() < kLookBytes && NowMs() - f.lookedMs < kLookMs) return &f;
+    if (StillThere(f)) return &f;
+    // Removed (or renamed away and removed) since: the next line makes it anew.
+    carried = std::move(f.since);
+    Forget(f.fd);
+    return nullptr;
   }
-  return -1;
+  return nullptr;
 }
 
 void LogFilePort::Forget(int fd) {
@@ -73,27 +89,76 @@ void LogFilePort::Forget(int fd) {
     }
 }
 
+int LogFilePort::Open(const QString& folder, const QString& path, QString& reason) {
+  int fd = OpenForAppend(path);
+  if (fd < 0 && errno == ENOENT) {
+    // Most lines find their folder; only the first line of a day makes it.
+    const fileops::Outcome made = fileops::makeFolders(folder);
+    if (!made.ok()) {
+      reason = made.errorText;
+      return -1;
+    }
+    fd = OpenForAppend(path);
+  }
+  if (fd < 0) reason = ErrnoText(errno);
+  return fd;
+}
+
+void LogFilePort::CarriedToStderr(const QString& path, const QString& reason,
+                                  const QByteArray& carried) {
+  const QString fileName = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+  ToStderr((QStringLiteral("mvnd: ") +
+            EscapeLogText(QStringLiteral("the log file [%1] was removed and cannot be made "
+                                         "again [%2]; its last lines follow")
+                              .arg(path, reason)) +
+            QLatin1Char('\n'))
+               .toUtf8());
+  for (const QByteArray& line : carried.split('\n')) {
+    if (line.isEmpty()) continue;
+    ToStderr("mvnd: " + EscapeLogText(fileName).toUtf8() + ": " +
+             (line.endsWith('\r') ? line.chopped(1) : line) + '\n');
+  }
+}
+
+void LogFilePort::Rewrite(const QString& folder, const QString& path, const QByteArray& carried) {
+  QString reason;
+  const int fd = Open(folder, path, reason);
+  if (fd < 0) {
+    CarriedToStderr(path, reason, carried);
+    return;
+  }
+  if (const int e = WriteAll(fd, carried)) CarriedToStderr(path, ErrnoText(e), carried);
+  ::close(fd);
+}
+
 QString LogFilePort::Append(const QString& folder, const QString& fileName,
                             const QByteArray& bytes) {
   const QString path = folder.endsWith(QLatin1Char('/')) ? folder + fileName
                                                          : folder + QLatin1Char('/') + fileName;
-  int fd = KeptOpen(path);
-  if (fd < 0) {
-    fd = OpenForAppend(path);
-    if (fd < 0 && errno == ENOENT) {
-      // Most lines find their folder; only the first line of a day makes it.
-      const fileops::Outcome made = fileops::makeFolders(folder);
-      if (!made.ok()) return made.errorText;
-      fd = OpenForAppend(path);
+  QByteArray carried;
+  OpenFile* f = KeptOpen(path, carried);
+  if (!f) {
+    QString reason;
+    const int fd = Open(folder, path, reason);
+    if (fd < 0) {
+      if (!carried.isEmpty()) CarriedToStderr(path, reason, carried);
+      return reason;
     }
-    if (fd < 0) return ErrnoText(errno);
-    if (open_.size() >= kKeptOpen) Forget(open_.front().fd);
-    open_.push_back({path, fd});
+    if (open_.size() >= kKeptOpen) {
+      Close(open_.front());
+      open_.erase(open_.begin());
+    }
+    open_.push_back({path, folder, fd, NowMs(), {}});
+    f = &open_.back();
   }
-  if (const int e = WriteAll(fd, bytes)) {
-    Forget(fd);
+  // The lines a removed file took since the last look go first, in their order.
+  const QByteArray& out = carried.isEmpty() ? bytes : carried.append(bytes);
+  if (const int e = WriteAll(f->fd, out)) {
+    Forget(f->fd);
+    if (!carried.isEmpty()) CarriedToStderr(path, ErrnoText(e), carried.chopped(bytes.size()));
     return ErrnoText(e);
   }
+  f->since.append(out);
   return {};
 }
 
@@ -119,17 +184,21 @@ void LogFileWriter::Notice(const QString& text) {
 void LogFileWriter::Write(const QString& folder, const QString& base, const QString& time,
                           const QString& text) {
   const QString fileName = base + QStringLiteral(".log");
-  const QString line = QLatin1Char('[') + time + QStringLiteral("] ") + text;
-  const QString path = QDir(folder).filePath(fileName);
-  const QString reason = port_->Append(folder, fileName, (line + QStringLiteral("\r\n")).toUtf8());
-  const auto failing = failing_.find(base);
+  QByteArray bytes;
+  bytes.reserve(time.size() + text.size() * 3 + 8);
+  bytes.append('[').append(time.toUtf8()).append("] ").append(text.toUtf8()).append("\r\n");
+  const QString reason = port_->Append(folder, fileName, bytes);
+  const auto failing = failing_.isEmpty() ? failing_.end() : failing_.find(base);
   if (reason.isEmpty()) {
     if (failing != failing_.end()) {
       failing_.erase(failing);
-      Notice(QStringLiteral("the log file [%1] is written again").arg(path));
+      Notice(QStringLiteral("the log file [%1] is written again")
+                 .arg(QDir(folder).filePath(fileName)));
     }
     return;
   }
+  const QString path = QDir(folder).filePath(fileName);
+  const QString line = QLatin1Char('[') + time + QStringLiteral("] ") + text;
   const qint64 now = port_->NowMs();
   if (failing == failing_.end()) {
     failing_.insert(base, now);

@@ -23,6 +23,43 @@ bool IsRoziRorunerSource(const QString& s) { return s != QLatin1String("S"); }
 // "FS<n>_<name>.log" stays within the file system's name limit.
 constexpr int kMaxNameBytes = 200;
 
+QString LevelText(int level) {
+  switch (level) {
+    case 0: return QStringLiteral("0");
+    case 1: return QStringLiteral("1");
+    case 2: return QStringLiteral("2");
+    case 3: return QStringLiteral("3");
+  }
+  return QString::number(level);
+}
+
+// Today's log folder, worked out again when the day or the settings change.
+const QString& DayFolder(LogFileWriter::Reuse& r, const Settings& s, const QDate& today) {
+  if (r.day != today || r.directory != s.LogDirectory || r.enabled != s.EnableLogging ||
+      r.dated != s.DatedLogFolders) {
+    r.day = today;
+    r.directory = s.LogDirectory;
+    r.enabled = s.EnableLogging;
+    r.dated = s.DatedLogFolders;
+    r.folder = LogFolder(s, today);
+  }
+  return r.folder;
+}
+
+// The "[FS<n>] " prefix and base name of a RoziRoruner line of index, worked out again
+// when the index or its RoziRoruner's name changes.
+void RoziRorunerNames(LogFileWriter::Reuse& r, const RoziRorunerList& jobs, int index) {
+  const QString* name = index >= 0 && index < jobs.RoziRoruners.size()
+                            ? &jobs.RoziRoruners[index].Name
+                            : nullptr;
+  if (r.index == index && r.known == (name != nullptr) && (!name || *name == r.name)) return;
+  r.index = index;
+  r.known = name != nullptr;
+  r.name = name ? *name : QString();
+  r.base = LogFileBaseName(jobs, QStringLiteral("M"), index);
+  r.prefix = QStringLiteral("[FS") + QString::number(index + 1) + QStringLiteral("] ");
+}
+
 }  // namespace
 
 QString FormatLogTime(const QDateTime& t) { return FormatDate(t, kLogTimeFormat); }
@@ -50,7 +87,8 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
                   const QString& TimeText, int RoziRorunerIndex) {
   if (!d.run.DaemonInitialized) return;
   const int index = RoziRorunerIndex == -1 ? d.run.ScriptRoziRoruner : RoziRorunerIndex;
-  const LogFileWriter::LocalNow& now = d.LogFiles().Now();
+  LogFileWriter& files = d.LogFiles();
+  const LogFileWriter::LocalNow& now = files.Now();
   QString t;
   if (TimeText.isEmpty()) {
     t = now.timeText;
@@ -63,11 +101,15 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
   const bool system = Source == QLatin1String("S");
   const bool validIndex =
       index >= 0 && index < d.jobs.RoziRorunerCount && index < d.jobs.RoziRoruners.size();
+  LogFileWriter::Reuse& reuse = files.reuse();
+  RoziRorunerNames(reuse, d.jobs, index);
+  const QString prefixed = reuse.prefix + Message;
+  const QString base = system ? QStringLiteral("System") : reuse.base;
+  const QString level = LevelText(Level);
 
   d.run.IdleTicks = 0;
   if (Level == 2) ++d.run.ErrorCount;
 
-  const QString prefixed = QStringLiteral("[FS%1] ").arg(index + 1) + Message;
   if (d.view.MessageBarShown) {
     QString barText;
     if (Source == QLatin1String("M"))
@@ -81,11 +123,10 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
   if (IsRoziRorunerSource(Source)) {
     if (!validIndex) return;
     if (d.log.LogBuffers.size() < index + 2) d.log.LogBuffers.resize(index + 2);
-    AddTrimmed(d.log.LogBuffers[index + 1], {t, Message, QString::number(Level), Source},
-               d.settings.BufferSize);
+    AddTrimmed(d.log.LogBuffers[index + 1], {t, Message, level, Source}, d.settings.BufferSize);
   }
   const bool plain = system || Source == QLatin1String("D");
-  AddTrimmed(d.log.TotalLog, {t, plain ? Message : prefixed, QString::number(Level), Source},
+  AddTrimmed(d.log.TotalLog, {t, plain ? Message : prefixed, level, Source},
              d.settings.BufferSize);
 
   if (d.view.SelectedLog == 0 || (d.view.SelectedLog - 1 == index && !system)) {
@@ -100,11 +141,9 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
     ++d.view.LogWindowRows;
   }
 
-  const QString folder = LogFolder(d.settings, now.today);
-  if (folder.isEmpty()) return;
-  const QString base = LogFileBaseName(d.jobs, Source, index);
-  if (base.isEmpty()) return;
-  d.LogFiles().Write(folder, base, t, Message);
+  const QString folder = DayFolder(files.reuse(), d.settings, now.today);
+  if (folder.isEmpty() || base.isEmpty()) return;
+  files.Write(folder, base, t, Message);
 }
 
 void LogConfigWarning(Daemon& d, const QString& text) {

@@ -123,22 +123,68 @@ TEST(LogFiles, FirstLineOfADayMakesItsFolder) {
   EXPECT_EQ(mvnz::test::readFile(day + "/System.log"), "[t] first\r\n[t] second\r\n");
 }
 
-// The file a line goes to stays open between lines; a file removed meanwhile is made
-// anew by the next line, and one renamed away gets no more lines once the files are
-// closed (at the end of each cycle).
+// The file a line goes to stays open between lines. One removed meanwhile is made anew
+// once it is looked at (a second after the last look, or when the files are closed at
+// the end of a cycle) and gets again every line written since that look, so no line is
+// lost. One renamed away gets no more lines once the files are closed.
 TEST(LogFiles, FilesKeptOpenFollowRemovalAndRenaming) {
   const QString dir = mvnz::test::makeDir("logfiles-kept");
   const QString path = dir + "/System.log";
-  LogFileWriter w;
+  auto port = std::make_shared<FaultPort>();
+  LogFileWriter w(port);
   w.Write(dir, "System", "t", "one");
+  port->now += LogFilePort::kLookMs;
+  w.Write(dir, "System", "t", "two");  // looked at first: still there
   ASSERT_TRUE(QFile::remove(path));
-  w.Write(dir, "System", "t", "two");
-  EXPECT_EQ(mvnz::test::readFile(path), "[t] two\r\n");
-
-  ASSERT_TRUE(QFile::rename(path, dir + "/old.log"));
-  w.Write(dir, "System", "t", "three");  // still the open file, now named old.log
-  w.CloseFiles();
+  w.Write(dir, "System", "t", "three");
+  port->now += LogFilePort::kLookMs;
   w.Write(dir, "System", "t", "four");
-  EXPECT_EQ(mvnz::test::readFile(dir + "/old.log"), "[t] two\r\n[t] three\r\n");
-  EXPECT_EQ(mvnz::test::readFile(path), "[t] four\r\n");
+  EXPECT_EQ(mvnz::test::readFile(path), "[t] two\r\n[t] three\r\n[t] four\r\n");
+
+  // Removed again: the end of the cycle looks before it closes.
+  port->now += LogFilePort::kLookMs;
+  w.Write(dir, "System", "t", "five");
+  ASSERT_TRUE(QFile::remove(path));
+  w.Write(dir, "System", "t", "six");
+  w.CloseFiles();
+  EXPECT_EQ(mvnz::test::readFile(path), "[t] five\r\n[t] six\r\n");
+
+  ASSERT_TRUE(QFile::remove(path));
+  w.Write(dir, "System", "t", "seven");
+  ASSERT_TRUE(QFile::rename(path, dir + "/old.log"));
+  port->now += LogFilePort::kLookMs;
+  w.Write(dir, "System", "t", "eight");  // still the open file, now named old.log
+  w.CloseFiles();
+  w.Write(dir, "System", "t", "nine");
+  w.CloseFiles();
+  EXPECT_EQ(mvnz::test::readFile(dir + "/old.log"), "[t] seven\r\n[t] eight\r\n");
+  EXPECT_EQ(mvnz::test::readFile(path), "[t] nine\r\n");
+  EXPECT_TRUE(port->TakeStderr().isEmpty());
+}
+
+// A removed file whose folder cannot be made again: the lines written to it since the
+// last look go to stderr with one line saying why, then the line that found it so.
+TEST(LogFiles, LinesOfARemovedFileThatCannotBeMadeAgainGoToStderr) {
+  const QString root = mvnz::test::makeDir("logfiles-gone");
+  const QString dir = root + "/day";
+  auto port = std::make_shared<FaultPort>();
+  LogFileWriter w(port);
+  w.Write(dir, "System", "t", "one");
+  ASSERT_TRUE(QDir(dir).removeRecursively());
+  {
+    QFile blocker(dir);  // a file where the folder was
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  }
+  w.Write(dir, "System", "t", "two");
+  port->now += LogFilePort::kLookMs;
+  w.Write(dir, "System", "t", "three");
+  EXPECT_EQ(port->TakeStderr(),
+            (QStringList{"mvnd: the log file [" + dir +
+                             "/System.log] was removed and cannot be made again [Not a "
+                             "directory]; its last lines follow",
+                         "mvnd: System.log: [t] one", "mvnd: System.log: [t] two",
+                         "mvnd: cannot write the log file [" + dir +
+                             "/System.log] [Not a directory]; its lines go to stderr until it "
+                             "can be written again",
+                         "mvnd: System.log: [t] three"}));
 }

@@ -43,8 +43,27 @@ TEST(DirScan, ListsRegularFilesInNameOrderFoldersFirst) {
   EXPECT_EQ(walk(d, flat), (QStringList{".|C.txt", ".|a.txt", ".|b.txt"}));
   WalkOptions deep;
   deep.recursive = true;
-  EXPECT_EQ(walk(d + "/", deep), (QStringList{".|C.txt", ".|a.txt", ".|b.txt", "a-sub|q.txt",
-                                              "sub|z.txt", "sub/deeper|y.txt"}));
+  const QStringList all{".|C.txt",   ".|a.txt",   ".|b.txt",
+                        "a-sub|q.txt", "sub|z.txt", "sub/deeper|y.txt"};
+  EXPECT_EQ(walk(d + "/", deep), all);
+  // Left unread, a file still comes with the device and inode it has.
+  WalkOptions unread = deep;
+  unread.readFiles = false;
+  QStringList listed;
+  WalkFolder(
+      d, unread,
+      [&](const WalkEntry& e) {
+        listed << e.subdir + "|" + e.name;
+        struct stat st, direct;
+        ASSERT_TRUE(StatEntry(e, st));
+        ASSERT_EQ(::lstat(fileops::encodeName(e.folder + "/" + e.name).constData(), &direct), 0);
+        EXPECT_EQ(std::make_pair(e.device, e.inode),
+                  std::make_pair(quint64(direct.st_dev), quint64(direct.st_ino)));
+        EXPECT_EQ(st.st_ino, direct.st_ino);
+        EXPECT_EQ(st.st_size, direct.st_size);
+      },
+      {});
+  EXPECT_EQ(listed, all);
   // The reject folder inside the hot folder is never entered.
   struct stat st;
   ASSERT_EQ(::stat(QFile::encodeName(d + "/sub").constData(), &st), 0);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSet>
 
 #include "cyclerig.h"
@@ -266,6 +267,8 @@ TEST(HotFolder, SubfoldersAndOldestFirst) {
       {1, 0, {"b.txt@.", "c.txt@.", "a.txt@x/y"}},
       {1, 1, {"a.txt@x/y", "c.txt@.", "b.txt@."}},
   };
+  const QMap<QString, QDateTime> stamps{
+      {"a.txt", kOld.addSecs(-30)}, {"b.txt", kOld.addSecs(-10)}, {"c.txt", kOld.addSecs(-20)}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.includeSubdir * 10 + c.oldestFirst);
     CycleRig rig;
@@ -280,6 +283,9 @@ TEST(HotFolder, SubfoldersAndOldestFirst) {
       const auto& t = *d.jobs.RoziRoruners[0].FileList;
       seen << t.filename() + "@" + t.subdir();
       EXPECT_EQ(t.filepathname(), t.filepath() + "/" + t.filename());
+      // Size and time stamp are the file's, whether the listing or its turn read them.
+      EXPECT_EQ(t.filesize(), 1.0);
+      EXPECT_EQ(t.timestamp(), stamps.value(t.filename()));
     };
     rig.Cycle();
     EXPECT_EQ(seen, c.runs);

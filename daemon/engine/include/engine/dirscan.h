@@ -44,12 +44,27 @@ struct WalkEntry {
   const QString& folder;  // no trailing "/" (except the root folder "/")
   const QString& subdir;  // relative to the scan folder, "." at its top
   QString name;
-  const struct stat& st;
+  // The file the folder entry names: its device and inode (always known).
+  quint64 device = 0;
+  quint64 inode = 0;
+  // What was read of the file, or nullptr when the walk left that to the caller
+  // (WalkOptions::readFiles off): StatEntry reads it.
+  const struct stat* st = nullptr;
+  int folderFd = -1;             // the listed folder, open during the visit
+  const char* rawName = nullptr;  // the entry's name as bytes
 };
+
+// Reads the status of an entry the walk did not read (links not followed); false when
+// it is no longer a regular file.
+bool StatEntry(const WalkEntry& entry, struct stat& st);
 
 struct WalkOptions {
   bool recursive = false;
   bool withReadOnly = true;  // list files without any write permission bit
+  // Read every file's status while listing. Off: a regular file whose folder entry
+  // says so is visited with its device and inode only (where the folder's entries
+  // give the inode the file has); the caller reads the rest when it needs it.
+  bool readFiles = true;
   // A folder never entered (the reject folder inside the hot folder): device and inode.
   bool hasExcluded = false;
   dev_t excludedDev = 0;

@@ -2,6 +2,8 @@
 // The cycle's in-memory table of accepted files: one row per file, the eight named
 // columns, forward iteration with a current row, deletion of the current row and a
 // stable ascending sort on the time stamp.
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,11 @@ struct FileRow {
   // name still holds it.
   quint64 device = 0;
   quint64 inode = 0;
+  // Size and time stamp are read; the listing may leave them to the file's turn.
+  bool described = true;
+
+  // Takes size and time stamp from what was read of the file.
+  void describe(const struct stat& st);
 };
 
 struct FileTable {
@@ -42,7 +49,11 @@ struct FileTable {
   // Deletes the rows before the current one, in one step; the current row becomes the
   // first (at the end of the table: every row is deleted).
   void deleteBeforeCurrent();
+  // The time stamps of rows the listing did not describe are 0 here.
   void sortByTimestamp();
+  // Describes the current row from what its turn read of the file, unless the listing
+  // already did.
+  void describeCurrent(const struct stat& st);
   void clear();
 
   // Columns of the current row (empty texts at the end of the table).
