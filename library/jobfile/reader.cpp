@@ -307,13 +307,17 @@ class Reader {
     qsizetype at[kParameterCount];
     const int separators = FindSeparators(value, at, kParameterCount);
     if (separators > kParameterCount) return Skip(QStringLiteral("more than 30 parameters"));
+    // Piece k runs from begin(k) to end(k); piece 0 is the name.
+    const auto begin = [&](int k) { return k == 0 ? qsizetype(0) : at[k - 1] + 3; };
+    const auto end = [&](int k) { return k < separators ? at[k] : value.size(); };
+    int last = separators;  // the last parameter that is not empty
+    while (last > 0 && end(last) == begin(last)) --last;
+    QList<QString> data(last + 1);
+    for (int k = 1; k <= last; ++k)
+      if (end(k) > begin(k)) data[k] = value.sliced(begin(k), end(k) - begin(k)).toString();
     CommandEntry& e = r.Commands.emplaceBack();
-    qsizetype start = 0;
-    for (int k = 0; k <= separators; ++k) {
-      const qsizetype end = k < separators ? at[k] : value.size();
-      if (end > start) (k == 0 ? e.Name : e.Data[k]) = value.mid(start, end - start).toString();
-      start = end + 3;
-    }
+    if (end(0) > 0) e.Name = value.left(end(0)).toString();
+    e.Data = Parameters(std::move(data));
     const QString& name = e.Name;
     const QString bare = name.startsWith(QLatin1Char('!')) ? name.mid(1) : name;
     if (TrimBlanks(bare).isEmpty())

@@ -8,6 +8,7 @@
 // otherwise; callers add their own checks (known commands, filter patterns).
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <optional>
@@ -21,11 +22,43 @@ constexpr int kConstantCount = 15;   // constants 1 to 15 of a job and of the gl
 // Constants 1 to 15 at indices 1 to 15; index 0 is never read or written.
 using Constants = std::array<QString, kConstantCount + 1>;
 
+// The parameters of a command at indices 1 to 30; index 0 is never read or written.
+// A command read from the file holds only its parameters up to the last one that is
+// not empty: most commands use a few of the thirty, and the daemon reads every command
+// of the file at each start. A parameter not held reads as the empty text.
+class Parameters {
+ public:
+  static constexpr int kSize = kParameterCount + 1;  // indices 0 to 30
+
+  Parameters() = default;
+  // texts[k] is parameter k; at most kSize of them are taken.
+  explicit Parameters(QList<QString> texts);
+
+  const QString& operator[](qsizetype k) const {
+    return k >= 0 && k < held_.size() ? held_[k] : Empty();
+  }
+  // Parameter k (0 to 30) to read or write. The first such access holds all of them,
+  // so the references it gives stay valid while other parameters are written.
+  QString& operator[](qsizetype k) {
+    Q_ASSERT(k >= 0 && k < kSize);
+    if (held_.size() < kSize) held_.resize(kSize);
+    return held_[k];
+  }
+  // All 31 texts, index 0 first.
+  QStringList toList() const;
+  // A parameter not held equals an empty one.
+  bool operator==(const Parameters& other) const;
+
+ private:
+  static const QString& Empty();
+  QList<QString> held_;
+};
+
 // One command of a script. A leading "!" on the name marks it disabled; "COMMENT"
 // holds its text in Data[1]. Data[0] is never read or written.
 struct CommandEntry {
   QString Name;
-  std::array<QString, kParameterCount + 1> Data;
+  Parameters Data;
   bool operator==(const CommandEntry&) const = default;
 };
 

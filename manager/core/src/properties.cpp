@@ -11,7 +11,7 @@ namespace {
 
 QStringList asList(const jobfile::Constants& c) { return QStringList(c.begin(), c.end()); }
 
-QStringList asList(const Parameters& p) { return QStringList(p.begin(), p.end()); }
+QStringList asList(const Parameters& p) { return p.toList(); }
 
 // The plug-in's dialog over the command; the parameters to store, nullopt when
 // cancelled or when any call failed.

@@ -56,8 +56,7 @@ struct Rig {
     relocate.calls.clear();
   }
   QStringList data(int line) const {
-    const auto& d = s.model.RoziRoruners[0].Commands[line - 1].Data;
-    return QStringList(d.begin() + 1, d.end());
+    return s.model.RoziRoruners[0].Commands[line - 1].Data.toList().mid(1);
   }
 };
 

@@ -19,7 +19,7 @@ class Session;
 enum class BuiltinDialog { ErrorAction, LoadConfig, Reschedule, Comment };
 
 // Parameters 1..30 of a command, at indices 1..30 (index 0 unused).
-using Parameters = std::array<QString, jobfile::kParameterCount + 1>;
+using Parameters = jobfile::Parameters;
 
 // The manager's dialogs of the built-in commands.
 class BuiltinDialogs {
