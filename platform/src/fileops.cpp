@@ -813,15 +813,18 @@ Outcome removeEmptyFolder(const QString& path) {
   return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
 }
 
-Outcome listSubfolders(const QString& path, QStringList* names) {
+namespace {
+
+// The real subfolders of the open folder dirFd (taken over and closed), sorted by
+// name; links and hidden entries left out.
+Outcome listFolder(int dirFd, QStringList* names) {
   names->clear();
-  const QByteArray p = native(path.isEmpty() ? QStringLiteral(".") : path);
-  DIR* dir = ::opendir(p.constData());
+  DIR* dir = ::fdopendir(dirFd);
   if (!dir) {
     const int e = errno;
-    return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+    ::close(dirFd);
+    return failed(e);
   }
-  const int dfd = ::dirfd(dir);
   for (;;) {
     errno = 0;
     const dirent* ent = ::readdir(dir);
@@ -836,10 +839,108 @@ Outcome listSubfolders(const QString& path, QStringList* names) {
     bool isDir = ent->d_type == DT_DIR;
     if (ent->d_type == DT_UNKNOWN) {
       struct stat st {};
-      isDir = ::fstatat(dfd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      isDir = ::fstatat(dirFd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     if (isDir) names->append(decodeName(QByteArray(ent->d_name)));
   }
+}
+
+QStringList levelsOf(const QString& relative) {
+  return relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
+// Opens the folder name in the folder at, never through a link: -1 with errno set
+// (ELOOP or ENOTDIR for anything but a real folder; ".." is never passed).
+int openLevel(int at, const QString& name, int flags) {
+  if (name == QLatin1String("..")) {
+    errno = ELOOP;
+    return -1;
+  }
+  const int fd =
+      ::openat(at, native(name).constData(), flags | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) return fd;
+  ::close(fd);
+  errno = ENOTDIR;
+  return -1;
+}
+
+}  // namespace
+
+Outcome listSubfolders(const QString& path, QStringList* names) {
+  names->clear();
+  const FolderTree tree(path.isEmpty() ? QStringLiteral(".") : path);
+  return tree.opened().ok() ? tree.listSubfolders({}, names) : tree.opened();
+}
+
+FolderTree::FolderTree(const QString& path) : path_(path) {
+  while (path_.size() > 1 && path_.endsWith(QLatin1Char('/'))) path_.chop(1);
+  fd_ = ::open(native(path_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) {
+    const int e = errno;
+    opened_ = e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+  }
+}
+
+FolderTree::~FolderTree() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+// Opens the folder levels lead to from the tree's folder, one level at a time (the
+// last one with flags, the others O_PATH); -1 with *why set when one cannot be passed.
+int FolderTree::openBelow(const QStringList& levels, int flags, Outcome* why) const {
+  if (!opened_.ok()) {
+    *why = opened_;
+    return -1;
+  }
+  int fd = ::openat(fd_, ".", (levels.isEmpty() ? flags : O_PATH) | O_DIRECTORY | O_CLOEXEC);
+  QString walked = path_;
+  for (qsizetype i = 0; fd >= 0 && i < levels.size(); ++i) {
+    walked += (walked.endsWith(QLatin1Char('/')) ? "" : "/") + levels[i];
+    const int next = openLevel(fd, levels[i], i + 1 == levels.size() ? flags : O_PATH);
+    const int e = errno;
+    ::close(fd);
+    fd = next;
+    errno = e;
+  }
+  if (fd >= 0) return fd;
+  const int e = errno;
+  if (e == ENOENT)
+    *why = result(Status::SourceMissing, errnoText(e));
+  else if (e == ELOOP || e == ENOTDIR)
+    *why = result(Status::Failed,
+                  QStringLiteral("[%1] is no longer a folder (a link?); it was not followed")
+                      .arg(walked));
+  else
+    *why = failed(e);
+  return -1;
+}
+
+Outcome FolderTree::listSubfolders(const QString& relative, QStringList* names) const {
+  names->clear();
+  Outcome why;
+  const int fd = openBelow(levelsOf(relative), O_RDONLY, &why);
+  return fd < 0 ? why : listFolder(fd, names);
+}
+
+bool FolderTree::isFolder(const QString& relative) const {
+  Outcome why;
+  const int fd = openBelow(levelsOf(relative), O_PATH, &why);
+  if (fd >= 0) ::close(fd);
+  return fd >= 0;
+}
+
+Outcome FolderTree::removeEmptyFolder(const QString& relative) const {
+  QStringList levels = levelsOf(relative);
+  if (levels.isEmpty()) return failed(EBUSY);  // the tree's folder itself stays
+  const QByteArray name = native(levels.takeLast());
+  Outcome why;
+  const int parent = openBelow(levels, O_PATH, &why);
+  if (parent < 0) return why;
+  Fd hold(parent);
+  if (::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0) return {};
+  const int e = errno;
+  return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
 }
 
 FolderSyncBatch::FolderSyncBatch() : outer_(openBatch) {

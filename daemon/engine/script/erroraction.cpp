@@ -5,6 +5,7 @@
 #include "daemon/queue.h"
 #include "engine/dirscan.h"
 #include "library/catalogue.h"
+#include "library/transfer.h"
 #include "library/waitdispatch.h"
 #include "platform/paths.h"
 #include "services.h"
@@ -58,43 +59,57 @@ void killFile(const Services& s, const QString& path, const QString& onlyIfEmpty
   s.d.run.LastCommandError = true;
 }
 
+// The built-in move's wording of a transfer's lines ("[][why]": no error source).
+class BuiltinSink final : public transfer::Sink {
+ public:
+  BuiltinSink(const Services& s, const QString& source, const QString& destination)
+      : s_(s), source_(source), destination_(destination) {}
+
+  void sourceMissing() override {
+    s_.line(1, "WARNING_RELOCATE: Sourcefile [" + source_ + "] not found!");
+  }
+  void overwriteOff() override {
+    s_.line(2, "ERROR_RELOCATE: File [" + destination_ +
+                   "] exists & OVERWRITE=OFF, file not copied!");
+  }
+  void starting() override {
+    s_.autoLine(0, "Moving file [" + source_ + "] to [" + destination_ + "]...");
+  }
+  void failed(const fileops::Outcome& o) override { couldNotMove(o.errorText); }
+
+  void couldNotMove(const QString& why) const {
+    s_.line(2, "ERROR_RELOCATE: Could not move file [" + source_ + "] to [" + destination_ +
+                   "] [][" + why + "]");
+  }
+
+ private:
+  const Services& s_;
+  const QString& source_;
+  const QString& destination_;
+};
+
+// "1" replaces atomically, never deleting the destination first; "0" refuses an
+// existing destination before anything is touched; anything else never replaces it.
+// A move onto the file itself is refused before anything happens.
+transfer::Overwrite overwriteOf(const QString& overwrite) {
+  if (overwrite == QLatin1String("1")) return transfer::Overwrite::Replace;
+  if (overwrite == QLatin1String("0")) return transfer::Overwrite::Off;
+  return transfer::Overwrite::Keep;
+}
+
 void transferFile(const Services& s, const QString& source, const QString& destination,
                   const QString& overwrite, const QString& createFolders) {
-  QString errorText;
+  BuiltinSink sink(s, source, destination);
+  transfer::Result result = transfer::Result::Failed;
   try {
-    if (!FileExists(source)) {
-      s.line(1, "WARNING_RELOCATE: Sourcefile [" + source + "] not found!");
-      return;
-    }
-    if (createFolders == QLatin1String("1")) {
-      const qsizetype slash = destination.lastIndexOf(QLatin1Char('/'));
-      const QString folder = slash > 0 ? destination.left(slash) : QString();
-      if (!folder.isEmpty()) s.files.makeFolders(folder);  // a failure shows in the move
-    }
-    s.autoLine(0, "Moving file [" + source + "] to [" + destination + "]...");
-    // "1" replaces atomically, never deleting the destination first; anything else
-    // never replaces it. A move onto the file itself is refused before anything happens.
-    const fileops::Outcome o = s.files.moveFile(
-        source, destination,
-        overwrite == QLatin1String("1") ? fileops::Replace::Yes : fileops::Replace::No);
-    if (o.ok()) return;
-    if (o.status == Status::TargetExists && overwrite == QLatin1String("0")) {
-      s.line(2,
-             "ERROR_RELOCATE: File [" + destination + "] exists & OVERWRITE=OFF, file not copied!");
-      s.d.run.LastCommandError = true;
-      return;
-    }
-    if (o.status == Status::SourceMissing) {
-      s.line(1, "WARNING_RELOCATE: Sourcefile [" + source + "] not found!");
-      return;
-    }
-    errorText = o.errorText;
+    const transfer::Request r{transfer::Kind::Move, source, destination, overwriteOf(overwrite),
+                              createFolders == QLatin1String("1")};
+    result = transfer::Run(r, sink, s.files);
   } catch (const std::exception& e) {
-    errorText = QString::fromLocal8Bit(e.what());
+    sink.couldNotMove(QString::fromLocal8Bit(e.what()));
   }
-  s.line(2, "ERROR_RELOCATE: Could not move file [" + source + "] to [" + destination + "] [][" +
-                errorText + "]");
-  s.d.run.LastCommandError = true;
+  if (result == transfer::Result::TargetExists || result == transfer::Result::Failed)
+    s.d.run.LastCommandError = true;
 }
 
 }  // namespace

@@ -161,4 +161,35 @@ Outcome removeEmptyFolder(const QString& path);
 // SourceMissing with no names.
 Outcome listSubfolders(const QString& path, QStringList* names);
 
+// A folder opened once (as written), whose tree is then listed and pruned by folder
+// descriptors: each folder below it is reached from it one real folder at a time,
+// never through a link, so whatever is renamed or swapped for a link meanwhile,
+// nothing outside the folder opened is listed or removed. Folders below it are named
+// by their path relative to it ("a/b"; "" is the folder itself).
+class FolderTree {
+ public:
+  explicit FolderTree(const QString& path);
+  ~FolderTree();
+  FolderTree(const FolderTree&) = delete;
+  FolderTree& operator=(const FolderTree&) = delete;
+
+  // Ok once the folder is open; SourceMissing when path names nothing.
+  const Outcome& opened() const { return opened_; }
+  // As listSubfolders, for the folder at relative. A folder on the way that is no
+  // longer a real folder (a link?) fails with a text naming it.
+  Outcome listSubfolders(const QString& relative, QStringList* names) const;
+  // True when relative names a real folder (not a link to one).
+  bool isFolder(const QString& relative) const;
+  // Removes the folder at relative only when it is empty (never recursive, never a
+  // link); SourceMissing when it has gone.
+  Outcome removeEmptyFolder(const QString& relative) const;
+
+ private:
+  int openBelow(const QStringList& levels, int flags, Outcome* why) const;
+
+  QString path_;
+  int fd_ = -1;
+  Outcome opened_;
+};
+
 }  // namespace mvnz::fileops

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "library/dates.h"
+#include "library/transfer.h"
 #include "library/version.h"
 #include "platform/activation.h"
 #include "platform/fileops.h"
@@ -69,20 +70,10 @@ void StoreDialogData(const QStringList& values) {
 
 bool CreateFolderLevels(const QString& path, const std::function<void(const QString&)>& onCreated,
                         QString* why) {
-  for (int i = 0; i < path.size(); ++i) {
-    const bool last = i == path.size() - 1;
-    if (path.at(i) != '/' && !last) continue;
-    const QString level = last ? path : path.left(i);
-    if (level.isEmpty()) continue;  // the root of an absolute path
-    bool created = false;
-    const fileops::Outcome o = fileops::makeFolder(level, &created);
-    if (!o.ok()) {
-      if (why) *why = o.errorText;
-      return false;
-    }
-    if (created && onCreated) onCreated(level);
-  }
-  return true;
+  transfer::Files files;
+  const fileops::Outcome o = transfer::MakeFolderLevels(path, files, onCreated);
+  if (!o.ok() && why) *why = o.errorText;
+  return o.ok();
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "library/catalogue.h"
+#include "library/transfer.h"
 #include "platform/fileops.h"
 #include "plugins/dialog.h"
 #include "plugins/framework.h"
@@ -12,14 +13,6 @@ namespace mvnz::plugin {
 namespace {
 
 using P = catalogue::param::Transfer;
-
-bool fileExists(const QString& path) { return fileops::regularFile(path); }
-
-// The folder part of a destination: the text before its last "/".
-QString folderPart(const QString& path) {
-  const int slash = path.lastIndexOf('/');
-  return slash < 0 ? QString() : path.left(slash);
-}
 
 class TransferDialog final : public CommandDialog {
  public:
@@ -69,53 +62,64 @@ class TransferDialog final : public CommandDialog {
 
 }  // namespace
 
+namespace {
+
+// The plug-ins' wording of a transfer's lines; progress only while AutoLog is on.
+class PluginSink final : public transfer::Sink {
+ public:
+  PluginSink(bool move, const QString& S, const QString& D)
+      : move_(move), word_(move ? QStringLiteral("RELOCATE") : QStringLiteral("DUPLICATE")),
+        S_(S), D_(D) {}
+
+  void sourceMissing() override {
+    LogWarning(QStringLiteral("WARNING_%1: Sourcefile [%2] not found!").arg(word_, S_));
+  }
+  void overwriteOff() override {
+    LogError(
+        QStringLiteral("ERROR_%1: File [%2] exists & OVERWRITE=OFF, file not copied!").arg(word_, D_));
+  }
+  void folderCreated(const QString& level) override {
+    LogProgress(QStringLiteral("Created directory [%1]").arg(level));
+  }
+  // No line: the move or copy reports its own failure.
+  void folderFailed(const fileops::Outcome&) override { State().error = true; }
+  void starting() override {
+    LogProgress(QStringLiteral("%1 file [%2] to [%3]...")
+                    .arg(move_ ? QStringLiteral("Moving") : QStringLiteral("Copying"), S_, D_));
+  }
+  void failed(const fileops::Outcome& o) override {
+    // A refused target carries no error text, as the failed call raised none.
+    const QString why = o.status == fileops::Status::TargetExists ? QString() : o.errorText;
+    LogError(QStringLiteral("ERROR_%1: Could not %2 file [%3] to [%4] [%5]")
+                 .arg(word_, move_ ? QStringLiteral("move") : QStringLiteral("copy"), S_, D_, why));
+  }
+
+ private:
+  bool move_;
+  QString word_, S_, D_;
+};
+
+// Relocate replaces only with overwrite "1"; Duplicate with anything but "0". Both
+// refuse an existing destination with "0".
+transfer::Overwrite OverwriteOf(Transfer kind, const QString& O) {
+  if (O == QLatin1String("0")) return transfer::Overwrite::Off;
+  if (kind == Transfer::Copy || O == QLatin1String("1")) return transfer::Overwrite::Replace;
+  return transfer::Overwrite::Keep;
+}
+
+}  // namespace
+
 void RunTransfer(Transfer kind, const QStringList& data) {
   const bool move = kind == Transfer::Move;
-  const QString word = move ? QStringLiteral("RELOCATE") : QStringLiteral("DUPLICATE");
-  const QString S = Param(data, P::Source), D = Param(data, P::Destination),
-                O = Param(data, P::Overwrite), C = Param(data, P::CreateFolders);
-  const QString couldNot =
-      QStringLiteral("ERROR_%1: Could not %2 file [%3] to [%4] [")
-          .arg(word, move ? QStringLiteral("move") : QStringLiteral("copy"), S, D);
-  const QString overwriteOff =
-      QStringLiteral("ERROR_%1: File [%2] exists & OVERWRITE=OFF, file not copied!").arg(word, D);
-
-  if (!fileExists(S)) {
-    LogWarning(QStringLiteral("WARNING_%1: Sourcefile [%2] not found!").arg(word, S));
-    return;
-  }
-  if (O == QLatin1String("0") && fileExists(D)) {
-    LogError(overwriteOff);
-    return;
-  }
-  if (C == QLatin1String("1")) {
-    QString why;
-    if (!CreateFolderLevels(
-            folderPart(D),
-            [](const QString& level) {
-              LogProgress(QStringLiteral("Created directory [%1]").arg(level));
-            },
-            &why))
-      State().error = true;  // no line: the move or copy reports its own failure
-  }
-  LogProgress(QStringLiteral("%1 file [%2] to [%3]...")
-                  .arg(move ? QStringLiteral("Moving") : QStringLiteral("Copying"), S, D));
-
-  // Relocate replaces only with overwrite "1"; Duplicate with anything but "0". The
-  // replacement is atomic: an existing destination is never removed beforehand.
-  const fileops::Replace replace = (move ? O == QLatin1String("1") : O != QLatin1String("0"))
-                                       ? fileops::Replace::Yes
-                                       : fileops::Replace::No;
-  const fileops::Outcome o =
-      move ? fileops::moveFile(S, D, replace) : fileops::copyFile(S, D, replace);
-  if (o.ok()) return;
-  if (o.status == fileops::Status::TargetExists && O == QLatin1String("0")) {
-    LogError(overwriteOff);  // the destination appeared after the test above
-    return;
-  }
-  // A refused target carries no error text, as the failed call raised none.
-  const QString why = o.status == fileops::Status::TargetExists ? QString() : o.errorText;
-  LogError(couldNot + why + QStringLiteral("]"));
+  transfer::Request r;
+  r.kind = move ? transfer::Kind::Move : transfer::Kind::Copy;
+  r.source = Param(data, P::Source);
+  r.destination = Param(data, P::Destination);
+  r.overwrite = OverwriteOf(kind, Param(data, P::Overwrite));
+  r.createFolders = Param(data, P::CreateFolders) == QLatin1String("1");
+  PluginSink sink(move, r.source, r.destination);
+  transfer::Files files;
+  transfer::Run(r, sink, files);
 }
 
 void ShowTransferDialog(Transfer kind, const QStringList& data) {

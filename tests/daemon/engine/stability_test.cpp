@@ -163,6 +163,16 @@ TEST(Stability, SystemClockSecondsAreThoseOfItsDateTime) {
   // A clock that gives only its date-time gets the same seconds by default.
   const test::FakeClock fake(QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0)));
   EXPECT_EQ(fake.secsSinceEpoch(), fake.now().toSecsSinceEpoch());
+  // The local time of other moments: the one remembered is never handed out for another,
+  // and asking for now between them changes neither.
+  for (const qint64 at : {secs + 1, secs + 1, secs + 86400 * 200, secs + 1}) {
+    SCOPED_TRACE(at - secs);
+    clock.now();
+    const QDateTime t = clock.localAt(at);
+    EXPECT_EQ(t, QDateTime::fromSecsSinceEpoch(at));
+    EXPECT_EQ(t.timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(t.toSecsSinceEpoch(), at);
+  }
 }
 
 // The probe says why it could not look at a file: the error of opening it.

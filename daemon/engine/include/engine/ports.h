@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "library/transfer.h"
 #include "platform/activation.h"
 #include "platform/fileops.h"
 
@@ -23,6 +24,8 @@ class Clock {
   // The same moment in seconds since the epoch. The system clock reads it without the
   // time-zone work a local date-time costs, which matters once per listed file.
   virtual qint64 secsSinceEpoch() const { return now().toSecsSinceEpoch(); }
+  // The local date and time of a moment given in seconds since the epoch.
+  virtual QDateTime localAt(qint64 secs) const { return QDateTime::fromSecsSinceEpoch(secs); }
 };
 
 // The system's local time to the whole second (what the schedules, day texts and time
@@ -32,10 +35,17 @@ class SystemClock : public Clock {
  public:
   QDateTime now() const override;
   qint64 secsSinceEpoch() const override { return QDateTime::currentSecsSinceEpoch(); }
+  // Remembers the last moment asked for: the RoziRoruners whose turns end in the same
+  // second share their next run.
+  QDateTime localAt(qint64 secs) const override;
 
  private:
-  mutable qint64 second_ = -1;
-  mutable QDateTime local_;
+  struct Local {
+    qint64 secs = -1;
+    QDateTime at;
+  };
+  static const QDateTime& Memo(Local& m, qint64 secs);
+  mutable Local now_, at_;
 };
 
 // One pass of the event loop (timers, sockets, COM-style calls are served in it).
@@ -86,14 +96,10 @@ class LockProbe {
   virtual int openError() const { return 0; }
 };
 
-// The file operations of the built-in commands and of the reject handling.
-class FileOperations {
+// The file operations of the built-in commands and of the reject handling; a
+// transfer's (move, copy, one folder level) come from the shared transfer routine.
+class FileOperations : public transfer::Files {
  public:
-  virtual ~FileOperations() = default;
-  virtual fileops::Outcome moveFile(const QString& source, const QString& target,
-                                    fileops::Replace replace) {
-    return fileops::moveFile(source, target, replace);
-  }
   virtual fileops::Outcome deleteFile(const QString& path) { return fileops::deleteFile(path); }
   virtual fileops::Outcome makeFolders(const QString& path) { return fileops::makeFolders(path); }
 };
