@@ -91,7 +91,8 @@ PY
   kill -INT $pid
   wait $pid || true
 '
-# The configuration manager on the same configuration, found by its exact caption.
+# The configuration manager on the same configuration, found by its exact caption:
+# its main window, the global settings, the script editor and the tester.
 MANAGER=$(realpath "$BUILD_DIR/bin/MervaneZuri")
 CAPTION=$(printf 'Orvendel \u00b7 Mervane Zuri v1.0 \u00b7 Configuration Manager')
 export MANAGER CAPTION
@@ -118,6 +119,26 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool windowfocus --sync "$ed" key Tab asterisk
   sleep 0.5
   xwd -silent -id "$ed" | convert xwd:- "$OUT/manager-script.png"
+  # Esc hides the editor; the regular-expression tester (Ctrl+N), filled by keyboard
+  # and replaced.
+  xdotool key Escape
+  sleep 0.3
+  xdotool windowfocus --sync "$id"
+  xdotool key --clearmodifiers ctrl+n
+  tester="Test Regular Expressions"
+  for _ in $(seq 50); do xwininfo -name "$tester" >/dev/null 2>&1 && break; sleep 0.1; done
+  sleep 0.5
+  tid=$(xdotool search --onlyvisible --name "^$tester\$" | head -n 1)
+  xdotool windowfocus --sync "$tid"
+  sleep 0.3
+  xdotool type --clearmodifiers --delay 20 "invoice-2026-117.pdf"
+  xdotool key --clearmodifiers Tab
+  xdotool type --clearmodifiers --delay 20 "[0-9]+\.pdf$"
+  xdotool key --clearmodifiers Tab
+  xdotool type --clearmodifiers --delay 20 "archived.pdf"
+  xdotool key --clearmodifiers alt+r
+  sleep 0.5
+  xwd -silent -name "$tester" | convert xwd:- "$OUT/regex-tester.png"
   kill -TERM $pid
   wait $pid || true
 '
@@ -143,34 +164,6 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   shoot "Mervane Zuri Uninstall" deployer.png "$BIN/deployer" -remove
   shoot "Scheduler" scheduler.png "$SHOW" scheduler
   shoot "Edit Command: Error Action" erroraction.png "$SHOW" erroraction
-'
-# The manager's regular-expression tester (Ctrl+N), filled by keyboard and replaced.
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -euo pipefail
-  unset QT_QPA_PLATFORM
-  "$MANAGER" >"$ROOT/manager.out" 2>&1 &
-  pid=$!
-  for _ in $(seq 100); do xwininfo -name "$CAPTION" >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 1
-  id=$(xwininfo -name "$CAPTION" | sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p")
-  xdotool windowfocus --sync "$id"
-  xdotool key --clearmodifiers ctrl+n
-  tester="Test Regular Expressions"
-  for _ in $(seq 50); do xwininfo -name "$tester" >/dev/null 2>&1 && break; sleep 0.1; done
-  sleep 0.5
-  tid=$(xdotool search --onlyvisible --name "^$tester\$" | head -n 1)
-  xdotool windowfocus --sync "$tid"
-  sleep 0.3
-  xdotool type --clearmodifiers --delay 20 "invoice-2026-117.pdf"
-  xdotool key --clearmodifiers Tab
-  xdotool type --clearmodifiers --delay 20 "[0-9]+\.pdf$"
-  xdotool key --clearmodifiers Tab
-  xdotool type --clearmodifiers --delay 20 "archived.pdf"
-  xdotool key --clearmodifiers alt+r
-  sleep 0.5
-  xwd -silent -name "$tester" | convert xwd:- "$OUT/regex-tester.png"
-  kill -TERM $pid
-  wait $pid || true
 '
 echo "Saved $OUT/regex-tester.png"
 echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png, $OUT/deployer.png, $OUT/scheduler.png and $OUT/erroraction.png"

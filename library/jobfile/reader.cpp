@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QStringDecoder>
 
 #include "jobfile_internal.h"
@@ -14,32 +15,57 @@ namespace mvnz::jobfile {
 
 namespace {
 
-// Calls take(view) for each line; the view lasts only for the call. Lines split on LF;
-// a CR right before the LF belongs to the line end, any other CR stays in the text.
-// Each line is UTF-8, or Latin-1 when it is not valid UTF-8. Lines are decoded one by
-// one into one buffer, so a large file needs no second copy of itself in memory.
-template <typename Take>
-void ForEachLine(const QByteArray& bytes, Take take) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString buffer;
-  qsizetype start = 0;
-  while (start < bytes.size()) {
-    qsizetype end = bytes.indexOf('\n', start);
-    if (end < 0) end = bytes.size();
-    qsizetype len = end - start;
-    if (len > 0 && bytes[end - 1] == '\r') --len;
-    const QByteArrayView raw(bytes.constData() + start, len);
-    buffer.resize(len);  // a UTF-8 line never decodes to more UTF-16 units than bytes
-    utf8.resetState();
-    QChar* out = utf8.appendToBuffer(buffer.data(), raw);
-    if (utf8.hasError()) {
-      for (qsizetype i = 0; i < len; ++i) buffer[i] = QChar(static_cast<uchar>(raw[i]));
-      out = buffer.data() + len;
+// Cuts text into lines as it comes, in pieces of any size, and calls take(view) for
+// each line (the view lasts only for the call). Lines split on LF; a CR right before
+// the LF belongs to the line end, any other CR stays in the text. Each line is UTF-8,
+// or Latin-1 when it is not valid UTF-8. Lines are decoded one by one into one buffer,
+// so a large file is never held whole in memory.
+class LineSplitter {
+ public:
+  template <typename Take>
+  void Feed(QByteArrayView bytes, Take& take) {
+    while (!bytes.isEmpty()) {
+      const qsizetype lf = bytes.indexOf('\n');
+      if (lf < 0) {
+        carry_ += bytes;
+        return;
+      }
+      if (carry_.isEmpty()) {
+        Emit(bytes.first(lf), take);
+      } else {
+        carry_ += bytes.first(lf);
+        Emit(carry_, take);
+        carry_.clear();
+      }
+      bytes = bytes.sliced(lf + 1);
     }
-    take(QStringView(buffer.data(), out - buffer.data()));
-    start = end + 1;
   }
-}
+  // The last line, when the text does not end in LF.
+  template <typename Take>
+  void Finish(Take& take) {
+    if (!carry_.isEmpty()) Emit(carry_, take);
+    carry_.clear();
+  }
+
+ private:
+  template <typename Take>
+  void Emit(QByteArrayView raw, Take& take) {
+    if (raw.endsWith('\r')) raw.chop(1);
+    const qsizetype len = raw.size();
+    buffer_.resize(len);  // a UTF-8 line never decodes to more UTF-16 units than bytes
+    utf8_.resetState();
+    QChar* out = utf8_.appendToBuffer(buffer_.data(), raw);
+    if (utf8_.hasError()) {
+      for (qsizetype i = 0; i < len; ++i) buffer_[i] = QChar(static_cast<uchar>(raw[i]));
+      out = buffer_.data() + len;
+    }
+    take(QStringView(buffer_.data(), out - buffer_.data()));
+  }
+
+  QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+  QString buffer_;
+  QByteArray carry_;  // the start of a line whose end has not come yet
+};
 
 // Positions of the "]~[" separators in s, up to limit of them; returns how many were
 // found (limit + 1 when there are more). One plain scan, cheaper than a string search
@@ -99,14 +125,16 @@ class Reader {
     result_.file.Globals = options.startGlobals;
   }
 
-  ReadResult Run(const QByteArray& bytes) {
-    int number = 0;
-    ForEachLine(bytes, [&](QStringView line) { ReadLine(++number, line); });
+  // The next piece of the file's bytes.
+  void Feed(QByteArrayView bytes) { lines_.Feed(bytes, take_); }
+  ReadResult Finish() {
+    lines_.Finish(take_);
     return std::move(result_);
   }
 
  private:
-  enum class Where { Nowhere, Global, Job };
+  // Passed: a RoziRoruner section while only the global settings are read.
+  enum class Where { Nowhere, Global, Job, Passed };
 
   void Report(int line, QStringView text, const Outcome& o) {
     result_.faults.append({line, section_, text.toString(), o.why, o.action, inSection_});
@@ -114,7 +142,7 @@ class Reader {
 
   void ReadLine(int number, QStringView line) {
     if (line.startsWith(QLatin1Char('['))) return ReadHeader(number, line);
-    if (line.startsWith(QLatin1Char(';'))) return;
+    if (line.startsWith(QLatin1Char(';')) || where_ == Where::Passed) return;
     const QStringView trimmed = TrimBlanks(line);
     if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) return;
     if (line.startsWith(QLatin1Char(' ')))
@@ -149,6 +177,9 @@ class Reader {
         o = Keep(QStringLiteral("another [CONFIGURATION] section, read into the same settings"));
       sawGlobal_ = true;
       where_ = Where::Global;
+    } else if (options_.globalsOnly) {
+      where_ = Where::Passed;
+      return;
     } else {
       const auto seen = firstHeader_.constFind(upper);
       if (seen != firstHeader_.cend() && !o) {
@@ -302,7 +333,16 @@ class Reader {
     return error.isEmpty() ? Outcome{} : Keep(error);
   }
 
-  Outcome ApplyCommand(RoziRoruner& r, QStringView value) const {
+  // The one copy of a command name: scripts repeat a few names many times.
+  QString Shared(QStringView name) {
+    const QString text = name.toString();
+    const auto known = names_.constFind(text);
+    if (known != names_.cend()) return *known;
+    names_.insert(text);
+    return text;
+  }
+
+  Outcome ApplyCommand(RoziRoruner& r, QStringView value) {
     // A line with more than 30 parameters changes nothing.
     qsizetype at[kParameterCount];
     const int separators = FindSeparators(value, at, kParameterCount);
@@ -316,7 +356,7 @@ class Reader {
     for (int k = 1; k <= last; ++k)
       if (end(k) > begin(k)) data[k] = value.sliced(begin(k), end(k) - begin(k)).toString();
     CommandEntry& e = r.Commands.emplaceBack();
-    if (end(0) > 0) e.Name = value.left(end(0)).toString();
+    if (end(0) > 0) e.Name = Shared(value.left(end(0)));
     e.Data = Parameters(std::move(data));
     const QString& name = e.Name;
     const QString bare = name.startsWith(QLatin1Char('!')) ? name.mid(1) : name;
@@ -329,6 +369,10 @@ class Reader {
 
   const ReadOptions& options_;
   ReadResult result_;
+  LineSplitter lines_;
+  int number_ = 0;  // of the line being read
+  std::function<void(QStringView)> take_ = [this](QStringView line) { ReadLine(++number_, line); };
+  QSet<QString> names_;  // command names read so far
   Where where_ = Where::Nowhere;
   QString section_;
   bool inSection_ = false;
@@ -342,7 +386,9 @@ class Reader {
 }  // namespace
 
 ReadResult ParseJobFile(const QByteArray& bytes, const ReadOptions& options) {
-  return Reader(options).Run(bytes);
+  Reader reader(options);
+  reader.Feed(bytes);
+  return reader.Finish();
 }
 
 ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
@@ -359,16 +405,21 @@ ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
     return failed;
   }
   QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) {
+  if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
   }
-  const QByteArray bytes = f.readAll();
-  if (f.error() != QFileDevice::NoError) {
+  // Read piece by piece into one small buffer: fresh memory for a copy of a large file
+  // costs more than reading it.
+  Reader reader(options);
+  QByteArray piece(64 * 1024, Qt::Uninitialized);
+  qint64 n = 0;
+  while ((n = f.read(piece.data(), piece.size())) > 0) reader.Feed(QByteArrayView(piece.constData(), n));
+  if (n < 0 || f.error() != QFileDevice::NoError) {
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
   }
-  return ParseJobFile(bytes, options);
+  return reader.Finish();
 }
 
 QString FaultMessage(const Fault& f) {

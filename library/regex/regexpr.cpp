@@ -29,7 +29,7 @@ struct State {
 State g_state;
 
 void ClearSubMatches() {
-  for (int n = 1; n <= g_state.groupCount; ++n) g_state.subMatches[n] = SubMatch{};
+  std::fill_n(g_state.subMatches + 1, g_state.groupCount, SubMatch{});
   g_state.groupCount = 0;
 }
 
@@ -40,6 +40,22 @@ void ClearFailedSearch() {
   g_state.groupCount = groups;
   g_state.matchFound = false;
   g_state.matchStart = g_state.matchEnd = 0;
+}
+
+// Copies the subject into the stored subject's own buffer. Sharing the caller's text
+// would cost two atomic reference count changes per match, more than copying a name.
+void KeepSubject(const QString& subject) {
+  QString& kept = g_state.storedSubject;
+  const qsizetype size = subject.size();
+  // A buffer of its own, large enough for a file name and not much larger than the
+  // subject (a long text once searched is not held on to).
+  if (!kept.isDetached() || kept.capacity() < size ||
+      kept.capacity() > std::max<qsizetype>(4 * size, 4096)) {
+    kept = QString();
+    kept.reserve(std::max<qsizetype>(size, 256));
+  }
+  kept.resize(size);
+  std::copy_n(subject.constData(), size, kept.data());
 }
 
 // A pattern rewritten once, with its compiled form when it has one.
@@ -72,13 +88,22 @@ struct CacheEntry {
   std::shared_ptr<Prepared> prepared;
 };
 
+struct PatternCache {
+  CacheEntry recent[kRecent];
+  QHash<QString, std::shared_ptr<Prepared>> table[2];  // without and with ignore case
+};
+PatternCache g_cache;
+
 // The prepared pattern stays alive until the next call.
 const Prepared* Prepare(const QString& pattern, bool ignoreCase) {
-  static CacheEntry recent[kRecent];
-  static QHash<QString, std::shared_ptr<Prepared>> table[2];
+  CacheEntry* const recent = g_cache.recent;
+  // Callers pass the same text object again and again: equal data, no comparison.
+  if (recent[0].pattern.constData() == pattern.constData() &&
+      recent[0].pattern.size() == pattern.size() && recent[0].ignoreCase == ignoreCase &&
+      recent[0].prepared)
+    return recent[0].prepared.get();
   for (int i = 0; i < kRecent; ++i) {
     const QString& seen = recent[i].pattern;
-    // Callers pass the same text object again and again: equal data, no comparison.
     const bool same = (seen.constData() == pattern.constData() && seen.size() == pattern.size()) ||
                       seen == pattern;
     if (recent[i].prepared && recent[i].ignoreCase == ignoreCase && same) {
@@ -86,7 +111,7 @@ const Prepared* Prepare(const QString& pattern, bool ignoreCase) {
       return recent[i > 0 ? i - 1 : 0].prepared.get();
     }
   }
-  auto& cache = table[ignoreCase ? 1 : 0];
+  auto& cache = g_cache.table[ignoreCase ? 1 : 0];
   std::shared_ptr<Prepared> p;
   if (auto it = cache.constFind(pattern); it != cache.constEnd()) {
     p = it.value();
@@ -133,12 +158,14 @@ void Clear(RegExprError* out) {
   if (out) *out = RegExprError{};
 }
 
+// One context for every search (they never nest): its undo log keeps its storage.
+rx::MatchContext g_context;
+
 // Tries the positions in turn; the leftmost match wins. Returns the end of the match
 // (0-based, exclusive) and sets start, or returns -1.
 int MatchAnywhere(const Prepared& prep, const QString& subject, int options, SubMatch* subs,
                   bool allowCompiled, int& start) {
-  // One context for every search (they never nest): its undo log keeps its storage.
-  static rx::MatchContext m;
+  rx::MatchContext& m = g_context;
   m.s = subject.constData();
   m.len = int(subject.size());
   m.options = options;
@@ -210,7 +237,7 @@ bool RegExpr(const QString& subject, const QString& pattern, int options, RegExp
     if (end >= 0) {
       // Only a match makes the stored subject visible (through RegExprIndex and
       // RegExprReplace), so it is kept only then.
-      g_state.storedSubject = subject;
+      KeepSubject(subject);
       g_state.matchFound = true;
       g_state.matchStart = start + 1;
       g_state.matchEnd = end;

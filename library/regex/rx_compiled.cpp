@@ -34,7 +34,16 @@ struct CompiledSet {
   CharSet set;
   bool bitmap = false;  // no CR LF item and no bad range: chars below 256 by table
   uint64_t bits[4] = {0, 0, 0, 0};
+  // Whether the set takes each character below 256, negation applied.
+  uint64_t takes[4] = {0, 0, 0, 0};
 };
+
+// Whether the bitmap set takes the (lowered) character c.
+[[gnu::always_inline]] inline bool Takes(const MatchContext& m, const CompiledSet& cs, int pos,
+                                         char16_t c) {
+  if (c < 256) return (cs.takes[c >> 6] >> (c & 63)) & 1;
+  return MatchSet(m, cs.set, pos) >= 0;
+}
 
 struct Node {
   enum Kind : uint8_t { Simple, Set, Marker, Group, Look } kind = Simple;
@@ -54,6 +63,22 @@ struct Node {
   Counted counted;
   bool countFails = false;
   RxError countError;
+  // Fixed, first of the fixed atoms that follow one another in its sequence: the
+  // index after the last of them, and the matcher calls taking all of them adds to
+  // the call that takes this one.
+  size_t runEnd = 0;
+  int runCalls = 0;
+  // First of its run: the run's pieces, Program::pieces[pieceBegin .. pieceEnd - 1].
+  bool runStart = false;
+  uint32_t pieceBegin = 0;
+  uint32_t pieceEnd = 0;
+  // Group whose alternatives all have a guard, each a literal or a table set:
+  // guardBits holds the characters below 256 (lowered with ignore case) at which
+  // some guard holds, guardSum the calls of all guards, guardMax the largest.
+  bool guardTable = false;
+  int guardSum = 0;
+  int guardMax = 0;
+  uint64_t guardBits[4] = {0, 0, 0, 0};
 };
 
 // A one-character atom without a quantifier or with an exact count ("{n}", n from 1
@@ -66,6 +91,17 @@ bool FixedWidth(const Node& n) {
          n.counted.lower < kDepthLimit;
 }
 
+// A piece of a run of fixed atoms, as the fast road takes it: literal characters
+// without a quantifier one after the other, one other atom, a count of copies of a
+// table set, or a count of copies of another atom.
+struct Piece {
+  enum Kind : uint8_t { Literal, One, TableCount, Count } kind = One;
+  int count = 1;                     // Literal: characters; counts: copies
+  const Node* node = nullptr;        // One and Count
+  const CompiledSet* set = nullptr;  // TableCount
+  size_t chars = 0;                  // Literal: index of the first in Program::chars
+};
+
 }  // namespace
 
 struct Program {
@@ -76,6 +112,12 @@ struct Program {
   const Node* lead = nullptr;
   bool leadAfterCaret = false;
   int leadCost = 0;
+  // A group with a guard table right after a lead without a quantifier: an attempt
+  // whose lead matches but none of the group's guards does fails with no effect but
+  // its calls too.
+  const Node* leadGroup = nullptr;
+  std::vector<Piece> pieces;
+  std::vector<char16_t> chars;  // the characters of the literal pieces
 };
 
 namespace {
@@ -171,6 +213,7 @@ struct Parser {
               cs.bits[u >> 6] |= uint64_t(1) << (u & 63);
           }
         }
+        for (int w = 0; w < 4; ++w) cs.takes[w] = cs.set.negated ? ~cs.bits[w] : cs.bits[w];
         // The same condition: without a CR LF item or a raising range the set takes
         // exactly one character.
         node.single = cs.bitmap;
@@ -275,7 +318,7 @@ Scratch& TheScratch() {
   if (pos >= m.len) return false;
   char16_t c = m.s[pos].unicode();
   if (m.ignoreCase()) c = Lower(c);
-  if (cs.bitmap && c < 256) return ((cs.bits[c >> 6] >> (c & 63)) & 1) != cs.set.negated;
+  if (cs.bitmap) return Takes(m, cs, pos, c);
   return MatchSet(m, cs.set, pos) >= 0;
 }
 
@@ -305,18 +348,83 @@ int RunLength(const MatchContext& m, const Program& p, const Node& node, int pos
     while (i < end && DotAt(m, i)) ++i;
   } else if (node.kind == Node::Set && p.sets[size_t(node.set)].bitmap) {
     const CompiledSet& cs = p.sets[size_t(node.set)];
-    const bool ic = m.ignoreCase();
-    for (; i < end; ++i) {
-      char16_t c = m.s[i].unicode();
-      if (ic) c = Lower(c);
-      const bool in = c < 256 ? ((cs.bits[c >> 6] >> (c & 63)) & 1) != cs.set.negated
-                              : MatchSet(m, cs.set, i) >= 0;
-      if (!in) break;
+    if (m.ignoreCase()) {
+      while (i < end && Takes(m, cs, i, Lower(m.s[i].unicode()))) ++i;
+    } else {
+      while (i < end && Takes(m, cs, i, m.s[i].unicode())) ++i;
     }
   } else {
     while (i < end && SingleAt(m, p, node, i)) ++i;
   }
   return i - pos;
+}
+
+// Takes the run of fixed atoms that starts with first at pos, when neither limit can
+// be reached on the way. On a failure adds the calls made up to it, as the atoms
+// taken one by one would count them.
+bool TakeRun(MatchContext& m, const Program& p, const Node& first, int& pos) {
+  long calls = 0;  // one per atom after the first, and a count's copies
+  for (uint32_t k = first.pieceBegin; k < first.pieceEnd; ++k) {
+    const Piece& piece = p.pieces[k];
+    if (k != first.pieceBegin) ++calls;
+    const int n = piece.count;
+    switch (piece.kind) {
+      case Piece::Literal: {
+        const char16_t* lit = p.chars.data() + piece.chars;
+        const QChar* s = m.s + pos;
+        const int avail = std::min(n, m.len - pos);
+        int i = 0;
+        if (m.ignoreCase()) {
+          while (i < avail && Lower(s[i].unicode()) == lit[i]) ++i;
+        } else {
+          while (i < avail && s[i].unicode() == lit[i]) ++i;
+        }
+        if (i < n) {
+          calls += i;
+          goto failed;
+        }
+        calls += n - 1;
+        pos += n;
+        break;
+      }
+      case Piece::One:
+        if (!SingleAt(m, p, *piece.node, pos)) goto failed;
+        ++pos;
+        break;
+      case Piece::TableCount: {
+        const CompiledSet& cs = *piece.set;
+        const QChar* s = m.s + pos;
+        const int avail = std::min(n, m.len - pos);
+        int i = 0;
+        if (m.ignoreCase()) {
+          while (i < avail && Takes(m, cs, pos + i, Lower(s[i].unicode()))) ++i;
+        } else {
+          while (i < avail && Takes(m, cs, pos + i, s[i].unicode())) ++i;
+        }
+        if (i < n) {
+          calls += 1 + i;
+          goto failed;
+        }
+        calls += n;
+        pos += n;
+        break;
+      }
+      case Piece::Count: {
+        const int run = RunLength(m, p, *piece.node, pos, n);
+        if (run < n) {
+          calls += 1 + run;
+          goto failed;
+        }
+        calls += n;
+        pos += n;
+        break;
+      }
+    }
+  }
+  return true;
+failed:
+  m.steps += calls;
+  return false;
 }
 
 // The last position from to down to from where the one-character atom of node
@@ -337,11 +445,26 @@ int LastMatch(const MatchContext& m, const Program& p, const Node& node, int fro
   return i;
 }
 
+// True when the guard table of group shows that every alternative fails on its guard
+// at pos (no guard reaches the nesting limit from depth).
+[[gnu::always_inline]] inline bool NoLiveAlternative(const MatchContext& m, const Node& group,
+                                                     int pos, int depth) {
+  if (!group.guardTable || depth + group.guardMax >= kDepthLimit) return false;
+  if (pos >= m.len) return true;  // no one-character atom matches at the end
+  char16_t c = m.s[pos].unicode();
+  if (m.ignoreCase()) c = Lower(c);
+  return c < 256 && !((group.guardBits[c >> 6] >> (c & 63)) & 1);
+}
+
 // The first alternative of group from k on that does not fail on its first atom at
 // pos (or has no such atom); the calls of those passed over are counted. depth is the
 // depth of the call that took the group.
 size_t FirstLiveAlternative(MatchContext& m, const Program& p, const Node& group, size_t k, int pos,
                             int depth) {
+  if (k == 0 && NoLiveAlternative(m, group, pos, depth)) {
+    m.spend(group.guardSum);
+    return group.alts.size();
+  }
   for (; k < group.alts.size(); ++k) {
     const auto [guard, cost] = group.guards[k];
     if (!guard || depth + cost >= kDepthLimit || SingleAt(m, p, *guard, pos)) break;
@@ -358,11 +481,92 @@ const Node* Guard(const Node& n, int& cost) {
   return &n;
 }
 
-// Fills the guards of every group, once the tree no longer moves.
-void SetGuards(std::vector<Seq>& alts) {
+// Adds to the guard table of a group the characters below 256 at which guard holds;
+// false when that is not known from the character alone.
+bool AddToGuardTable(Node& group, const Node& guard, const Program& p) {
+  if (guard.kind == Node::Simple && guard.simple.kind == SimpleAtom::Char) {
+    const char16_t ch = guard.simple.ch;
+    if (ch < 256) group.guardBits[ch >> 6] |= uint64_t(1) << (ch & 63);
+    return true;  // a lowered character of 256 or more never equals a larger one
+  }
+  if (guard.kind != Node::Set || !p.sets[size_t(guard.set)].bitmap) return false;
+  const CompiledSet& cs = p.sets[size_t(guard.set)];
+  for (int w = 0; w < 4; ++w) group.guardBits[w] |= cs.takes[w];
+  return true;
+}
+
+void SetGuardTable(Node& group, const Program& p) {
+  group.guardTable = !group.guards.empty();
+  for (const auto& [guard, cost] : group.guards) {
+    if (!guard || !AddToGuardTable(group, *guard, p)) {
+      group.guardTable = false;
+      return;
+    }
+    group.guardSum += cost;
+    group.guardMax = std::max(group.guardMax, cost);
+  }
+}
+
+bool IsLiteral(const Node& n) {
+  return n.kind == Node::Simple && n.simple.kind == SimpleAtom::Char && n.q == Quant::None;
+}
+
+// Splits the run of fixed atoms that starts at items[first] into its pieces.
+void SetPieces(std::vector<Node>& items, size_t first, Program& p) {
+  Node& start = items[first];
+  start.runStart = true;
+  start.pieceBegin = uint32_t(p.pieces.size());
+  for (size_t i = first; i < start.runEnd; ++i) {
+    const Node& n = items[i];
+    Piece piece;
+    if (IsLiteral(n)) {
+      piece.kind = Piece::Literal;
+      piece.count = 0;
+      piece.chars = p.chars.size();
+      for (; i < start.runEnd && IsLiteral(items[i]); ++i, ++piece.count)
+        p.chars.push_back(items[i].simple.ch);
+      --i;
+    } else if (n.q == Quant::Count) {
+      piece.count = int(n.counted.lower);
+      if (n.kind == Node::Set) {  // a fixed set is a table set
+        piece.kind = Piece::TableCount;
+        piece.set = &p.sets[size_t(n.set)];
+      } else {
+        piece.kind = Piece::Count;
+        piece.node = &n;
+      }
+    } else {
+      piece.node = &n;
+    }
+    p.pieces.push_back(piece);
+  }
+  start.pieceEnd = uint32_t(p.pieces.size());
+}
+
+// The calls a fixed atom adds beyond the call that takes it: a count's copies.
+int OwnCalls(const Node& n) { return n.q == Quant::None ? 0 : int(n.counted.lower); }
+
+// Fills the guards of every group and the runs of fixed atoms, once the tree no
+// longer moves.
+void SetGuards(std::vector<Seq>& alts, Program& p) {
   for (Seq& seq : alts) {
-    for (Node& n : seq.items) {
-      SetGuards(n.alts);
+    std::vector<Node>& items = seq.items;
+    for (size_t i = items.size(); i-- > 0;) {
+      Node& n = items[i];
+      if (!n.fixed) continue;
+      if (i + 1 < items.size() && items[i + 1].fixed) {
+        n.runEnd = items[i + 1].runEnd;
+        n.runCalls = OwnCalls(n) + 1 + items[i + 1].runCalls;
+      } else {
+        n.runEnd = i + 1;
+        n.runCalls = OwnCalls(n);
+      }
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (items[i].fixed && (i == 0 || !items[i - 1].fixed)) SetPieces(items, i, p);
+    }
+    for (Node& n : items) {
+      SetGuards(n.alts, p);
       if (n.kind != Node::Group) continue;
       for (const Seq& alt : n.alts) {
         int cost = 0;
@@ -375,6 +579,7 @@ void SetGuards(std::vector<Seq>& alts) {
         }
         n.guards.emplace_back(guard, cost);
       }
+      SetGuardTable(n, p);
     }
   }
 }
@@ -389,7 +594,7 @@ Program* Compile(const QString& processed, bool ignoreCase) {
     delete prog;
     return nullptr;
   }
-  SetGuards(prog->top);
+  SetGuards(prog->top, *prog);
   if (prog->top.size() == 1 && !prog->top[0].items.empty()) {
     const std::vector<Node>& items = prog->top[0].items;
     const Node& first = items[0];
@@ -399,6 +604,9 @@ Program* Compile(const QString& processed, bool ignoreCase) {
       prog->leadAfterCaret = true;
     } else {
       prog->lead = Guard(first, prog->leadCost);
+      if (prog->lead && first.q == Quant::None && items.size() > 1 &&
+          items[1].kind == Node::Group && items[1].q == Quant::None && items[1].guardTable)
+        prog->leadGroup = &items[1];
     }
   }
   return prog;
@@ -406,21 +614,11 @@ Program* Compile(const QString& processed, bool ignoreCase) {
 
 void Release(Program* p) { delete p; }
 
-int NextStart(const Program& p, MatchContext& m, int pos, int last) {
-  if (!p.lead) return pos;
+namespace {
+
+// The first position from pos on (at most last + 1) where the lead atom matches.
+int NextLead(const Program& p, MatchContext& m, int pos, int last) {
   const Node& lead = *p.lead;
-  if (p.leadAfterCaret) {
-    for (; pos <= last; ++pos) {
-      if (pos > 0) {
-        if (m.options & 4) return pos;  // "^" may hold after a line break
-        m.spend(1);
-      } else {
-        if (SingleAt(m, p, lead, pos)) return pos;
-        m.spend(1 + p.leadCost);
-      }
-    }
-    return pos;
-  }
   if (lead.kind == Node::Simple && lead.simple.kind == SimpleAtom::Char && !m.ignoreCase()) {
     const char16_t c = lead.simple.ch;
     int at = pos;
@@ -434,6 +632,31 @@ int NextStart(const Program& p, MatchContext& m, int pos, int last) {
     m.spend(p.leadCost);
   }
   return pos;
+}
+
+}  // namespace
+
+int NextStart(const Program& p, MatchContext& m, int pos, int last) {
+  if (!p.lead) return pos;
+  if (p.leadAfterCaret) {
+    // At 0 the attempt takes "^" (one call) and fails on the lead; elsewhere "^"
+    // fails (one call) unless it may hold after a line break.
+    if (pos == 0) {
+      if (SingleAt(m, p, *p.lead, 0)) return 0;
+      m.spend(1 + p.leadCost);
+      pos = 1;
+    }
+    if (pos > last || (m.options & 4)) return pos;
+    m.spend(last + 1 - pos);
+    return last + 1;
+  }
+  for (;; ++pos) {
+    pos = NextLead(p, m, pos, last);
+    // The attempt would take the lead (one call), enter the group (one call) and
+    // try every guard there.
+    if (!p.leadGroup || pos > last || !NoLiveAlternative(m, *p.leadGroup, pos + 1, 2)) return pos;
+    m.spend(2 + p.leadGroup->guardSum);
+  }
 }
 
 int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
@@ -557,34 +780,44 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
             // the cells would count them: one per atom, and for a count one more for
             // its copies, copy k taken by the call k - 1 deeper.
             size_t j = size_t(c.idx);
-            int at = d;
-            for (;;) {
-              const Node& it = its[j];
-              if (it.q == Quant::None) {
-                if (!SingleAt(m, prog, it, pos)) {
-                  ok = false;
-                  break;
+            if (node->runStart && d + node->runCalls < kDepthLimit &&
+                m.steps + node->runCalls <= kStepBudget) {
+              // Neither limit can be reached within the run: its calls are added at
+              // once.
+              if (!TakeRun(m, prog, *node, pos)) goto failed;
+              j = node->runEnd;
+              m.steps += node->runCalls;
+              depth = d + node->runCalls;
+            } else {
+              int at = d;
+              for (;;) {
+                const Node& it = its[j];
+                if (it.q == Quant::None) {
+                  if (!SingleAt(m, prog, it, pos)) {
+                    ok = false;
+                    break;
+                  }
+                  ++pos;
+                } else {
+                  const int n = int(it.counted.lower);
+                  m.enter(++at);
+                  const int run = RunLength(m, prog, it, pos, n);
+                  if (at + std::min(run, n - 1) >= kDepthLimit) MatchContext::TooManyIterations();
+                  if (run < n) {
+                    m.spend(run);
+                    ok = false;
+                    break;
+                  }
+                  m.spend(n - 1);
+                  pos += n;
+                  at += n - 1;
                 }
-                ++pos;
-              } else {
-                const int n = int(it.counted.lower);
+                if (++j == its.size() || !its[j].fixed) break;
                 m.enter(++at);
-                const int run = RunLength(m, prog, it, pos, n);
-                if (at + std::min(run, n - 1) >= kDepthLimit) MatchContext::TooManyIterations();
-                if (run < n) {
-                  m.spend(run);
-                  ok = false;
-                  break;
-                }
-                m.spend(n - 1);
-                pos += n;
-                at += n - 1;
               }
-              if (++j == its.size() || !its[j].fixed) break;
-              m.enter(++at);
+              if (!ok) goto failed;
+              depth = at;
             }
-            if (!ok) goto failed;
-            depth = at;
             if (j == its.size()) {
               cont = c.next;
             } else if (ownedNow(cont)) {
@@ -656,6 +889,9 @@ int CompiledMatchAt(MatchContext& m, const Program& prog, int startPos) {
                 ok = pos < m.len && (m.ignoreCase() ? Lower(m.s[pos].unicode())
                                                     : m.s[pos].unicode()) == node->simple.ch;
                 ++pos;
+              } else if ((node->simple.kind == SimpleAtom::Dollar && pos == m.len) ||
+                         (node->simple.kind == SimpleAtom::Caret && pos == 0)) {
+                // At the end, or at the start: holds whatever the options.
               } else {
                 pos = MatchSimple(m, node->simple, pos);
                 ok = pos >= 0;

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
   ui::StartupWindow splash(SplashVersionLabel(session.VersionText, versionRevision()));
+  splash.showProgressOf(session);
   splash.show();
   splash.repaint();
 

@@ -20,6 +20,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace mvnz::fileops {
 namespace {
@@ -747,37 +749,204 @@ Outcome deleteFile(const QString& path) {
   return {};
 }
 
+namespace {
+
+thread_local std::function<void()> tBeforeTrashMove;
+
+// Opens the folder name in at, made 0700 when missing, as a folder private to this
+// user: a real folder (never a link), owned by the effective user, writable by no one
+// else, narrowed to 0700. -1 with errno set otherwise.
+int openPrivateFolder(int at, const QByteArray& name) {
+  if (::mkdirat(at, name.constData(), 0700) != 0 && errno != EEXIST) return -1;
+  const int fd = ::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 022) ||
+      ((st.st_mode & 077) && ::fchmod(fd, 0700) != 0)) {
+    ::close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  return fd;
+}
+
+// A Trash folder (freedesktop.org layout) open for one file: its "files" and "info"
+// folders, and how the info file's Path is written.
+struct TrashPlace {
+  Fd files{-1};
+  Fd info{-1};
+  QString shown;          // the Trash folder, for messages
+  int relativeLevels = -1;  // -1: Path is absolute; else it keeps the last n folders
+};
+
+// Opens the Trash folder name in at with its files/ and info/; 0 or an errno.
+int openTrash(int at, const QByteArray& name, TrashPlace* t) {
+  Fd trash(openPrivateFolder(at, name));
+  if (trash.fd < 0) return errno;
+  t->files.fd = openPrivateFolder(trash.fd, "files");
+  if (t->files.fd < 0) return errno;
+  t->info.fd = openPrivateFolder(trash.fd, "info");
+  return t->info.fd < 0 ? errno : 0;
+}
+
+// The top folder of the volume the folder dir is on (device): the highest folder
+// above it on the same device; *levels is how far up it is. -1 with errno on failure.
+int volumeTop(int dir, dev_t device, int* levels) {
+  int cur = ::openat(dir, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (*levels = 0; cur >= 0; ++*levels) {
+    const int up = ::openat(cur, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat a {}, b{};
+    if (up < 0 || ::fstat(cur, &a) != 0 || ::fstat(up, &b) != 0 || b.st_dev != device ||
+        sameInode(a, b)) {
+      if (up >= 0) ::close(up);
+      return cur;
+    }
+    ::close(cur);
+    cur = up;
+  }
+  return -1;
+}
+
+// The Trash of the volume whose top folder is top (at path shown): "$top/.Trash/$uid"
+// when "$top/.Trash" is a real sticky folder of root or this user, else
+// "$top/.Trash-$uid"; 0 or an errno.
+int openVolumeTrash(int top, const QString& shown, TrashPlace* t) {
+  const QByteArray uid = QByteArray::number(::geteuid());
+  struct stat st {};
+  if (::fstatat(top, ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+      (st.st_mode & S_ISVTX) && (st.st_uid == 0 || st.st_uid == ::geteuid())) {
+    Fd shared(::openat(top, ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (shared.fd >= 0 && openTrash(shared.fd, uid, t) == 0) {
+      t->shown = shown + "/.Trash/" + QString::fromLatin1(uid);
+      return 0;
+    }
+  }
+  t->files.fd = t->info.fd = -1;
+  t->shown = shown + "/.Trash-" + QString::fromLatin1(uid);
+  return openTrash(top, ".Trash-" + uid, t);
+}
+
+Outcome trashUnusable(const QString& trash, int e) {
+  return result(Status::Failed,
+                QStringLiteral("The Trash folder [%1] cannot be used: %2").arg(trash, errnoText(e)));
+}
+
+// The Trash for a file on device in the folder dir, whose real path is dirPath: the
+// user's ($XDG_DATA_HOME/Trash) when the file is on its volume, else that volume's own.
+// A file is never copied into a Trash on another volume.
+Outcome findTrash(dev_t device, int dir, const QByteArray& dirPath, TrashPlace* t) {
+  const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  t->shown = dataHome + "/Trash";
+  struct stat home {};
+  if (makeFolders(dataHome).ok() && ::stat(native(dataHome).constData(), &home) == 0 &&
+      home.st_dev == device) {
+    Fd at(::open(native(dataHome).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const int e = at.fd < 0 ? errno : openTrash(at.fd, "Trash", t);
+    return e ? trashUnusable(t->shown, e) : Outcome{};
+  }
+  int levels = 0;
+  Fd top(volumeTop(dir, device, &levels));
+  if (top.fd < 0) return failed(errno);
+  QList<QByteArray> parts = dirPath.split('/');
+  const QString shown = decodeName(parts.mid(0, parts.size() - levels).join('/'));
+  if (const int e = openVolumeTrash(top.fd, shown.isEmpty() ? "/" : shown, t))
+    return trashUnusable(t->shown, e);
+  t->relativeLevels = levels;
+  return {};
+}
+
+// The name a file named name takes in the Trash at its n-th try: the name itself, then
+// "name.2", "name.3", ...; cut so that its info file's name fits NAME_MAX.
+QByteArray trashName(const QByteArray& name, int n) {
+  const QByteArray suffix = n == 1 ? QByteArray() : '.' + QByteArray::number(n);
+  const int room = NAME_MAX - int(sizeof ".trashinfo" - 1) - int(suffix.size());
+  if (name.size() <= room) return name + suffix;
+  return native(cutToBytes(decodeName(name), room)) + suffix;
+}
+
+// The info file's text: where the file was (its bytes percent-encoded; relative to
+// the volume's top folder for a volume's Trash) and when it was trashed.
+QByteArray trashInfo(const TrashPlace& t, const QByteArray& dirPath, const QByteArray& name) {
+  QByteArray where = (dirPath == "/" ? QByteArray() : dirPath) + '/' + name;
+  if (t.relativeLevels >= 0) {
+    const QList<QByteArray> parts = where.split('/');
+    where = parts.mid(parts.size() - 1 - t.relativeLevels).join('/');
+  }
+  return "[Trash Info]\nPath=" + where.toPercentEncoding("/") + "\nDeletionDate=" +
+         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() +
+         "\n";
+}
+
+int writeAll(int fd, const QByteArray& bytes) {
+  for (qsizetype done = 0; done < bytes.size();) {
+    const ssize_t w = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w < 0) return errno;
+    done += w;
+  }
+  return 0;
+}
+
+// The real path of the folder descriptor dir points at.
+QByteArray realPathOf(int dir) {
+  char real[PATH_MAX];
+  const QByteArray link = "/proc/self/fd/" + QByteArray::number(dir);
+  const ssize_t n = ::readlink(link.constData(), real, sizeof real);
+  return n > 0 && size_t(n) < sizeof real ? QByteArray(real, n) : QByteArray();
+}
+
+// Moves the file at p, whose status is st, into the Trash t under the n-th free name:
+// its info file is claimed first (O_EXCL), then the file is renamed beside, from its
+// folder's descriptor. EEXIST: that name is taken.
+int moveIntoTrash(const Place& p, const TrashPlace& t, const QByteArray& info, int n,
+                  const struct stat& st, Outcome* why) {
+  const QByteArray entry = trashName(p.name, n);
+  const QByteArray infoName = entry + ".trashinfo";
+  const int fd = ::openat(t.info.fd, infoName.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return errno;
+  int e = writeAll(fd, info);
+  if (::close(fd) != 0 && e == 0) e = errno;
+  if (e == 0 && tBeforeTrashMove) std::exchange(tBeforeTrashMove, nullptr)();
+  if (e == 0) e = renameNoReplace(p.dir.fd, p.name, t.files.fd, entry);
+  struct stat moved {};
+  if (e == 0 && p.listed &&
+      (::fstatat(t.files.fd, entry.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0 ||
+       !sameInode(moved, st))) {
+    // Someone put another file under the name after it was checked: it goes back.
+    renameNoReplace(t.files.fd, entry, p.dir.fd, p.name);
+    *why = notTheListedFile(p.path);
+    e = ECANCELED;
+  }
+  if (e != 0) ::unlinkat(t.info.fd, infoName.constData(), 0);
+  return e;
+}
+
+}  // namespace
+
+void beforeNextTrashMove(std::function<void()> hook) { tBeforeTrashMove = std::move(hook); }
+
 Outcome trashFile(const QString& path) {
   Place p;
   if (Outcome o = reachRemovable(path, &p); !o.ok()) return o;
-  // QFile::moveToTrash falls back to the user's Trash when the file's own volume has
-  // none; when that one cannot be established either, it moves the file into
-  // "files/" below the current folder. Make sure the user's Trash is there first.
-  const QString userTrash =
-      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Trash";
-  if (!makeFolders(userTrash).ok() || !QFileInfo(userTrash).isDir())
-    return result(Status::Failed,
-                  QStringLiteral("The Trash folder [%1] cannot be used").arg(userTrash));
-  QFile::setPermissions(userTrash,
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  // The Trash takes the file by its path: the listed file by the real path of the
-  // folder just reached (no link in it), not by the path as given.
-  QString byPath = path;
-  if (p.listed) {
-    char real[PATH_MAX];
-    const QByteArray fdLink = "/proc/self/fd/" + QByteArray::number(p.dir.fd);
-    const ssize_t n = ::readlink(fdLink.constData(), real, sizeof real);
-    if (n <= 0 || size_t(n) >= sizeof real) return failed(n < 0 ? errno : ENAMETOOLONG);
-    byPath = decodeName(QByteArray(real, n) + '/' + p.name);
+  struct stat st {};
+  if (::fstatat(p.dir.fd, p.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return failed(errno);
+  if (p.listed) st = p.seen;
+  const QByteArray dirPath = realPathOf(p.dir.fd);
+  if (dirPath.isEmpty()) return failed(errno);
+  TrashPlace t;
+  if (Outcome o = findTrash(st.st_dev, p.dir.fd, dirPath, &t); !o.ok()) return o;
+  const QByteArray info = trashInfo(t, dirPath, p.name);
+  for (int n = 1; n <= 10000; ++n) {
+    Outcome why;
+    const int e = moveIntoTrash(p, t, info, n, st, &why);
+    if (e == 0) return {};
+    if (e == ECANCELED) return why;
+    if (e != EEXIST)
+      return result(Status::Failed, QStringLiteral("The file could not be moved to the Trash [%1]: %2")
+                                        .arg(t.shown, errnoText(e)));
   }
-  QFile file(byPath);
-  if (!file.moveToTrash()) {
-    const QString why = file.errorString();
-    return result(Status::Failed, why.isEmpty() || why == QLatin1String("Unknown error")
-                                      ? QStringLiteral("The file could not be moved to the Trash")
-                                      : why);
-  }
-  return {};
+  return trashUnusable(t.shown, EEXIST);
 }
 
 Outcome makeFolder(const QString& path, bool* created) {
@@ -813,15 +982,18 @@ Outcome removeEmptyFolder(const QString& path) {
   return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
 }
 
-Outcome listSubfolders(const QString& path, QStringList* names) {
+namespace {
+
+// The real subfolders of the open folder dirFd (taken over and closed), sorted by
+// name; links and hidden entries left out.
+Outcome listFolder(int dirFd, QStringList* names) {
   names->clear();
-  const QByteArray p = native(path.isEmpty() ? QStringLiteral(".") : path);
-  DIR* dir = ::opendir(p.constData());
+  DIR* dir = ::fdopendir(dirFd);
   if (!dir) {
     const int e = errno;
-    return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+    ::close(dirFd);
+    return failed(e);
   }
-  const int dfd = ::dirfd(dir);
   for (;;) {
     errno = 0;
     const dirent* ent = ::readdir(dir);
@@ -836,10 +1008,108 @@ Outcome listSubfolders(const QString& path, QStringList* names) {
     bool isDir = ent->d_type == DT_DIR;
     if (ent->d_type == DT_UNKNOWN) {
       struct stat st {};
-      isDir = ::fstatat(dfd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+      isDir = ::fstatat(dirFd, ent->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     if (isDir) names->append(decodeName(QByteArray(ent->d_name)));
   }
+}
+
+QStringList levelsOf(const QString& relative) {
+  return relative.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+}
+
+// Opens the folder name in the folder at, never through a link: -1 with errno set
+// (ELOOP or ENOTDIR for anything but a real folder; ".." is never passed).
+int openLevel(int at, const QString& name, int flags) {
+  if (name == QLatin1String("..")) {
+    errno = ELOOP;
+    return -1;
+  }
+  const int fd =
+      ::openat(at, native(name).constData(), flags | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st {};
+  if (fd < 0 || (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) return fd;
+  ::close(fd);
+  errno = ENOTDIR;
+  return -1;
+}
+
+}  // namespace
+
+Outcome listSubfolders(const QString& path, QStringList* names) {
+  names->clear();
+  const FolderTree tree(path.isEmpty() ? QStringLiteral(".") : path);
+  return tree.opened().ok() ? tree.listSubfolders({}, names) : tree.opened();
+}
+
+FolderTree::FolderTree(const QString& path) : path_(path) {
+  while (path_.size() > 1 && path_.endsWith(QLatin1Char('/'))) path_.chop(1);
+  fd_ = ::open(native(path_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) {
+    const int e = errno;
+    opened_ = e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
+  }
+}
+
+FolderTree::~FolderTree() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+// Opens the folder levels lead to from the tree's folder, one level at a time (the
+// last one with flags, the others O_PATH); -1 with *why set when one cannot be passed.
+int FolderTree::openBelow(const QStringList& levels, int flags, Outcome* why) const {
+  if (!opened_.ok()) {
+    *why = opened_;
+    return -1;
+  }
+  int fd = ::openat(fd_, ".", (levels.isEmpty() ? flags : O_PATH) | O_DIRECTORY | O_CLOEXEC);
+  QString walked = path_;
+  for (qsizetype i = 0; fd >= 0 && i < levels.size(); ++i) {
+    walked += (walked.endsWith(QLatin1Char('/')) ? "" : "/") + levels[i];
+    const int next = openLevel(fd, levels[i], i + 1 == levels.size() ? flags : O_PATH);
+    const int e = errno;
+    ::close(fd);
+    fd = next;
+    errno = e;
+  }
+  if (fd >= 0) return fd;
+  const int e = errno;
+  if (e == ENOENT)
+    *why = result(Status::SourceMissing, errnoText(e));
+  else if (e == ELOOP || e == ENOTDIR)
+    *why = result(Status::Failed,
+                  QStringLiteral("[%1] is no longer a folder (a link?); it was not followed")
+                      .arg(walked));
+  else
+    *why = failed(e);
+  return -1;
+}
+
+Outcome FolderTree::listSubfolders(const QString& relative, QStringList* names) const {
+  names->clear();
+  Outcome why;
+  const int fd = openBelow(levelsOf(relative), O_RDONLY, &why);
+  return fd < 0 ? why : listFolder(fd, names);
+}
+
+bool FolderTree::isFolder(const QString& relative) const {
+  Outcome why;
+  const int fd = openBelow(levelsOf(relative), O_PATH, &why);
+  if (fd >= 0) ::close(fd);
+  return fd >= 0;
+}
+
+Outcome FolderTree::removeEmptyFolder(const QString& relative) const {
+  QStringList levels = levelsOf(relative);
+  if (levels.isEmpty()) return failed(EBUSY);  // the tree's folder itself stays
+  const QByteArray name = native(levels.takeLast());
+  Outcome why;
+  const int parent = openBelow(levels, O_PATH, &why);
+  if (parent < 0) return why;
+  Fd hold(parent);
+  if (::unlinkat(parent, name.constData(), AT_REMOVEDIR) == 0) return {};
+  const int e = errno;
+  return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
 }
 
 FolderSyncBatch::FolderSyncBatch() : outer_(openBatch) {

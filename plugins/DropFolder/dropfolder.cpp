@@ -1,10 +1,11 @@
 // The DropFolder plug-in: removes, below a folder, every subfolder that is empty or
 // becomes empty once its own subfolders are gone; the folder itself stays.
 //
-// The walk never follows a directory link (so it cannot reach folders outside the
-// tree, nor loop), and a folder is only ever removed when empty.
+// The folder is opened once and its tree walked from there by folder descriptors,
+// never through a directory link (so it cannot reach folders outside the tree, nor
+// loop, even when a folder is swapped for a link during the run), and a folder is
+// only ever removed when empty.
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QList>
 
 #include "library/catalogue.h"
@@ -22,37 +23,54 @@ struct clsDirlist {
   QString Directory;
 };
 
-// Appends every folder below path to list, each folder's direct subfolders before
-// any of them is descended into (so every folder stands before its own subfolders).
-// Iterative: the depth of a tree costs no stack.
-void CollectSubfolders(const QString& path, QList<clsDirlist>& list) {
-  QList<QString> pending{path};  // folders whose listing is still due, next one last
+// The full path of the folder at relative below path.
+QString below(const QString& path, const QString& relative) {
+  if (relative.isEmpty()) return path;
+  return (path == QLatin1String("/") ? QString() : path) + '/' + relative;
+}
+
+// Appends every folder below the tree's folder (whose path is path) to list, each
+// folder's direct subfolders before any of them is descended into (so every folder
+// stands before its own subfolders). Iterative: the depth of a tree costs no stack.
+void CollectSubfolders(const fileops::FolderTree& tree, const QString& path,
+                       QList<clsDirlist>& list) {
+  QList<QString> pending{QString()};  // relative paths whose listing is due, next one last
   while (!pending.isEmpty()) {
-    QString folder = pending.takeLast();
-    if (folder.endsWith('/') && folder.size() > 1) folder.chop(1);
+    const QString folder = pending.takeLast();
     QStringList names;
-    const fileops::Outcome o = fileops::listSubfolders(folder, &names);
+    const fileops::Outcome o = tree.listSubfolders(folder, &names);
     if (!o.ok() && o.status != fileops::Status::SourceMissing) {
       LogError(QStringLiteral("ERROR_READ-DIR: Error reading contents of directory [%1] [%2]")
-                   .arg(folder, o.errorText));
+                   .arg(below(path, folder), o.errorText));
       continue;
     }
     QStringList children;
     for (const QString& name : names) {
-      const QString child = (folder == QLatin1String("/") ? QString() : folder) + '/' + name;
+      const QString child = folder.isEmpty() ? name : folder + '/' + name;
       children.append(child);
-      list.append(clsDirlist{child});
+      list.append(clsDirlist{below(path, child)});
       if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
     for (auto it = children.crbegin(); it != children.crend(); ++it) pending.append(*it);
   }
 }
 
-void RemoveCollectedFolders(const QString& path, bool quiet) {
+void RemoveCollectedFolders(const QString& given, bool quiet) {
   // An empty path (a token that expanded to nothing) names no folder.
-  if (path.isEmpty()) return;
+  if (given.isEmpty()) return;
+  // The folder is opened once; everything below it is reached from there.
+  const fileops::FolderTree tree(given);
+  QString path = given;
+  if (path.endsWith('/') && path.size() > 1) path.chop(1);
+  if (!tree.opened().ok()) {
+    if (tree.opened().status != fileops::Status::SourceMissing)
+      LogError(QStringLiteral("ERROR_READ-DIR: Error reading contents of directory [%1] [%2]")
+                   .arg(path, tree.opened().errorText));
+    return;
+  }
   QList<clsDirlist> list;
-  CollectSubfolders(path, list);
+  CollectSubfolders(tree, path, list);
+  const qsizetype prefix = below(path, QStringLiteral("x")).size() - 1;
   bool removedOne = true;
   while (removedOne) {
     removedOne = false;
@@ -60,8 +78,10 @@ void RemoveCollectedFolders(const QString& path, bool quiet) {
     for (int i = 0; i < n; ++i) {
       if (i >= list.size()) continue;
       const QString folder = list.at(i).Directory;
-      if (!QFileInfo(folder).isDir()) continue;
-      if (!fileops::removeEmptyFolder(folder).ok()) continue;  // not empty, in use or denied
+      const QString relative = folder.mid(prefix);
+      if (!tree.isFolder(relative)) continue;
+      // Not empty, in use, denied, or no longer reached without a link: it stays.
+      if (!tree.removeEmptyFolder(relative).ok()) continue;
       if (!quiet) LogProgress(QStringLiteral("Removed directory [%1]").arg(folder));
       list.removeAt(i);
       removedOne = true;

@@ -137,6 +137,51 @@ TEST(RegExprEngines, AgreeOnGeneratedPatterns) {
   EXPECT_GT(compiled, patterns * 6 / 10);
 }
 
+TEST(RegExprEngines, AgreeOnGuardedGroupsAndRunsBeyondLatin1) {
+  // Group guards and runs of fixed atoms are decided by tables of the characters
+  // below 256; characters above (some lower-case to letters below 256) and ignore case
+  // must give what the atoms taken one by one give.
+  const QStringList patterns = {
+      QStringLiteral("x(i|j)"),
+      QStringLiteral("\\.(tmp|part|\u0436)$"),
+      QStringLiteral("(ab|[0-9]c|\\w)x"),
+      QStringLiteral("(?:[^a]|k)y"),
+      QStringLiteral("^scan_[0-9]{3}_[^\\d]{2}\\.(pdf|tif)$"),
+      QStringLiteral("a[bk]{2}(?:\u00e9|\u0101)"),
+      QStringLiteral("(\\d|\\W)\\d{2}"),
+  };
+  const QStringList subjects = {
+      QStringLiteral("x\u0130"),
+      QStringLiteral("xI"),
+      QStringLiteral("xk"),
+      QStringLiteral("x\u212a"),
+      QStringLiteral("a.tmp"),
+      QStringLiteral("a.TMP"),
+      QStringLiteral("a.\u0416"),
+      QStringLiteral("..part"),
+      QStringLiteral("\u0100x"),
+      QStringLiteral("\u00ffx"),
+      QStringLiteral("3cx"),
+      QStringLiteral("ABx"),
+      QStringLiteral("\u212ay"),
+      QStringLiteral("ay"),
+      QStringLiteral("scan_123_xy.pdf"),
+      QStringLiteral("SCAN_123_\u0100\u0130.TIF"),
+      QStringLiteral("scan_12_xy.pdf"),
+      QStringLiteral("aKb\u00c9"),
+      QStringLiteral("ak\u212a\u0100"),
+      QStringLiteral("\u0100"
+                     "12"),
+      QStringLiteral("-1"),
+      QStringLiteral(""),
+  };
+  for (const QString& p : patterns) {
+    for (const QString& s : subjects) {
+      for (int options : {0, 1}) ExpectSame(p, s, options);
+    }
+  }
+}
+
 TEST(RegExprEngines, AgreeAtTheNestingLimit) {
   // Each pattern ends on its first attempt (a match, a failure of the anchored
   // attempt, or the limit), so the text matcher stays quick on long subjects.
@@ -152,6 +197,10 @@ TEST(RegExprEngines, AgreeAtTheNestingLimit) {
       {"(?=a)a*", lengths},
       {"(a*)*", lengths},
       {"^a{2500}", {2498, 2499, 2500}},
+      // A run of fixed atoms begun near the limit, after a star gave back.
+      {"^a*a{3}", lengths},
+      {"^a*ab{2}", lengths},
+      {"x?(?:b|a)a{2}", lengths},
       // Three calls per optional copy: the limit falls near 1666 characters.
       {"a{0,3000}", {1665, 1666, 1667}},
       {"^(?:a?){1700}", {1249, 1250}},

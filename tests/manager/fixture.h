@@ -70,6 +70,13 @@ class FakeSetup : public NullSetup {
   Behaviour* b_;
 };
 
+// Writes bytes to path as the whole file; the test fails when it cannot.
+inline void PutFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+  ASSERT_EQ(f.write(bytes), bytes.size()) << path.toStdString();
+}
+
 inline ModType Module(const QString& name, const QString& cat) {
   const QString c = cat.toLower();
   return {name, "il_" + name + ".ico", "is_" + name + ".ico", cat, "icl_" + c + ".ico",

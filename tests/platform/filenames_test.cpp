@@ -8,6 +8,7 @@
 
 #include <QTemporaryDir>
 
+#include "filefixture.h"
 #include "platform/fileops.h"
 #include "testenv.h"
 
@@ -22,16 +23,6 @@ bool writeRaw(const QByteArray& path, const QByteArray& content) {
   if (fd < 0) return false;
   const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
   return ::close(fd) == 0 && ok;
-}
-
-QByteArray readRaw(const QByteArray& path) {
-  const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return "<missing>";
-  QByteArray out;
-  char buf[4096];
-  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) out.append(buf, n);
-  ::close(fd);
-  return out;
 }
 
 bool existsRaw(const QByteArray& path) {
@@ -137,7 +128,7 @@ TEST(FileNames, OddAndLongNamesAreMovedCopiedAndDeleted) {
       ASSERT_TRUE(o.ok()) << o.errorText.toStdString();
       EXPECT_EQ(existsRaw(source), op.op == Op::Copy);
       if (op.op != Op::Delete) {
-        EXPECT_EQ(readRaw(target), "content");
+        EXPECT_EQ(test::readRaw(target), "content");
       }
     }
   }

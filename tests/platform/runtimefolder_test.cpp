@@ -226,3 +226,89 @@ TEST(RuntimeFolder, LockAndSocketNamesNeverFollowALink) {
   }
   if (!root) GTEST_SKIP() << "the row with the user nobody needs root";
 }
+
+// A folder on the way to the runtime folder that someone else owns, or may write
+// without being sticky, would let them swap the runtime folder for their own: it is
+// refused, naming that folder. Links on the way are walked, and judged, one at a time.
+TEST(RuntimeFolder, FoldersOnTheWayMustBeTrusted) {
+  const bool root = ::geteuid() == 0;
+  const auto mkdirMode = [](const QString& d, int mode) {
+    return QDir().mkpath(d) && ::chmod(native(d).constData(), mode) == 0;
+  };
+  const auto link = [](const QString& to, const QString& at) {
+    return ::symlink(native(to).constData(), native(at).constData()) == 0;
+  };
+  const auto give = [](const QString& p) {
+    return ::lchown(native(p).constData(), kNobody, kNobody) == 0;
+  };
+  const struct Case {
+    const char* name;
+    bool needsRoot;
+    const char* runtime;  // below the case's folder $B
+    std::function<bool(const QString& b)> make;
+    const char* named;  // the folder the refusal names, below $B; nullptr: used
+    const char* why;
+  } cases[] = {
+      {"parent-0755", false, "p/run", [&](const QString& b) { return mkdirMode(b + "/p", 0755); },
+       nullptr, nullptr},
+      {"parent-sticky", false, "p/run",
+       [&](const QString& b) { return mkdirMode(b + "/p", 01777); }, nullptr, nullptr},
+      {"parent-0777", false, "p/run", [&](const QString& b) { return mkdirMode(b + "/p", 0777); },
+       "p", "writable by others and not sticky (mode 0777)"},
+      {"parent-0770", false, "p/run", [&](const QString& b) { return mkdirMode(b + "/p", 0770); },
+       "p", "writable by its group and not sticky (mode 0770)"},
+      {"grandparent-0777", false, "g/p/run",
+       [&](const QString& b) { return mkdirMode(b + "/g/p", 0755) && mkdirMode(b + "/g", 0777); },
+       "g", "writable by others and not sticky (mode 0777)"},
+      {"link-to-a-private-folder", false, "l/run",
+       [&](const QString& b) { return mkdirMode(b + "/real", 0755) && link(b + "/real", b + "/l"); },
+       nullptr, nullptr},
+      {"relative-link-into-an-open-folder", false, "l/run",
+       [&](const QString& b) {
+         return mkdirMode(b + "/open/in", 0755) && mkdirMode(b + "/open", 0777) &&
+                link("open/in", b + "/l");
+       },
+       "open", "writable by others and not sticky (mode 0777)"},
+      {"parent-of-nobody", true, "p/run",
+       [&](const QString& b) { return mkdirMode(b + "/p", 0755) && give(b + "/p"); }, "p",
+       "on its way is owned by user 65534"},
+      // In a sticky folder the user nobody may rename only its own entries: a folder
+      // or a link of nobody's there is refused, root's is used.
+      {"sticky-with-a-folder-of-nobody", true, "t/n/run",
+       [&](const QString& b) {
+         return mkdirMode(b + "/t/n", 0755) && mkdirMode(b + "/t", 01777) && give(b + "/t/n");
+       },
+       "t/n", "on its way is owned by user 65534"},
+      {"sticky-with-a-link-of-nobody", true, "t/l/run",
+       [&](const QString& b) {
+         return mkdirMode(b + "/real", 0755) && mkdirMode(b + "/t", 01777) &&
+                link(b + "/real", b + "/t/l") && give(b + "/t/l");
+       },
+       "t/l", "on its way is owned by user 65534"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.needsRoot && !root) {
+      std::printf("row %s skipped: needs root to give a folder to the user nobody\n", c.name);
+      continue;
+    }
+    const QString b = test::makeDir(QStringLiteral("way-") + c.name);
+    ASSERT_TRUE(c.make(b));
+    const QString dir = b + "/" + c.runtime;
+    RuntimeAt at(dir);
+    const QString why = runtimefolder::prepare();
+    process::InstanceLock lock(QStringLiteral("mvnd"));
+    if (!c.named) {
+      EXPECT_EQ(why, QString());
+      EXPECT_TRUE(lock.tryLock()) << lock.error().toStdString();
+      continue;
+    }
+    EXPECT_TRUE(why.startsWith("Runtime folder [" + dir + "] not used: ")) << why.toStdString();
+    EXPECT_TRUE(why.contains("[" + b + "/" + c.named + "]"))
+        << why.toStdString();
+    EXPECT_TRUE(why.contains(QLatin1String(c.why))) << why.toStdString();
+    EXPECT_FALSE(lock.tryLock());
+    EXPECT_FALSE(exists(dir + "/mvnd.lock"));
+  }
+  if (!root) GTEST_SKIP() << "the rows with the user nobody need root";
+}

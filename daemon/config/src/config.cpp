@@ -79,36 +79,11 @@ RoziRoruner RecordOf(jobfile::RoziRoruner&& j, QHash<QString, QSet<QString>>& kn
 
 }  // namespace
 
-namespace {
-
-// True for a header line of the [CONFIGURATION] section, read as the reader reads
-// headers: any case, blanks after the "]" (or a missing "]") allowed.
-bool IsGlobalHeader(QByteArrayView line) {
-  if (!line.startsWith('[')) return false;
-  line = line.sliced(1);
-  while (!line.isEmpty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
-    line.chop(1);
-  if (line.endsWith(']')) line.chop(1);
-  return line.compare(QByteArrayView("CONFIGURATION"), Qt::CaseInsensitive) == 0;
-}
-
-}  // namespace
-
 jobfile::GlobalSettings ReadGlobalSettings(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  const QByteArray all = f.readAll();
-  QByteArray globals;
-  bool inGlobals = false;
-  for (qsizetype start = 0; start < all.size();) {
-    qsizetype end = all.indexOf('\n', start);
-    end = end < 0 ? all.size() : end + 1;
-    const QByteArrayView line(all.constData() + start, end - start);
-    if (line.startsWith('[')) inGlobals = IsGlobalHeader(line);
-    if (inGlobals) globals += line;
-    start = end;
-  }
-  return jobfile::ParseJobFile(globals).file.Globals;
+  jobfile::ReadOptions o;
+  o.globalsOnly = true;
+  const jobfile::ReadResult read = jobfile::ReadJobFile(path, o);
+  return read.ok() ? read.file.Globals : jobfile::GlobalSettings{};
 }
 
 QString DaemonSettingsKey(const Settings& s) {

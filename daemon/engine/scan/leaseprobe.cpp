@@ -37,7 +37,10 @@ void installLeaseBreakHandler() {
 
 LeaseProbe::LeaseProbe() { installLeaseBreakHandler(); }
 
-LeaseProbe::~LeaseProbe() { dropKept(); }
+LeaseProbe::~LeaseProbe() {
+  dropKept();
+  dropFolder();
+}
 
 void LeaseProbe::dropKept() {
   if (kept_ >= 0) ::close(kept_);
@@ -56,10 +59,56 @@ int LeaseProbe::takeKept(const QString& path) {
   return fd;
 }
 
+namespace {
+
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
+// How long a kept folder is trusted to be the one its path leads to before the path is
+// looked up again: a folder renamed or replaced is noticed within this time.
+constexpr qint64 kFolderTrustMs = 20;
+
+}  // namespace
+
+void LeaseProbe::dropFolder() {
+  if (folderFd_ >= 0) ::close(folderFd_);
+  folderFd_ = -1;
+  folder_.clear();
+}
+
+int LeaseProbe::folderFd(QStringView folder) {
+  if (folderFd_ >= 0 && folder_ == folder) {
+    if (folderChecked_.elapsed() < kFolderTrustMs) return folderFd_;
+    struct stat now;
+    if (::stat(fileops::encodeName(folder_).constData(), &now) == 0 && now.st_dev == folderDev_ &&
+        now.st_ino == folderIno_) {
+      folderChecked_.start();
+      return folderFd_;
+    }
+  }
+  dropFolder();
+  const int fd = ::open(fileops::encodeName(folder.toString()).constData(),
+                        O_PATH | O_DIRECTORY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  folderFd_ = fd;
+  folder_ = folder.toString();
+  folderDev_ = st.st_dev;
+  folderIno_ = st.st_ino;
+  folderChecked_.start();
+  return fd;
+}
+
 bool LeaseProbe::look(const QString& path, struct stat& st) {
   dropKept();
+  // The file is opened afresh at every look; only the way to its folder is reused.
+  const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+  const int dir = slash > 0 ? folderFd(QStringView(path).first(slash)) : -1;
   const int fd =
-      ::open(fileops::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+      dir >= 0 ? ::openat(dir, fileops::encodeName(path.mid(slash + 1)).constData(), kOpenFlags)
+               : ::open(fileops::encodeName(path).constData(), kOpenFlags);
   // A file this process cannot open is looked at by its path; the lease then says why.
   if (fd < 0) return LockProbe::look(path, st);
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -71,8 +120,14 @@ bool LeaseProbe::look(const QString& path, struct stat& st) {
   return true;
 }
 
+void LeaseProbe::endCycle() {
+  dropKept();
+  dropFolder();
+}
+
 void LeaseProbe::beginCycle() {
   dropKept();
+  dropFolder();
   scanned_ = false;
   open_.clear();
   writing_.clear();
@@ -81,7 +136,7 @@ void LeaseProbe::beginCycle() {
 LeaseProbe::Answer LeaseProbe::lease(const QString& path, bool writeLease) {
   int fd = takeKept(path);
   if (fd < 0)
-    fd = ::open(fileops::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    fd = ::open(fileops::encodeName(path).constData(), kOpenFlags);
   if (fd < 0) {
     openError_ = errno;
     return Answer::Held;  // vanished or unreadable: not free to work on

@@ -6,14 +6,17 @@
 
 namespace mvnz::engine {
 
-QDateTime SystemClock::now() const {
-  const qint64 second = QDateTime::currentSecsSinceEpoch();
-  if (second != second_) {
-    second_ = second;
-    local_ = QDateTime::fromSecsSinceEpoch(second);
+const QDateTime& SystemClock::Memo(Local& m, qint64 secs) {
+  if (secs != m.secs) {
+    m.secs = secs;
+    m.at = QDateTime::fromSecsSinceEpoch(secs);
   }
-  return local_;
+  return m.at;
 }
+
+QDateTime SystemClock::now() const { return Memo(now_, QDateTime::currentSecsSinceEpoch()); }
+
+QDateTime SystemClock::localAt(qint64 secs) const { return Memo(at_, secs); }
 
 bool LockProbe::look(const QString& path, struct stat& st) { return StatFile(path, st); }
 

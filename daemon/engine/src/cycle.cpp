@@ -36,6 +36,11 @@ class CycleEngine : public mvnd::Engine {
     if (mvnd::TakeRunningQueueWords(d)) return;
     d.run.LoadConfigPending = false;
     s_.probe().beginCycle();
+    // What the probe keeps open (the folder of its last look) goes when the cycle ends.
+    struct EndProbeCycle {
+      LockProbe& probe;
+      ~EndProbeCycle() { probe.endCycle(); }
+    } endProbeCycle{s_.probe()};
     s_.owners().clear();
 
     for (int i = 0; i < d.jobs.RoziRorunerCount && i < d.jobs.RoziRoruners.size(); ++i) {

@@ -16,7 +16,12 @@ namespace {
 
 const QString kStartupMarker = QStringLiteral("*ON-STARTUP*");
 
-QDateTime WholeSeconds(const QDateTime& t) { return t.addMSecs(-t.time().msec()); }
+// The clock's time cut to whole seconds. The system clock's are already: a local
+// date-time's arithmetic costs a time-zone look.
+QDateTime WholeSeconds(const QDateTime& t) {
+  const int ms = t.time().msec();
+  return ms == 0 ? t : t.addMSecs(-ms);
+}
 
 QString ShortPattern(const mvnd::Settings& s) {
   return s.ShortDatePattern.isEmpty() ? QStringLiteral("dd/mm/yyyy") : s.ShortDatePattern;
@@ -30,6 +35,15 @@ void SetDue(Daemon& d, EngineServices& s, int i, const QDateTime& at, const QStr
 
 void SetDue(Daemon& d, EngineServices& s, int i, const QDateTime& at) {
   SetDue(d, s, i, at, FormatDueTime(at));
+}
+
+// Sets NextRun to a moment in seconds since the epoch: its local time is the clock's,
+// shared by the RoziRoruners whose turns end in the same second.
+void SetDueSecs(Daemon& d, EngineServices& s, int i, qint64 secs) {
+  const QDateTime at = s.localAt(secs);
+  const QString text = FormatDueTime(at);
+  d.jobs.RoziRoruners[i].NextRun = text;
+  s.rememberDue(i, text, at, secs);
 }
 
 // The same local time of day on a later day (a day of a clock change keeps its hour).
@@ -119,17 +133,17 @@ void InitEventTimers(Daemon& d, EngineServices& s) {
 
 Due IsDue(Daemon& d, EngineServices& s, int i) {
   RoziRoruner& r = d.jobs.RoziRoruners[i];
-  const QDateTime now = WholeSeconds(s.now());
-  if (IsTimeOfDayText(r.ScheduleText) && FormatDay(now.date()) == r.LastRunDay) return Due::No;
-  const QDateTime at = s.dueTime(d, i);
-  if (!at.isValid()) return Due::Unreadable;
-  const qint64 secs = SecondsBetween(now, at);
-  if (secs > 0) return Due::No;
-  if (!IsRunDay(r, now.date())) {
+  // Whole seconds from now to the due time, without the time-zone work of local times.
+  const QDate today = s.now().date();
+  if (IsTimeOfDayText(r.ScheduleText) && FormatDay(today) == r.LastRunDay) return Due::No;
+  const auto at = s.dueSecs(d, i);
+  if (!at) return Due::Unreadable;
+  if (*at - s.nowSecs() > 0) return Due::No;
+  if (!IsRunDay(r, today)) {
     // A daily time passed on a day the mask leaves out waits for the same time of the
     // next day, not for midnight of the next run day.
     if (r.ScheduleKind == QLatin1String("TIME"))
-      SetDue(d, s, i, AtTimeOn(now.date().addDays(1), at.time()));
+      SetDue(d, s, i, AtTimeOn(today.addDays(1), s.dueTime(d, i).time()));
     return Due::No;
   }
   return Due::Yes;
@@ -146,7 +160,7 @@ bool ComputeNextRun(Daemon& d, EngineServices& s, int i) {
   r.ScheduleText = text;
   const QString& kind = r.ScheduleKind;
   if (kind == QLatin1String("NORMAL")) {
-    SetDue(d, s, i, now.addSecs(WholeNumber(Val(text))));
+    SetDueSecs(d, s, i, s.nowSecs() + WholeNumber(Val(text)));
   } else if (kind == QLatin1String("TIME")) {
     const auto tod = ParseTimeOfDay(text);
     if (!tod) return false;

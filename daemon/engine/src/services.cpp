@@ -95,7 +95,12 @@ void EngineServices::runScript(Daemon& d, int index) {
 }
 
 void EngineServices::rememberDue(int index, const QString& text, const QDateTime& at) {
-  due_.insert(index, Due{text, at});
+  rememberDue(index, text, at, at.toSecsSinceEpoch());
+}
+
+void EngineServices::rememberDue(int index, const QString& text, const QDateTime& at,
+                                 qint64 secs) {
+  due_.insert(index, Due{text, at, secs});
 }
 
 QDateTime EngineServices::dueTime(const Daemon& d, int index) const {
@@ -105,6 +110,15 @@ QDateTime EngineServices::dueTime(const Daemon& d, int index) const {
   if (it != due_.constEnd() && it->text == text) return it->at;
   const auto parsed = ParseDateTimeText(text, d.settings.ShortDatePattern);
   return parsed ? *parsed : QDateTime();
+}
+
+std::optional<qint64> EngineServices::dueSecs(const mvnd::Daemon& d, int index) const {
+  if (index < 0 || index >= d.jobs.RoziRoruners.size()) return std::nullopt;
+  const auto it = due_.constFind(index);
+  if (it != due_.constEnd() && it->text == d.jobs.RoziRoruners[index].NextRun) return it->secs;
+  const QDateTime at = dueTime(d, index);
+  if (!at.isValid()) return std::nullopt;
+  return at.toSecsSinceEpoch();
 }
 
 }  // namespace mvnz::engine

@@ -186,6 +186,9 @@ struct ReadOptions {
   // Why the engine refuses a filter (InputFilter, RejectFilter value); empty when it
   // takes it. Unset: no check. Not asked about an empty filter.
   std::function<QString(const QString& filter)> filterError;
+  // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
+  // records, no faults), as for the run mode, known before anything else is read.
+  bool globalsOnly = false;
 };
 
 // What became of a line the reader could not take as written.

@@ -78,6 +78,9 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
   setObjectName(QStringLiteral("frmCommandScript"));
   setWindowTitle(QStringLiteral("Command Script"));
   setMinimumSize(kMinimumWidth, kMinimumHeight);
+  // Loaded once and then only shown and hidden: the first opening is maximised, later
+  // ones keep whatever state the user left it in.
+  setWindowState(windowState() | Qt::WindowMaximized);
   buildToolbars();
 
   ZephContainer = new controls::ZephContainer(this);

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "manager/session.h"
+
 namespace mvnz::manager::ui {
 
 StartupWindow::StartupWindow(const QString& versionLabel, QWidget* parent)
@@ -56,6 +58,10 @@ void StartupWindow::picture(const QString& file) {
   QPixmap p;
   if (p.load(file)) picStartup_->setPixmap(p.scaled(32, 32, Qt::KeepAspectRatio));
   picStartup_->repaint();
+}
+
+void StartupWindow::showProgressOf(const Session& session) {
+  connect(&session, &Session::progress, this, &StartupWindow::status);
 }
 
 void StartupWindow::waitForUnload() {

@@ -84,6 +84,8 @@ WebUpdateDialog::WebUpdateDialog(Session& session, QAction* autoCheck, const QSt
   connect(update, &QPushButton::clicked, this, &WebUpdateDialog::download);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   prompts::beep();
+  // An offer found at start-up may open while the splash is still up.
+  session_.setProgress(QStringLiteral("Checking for new version....."));
 }
 
 void WebUpdateDialog::download() {

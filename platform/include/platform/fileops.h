@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace mvnz::fileops {
 
@@ -118,8 +119,15 @@ class FolderSyncBatch {
 Outcome copyFile(const QString& source, const QString& target, Replace replace);
 // Removes a file permanently.
 Outcome deleteFile(const QString& path);
-// Moves a file to the freedesktop Trash; a failed trash never deletes permanently.
+// Moves a file to the freedesktop.org Trash: the user's ($XDG_DATA_HOME/Trash) for a
+// file on its volume, else the volume's ("$top/.Trash/$uid" or "$top/.Trash-$uid").
+// The file is renamed from its folder's descriptor, never copied, under its own name
+// or the first free "name.N", after an info file (created exclusively) has recorded
+// its path, as bytes, and the time. A failed trash never deletes permanently.
 Outcome trashFile(const QString& path);
+// For tests: runs hook once, in the next trashFile on this thread, between the checks
+// of the file and its move (what a user can do in that instant).
+void beforeNextTrashMove(std::function<void()> hook);
 // Temporary copies are named "." + the target's name cut to at most 200 bytes at a
 // character boundary + ".mvnz-" + six random letters or digits, so the name always
 // fits the 255-byte limit of a file name.
@@ -160,5 +168,36 @@ Outcome removeEmptyFolder(const QString& path);
 // hidden entries (names beginning with ".") are left out. A missing path gives
 // SourceMissing with no names.
 Outcome listSubfolders(const QString& path, QStringList* names);
+
+// A folder opened once (as written), whose tree is then listed and pruned by folder
+// descriptors: each folder below it is reached from it one real folder at a time,
+// never through a link, so whatever is renamed or swapped for a link meanwhile,
+// nothing outside the folder opened is listed or removed. Folders below it are named
+// by their path relative to it ("a/b"; "" is the folder itself).
+class FolderTree {
+ public:
+  explicit FolderTree(const QString& path);
+  ~FolderTree();
+  FolderTree(const FolderTree&) = delete;
+  FolderTree& operator=(const FolderTree&) = delete;
+
+  // Ok once the folder is open; SourceMissing when path names nothing.
+  const Outcome& opened() const { return opened_; }
+  // As listSubfolders, for the folder at relative. A folder on the way that is no
+  // longer a real folder (a link?) fails with a text naming it.
+  Outcome listSubfolders(const QString& relative, QStringList* names) const;
+  // True when relative names a real folder (not a link to one).
+  bool isFolder(const QString& relative) const;
+  // Removes the folder at relative only when it is empty (never recursive, never a
+  // link); SourceMissing when it has gone.
+  Outcome removeEmptyFolder(const QString& relative) const;
+
+ private:
+  int openBelow(const QStringList& levels, int flags, Outcome* why) const;
+
+  QString path_;
+  int fd_ = -1;
+  Outcome opened_;
+};
 
 }  // namespace mvnz::fileops

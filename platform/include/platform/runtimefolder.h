@@ -11,7 +11,9 @@ namespace mvnz::runtimefolder {
 // created with mode 0700; a real folder (not a link) owned by the effective user
 // that no one else can write is narrowed to 0700. "" when usable; otherwise a message
 // naming the folder and what is wrong (not a folder, a link, another owner,
-// writable by group or others, cannot be read).
+// writable by group or others, cannot be read). The folders and links on the way to
+// it must leave it in place too: each one is owned by root or the effective user,
+// and no folder is writable by anyone else unless it is sticky (as /tmp).
 QString prepare();
 
 // Readies path, a socket name in the runtime folder, for a listener: the folder must

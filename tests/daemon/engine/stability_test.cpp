@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 #include <cerrno>
 #include <cstring>
 
@@ -163,6 +164,16 @@ TEST(Stability, SystemClockSecondsAreThoseOfItsDateTime) {
   // A clock that gives only its date-time gets the same seconds by default.
   const test::FakeClock fake(QDateTime(QDate(2026, 10, 25), QTime(2, 30, 0)));
   EXPECT_EQ(fake.secsSinceEpoch(), fake.now().toSecsSinceEpoch());
+  // The local time of other moments: the one remembered is never handed out for another,
+  // and asking for now between them changes neither.
+  for (const qint64 at : {secs + 1, secs + 1, secs + 86400 * 200, secs + 1}) {
+    SCOPED_TRACE(at - secs);
+    clock.now();
+    const QDateTime t = clock.localAt(at);
+    EXPECT_EQ(t, QDateTime::fromSecsSinceEpoch(at));
+    EXPECT_EQ(t.timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(t.toSecsSinceEpoch(), at);
+  }
 }
 
 // The probe says why it could not look at a file: the error of opening it.
@@ -211,10 +222,34 @@ TEST(Stability, OneLookServesStatusAndLease) {
     EXPECT_TRUE(probe.heldForWriting(f));
     w.stop();
   }
-  // Looks never answered by a lease keep no descriptor open.
+  // Looks never answered by a lease keep no descriptor open once the cycle is over
+  // (during it the probe keeps the folder of its last look).
+  probe.endCycle();
   const auto openFds = [] { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(); };
   const qsizetype before = openFds();
   for (int i = 0; i < 50; ++i) ASSERT_TRUE(probe.look(f, st));
   probe.beginCycle();
   EXPECT_EQ(openFds(), before);
+}
+
+// The probe reaches the files of one folder through the folder it opened for the first
+// of them; each file is still opened afresh, and a folder renamed and replaced under
+// its path is let go (within the probe's short trust in it).
+TEST(Stability, LooksFollowTheFolderPathNotAKeptFolder) {
+  const QString dir = test::makeDir("kept");
+  for (const char* n : {"a.txt", "b.txt", "c.txt"}) test::writeFile(dir + "/" + n, "data");
+  LeaseProbe probe;
+  struct stat st {};
+  ASSERT_TRUE(probe.look(dir + "/a.txt", st));
+  ASSERT_TRUE(QFile::remove(dir + "/b.txt"));
+  EXPECT_FALSE(probe.look(dir + "/b.txt", st)) << "a removed file, however its folder is reached";
+  ASSERT_TRUE(probe.look(dir + "/c.txt", st));
+  ASSERT_TRUE(QDir().rename(dir, dir + ".old"));
+  ASSERT_TRUE(QDir().mkdir(dir));
+  test::writeFile(dir + "/c.txt", "new one");
+  QThread::msleep(30);
+  ASSERT_TRUE(probe.look(dir + "/c.txt", st));
+  EXPECT_EQ(st.st_size, 7) << "the file the path names now";
+  EXPECT_FALSE(probe.look(dir + "/a.txt", st)) << "a.txt went with the renamed folder";
+  EXPECT_TRUE(probe.look(dir + ".old/a.txt", st));
 }

@@ -364,3 +364,57 @@ TEST(JobFileReader, FileThatCannotBeReadIsAnError) {
     return r.status == ReadStatus::Unreadable && r.error.contains("ok.ini");
   }));
 }
+
+// A file is read in pieces of 64 KiB: a line cut by a piece's end (between CR and LF,
+// inside a UTF-8 character, inside a command, right after a LF) reads as the whole file
+// read at once; reading only the global settings gives the same settings.
+TEST(JobFileReader, FileReadInPiecesReadsAsAWhole) {
+  constexpr qsizetype kPiece = 64 * 1024;
+  const struct {
+    const char* what;
+    QByteArray line;  // the line that stands across the end of the first piece
+    qsizetype cut;    // bytes of it that fall into the first piece
+  } cases[] = {
+      {"between CR and LF", "Description=crlf\r\n", 17},
+      {"inside a UTF-8 character", "Description=caf\xc3\xa9 au lait\r\n", 16},
+      {"inside a command", "Command=Relocate]~[/in]~[]~[/out\r\n", 20},
+      {"right after the LF", "Description=next\r\n", 18},
+      {"a lone CR kept in the text", "Description=a\rb\r\n", 14},
+  };
+  const QString dir = mvnz::test::makeDir("pieces");
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QByteArray bytes = "[CONFIGURATION]\r\nLogDirectory=/logs\r\n[JOB]\r\n;";
+    bytes += QByteArray(kPiece - c.cut - bytes.size() - 2, 'x') + "\r\n";
+    ASSERT_EQ(bytes.size() + c.cut, kPiece);
+    bytes += c.line;
+    for (int i = 0; i < 2000; ++i) bytes += "Command=C]~[" + QByteArray::number(i) + "\r\n";
+    bytes += "[Second]\r\nAutoStart=1\r\n[CONFIGURATION]\r\nAutoStart=1\r\nEnableLogging=7";
+    const QString path = dir + QString("/%1.ini").arg(n++);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+
+    const ReadResult whole = Parse(bytes);
+    const ReadResult read = ReadJobFile(path);
+    ASSERT_TRUE(read.ok());
+    EXPECT_TRUE(read.file == whole.file);
+    EXPECT_EQ(read.faults, whole.faults);
+    ASSERT_EQ(read.file.RoziRoruners.size(), 2);
+    EXPECT_EQ(read.file.RoziRoruners[0].Commands.last().Data[1], "1999");
+    EXPECT_EQ(read.file.Globals.EnableLogging, 7);  // the last line has no line end
+
+    ReadOptions globalsOnly;
+    globalsOnly.globalsOnly = true;
+    const ReadResult globals = ReadJobFile(path, globalsOnly);
+    EXPECT_TRUE(globals.file.Globals == whole.file.Globals);
+    EXPECT_TRUE(globals.file.RoziRoruners.isEmpty());
+    QList<Fault> globalFaults;  // the second [CONFIGURATION] header is said in both
+    for (const Fault& f : whole.faults)
+      if (f.section == "CONFIGURATION") globalFaults << f;
+    EXPECT_EQ(globals.faults, globalFaults);
+    EXPECT_FALSE(globalFaults.isEmpty());
+  }
+}

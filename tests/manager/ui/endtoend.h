@@ -9,16 +9,27 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
 #include <QStringList>
 #include <functional>
 #include <optional>
 
+#include "fixture.h"
+#include "manager/identity.h"
+
 namespace mvnz::test {
 
 class TestDisplay {
  public:
+  // Starts Xvfb when the X tools are there; name() is empty and why() says what is
+  // missing otherwise.
   TestDisplay() {
+    for (const char* tool : {"Xvfb", "xwininfo", "xdotool"})
+      if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
+        why_ = std::string(tool) + " is not installed";
+        return;
+      }
     for (int n = 90 + (QCoreApplication::applicationPid() % 50); n < 200 && name_.isEmpty(); ++n) {
       if (QFile::exists(QString("/tmp/.X%1-lock").arg(n))) continue;
       xvfb_.start("Xvfb", {QString(":%1").arg(n), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
@@ -33,12 +44,14 @@ class TestDisplay {
       }
       if (name_.isEmpty()) xvfb_.kill(), xvfb_.waitForFinished(5000);
     }
+    if (name_.isEmpty()) why_ = "Xvfb did not start";
   }
   ~TestDisplay() {
     xvfb_.terminate();
     if (!xvfb_.waitForFinished(5000)) xvfb_.kill(), xvfb_.waitForFinished(5000);
   }
   QString name() const { return name_; }
+  std::string why() const { return why_; }
 
   // Runs an X tool on this display; its output, or nullopt when it failed.
   std::optional<QString> tool(const QString& program, const QStringList& args) const {
@@ -94,6 +107,7 @@ class TestDisplay {
  private:
   QProcess xvfb_;
   QString name_;
+  std::string why_;
 };
 
 inline void StartManager(QProcess& p, const QString& display) {
@@ -104,6 +118,29 @@ inline void StartManager(QProcess& p, const QString& display) {
   p.setProgram(QStringLiteral(MVNZ_BIN_DIR) + "/MervaneZuri");
   p.start();
   ASSERT_TRUE(p.waitForStarted(30000));
+}
+
+// Starts the real MervaneZuri on display; the id of its main window, found by its exact
+// caption, or "" (the program's error output then goes into the failure).
+inline QString StartManagerWindow(QProcess& p, const TestDisplay& display) {
+  StartManager(p, display.name());
+  const QString window = display.waitForWindow(manager::MainCaption(manager::VersionText()));
+  if (window.isEmpty()) ADD_FAILURE() << "no main window: " << p.readAllStandardError().toStdString();
+  return window;
+}
+
+// Answers the box that a save succeeded.
+inline void AcknowledgeSaved(const TestDisplay& display, QProcess& manager) {
+  const QString saved = display.waitForWindow("Settings Saved");
+  ASSERT_FALSE(saved.isEmpty()) << manager.readAllStandardError().toStdString();
+  ASSERT_TRUE(display.keys(saved, {"Return"}));
+}
+
+// Quits the manager with Ctrl+Q in window; it ends with status 0.
+inline void QuitManager(const TestDisplay& display, const QString& window, QProcess& manager) {
+  ASSERT_TRUE(display.keys(window, {"ctrl+q"}));
+  ASSERT_TRUE(manager.waitForFinished(30000));
+  EXPECT_EQ(manager.exitCode(), 0);
 }
 
 // The file as the manager writes it, with one job "Mover" that Relocates the files
@@ -140,6 +177,14 @@ inline void RunDaemonUntil(const std::function<bool()>& done) {
   while (!deadline.hasExpired() && !done()) QThread::msleep(50);
   mvnd.terminate();
   ASSERT_TRUE(mvnd.waitForFinished(30000));
+}
+
+// The real mvnd, run on the saved file, moves a new file "order.txt" from in to done.
+inline void ExpectDaemonMovesAnOrder(const QString& in, const QString& done) {
+  ASSERT_NO_FATAL_FAILURE(PutFile(in + "/order.txt", "order"));
+  RunDaemonUntil([&] { return QFile::exists(done + "/order.txt"); });
+  EXPECT_EQ(readFile(done + "/order.txt"), "order");
+  EXPECT_FALSE(QFile::exists(in + "/order.txt"));
 }
 
 }  // namespace mvnz::test

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QThread>
 
 #include "endtoend.h"
@@ -20,31 +19,22 @@ using namespace mvnz::manager;
 using namespace mvnz::test;
 
 TEST(ManagerEndToEnd, SavedThroughTheFileMenuUnderXvfbAndRunByTheDaemon) {
-  for (const char* tool : {"Xvfb", "xwininfo", "xdotool"})
-    if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
   TestDisplay display;
-  if (display.name().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+  if (display.name().isEmpty()) GTEST_SKIP() << display.why();
 
   const QString in = test::makeDir("in"), done = test::makeDir("done"), logs = test::makeDir("logs");
   const QByteArray input = Canonical(in, done, logs, "\\.txt$");
-  {
-    QFile f(DefaultConfigPath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(input);
-  }
+  ASSERT_NO_FATAL_FAILURE(PutFile(DefaultConfigPath(), input));
   const QDateTime before = QFileInfo(DefaultConfigPath()).lastModified();
   QThread::msleep(1100);
 
   QProcess manager;
-  StartManager(manager, display.name());
-  const QString window = display.waitForWindow(MainCaption(VersionText()));
-  ASSERT_FALSE(window.isEmpty()) << manager.readAllStandardError().toStdString();
+  const QString window = StartManagerWindow(manager, display);
+  ASSERT_FALSE(window.isEmpty());
 
   // File menu, Save; then the box that says so.
   ASSERT_TRUE(display.keys(window, {"alt+f", "s"}));
-  const QString saved = display.waitForWindow("Settings Saved");
-  ASSERT_FALSE(saved.isEmpty());
-  ASSERT_TRUE(display.keys(saved, {"Return"}));
+  ASSERT_NO_FATAL_FAILURE(AcknowledgeSaved(display, manager));
   EXPECT_GT(QFileInfo(DefaultConfigPath()).lastModified(), before);
   EXPECT_EQ(test::readFile(DefaultConfigPath()), input);
 
@@ -59,18 +49,9 @@ TEST(ManagerEndToEnd, SavedThroughTheFileMenuUnderXvfbAndRunByTheDaemon) {
   EXPECT_EQ(second.exitCode(), 1);
   EXPECT_EQ(manager.state(), QProcess::Running);
 
-  ASSERT_TRUE(display.keys(window, {"ctrl+q"}));
-  ASSERT_TRUE(manager.waitForFinished(30000));
-  EXPECT_EQ(manager.exitCode(), 0);
+  ASSERT_NO_FATAL_FAILURE(QuitManager(display, window, manager));
   EXPECT_EQ(test::readFile(DefaultConfigPath()), input);
 
   // The daemon runs what was saved.
-  {
-    QFile f(in + "/order.txt");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("order");
-  }
-  RunDaemonUntil([&] { return QFile::exists(done + "/order.txt"); });
-  EXPECT_EQ(test::readFile(done + "/order.txt"), "order");
-  EXPECT_FALSE(QFile::exists(in + "/order.txt"));
+  ExpectDaemonMovesAnOrder(in, done);
 }

@@ -20,9 +20,9 @@
 #include "controls/vistrel.h"
 #include "dialogdriver.h"
 #include "fixture.h"
+#include "managerrig.h"
 #include "manager/filecommands.h"
 #include "manager/identity.h"
-#include "manager/startup.h"
 #include "manager/ui/erroractiondialog.h"
 #include "manager/ui/manager.h"
 #include "manager/ui/variablesmenu.h"
@@ -276,16 +276,7 @@ struct WindowRig {
   std::shared_ptr<prompts::Recorder> boxes = std::make_shared<prompts::Recorder>();
   explicit WindowRig(const QByteArray& config) {
     prompts::install(boxes);
-    const QString path = test::rootDir() + "/erroraction.ini";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(config);
-    f.close();
-    s.VersionText = VersionText();
-    m = std::make_unique<ui::Manager>(s);
-    StartupHooks hooks;
-    hooks.pictures = &m->images();
-    EXPECT_TRUE(InitManager(s, {path}, hooks, nullptr));
+    m = test::StartedManager(s, test::rootDir() + "/erroraction.ini", config);
   }
   ~WindowRig() { prompts::install(nullptr); }
 };

@@ -5,13 +5,12 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTest>
 
 #include "endtoend.h"
+#include "managerrig.h"
 #include "manager/filecommands.h"
 #include "manager/identity.h"
-#include "manager/startup.h"
 #include "manager/ui/manager.h"
 #include "platform/activation.h"
 #include "testenv.h"
@@ -26,12 +25,8 @@ namespace {
 // of the fields, in order: found on the same window, loaded from the same file, here.
 QList<int> TabsToFields(const QString& config, const QStringList& fields) {
   Session s;
-  s.VersionText = VersionText();
-  ui::Manager m(s);
-  StartupHooks hooks;
-  hooks.pictures = &m.images();
-  QString error;
-  EXPECT_TRUE(InitManager(s, {config}, hooks, &error)) << error.toStdString();
+  const auto started = StartedManager(s, config);
+  ui::Manager& m = *started;
   m.window().show();
   m.window().activateWindow();
   EXPECT_TRUE(QTest::qWaitForWindowActive(&m.window()));
@@ -50,26 +45,19 @@ QList<int> TabsToFields(const QString& config, const QStringList& fields) {
 }  // namespace
 
 TEST(ManagerEndToEnd, FieldsEditedByKeysAreWhatTheDaemonRuns) {
-  for (const char* tool : {"Xvfb", "xwininfo", "xdotool"})
-    if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
   TestDisplay display;
-  if (display.name().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+  if (display.name().isEmpty()) GTEST_SKIP() << display.why();
 
   const QString in = test::makeDir("in"), hot = test::makeDir("hot csv"), done = test::makeDir("done"),
                 logs = test::makeDir("logs");
-  {
-    QFile f(DefaultConfigPath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(Canonical(in, done, logs, "\\.txt$"));
-  }
+  ASSERT_NO_FATAL_FAILURE(PutFile(DefaultConfigPath(), Canonical(in, done, logs, "\\.txt$")));
   activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR) + "/Plugins");
   const QList<int> tabs = TabsToFields(DefaultConfigPath(), {"txtDescription", "txtScanDirectory", "txtFilter"});
   ASSERT_LT(tabs.last(), 200) << "a field is not reached by Tab";
 
   QProcess manager;
-  StartManager(manager, display.name());
-  const QString window = display.waitForWindow(MainCaption(VersionText()));
-  ASSERT_FALSE(window.isEmpty()) << manager.readAllStandardError().toStdString();
+  const QString window = StartManagerWindow(manager, display);
+  ASSERT_FALSE(window.isEmpty());
   const QStringList typed = {"edited with keys", hot, "\\.csv$"};
   int at = 0;
   for (int i = 0; i < tabs.size(); ++i) {
@@ -79,22 +67,14 @@ TEST(ManagerEndToEnd, FieldsEditedByKeysAreWhatTheDaemonRuns) {
     ASSERT_TRUE(display.type(window, typed[i]));
   }
   ASSERT_TRUE(display.keys(window, {"Tab", "ctrl+s"}));  // leaving the filter runs its check
-  const QString saved = display.waitForWindow("Settings Saved");
-  ASSERT_FALSE(saved.isEmpty()) << manager.readAllStandardError().toStdString();
-  ASSERT_TRUE(display.keys(saved, {"Return"}));
-  ASSERT_TRUE(display.keys(window, {"ctrl+q"}));
-  ASSERT_TRUE(manager.waitForFinished(30000));
-  EXPECT_EQ(manager.exitCode(), 0);
+  ASSERT_NO_FATAL_FAILURE(AcknowledgeSaved(display, manager));
+  ASSERT_NO_FATAL_FAILURE(QuitManager(display, window, manager));
 
   QByteArray expected = Canonical(hot, done, logs, "\\.csv$");
   expected.replace("Description=moves text files", "Description=edited with keys");
   EXPECT_EQ(test::readFile(DefaultConfigPath()), expected);
 
-  for (const char* name : {"a.csv", "b.txt"}) {
-    QFile f(hot + "/" + name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(name);
-  }
+  for (const char* name : {"a.csv", "b.txt"}) ASSERT_NO_FATAL_FAILURE(PutFile(hot + "/" + name, name));
   RunDaemonUntil([&] { return QFile::exists(done + "/a.csv"); });
   EXPECT_EQ(test::readFile(done + "/a.csv"), "a.csv");
   EXPECT_FALSE(QFile::exists(hot + "/a.csv"));

@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
@@ -15,9 +14,9 @@
 #include "dialogdriver.h"
 #include "fixture.h"
 #include "library/regwrap.h"
+#include "managerrig.h"
 #include "manager/filecommands.h"
 #include "manager/identity.h"
-#include "manager/startup.h"
 #include "manager/ui/manager.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -39,16 +38,8 @@ struct Rig {
   QString path = rootDir() + "/main.ini";
   Rig() {
     prompts::install(boxes);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(kConfig);
-    f.close();
     activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR) + "/Plugins");
-    s.VersionText = VersionText();
-    m = std::make_unique<ui::Manager>(s);
-    StartupHooks hooks;
-    hooks.pictures = &m->images();
-    EXPECT_TRUE(InitManager(s, {path}, hooks, nullptr));
+    m = StartedManager(s, path, kConfig);
     m->window().show();
   }
   ~Rig() { prompts::install(nullptr); }

@@ -7,15 +7,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "endtoend.h"
+#include "managerrig.h"
 #include "manager/filecommands.h"
 #include "manager/identity.h"
-#include "manager/startup.h"
 #include "manager/ui/manager.h"
 #include "platform/activation.h"
 #include "testenv.h"
@@ -23,8 +22,6 @@
 using namespace mvnz;
 using namespace mvnz::manager;
 using mvnz::test::Canonical;
-using mvnz::test::RunDaemonUntil;
-using mvnz::test::StartManager;
 using mvnz::test::TestDisplay;
 
 namespace {
@@ -34,14 +31,9 @@ namespace {
 // opened over the same file, here.
 QList<int> TabsInRelocateDialog(const QString& config) {
   Session s;
-  s.VersionText = VersionText();
-  ui::Manager m(s);
-  StartupHooks hooks;
-  hooks.pictures = &m.images();
-  QString error;
-  EXPECT_TRUE(InitManager(s, {config}, hooks, &error)) << error.toStdString();
+  const auto m = test::StartedManager(s, config);
   s.setCurrent(0);
-  ui::ScriptEditor& ed = m.scriptEditor();
+  ui::ScriptEditor& ed = m->scriptEditor();
   ed.palette()->setCurrentItem(ui::FindNode(ed.palette(), PaletteKey(s.catalog, s.catalog.find("Relocate"))));
   ed.AddCommand();
   ed.selectCommand(1);
@@ -68,10 +60,8 @@ QList<int> TabsInRelocateDialog(const QString& config) {
 }  // namespace
 
 TEST(ManagerEndToEnd, RelocateAddedInTheScriptEditorByKeysIsWhatTheDaemonRuns) {
-  for (const char* tool : {"Xvfb", "xwininfo", "xdotool"})
-    if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " is not installed";
   TestDisplay display;
-  if (display.name().isEmpty()) GTEST_SKIP() << "Xvfb did not start";
+  if (display.name().isEmpty()) GTEST_SKIP() << display.why();
 
   const QString in = test::makeDir("in"), done = test::makeDir("done"), logs = test::makeDir("logs");
   // The job as the dialog leaves a new Relocate: both boxes ticked ("1", "1").
@@ -81,20 +71,15 @@ TEST(ManagerEndToEnd, RelocateAddedInTheScriptEditorByKeysIsWhatTheDaemonRuns) {
   const qsizetype command = start.indexOf("Command=Relocate");
   ASSERT_GE(command, 0);
   start.remove(command, start.indexOf("\r\n", command) + 2 - command);
-  {
-    QFile f(DefaultConfigPath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(start);
-  }
+  ASSERT_NO_FATAL_FAILURE(test::PutFile(DefaultConfigPath(), start));
   activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR) + "/Plugins");
   const QList<int> tabs = TabsInRelocateDialog(DefaultConfigPath());
   ASSERT_EQ(tabs.size(), 2);
   ASSERT_LT(tabs[0] + tabs[1], 50) << "a box of the dialog is not reached by Tab";
 
   QProcess manager;
-  StartManager(manager, display.name());
-  const QString window = display.waitForWindow(MainCaption(VersionText()));
-  ASSERT_FALSE(window.isEmpty()) << manager.readAllStandardError().toStdString();
+  const QString window = test::StartManagerWindow(manager, display);
+  ASSERT_FALSE(window.isEmpty());
   // The side bar's link by its mnemonic (shared with the Copy button, so it is only
   // focused) and Space.
   ASSERT_TRUE(display.keys(window, {"alt+c", "space"}));
@@ -114,20 +99,9 @@ TEST(ManagerEndToEnd, RelocateAddedInTheScriptEditorByKeysIsWhatTheDaemonRuns) {
   ASSERT_TRUE(display.keys(editor, {"Escape"}));  // hides the editor
 
   ASSERT_TRUE(display.keys(window, {"alt+f", "s"}));  // File, Save
-  const QString saved = display.waitForWindow("Settings Saved");
-  ASSERT_FALSE(saved.isEmpty()) << manager.readAllStandardError().toStdString();
-  ASSERT_TRUE(display.keys(saved, {"Return"}));
-  ASSERT_TRUE(display.keys(window, {"ctrl+q"}));
-  ASSERT_TRUE(manager.waitForFinished(30000));
-  EXPECT_EQ(manager.exitCode(), 0);
+  ASSERT_NO_FATAL_FAILURE(test::AcknowledgeSaved(display, manager));
+  ASSERT_NO_FATAL_FAILURE(test::QuitManager(display, window, manager));
   EXPECT_EQ(test::readFile(DefaultConfigPath()), expected);
 
-  {
-    QFile f(in + "/order.txt");
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("order");
-  }
-  RunDaemonUntil([&] { return QFile::exists(done + "/order.txt"); });
-  EXPECT_EQ(test::readFile(done + "/order.txt"), "order");
-  EXPECT_FALSE(QFile::exists(in + "/order.txt"));
+  test::ExpectDaemonMovesAnOrder(in, done);
 }

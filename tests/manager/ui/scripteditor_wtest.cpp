@@ -20,8 +20,8 @@
 
 #include "controls/panehost.h"
 #include "fixture.h"
+#include "managerrig.h"
 #include "manager/identity.h"
-#include "manager/startup.h"
 #include "manager/filecommands.h"
 #include "manager/properties.h"
 #include "manager/ui/manager.h"
@@ -55,16 +55,8 @@ struct Rig {
   ui::ScriptEditor* ed = nullptr;
   Rig() {
     prompts::install(boxes);
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(kConfig);
-    f.close();
     activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR) + "/Plugins");
-    s.VersionText = VersionText();
-    m = std::make_unique<ui::Manager>(s);
-    StartupHooks hooks;
-    hooks.pictures = &m->images();
-    EXPECT_TRUE(InitManager(s, {path}, hooks, nullptr));
+    m = StartedManager(s, path, kConfig);
     s.setCurrent(0);
     ed = &m->scriptEditor();
     ed->show();
@@ -388,9 +380,16 @@ TEST(ScriptEditor, RoziRorunerBoxFollowsTheModel) {
 }
 
 // The side bar's link, the toolbar and the page's button open the editor on the
-// current RoziRoruner; with none there is nothing to open.
+// current RoziRoruner; with none there is nothing to open. It opens maximised the
+// first time; a size the user gave it is kept while it is hidden.
 TEST(ScriptEditor, OpenedFromTheMainWindow) {
   Rig rig;
+  EXPECT_TRUE(rig.ed->isMaximized());
+  rig.ed->showNormal();
+  rig.ed->close();
+  rig.m->window().dispatch(QStringLiteral("TB_SCRIPT"));
+  EXPECT_TRUE(rig.ed->isVisible());
+  EXPECT_FALSE(rig.ed->isMaximized());
   for (const char* key : {"SCRIPT", "TB_SCRIPT"}) {
     SCOPED_TRACE(key);
     rig.ed->hide();

@@ -21,11 +21,13 @@
 #include "dialogdriver.h"
 #include "fixture.h"
 #include "library/version.h"
+#include "manager/filecommands.h"
 #include "manager/identity.h"
 #include "manager/ui/manager.h"
 #include "manager/ui/noticeboxes.h"
 #include "manager/ui/organizedialog.h"
 #include "manager/ui/regexpdialogs.h"
+#include "manager/ui/splash.h"
 #include "platform/prompts.h"
 
 using namespace mvnz;
@@ -338,4 +340,23 @@ TEST(AboutBox, VersionLineAndCredits) {
   QTest::mouseClick(shown.text()->viewport(), Qt::LeftButton);
   EXPECT_FALSE(shown.isVisible());
   EXPECT_EQ(shown.result(), QDialog::Accepted);
+}
+
+// The splash shows the configuration's load as it goes and what it ended in.
+TEST(Splash, ShowsTheProgressOfTheLoad) {
+  Session s;
+  ui::StartupWindow splash(SplashVersionLabel("3.0", 7));
+  splash.showProgressOf(s);
+  QStringList shown;
+  QObject::connect(&s, &Session::progress, [&shown](const QString& t) { shown << t; });
+  const QString path = rootDir() + "/splash.ini";
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("[CONFIGURATION]\r\n\r\n[Job]\r\nEnabled=1\r\n\r\n");
+  f.close();
+  s.ConfigurationPath = path;
+  ASSERT_TRUE(LoadConfiguration(s));
+  EXPECT_EQ(shown, (QStringList{"Loading configuration.....", "Configuration loaded."}));
+  EXPECT_EQ(splash.findChild<QLabel*>("lblStartup")->text(), "Configuration loaded.");
+  EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->text(), "Version 3.0   Build 7");
 }

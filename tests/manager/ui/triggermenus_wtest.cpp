@@ -8,7 +8,6 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,8 +18,8 @@
 #include "dialogdriver.h"
 #include "fixture.h"
 #include "library/dates.h"
+#include "managerrig.h"
 #include "manager/identity.h"
-#include "manager/startup.h"
 #include "manager/ui/manager.h"
 #include "manager/ui/triggerpickers.h"
 #include "platform/prompts.h"
@@ -186,18 +185,11 @@ struct WindowRig {
   std::unique_ptr<ui::Manager> m;
   Boxes boxes;
   WindowRig() {
-    const QString path = test::rootDir() + "/trigger.ini";
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write("[CONFIGURATION]\r\nGlobalConstant=g1\r\nGlobalConstant=g2\r\nGlobalConstant=g3\r\n"
-            "GlobalConstant=g4\r\nGlobalConstant=/srv/five\r\n\r\n[Nightly]\r\nTrigger=TIME\r\n"
-            "RunDays=1111111\r\nInterval=300\r\nConstant=local one\r\nEnabled=1\r\n\r\n");
-    f.close();
-    s.VersionText = VersionText();
-    m = std::make_unique<ui::Manager>(s);
-    StartupHooks hooks;
-    hooks.pictures = &m->images();
-    EXPECT_TRUE(InitManager(s, {path}, hooks, nullptr));
+    m = test::StartedManager(
+        s, test::rootDir() + "/trigger.ini",
+        "[CONFIGURATION]\r\nGlobalConstant=g1\r\nGlobalConstant=g2\r\nGlobalConstant=g3\r\n"
+        "GlobalConstant=g4\r\nGlobalConstant=/srv/five\r\n\r\n[Nightly]\r\nTrigger=TIME\r\n"
+        "RunDays=1111111\r\nInterval=300\r\nConstant=local one\r\nEnabled=1\r\n\r\n");
     m->window().show();
   }
   template <class W>

@@ -20,6 +20,7 @@
 #include "manager/identity.h"
 #include "manager/session.h"
 #include "manager/ui/manager.h"
+#include "manager/ui/splash.h"
 #include "manager/webupdate.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
@@ -99,13 +100,18 @@ TEST(WebUpdateWindow, CheckNowAnswersWhenThereIsNothingNew) {
   EXPECT_EQ(r.boxes->entries[0].icon, prompts::Icon::Information);
 }
 
+// The offer also says on the splash, which may still be up at start-up, what it is.
 TEST(WebUpdateWindow, OfferShowsBothVersionsAndDisableFollowsAutoCheck) {
   Rig r;
   Server srv("VERSION:1.0.10|URL:https://dl.example/mz.tar.gz|");
+  ui::StartupWindow splash("Version");
+  splash.showProgressOf(r.s);
+  splash.show();
   r.s.prefs.AutoCheckUpdates = true;
   r.autoCheck()->setChecked(true);
   r.m->startWebUpdate(false);
   ASSERT_TRUE(withOffer([&](QDialog* d) {
+    EXPECT_EQ(splash.findChild<QLabel*>("lblStartup")->text(), "Checking for new version.....");
     EXPECT_EQ(d->windowTitle(), "Mervane Zuri WebUpdate");
     EXPECT_EQ(text(d, "Label1"), "A new version of Mervane Zuri is available!");
     EXPECT_EQ(text(d, "lblCurrent"), RunningUpdateVersion());

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QCoreApplication>
+#include <functional>
 
 #include <fcntl.h>
 
@@ -553,5 +555,73 @@ TEST_F(FileActions, NamesThatAreNotUtf8AreHandledByTheirBytes) {
     EXPECT_EQ(sentLines().back().text, line);
     EXPECT_EQ(::access(source.constData(), F_OK) == 0, c.sourceStays);
     EXPECT_EQ(::access(target.constData(), F_OK) == 0, c.targetMade);
+  }
+}
+
+// Folders are found and removed by their bytes: a name that is not UTF-8 is removed,
+// and its line carries the same text as every other name's.
+TEST_F(FileActions, DropFolderRemovesFoldersByTheirBytes) {
+  const QString t = folder();
+  const QByteArray odd = fileops::encodeName(t) + "/root/r\xe9sum\xe9-\xff";
+  ASSERT_TRUE(QDir().mkpath(t + "/root"));
+  ASSERT_EQ(::mkdir(odd.constData(), 0755), 0);
+  ASSERT_EQ(::mkdir((odd + "/in").constData(), 0755), 0);
+  EXPECT_FALSE(runCommand("DropFolder", {t + "/root"}));
+  const QString shown = fileops::decodeName(odd);
+  expectLines({{0, "Removed directory [" + shown + "/in]"}, {0, "Removed directory [" + shown + "]"}},
+              t);
+  EXPECT_NE(::access(odd.constData(), F_OK), 0);
+  EXPECT_TRUE(QFileInfo(t + "/root").isDir());
+}
+
+// The user who owns a folder below the given one swaps it for a link to a folder only
+// root may read, while the folders are listed or between listing and removal (the
+// plug-in processes pending events after each folder it lists: the swap runs there).
+// Nothing behind the link is listed or removed; the rest is done as before.
+TEST_F(FileActions, DropFolderNeverReachesThroughAFolderSwappedForALink) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
+  const struct Case {
+    const char* name;
+    int swapAtEvents;  // the swap runs on the plug-in's n-th processing of events
+    std::vector<Expect> lines;
+    bool error;
+  } cases[] = {
+      {"while listing",
+       1,
+       {{2, "ERROR_READ-DIR: Error reading contents of directory [$T/root/a] [[$T/root/a] is no "
+            "longer a folder (a link?); it was not followed]"},
+        {0, "Removed directory [$T/root/z/y]"},
+        {0, "Removed directory [$T/root/z]"}},
+       true},
+      // The fourth is after z/y is found: only empty folders are listed after it.
+      {"between listing and removal",
+       4,
+       {{0, "Removed directory [$T/root/z/y]"}, {0, "Removed directory [$T/root/z]"}},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString t = folder();
+    for (const char* d : {"/root/a/b", "/root/z/y", "/secret/b"}) QDir().mkpath(t + d);
+    for (const char* d : {"/root", "/root/a", "/root/a/b"})
+      ASSERT_EQ(::chown(QFile::encodeName(t + d).constData(), test::kNobody, test::kNobody), 0);
+    ::chmod(QFile::encodeName(t).constData(), 0711);
+    ::chmod(QFile::encodeName(t + "/secret").constData(), 0700);
+    int countdown = c.swapAtEvents;
+    std::function<void()> swap = [&] {
+      if (--countdown > 0) {
+        QMetaObject::invokeMethod(qApp, swap, Qt::QueuedConnection);
+        return;
+      }
+      EXPECT_EQ(test::runAsNobody("cd '" + t + "/root' && mv a a.old && ln -s ../secret a"), 0);
+    };
+    QMetaObject::invokeMethod(qApp, swap, Qt::QueuedConnection);
+    EXPECT_EQ(runCommand("DropFolder", {t + "/root"}), c.error);
+    QCoreApplication::processEvents();  // a swap still due does no harm now
+    EXPECT_EQ(countdown, 0);
+    expectLines(c.lines, t);
+    EXPECT_TRUE(QFileInfo(t + "/secret/b").isDir());
+    EXPECT_TRUE(QFileInfo(t + "/root/a").isSymLink());
+    EXPECT_TRUE(QFileInfo(t + "/root/a.old/b").isDir());
   }
 }

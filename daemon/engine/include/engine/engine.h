@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "daemon/core.h"
 #include "engine/dirscan.h"
@@ -48,6 +49,10 @@ class EngineServices {
   explicit EngineServices(EnginePorts ports);
 
   QDateTime now() const { return ports_.clock->now(); }
+  // The same moment in seconds since the epoch (no time-zone work).
+  qint64 nowSecs() const { return ports_.clock->secsSinceEpoch(); }
+  // The local date and time of a moment in seconds since the epoch.
+  QDateTime localAt(qint64 secs) const { return ports_.clock->localAt(secs); }
   FileOperations& files() { return *ports_.files; }
   LockProbe& probe() { return *ports_.probe; }
   const PatternMatcher& matcher() const { return ports_.matcher; }
@@ -73,8 +78,13 @@ class EngineServices {
   // still means the moment it was computed for. Keyed by RoziRoruner index; an entry
   // holds only while NextRun still reads as the text it was made for.
   void rememberDue(int index, const QString& text, const QDateTime& at);
+  // The same when the moment's seconds since the epoch are known.
+  void rememberDue(int index, const QString& text, const QDateTime& at, qint64 secs);
   // NextRun of the RoziRoruner read as a date-time; invalid when it cannot be read.
   QDateTime dueTime(const mvnd::Daemon& d, int index) const;
+  // The same in seconds since the epoch, kept with the remembered moment: every turn
+  // of a RoziRoruner not due asks, and a local date-time's epoch costs a time-zone look.
+  std::optional<qint64> dueSecs(const mvnd::Daemon& d, int index) const;
 
  private:
   StabilityCheck stabilityCheck(mvnd::Daemon& d, int index);
@@ -88,6 +98,7 @@ class EngineServices {
   struct Due {
     QString text;
     QDateTime at;
+    qint64 secs;  // at in seconds since the epoch
   };
   QHash<int, Due> due_;
   QSet<QString> unreadable_;  // files said to be unreadable

@@ -4,8 +4,12 @@
 // file is open; a read lease only when none is open for writing. Where the kernel
 // refuses leases (not the owner and no CAP_LEASE, or a file system without them) the
 // probe falls back to one scan of /proc/*/fd per cycle.
+#include <sys/types.h>
+
+#include <QElapsedTimer>
 #include <QSet>
 #include <QString>
+#include <QStringView>
 #include <utility>
 
 #include "engine/ports.h"
@@ -19,6 +23,7 @@ class LeaseProbe : public LockProbe {
   LeaseProbe(const LeaseProbe&) = delete;
   LeaseProbe& operator=(const LeaseProbe&) = delete;
   void beginCycle() override;
+  void endCycle() override;
   bool look(const QString& path, struct stat& st) override;
   bool heldOpen(const QString& path) override;
   bool heldForWriting(const QString& path) override;
@@ -38,9 +43,18 @@ class LeaseProbe : public LockProbe {
   // The descriptor look() opened, kept for the next lease on the same path.
   int takeKept(const QString& path);
   void dropKept();
+  // The folder of the last look, kept open so that the next file of the same folder is
+  // opened relative to it instead of by its whole path; -1 when it cannot be opened.
+  int folderFd(QStringView folder);
+  void dropFolder();
 
   QString keptPath_;
   int kept_ = -1;
+  QString folder_;
+  int folderFd_ = -1;
+  dev_t folderDev_ = 0;
+  ino_t folderIno_ = 0;
+  QElapsedTimer folderChecked_;  // since its path last led to it
   bool forceProc_ = false;
   int openError_ = 0;
   bool scanned_ = false;

@@ -24,6 +24,8 @@ class Clock {
   // The same moment in seconds since the epoch. The system clock reads it without the
   // time-zone work a local date-time costs, which matters once per listed file.
   virtual qint64 secsSinceEpoch() const { return now().toSecsSinceEpoch(); }
+  // The local date and time of a moment given in seconds since the epoch.
+  virtual QDateTime localAt(qint64 secs) const { return QDateTime::fromSecsSinceEpoch(secs); }
 };
 
 // The system's local time to the whole second (what the schedules, day texts and time
@@ -33,10 +35,17 @@ class SystemClock : public Clock {
  public:
   QDateTime now() const override;
   qint64 secsSinceEpoch() const override { return QDateTime::currentSecsSinceEpoch(); }
+  // Remembers the last moment asked for: the RoziRoruners whose turns end in the same
+  // second share their next run.
+  QDateTime localAt(qint64 secs) const override;
 
  private:
-  mutable qint64 second_ = -1;
-  mutable QDateTime local_;
+  struct Local {
+    qint64 secs = -1;
+    QDateTime at;
+  };
+  static const QDateTime& Memo(Local& m, qint64 secs);
+  mutable Local now_, at_;
 };
 
 // One pass of the event loop (timers, sockets, COM-style calls are served in it).
@@ -74,6 +83,8 @@ class LockProbe {
   virtual ~LockProbe() = default;
   // Called once at the start of each cycle: forget what was learnt in the last one.
   virtual void beginCycle() {}
+  // Called at the end of each cycle: let go of what the cycle kept open.
+  virtual void endCycle() {}
   // The status of a regular file at path now (false when there is none), for the
   // judgement that follows. The default stats the path; the real probe opens the file
   // once and asks its next question about that path on the same descriptor.

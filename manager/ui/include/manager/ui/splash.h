@@ -10,6 +10,10 @@ class QEventLoop;
 class QLabel;
 class QTimer;
 
+namespace mvnz::manager {
+class Session;
+}
+
 namespace mvnz::manager::ui {
 
 class StartupWindow : public QWidget, public CatalogProgress {
@@ -17,6 +21,9 @@ class StartupWindow : public QWidget, public CatalogProgress {
   explicit StartupWindow(const QString& versionLabel, QWidget* parent = nullptr);
   void status(const QString& text) override;
   void picture(const QString& file) override;
+  // lblStartup shows the session's progress texts from now on (the configuration's
+  // load, the update offer), also those that come after the window was closed.
+  void showProgressOf(const Session& session);
   // Starts tmrUnload and dispatches events until it fired (the window is then
   // closed) or the picture was clicked (the window stays).
   void waitForUnload();
