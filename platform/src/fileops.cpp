@@ -104,6 +104,11 @@ struct Place {
 };
 
 thread_local const ListedFile* tListed = nullptr;
+thread_local std::function<void()> tBeforeListedAct;
+
+void runBeforeListedAct(const Place& p) {
+  if (p.listed && tBeforeListedAct) std::exchange(tBeforeListedAct, nullptr)();
+}
 
 Outcome notTheListedFile(const QString& path) {
   return result(Status::Failed,
@@ -228,6 +233,25 @@ int renameNoReplace(int fromDir, const QByteArray& from, int toDir, const QByteA
     return re;
   }
   return 0;
+}
+
+// After the file at p was renamed to (toDir, to): whether what arrived there is the
+// file the listing saw (always for a path as written). When it is not (someone put
+// another file or a link under the name after it was checked), it is renamed back
+// and *putBack says whether that worked.
+bool arrivedAsListed(const Place& p, int toDir, const QByteArray& to, bool* putBack) {
+  struct stat moved {};
+  if (!p.listed || (::fstatat(toDir, to.constData(), &moved, AT_SYMLINK_NOFOLLOW) == 0 &&
+                    sameInode(moved, p.seen)))
+    return true;
+  *putBack = renameNoReplace(toDir, to, p.dir.fd, p.name) == 0;
+  return false;
+}
+
+Outcome replacedMeanwhile(const QString& path, const QString& now) {
+  return result(Status::Failed,
+                QStringLiteral("[%1] was replaced after it was checked; what was put there is now [%2]")
+                    .arg(path, now));
 }
 
 int renameTo(int fromDir, const QByteArray& from, const QString& to, Replace replace) {
@@ -443,17 +467,21 @@ int renameAside(const Place& p, QByteArray* aside) {
 }
 
 // Opens the source at p for reading; the listed file only while it is the one listed.
+// Non-blocking, so a FIFO put under the name cannot hang the open; a regular file
+// whose lease is held answers EWOULDBLOCK, and is then opened waiting for the lease.
 Outcome openSource(const Place& p, Fd& in, struct stat* st) {
-  in.fd = ::openat(p.dir.fd, p.name.constData(),
-                   O_RDONLY | O_CLOEXEC | (p.listed ? O_NOFOLLOW : 0));
+  const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | (p.listed ? O_NOFOLLOW : 0);
+  runBeforeListedAct(p);
+  in.fd = ::openat(p.dir.fd, p.name.constData(), flags | O_NONBLOCK);
+  if (in.fd < 0 && errno == EWOULDBLOCK) in.fd = ::openat(p.dir.fd, p.name.constData(), flags);
   if (in.fd < 0) {
     const int e = errno;
     if (p.listed && e == ELOOP) return notTheListedFile(p.path);
     return e == ENOENT ? result(Status::SourceMissing, errnoText(e)) : failed(e);
   }
   if (::fstat(in.fd, st) != 0) return failed(errno);
-  if (!S_ISREG(st->st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
   if (!p.holds(in.fd)) return notTheListedFile(p.path);
+  if (!S_ISREG(st->st_mode)) return result(Status::SourceMissing, errnoText(EISDIR));
   return {};
 }
 
@@ -691,7 +719,11 @@ Outcome moveFile(const QString& source, const QString& target, Replace replace) 
   if (Outcome c = checkPair(from, target); !c.ok()) return c;
   if (Outcome c = checkChanges(from, target, replace, true); !c.ok()) return c;
 
+  runBeforeListedAct(from);
   const int e = renameTo(from.dir.fd, from.name, target, replace);
+  bool putBack = false;
+  if (e == 0 && !arrivedAsListed(from, AT_FDCWD, native(target), &putBack))
+    return putBack ? notTheListedFile(source) : replacedMeanwhile(source, target);
   if (e == 0) {
     // The file is in one of its two places at every instant; the flush only settles
     // which one a power cut leaves it in, so an open batch may do it later.
@@ -751,7 +783,6 @@ Outcome deleteFile(const QString& path) {
 
 namespace {
 
-thread_local std::function<void()> tBeforeTrashMove;
 
 // Opens the folder name in at, made 0700 when missing, as a folder private to this
 // user: a real folder (never a link), owned by the effective user, writable by no one
@@ -812,14 +843,13 @@ int volumeTop(int dir, dev_t device, int* levels) {
 // "$top/.Trash-$uid"; 0 or an errno.
 int openVolumeTrash(int top, const QString& shown, TrashPlace* t) {
   const QByteArray uid = QByteArray::number(::geteuid());
+  // Opened first, then judged by its descriptor: what is judged is what is used.
+  Fd shared(::openat(top, ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st {};
-  if (::fstatat(top, ".Trash", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
-      (st.st_mode & S_ISVTX) && (st.st_uid == 0 || st.st_uid == ::geteuid())) {
-    Fd shared(::openat(top, ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (shared.fd >= 0 && openTrash(shared.fd, uid, t) == 0) {
-      t->shown = shown + "/.Trash/" + QString::fromLatin1(uid);
-      return 0;
-    }
+  if (shared.fd >= 0 && ::fstat(shared.fd, &st) == 0 && (st.st_mode & S_ISVTX) &&
+      (st.st_uid == 0 || st.st_uid == ::geteuid()) && openTrash(shared.fd, uid, t) == 0) {
+    t->shown = shown + "/.Trash/" + QString::fromLatin1(uid);
+    return 0;
   }
   t->files.fd = t->info.fd = -1;
   t->shown = shown + "/.Trash-" + QString::fromLatin1(uid);
@@ -895,11 +925,11 @@ QByteArray realPathOf(int dir) {
   return n > 0 && size_t(n) < sizeof real ? QByteArray(real, n) : QByteArray();
 }
 
-// Moves the file at p, whose status is st, into the Trash t under the n-th free name:
+// Moves the file at p into the Trash t under the n-th free name:
 // its info file is claimed first (O_EXCL), then the file is renamed beside, from its
 // folder's descriptor. EEXIST: that name is taken.
 int moveIntoTrash(const Place& p, const TrashPlace& t, const QByteArray& info, int n,
-                  const struct stat& st, Outcome* why) {
+                  Outcome* why) {
   const QByteArray entry = trashName(p.name, n);
   const QByteArray infoName = entry + ".trashinfo";
   const int fd = ::openat(t.info.fd, infoName.constData(),
@@ -907,16 +937,18 @@ int moveIntoTrash(const Place& p, const TrashPlace& t, const QByteArray& info, i
   if (fd < 0) return errno;
   int e = writeAll(fd, info);
   if (::close(fd) != 0 && e == 0) e = errno;
-  if (e == 0 && tBeforeTrashMove) std::exchange(tBeforeTrashMove, nullptr)();
+  if (e == 0) runBeforeListedAct(p);
   if (e == 0) e = renameNoReplace(p.dir.fd, p.name, t.files.fd, entry);
-  struct stat moved {};
-  if (e == 0 && p.listed &&
-      (::fstatat(t.files.fd, entry.constData(), &moved, AT_SYMLINK_NOFOLLOW) != 0 ||
-       !sameInode(moved, st))) {
-    // Someone put another file under the name after it was checked: it goes back.
-    renameNoReplace(t.files.fd, entry, p.dir.fd, p.name);
-    *why = notTheListedFile(p.path);
+  bool putBack = false;
+  if (e == 0 && !arrivedAsListed(p, t.files.fd, entry, &putBack)) {
     e = ECANCELED;
+    if (!putBack) {
+      // Its name was taken again meanwhile: it stays in the Trash with its info file,
+      // so it can be found and restored there.
+      *why = replacedMeanwhile(p.path, t.shown + "/files/" + decodeName(entry));
+      return e;
+    }
+    *why = notTheListedFile(p.path);
   }
   if (e != 0) ::unlinkat(t.info.fd, infoName.constData(), 0);
   return e;
@@ -924,7 +956,7 @@ int moveIntoTrash(const Place& p, const TrashPlace& t, const QByteArray& info, i
 
 }  // namespace
 
-void beforeNextTrashMove(std::function<void()> hook) { tBeforeTrashMove = std::move(hook); }
+void beforeNextListedAct(std::function<void()> hook) { tBeforeListedAct = std::move(hook); }
 
 Outcome trashFile(const QString& path) {
   Place p;
@@ -939,7 +971,7 @@ Outcome trashFile(const QString& path) {
   const QByteArray info = trashInfo(t, dirPath, p.name);
   for (int n = 1; n <= 10000; ++n) {
     Outcome why;
-    const int e = moveIntoTrash(p, t, info, n, st, &why);
+    const int e = moveIntoTrash(p, t, info, n, &why);
     if (e == 0) return {};
     if (e == ECANCELED) return why;
     if (e != EEXIST)
@@ -1090,13 +1122,6 @@ Outcome FolderTree::listSubfolders(const QString& relative, QStringList* names) 
   Outcome why;
   const int fd = openBelow(levelsOf(relative), O_RDONLY, &why);
   return fd < 0 ? why : listFolder(fd, names);
-}
-
-bool FolderTree::isFolder(const QString& relative) const {
-  Outcome why;
-  const int fd = openBelow(levelsOf(relative), O_PATH, &why);
-  if (fd >= 0) ::close(fd);
-  return fd >= 0;
 }
 
 Outcome FolderTree::removeEmptyFolder(const QString& relative) const {

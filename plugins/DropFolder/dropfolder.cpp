@@ -79,8 +79,8 @@ void RemoveCollectedFolders(const QString& given, bool quiet) {
       if (i >= list.size()) continue;
       const QString folder = list.at(i).Directory;
       const QString relative = folder.mid(prefix);
-      if (!tree.isFolder(relative)) continue;
-      // Not empty, in use, denied, or no longer reached without a link: it stays.
+      // Not empty, in use, denied, no longer a folder, or no longer reached without a
+      // link: it stays.
       if (!tree.removeEmptyFolder(relative).ok()) continue;
       if (!quiet) LogProgress(QStringLiteral("Removed directory [%1]").arg(folder));
       list.removeAt(i);

@@ -19,91 +19,152 @@ using fileops::Status;
 using test::lstatOf;
 using test::writeFile;
 
+namespace {
+
+enum class Attack { None, FolderToLink, InnerFolderToLink, FileToLink, FileReplaced, FileToFifo };
+struct AttackCase {
+  const char* what;
+  Attack attack;
+  const char* command;  // run by nobody in the case's folder
+};
+constexpr AttackCase kAttacks[] = {
+    {"untouched", Attack::None, "true"},
+    {"folder swapped for a link", Attack::FolderToLink, "mv hot/a hot/a.old && ln -s ../secret hot/a"},
+    {"inner folder swapped for a link", Attack::InnerFolderToLink,
+     "mv hot/a/b hot/a/b.old && ln -s ../../secret/b hot/a/b"},
+    {"file swapped for a link", Attack::FileToLink,
+     "mv hot/a/b/f hot/a/b/f.old && ln -s ../../../secret/f hot/a/b/f"},
+    {"file replaced", Attack::FileReplaced, "mv hot/a/b/f hot/a/b/f.old && echo new > hot/a/b/f"},
+    {"file swapped for a pipe", Attack::FileToFifo, "mv hot/a/b/f hot/a/b/f.old && mkfifo hot/a/b/f"},
+};
+enum class Op { Delete, Trash, Move, MoveAcross, Copy };
+struct OpCase {
+  const char* what;
+  Op op;
+};
+constexpr OpCase kOps[] = {{"delete", Op::Delete}, {"trash", Op::Trash},  {"move", Op::Move},
+                           {"move across file systems", Op::MoveAcross}, {"copy", Op::Copy}};
+
+// case<n>/hot/a/b/f belongs to nobody; case<n>/secret (root's, 0700) holds b/f and f;
+// the target folder is out<n>, on /dev/shm for a move across file systems.
+struct Fixture {
+  QString dir, out, file;
+  struct stat listed {};
+};
+
+Fixture MakeFixture(int n, bool across, const QString& shm) {
+  Fixture f;
+  f.dir = test::makeDir(QString("listed/case%1").arg(n));
+  f.out = across ? shm + QString("/out%1").arg(n) : test::makeDir(QString("listed/out%1").arg(n));
+  f.file = f.dir + "/hot/a/b/f";
+  const bool made = fileops::makeFolders(f.out).ok() && test::setMode(test::rootDir() + "/listed", 0711) &&
+                    test::setMode(f.dir, 0711) && fileops::makeFolders(f.dir + "/hot/a/b").ok() &&
+                    fileops::makeFolders(f.dir + "/secret/b").ok() &&
+                    test::setMode(f.dir + "/hot", 0777) && test::setMode(f.dir + "/secret", 0700);
+  EXPECT_TRUE(made);
+  writeFile(f.file, "user");
+  writeFile(f.dir + "/secret/b/f", "secret");
+  writeFile(f.dir + "/secret/f", "secret");
+  for (const char* p : {"/hot/a", "/hot/a/b", "/hot/a/b/f"}) EXPECT_TRUE(test::giveToNobody(f.dir + p));
+  f.listed = lstatOf(f.file);
+  return f;
+}
+
+fileops::Outcome Act(Op op, const Fixture& f) {
+  switch (op) {
+    case Op::Delete:
+      return fileops::deleteFile(f.file);
+    case Op::Trash:
+      return fileops::trashFile(f.file);
+    case Op::Move:
+    case Op::MoveAcross:
+      return fileops::moveFile(f.file, f.out + "/f", Replace::No);
+    case Op::Copy:
+      return fileops::copyFile(f.file, f.out + "/f", Replace::No);
+  }
+  return {};
+}
+
+// The user's file is refused, and whatever the user put in its place stays.
+void ExpectRefused(const fileops::Outcome& r, Attack attack, const Fixture& f) {
+  EXPECT_EQ(r.status, Status::Failed);
+  EXPECT_TRUE(r.errorText.contains("not touched")) << r.errorText.toStdString();
+  EXPECT_FALSE(QFile::exists(f.out + "/f"));
+  if (attack == Attack::FileReplaced) {
+    EXPECT_EQ(test::readFile(f.file), "new\n");
+  }
+  if (attack == Attack::FileToLink) {
+    EXPECT_TRUE(S_ISLNK(lstatOf(f.file).st_mode));
+  }
+  if (attack == Attack::FileToFifo) {
+    EXPECT_TRUE(S_ISFIFO(lstatOf(f.file).st_mode));
+  }
+}
+
+}  // namespace
+
 TEST(ListedFile, SwappedFoldersAndLinksAreNeverFollowed) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
   QTemporaryDir shm("/dev/shm/mvnz-listed-XXXXXX");
   ASSERT_TRUE(shm.isValid());
-  enum class Attack { None, FolderToLink, InnerFolderToLink, FileToLink, FileReplaced };
-  const struct {
-    const char* what;
-    Attack attack;
-    const char* command;  // run by nobody in the case's folder
-  } attacks[] = {
-      {"untouched", Attack::None, "true"},
-      {"folder swapped for a link", Attack::FolderToLink, "mv hot/a hot/a.old && ln -s ../secret hot/a"},
-      {"inner folder swapped for a link", Attack::InnerFolderToLink,
-       "mv hot/a/b hot/a/b.old && ln -s ../../secret/b hot/a/b"},
-      {"file swapped for a link", Attack::FileToLink,
-       "mv hot/a/b/f hot/a/b/f.old && ln -s ../../../secret/f hot/a/b/f"},
-      {"file replaced", Attack::FileReplaced, "mv hot/a/b/f hot/a/b/f.old && echo new > hot/a/b/f"},
-  };
-  enum class Op { Delete, Trash, Move, MoveAcross, Copy };
-  const struct {
-    const char* what;
-    Op op;
-  } ops[] = {{"delete", Op::Delete}, {"trash", Op::Trash},  {"move", Op::Move},
-             {"move across file systems", Op::MoveAcross}, {"copy", Op::Copy}};
   int n = 0;
-  for (const auto& a : attacks)
-    for (const auto& o : ops) {
+  for (const auto& a : kAttacks)
+    for (const auto& o : kOps) {
       SCOPED_TRACE(std::string(a.what) + ", " + o.what);
-      // case/hot/a/b/f belongs to nobody; case/secret (root's, 0700) holds b/f and f.
-      const QString dir = test::makeDir(QString("listed/case%1").arg(n));
-      const QString out = o.op == Op::MoveAcross ? shm.path() + QString("/out%1").arg(n)
-                                                 : test::makeDir(QString("listed/out%1").arg(n));
-      ++n;
-      ASSERT_TRUE(fileops::makeFolders(out).ok());
-      ASSERT_TRUE(test::setMode(test::rootDir() + "/listed", 0711));
-      ASSERT_TRUE(test::setMode(dir, 0711));
-      ASSERT_TRUE(fileops::makeFolders(dir + "/hot/a/b").ok());
-      ASSERT_TRUE(fileops::makeFolders(dir + "/secret/b").ok());
-      ASSERT_TRUE(test::setMode(dir + "/hot", 0777));
-      ASSERT_TRUE(test::setMode(dir + "/secret", 0700));
-      writeFile(dir + "/hot/a/b/f", "user");
-      writeFile(dir + "/secret/b/f", "secret");
-      writeFile(dir + "/secret/f", "secret");
-      for (const char* p : {"/hot/a", "/hot/a/b", "/hot/a/b/f"})
-        ASSERT_TRUE(test::giveToNobody(dir + p));
-
-      const QString file = dir + "/hot/a/b/f";
-      const struct stat listed = lstatOf(file);
+      const Fixture f = MakeFixture(n++, o.op == Op::MoveAcross, shm.path());
       const fileops::ListedScope scope(
-          {dir + "/hot", "a/b/f", quint64(listed.st_dev), quint64(listed.st_ino)});
-      ASSERT_EQ(test::runAsNobody("cd '" + dir + "' && " + a.command), 0);
+          {f.dir + "/hot", "a/b/f", quint64(f.listed.st_dev), quint64(f.listed.st_ino)});
+      ASSERT_EQ(test::runAsNobody("cd '" + f.dir + "' && " + a.command), 0);
 
-      fileops::Outcome r;
-      switch (o.op) {
-        case Op::Delete:
-          r = fileops::deleteFile(file);
-          break;
-        case Op::Trash:
-          r = fileops::trashFile(file);
-          break;
-        case Op::Move:
-        case Op::MoveAcross:
-          r = fileops::moveFile(file, out + "/f", Replace::No);
-          break;
-        case Op::Copy:
-          r = fileops::copyFile(file, out + "/f", Replace::No);
-          break;
-      }
-      EXPECT_EQ(test::readFile(dir + "/secret/b/f"), "secret");
-      EXPECT_EQ(test::readFile(dir + "/secret/f"), "secret");
+      const fileops::Outcome r = Act(o.op, f);
+      EXPECT_EQ(test::readFile(f.dir + "/secret/b/f"), "secret");
+      EXPECT_EQ(test::readFile(f.dir + "/secret/f"), "secret");
       if (a.attack == Attack::None) {
         EXPECT_TRUE(r.ok()) << r.errorText.toStdString();
-        EXPECT_EQ(test::readFile(out + "/f"), o.op == Op::Delete || o.op == Op::Trash
-                                                  ? QByteArray("<missing>")
-                                                  : QByteArray("user"));
-        EXPECT_EQ(QFile::exists(file), o.op == Op::Copy);
+        EXPECT_EQ(test::readFile(f.out + "/f"), o.op == Op::Delete || o.op == Op::Trash
+                                                    ? QByteArray("<missing>")
+                                                    : QByteArray("user"));
+        EXPECT_EQ(QFile::exists(f.file), o.op == Op::Copy);
         continue;
       }
-      EXPECT_EQ(r.status, Status::Failed);
-      EXPECT_TRUE(r.errorText.contains("not touched")) << r.errorText.toStdString();
-      EXPECT_FALSE(QFile::exists(out + "/f"));
-      // Whatever the user put in the file's place stays too.
-      const QString shown = dir + "/hot/a/b/f";
-      if (a.attack == Attack::FileReplaced) EXPECT_EQ(test::readFile(shown), "new\n");
-      if (a.attack == Attack::FileToLink) EXPECT_TRUE(S_ISLNK(lstatOf(shown).st_mode));
+      ExpectRefused(r, a.attack, f);
+    }
+}
+
+// The same users act in the instant between the checks and the act itself (the rename
+// into the Trash or to the target, or the opening of the file to copy it). A folder
+// swapped then changes nothing: the file the listing saw is taken from the folder it
+// was listed in. Anything put under the file's name is refused and stays; a pipe put
+// there never blocks the operation.
+TEST(ListedFile, ASwapAtTheActItselfIsCaught) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
+  QTemporaryDir shm("/dev/shm/mvnz-listed-XXXXXX");
+  ASSERT_TRUE(shm.isValid());
+  int n = 100;
+  for (const auto& a : kAttacks)
+    for (const auto& o : kOps) {
+      if (a.attack == Attack::None || o.op == Op::Delete) continue;
+      SCOPED_TRACE(std::string(a.what) + ", " + o.what);
+      const Fixture f = MakeFixture(n++, o.op == Op::MoveAcross, shm.path());
+      const fileops::ListedScope scope(
+          {f.dir + "/hot", "a/b/f", quint64(f.listed.st_dev), quint64(f.listed.st_ino)});
+      bool swapped = false;
+      fileops::beforeNextListedAct(
+          [&] { swapped = test::runAsNobody("cd '" + f.dir + "' && " + a.command) == 0; });
+
+      const fileops::Outcome r = Act(o.op, f);
+      EXPECT_TRUE(swapped);
+      EXPECT_EQ(test::readFile(f.dir + "/secret/b/f"), "secret");
+      EXPECT_EQ(test::readFile(f.dir + "/secret/f"), "secret");
+      if (a.attack == Attack::FolderToLink || a.attack == Attack::InnerFolderToLink) {
+        EXPECT_TRUE(r.ok()) << r.errorText.toStdString();
+        if (o.op != Op::Trash) {
+          EXPECT_EQ(test::readFile(f.out + "/f"), "user");
+        }
+        continue;
+      }
+      ExpectRefused(r, a.attack, f);
+      EXPECT_EQ(test::readFile(f.file + ".old"), "user");
     }
 }
 

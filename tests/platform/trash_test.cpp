@@ -143,7 +143,7 @@ TEST(Trash, ASwapBetweenCheckAndMoveNeverTrashesAnotherFile) {
     const fileops::ListedScope scope(
         {dir + "/hot", "a/f", quint64(listed.st_dev), quint64(listed.st_ino)});
     bool swapped = false;
-    fileops::beforeNextTrashMove([&] {
+    fileops::beforeNextListedAct([&] {
       swapped = test::runAsNobody("cd '" + dir + "' && " + c.command) == 0;
     });
     const fileops::Outcome o = fileops::trashFile(dir + "/hot/a/f");

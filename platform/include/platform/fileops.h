@@ -125,9 +125,10 @@ Outcome deleteFile(const QString& path);
 // or the first free "name.N", after an info file (created exclusively) has recorded
 // its path, as bytes, and the time. A failed trash never deletes permanently.
 Outcome trashFile(const QString& path);
-// For tests: runs hook once, in the next trashFile on this thread, between the checks
-// of the file and its move (what a user can do in that instant).
-void beforeNextTrashMove(std::function<void()> hook);
+// For tests: runs hook once, in the next operation on this thread that acts on the
+// listed file (its rename into the Trash or to a target, or its opening to be copied),
+// between the checks of the file and that act (what a user can do in that instant).
+void beforeNextListedAct(std::function<void()> hook);
 // Temporary copies are named "." + the target's name cut to at most 200 bytes at a
 // character boundary + ".mvnz-" + six random letters or digits, so the name always
 // fits the 255-byte limit of a file name.
@@ -186,8 +187,6 @@ class FolderTree {
   // As listSubfolders, for the folder at relative. A folder on the way that is no
   // longer a real folder (a link?) fails with a text naming it.
   Outcome listSubfolders(const QString& relative, QStringList* names) const;
-  // True when relative names a real folder (not a link to one).
-  bool isFolder(const QString& relative) const;
   // Removes the folder at relative only when it is empty (never recursive, never a
   // link); SourceMissing when it has gone.
   Outcome removeEmptyFolder(const QString& relative) const;
