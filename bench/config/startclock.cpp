@@ -8,6 +8,7 @@
 //     "<ms> <status>": the time from the signal until the program has ended and its exit
 //     status (-1: killed after TIMEOUT_S or by a signal).
 // A figure for bench/config/run.sh, not a test.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,9 +29,18 @@ double MsSince(Clock::time_point t) {
   return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
 }
 
+// The daemon's own output goes to $BENCH_ROOT/mvnd.out (else nowhere), never into the
+// figures this program prints.
 pid_t Spawn(char** argv) {
   const pid_t pid = fork();
   if (pid == 0) {
+    const char* root = std::getenv("BENCH_ROOT");
+    const std::string out = root ? std::string(root) + "/mvnd.out" : "/dev/null";
+    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      dup2(fd, STDOUT_FILENO);
+      dup2(fd, STDERR_FILENO);
+    }
     execv(argv[0], argv);
     std::perror("exec");
     _exit(127);

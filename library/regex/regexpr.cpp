@@ -97,13 +97,9 @@ PatternCache g_cache;
 // The prepared pattern stays alive until the next call.
 const Prepared* Prepare(const QString& pattern, bool ignoreCase) {
   CacheEntry* const recent = g_cache.recent;
-  // Callers pass the same text object again and again: equal data, no comparison.
-  if (recent[0].pattern.constData() == pattern.constData() &&
-      recent[0].pattern.size() == pattern.size() && recent[0].ignoreCase == ignoreCase &&
-      recent[0].prepared)
-    return recent[0].prepared.get();
   for (int i = 0; i < kRecent; ++i) {
     const QString& seen = recent[i].pattern;
+    // Callers pass the same text object again and again: equal data, no comparison.
     const bool same = (seen.constData() == pattern.constData() && seen.size() == pattern.size()) ||
                       seen == pattern;
     if (recent[i].prepared && recent[i].ignoreCase == ignoreCase && same) {

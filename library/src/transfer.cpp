@@ -9,19 +9,10 @@ QString FolderPart(const QString& path) {
   return slash < 0 ? QString() : path.left(slash);
 }
 
-fileops::Outcome MakeFolderLevels(const QString& path, Files& files,
-                                  const std::function<void(const QString&)>& onCreated) {
-  for (qsizetype i = 0; i < path.size(); ++i) {
-    const bool last = i == path.size() - 1;
-    if (path.at(i) != QLatin1Char('/') && !last) continue;
-    const QString level = last ? path : path.left(i);
-    if (level.isEmpty()) continue;  // the root of an absolute path
-    bool created = false;
-    const fileops::Outcome o = files.makeFolder(level, &created);
-    if (!o.ok()) return o;
-    if (created && onCreated) onCreated(level);
-  }
-  return {};
+Overwrite OverwriteOf(Kind kind, const QString& text) {
+  if (text == QLatin1String("0")) return Overwrite::Off;
+  if (kind == Kind::Copy || text == QLatin1String("1")) return Overwrite::Replace;
+  return Overwrite::Keep;
 }
 
 Result Run(const Request& r, Sink& sink, Files& files) {
@@ -34,8 +25,10 @@ Result Run(const Request& r, Sink& sink, Files& files) {
     return Result::TargetExists;
   }
   if (r.createFolders) {
-    const fileops::Outcome o = MakeFolderLevels(
-        FolderPart(r.destination), files, [&sink](const QString& level) { sink.folderCreated(level); });
+    const QString folder = FolderPart(r.destination);
+    const fileops::Outcome o =
+        folder.isEmpty() ? fileops::Outcome{}
+                         : files.makeFolders(folder, [&sink](const QString& level) { sink.folderCreated(level); });
     if (!o.ok()) sink.folderFailed(o);
   }
   sink.starting();

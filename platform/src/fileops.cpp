@@ -997,13 +997,19 @@ Outcome makeFolder(const QString& path, bool* created) {
   return e == ENOENT ? result(Status::TargetFolderMissing, errnoText(e)) : failed(e);
 }
 
-Outcome makeFolders(const QString& path) {
+Outcome makeFolders(const QString& path, const std::function<void(const QString&)>& onCreated) {
   if (path.isEmpty()) return failed(ENOENT);
-  for (int i = 1; i <= path.size(); ++i) {
-    if (i < path.size() && path.at(i) != '/') continue;
-    const QString level = path.left(i);
-    if (level.endsWith('/')) continue;  // a doubled "/"
-    if (Outcome o = makeFolder(level); !o.ok()) return o;
+  struct stat st {};
+  if (statPath(path, &st) && S_ISDIR(st.st_mode)) return {};  // every level is there
+  // Each level is tested at the "/" that ends it, the last one at the end of path.
+  for (qsizetype i = 0; i < path.size(); ++i) {
+    const bool last = i == path.size() - 1;
+    if (path.at(i) != '/' && !last) continue;
+    const QString level = last ? path : path.left(i);
+    if (level.isEmpty() || (!last && level.endsWith('/'))) continue;  // the root, a doubled "/"
+    bool created = false;
+    if (Outcome o = makeFolder(level, &created); !o.ok()) return o;
+    if (created && onCreated) onCreated(level);
   }
   return {};
 }

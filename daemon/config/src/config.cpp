@@ -42,21 +42,26 @@ void ApplyGlobals(Daemon& d, const jobfile::GlobalSettings& g) {
   if (!g.RoziRoruTitle.isEmpty()) d.view.MainCaption = g.RoziRoruTitle;
 }
 
+// The patterns of a filter that the scan could not use, each with why.
+QList<std::pair<QString, QString>> PatternFaults(const QString& filter) {
+  QList<std::pair<QString, QString>> faults;
+  for (const QString& p : engine::SplitFilter(filter))
+    if (QString why = engine::FilterPatternError(p); !why.isEmpty()) faults.append({p, why});
+  return faults;
+}
+
 // Why the scan could not use a filter's patterns; empty when it can use them all.
 QString FilterError(const QString& filter) {
-  QStringList faults;
-  for (const QString& p : engine::SplitFilter(filter)) {
-    const QString why = engine::FilterPatternError(p);
-    if (!why.isEmpty()) faults << QStringLiteral("pattern [%1] cannot be used [%2]").arg(p, why);
-  }
-  return faults.join(QStringLiteral(", "));
+  QStringList texts;
+  for (const auto& [pattern, why] : PatternFaults(filter))
+    texts << QStringLiteral("pattern [%1] cannot be used [%2]").arg(pattern, why);
+  return texts.join(QStringLiteral(", "));
 }
 
 // The patterns of a filter that the load reports as unusable (see FilterError).
 QSet<QString> UnusablePatterns(const QString& filter) {
   QSet<QString> out;
-  for (const QString& p : engine::SplitFilter(filter))
-    if (!engine::FilterPatternError(p).isEmpty()) out.insert(p);
+  for (const auto& fault : PatternFaults(filter)) out.insert(fault.first);
   return out;
 }
 

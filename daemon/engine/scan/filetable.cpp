@@ -37,11 +37,10 @@ namespace mvnz::mvnd {
 void FileRow::describe(const struct stat& st) {
   size = qint64(st.st_size);
   mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + qint64(st.st_mtim.tv_nsec);
-  described = true;
 }
 
 void FileTable::describeCurrent(const struct stat& st) {
-  if (pos_ < rows_.size() && !rows_[pos_].described) rows_[pos_].describe(st);
+  if (pos_ < rows_.size()) rows_[pos_].describe(st);
 }
 
 int FileTable::addFolder(const QString& path, const QString& subdir) {

@@ -88,21 +88,12 @@ class BuiltinSink final : public transfer::Sink {
   const QString& destination_;
 };
 
-// "1" replaces atomically, never deleting the destination first; "0" refuses an
-// existing destination before anything is touched; anything else never replaces it.
-// A move onto the file itself is refused before anything happens.
-transfer::Overwrite overwriteOf(const QString& overwrite) {
-  if (overwrite == QLatin1String("1")) return transfer::Overwrite::Replace;
-  if (overwrite == QLatin1String("0")) return transfer::Overwrite::Off;
-  return transfer::Overwrite::Keep;
-}
-
 void transferFile(const Services& s, const QString& source, const QString& destination,
                   const QString& overwrite, const QString& createFolders) {
   BuiltinSink sink(s, source, destination);
   transfer::Result result = transfer::Result::Failed;
   try {
-    const transfer::Request r{transfer::Kind::Move, source, destination, overwriteOf(overwrite),
+    const transfer::Request r{transfer::Kind::Move, source, destination, transfer::OverwriteOf(transfer::Kind::Move, overwrite),
                               createFolders == QLatin1String("1")};
     result = transfer::Run(r, sink, s.files);
   } catch (const std::exception& e) {

@@ -142,7 +142,7 @@ class CycleEngine : public mvnd::Engine {
       if (s_.probe().look(path, st)) {
         if (d.settings.AutoLogInternalCommands == 1 && d.settings.ShowUnstableMessages)
           s_.log(d, i, kRunnerSource, QStringLiteral("Found file: [") + path + QLatin1Char(']'), 0);
-        // The listing may have left the row's size and time stamp to this look.
+        // Size and time stamp as at this look, which the judgement below uses too.
         list->describeCurrent(st);
         const QString status = s_.fileStatus(d, i, path, st);
         if (status == QLatin1String(kFree)) {

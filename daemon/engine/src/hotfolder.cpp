@@ -67,10 +67,7 @@ mvnd::FileRow RowOf(const WalkEntry& e, const struct stat* st) {
   row.name = e.name;
   row.device = st ? quint64(st->st_dev) : e.device;
   row.inode = st ? quint64(st->st_ino) : e.inode;
-  if (st)
-    row.describe(*st);
-  else
-    row.described = false;
+  if (st) row.describe(*st);
   return row;
 }
 
@@ -84,26 +81,17 @@ void ResetFileList(RoziRoruner& r) {
 
 bool BuildFolderPath(Daemon& d, EngineServices& s, int index, const QString& path, bool quiet) {
   if (path.isEmpty()) return false;
-  for (qsizetype i = 1; i <= path.size(); ++i) {
-    if (i < path.size() && path.at(i) != QLatin1Char('/')) continue;
-    QString level = path.left(i);
-    if (FolderExists(level)) continue;
-    const fileops::Outcome o = s.files().makeFolders(path.left(i));
-    if (o.ok()) {
-      if (!quiet && AutoLog(d.settings))
-        s.log(d, index, kRunnerSource, QStringLiteral("Created directory [%1]").arg(path.left(i)),
-              0);
-      continue;
-    }
-    if (quiet) continue;
-    s.log(d, index, kRunnerSource,
-          QStringLiteral("ERROR-CREATE_DIRECTORY: Could not create directory: [%1] [%2][%3]")
-              .arg(path, QStringLiteral("BuildFolderPath"), OutcomeText(o)),
-          2);
-    d.run.LastCommandError = true;
-    return false;
-  }
-  return true;
+  const fileops::Outcome o = s.files().makeFolders(path, [&](const QString& level) {
+    if (!quiet && AutoLog(d.settings))
+      s.log(d, index, kRunnerSource, QStringLiteral("Created directory [%1]").arg(level), 0);
+  });
+  if (o.ok() || quiet) return true;
+  s.log(d, index, kRunnerSource,
+        QStringLiteral("ERROR-CREATE_DIRECTORY: Could not create directory: [%1] [%2][%3]")
+            .arg(path, QStringLiteral("BuildFolderPath"), OutcomeText(o)),
+        2);
+  d.run.LastCommandError = true;
+  return false;
 }
 
 void DeleteRejectedFile(Daemon& d, EngineServices& s, int index, const QString& path) {

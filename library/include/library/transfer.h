@@ -49,8 +49,10 @@ class Files {
                                     fileops::Replace replace) {
     return fileops::copyFile(source, target, replace);
   }
-  virtual fileops::Outcome makeFolder(const QString& path, bool* created) {
-    return fileops::makeFolder(path, created);
+  // Makes path and its missing levels, as fileops::makeFolders.
+  virtual fileops::Outcome makeFolders(const QString& path,
+                                       const std::function<void(const QString&)>& onCreated = {}) {
+    return fileops::makeFolders(path, onCreated);
   }
 };
 
@@ -71,17 +73,15 @@ class Sink {
   virtual void failed(const fileops::Outcome& o) = 0;
 };
 
+// The overwrite switch as the commands write it: "0" refuses an existing destination
+// before anything is touched; "1" replaces it, and so does any other text for a copy;
+// any other text for a move never replaces it.
+Overwrite OverwriteOf(Kind kind, const QString& text);
+
 // Runs one transfer.
 Result Run(const Request& request, Sink& sink, Files& files);
 
 // The folder part of a path: the text before its last "/" ("" when it holds none).
 QString FolderPart(const QString& path);
-
-// Makes every missing level of path, each tested at the "/" that ends it and the last
-// one at the end of path; a level that appears concurrently counts as there. onCreated
-// is called with each level this call made. Stops at the first level that cannot be
-// made and returns its outcome; the levels made before stay.
-fileops::Outcome MakeFolderLevels(const QString& path, Files& files,
-                                  const std::function<void(const QString&)>& onCreated = {});
 
 }  // namespace mvnz::transfer

@@ -12,6 +12,7 @@
 #include "manager/identity.h"
 #include "manager/rtftext.h"
 #include "manager/services.h"
+#include "pagewidgets.h"
 
 namespace mvnz::manager::ui {
 
@@ -20,9 +21,7 @@ namespace {
 const char kSupportUrl[] = "https://orvendel.example/";
 
 QLabel* makeLabel(const char* name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(QLatin1String(name));
-  return label;
+  return pagewidgets::named(new QLabel(text, parent), name);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "controls/vistrel.h"
 #include "manager/filters.h"
+#include "pagewidgets.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui {
@@ -17,17 +18,12 @@ namespace mvnz::manager::ui {
 namespace {
 
 QPushButton* makeButton(const char* name, const QString& text, QWidget* parent) {
-  auto* b = new QPushButton(text, parent);
-  b->setObjectName(QLatin1String(name));
+  auto* b = pagewidgets::named(new QPushButton(text, parent), name);
   b->setAutoDefault(false);
   return b;
 }
 
-QLineEdit* makeBox(const char* name, QWidget* parent) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(QLatin1String(name));
-  return box;
-}
+QLineEdit* makeBox(const char* name, QWidget* parent) { return pagewidgets::textBox(parent, name, nullptr); }
 
 }  // namespace
 

@@ -146,8 +146,10 @@ int underUmask(int mode);
 // The same as Qt permission flags, for a QSaveFile's temporary before it is written.
 QFileDevice::Permissions createPermissions(int mode);
 // Creates a folder (mode 0755 less the umask) and its missing parents; a level that
-// appears concurrently is success.
-Outcome makeFolders(const QString& path);
+// appears concurrently is success. onCreated is called with each level this call made.
+// Stops at the first level that cannot be made; the levels made before it stay.
+Outcome makeFolders(const QString& path,
+                    const std::function<void(const QString&)>& onCreated = {});
 // AccessDenied when removing or replacing path would change a write-protected file
 // or the entries of a write-protected folder; Ok otherwise (also for a missing path).
 Outcome checkRemovable(const QString& path);

@@ -70,8 +70,8 @@ void StoreDialogData(const QStringList& values) {
 
 bool CreateFolderLevels(const QString& path, const std::function<void(const QString&)>& onCreated,
                         QString* why) {
-  transfer::Files files;
-  const fileops::Outcome o = transfer::MakeFolderLevels(path, files, onCreated);
+  if (path.isEmpty()) return true;  // no folder named: nothing to make
+  const fileops::Outcome o = fileops::makeFolders(path, onCreated);
   if (!o.ok() && why) *why = o.errorText;
   return o.ok();
 }

@@ -101,12 +101,6 @@ class PluginSink final : public transfer::Sink {
 
 // Relocate replaces only with overwrite "1"; Duplicate with anything but "0". Both
 // refuse an existing destination with "0".
-transfer::Overwrite OverwriteOf(Transfer kind, const QString& O) {
-  if (O == QLatin1String("0")) return transfer::Overwrite::Off;
-  if (kind == Transfer::Copy || O == QLatin1String("1")) return transfer::Overwrite::Replace;
-  return transfer::Overwrite::Keep;
-}
-
 }  // namespace
 
 void RunTransfer(Transfer kind, const QStringList& data) {
@@ -115,7 +109,7 @@ void RunTransfer(Transfer kind, const QStringList& data) {
   r.kind = move ? transfer::Kind::Move : transfer::Kind::Copy;
   r.source = Param(data, P::Source);
   r.destination = Param(data, P::Destination);
-  r.overwrite = OverwriteOf(kind, Param(data, P::Overwrite));
+  r.overwrite = transfer::OverwriteOf(r.kind, Param(data, P::Overwrite));
   r.createFolders = Param(data, P::CreateFolders) == QLatin1String("1");
   PluginSink sink(move, r.source, r.destination);
   transfer::Files files;

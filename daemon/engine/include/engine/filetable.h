@@ -22,9 +22,6 @@ struct FileRow {
   // name still holds it.
   quint64 device = 0;
   quint64 inode = 0;
-  // Size and time stamp are read; the listing may leave them to the file's turn.
-  bool described = true;
-
   // Takes size and time stamp from what was read of the file.
   void describe(const struct stat& st);
 };
@@ -49,10 +46,10 @@ struct FileTable {
   // Deletes the rows before the current one, in one step; the current row becomes the
   // first (at the end of the table: every row is deleted).
   void deleteBeforeCurrent();
-  // The time stamps of rows the listing did not describe are 0 here.
+  // The time stamps of rows the listing did not read are 0 here (it reads them all
+  // when the table is to be sorted).
   void sortByTimestamp();
-  // Describes the current row from what its turn read of the file, unless the listing
-  // already did.
+  // Describes the current row from what its turn read of the file.
   void describeCurrent(const struct stat& st);
   void clear();
 

@@ -103,7 +103,6 @@ class LockProbe {
 class FileOperations : public transfer::Files {
  public:
   virtual fileops::Outcome deleteFile(const QString& path) { return fileops::deleteFile(path); }
-  virtual fileops::Outcome makeFolders(const QString& path) { return fileops::makeFolders(path); }
 };
 
 using ObjectFactory =
