@@ -144,6 +144,11 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
   ASSERT_TRUE(c->waitForFinished(kWaitMs));
   EXPECT_EQ(c->exitCode(), 0);
   EXPECT_FALSE(unit.exists());
+  // A second removal has nothing to remove and says so in its status.
+  QProcess* e = prog.Start({"-uninstall]~[ServiceName=MVNDZuri"});
+  ASSERT_TRUE(e->waitForFinished(kWaitMs));
+  EXPECT_EQ(e->exitCode(), 5);
+  EXPECT_TRUE(e->readAllStandardError().contains("service [MVNDZuri] is not installed"));
   // Nothing of these runs started a daemon or wrote a log.
   EXPECT_FALSE(QFile::exists(prog.SystemLogPath()));
 }
