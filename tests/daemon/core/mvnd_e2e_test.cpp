@@ -23,7 +23,6 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include "daemon/logging.h"
@@ -217,14 +216,8 @@ bool WaitFor(const std::function<bool()>& done) {
 
 // A folder on another file system than the test's temporary root, when there is one.
 struct ShmFolder {
-  ShmFolder() {
-    path = QString("/dev/shm/mvnz-e2e-%1").arg(QCoreApplication::applicationPid());
-    if (!QDir().mkpath(path)) path = mvnz::test::makeDir("hot-local");
-  }
-  ~ShmFolder() {
-    if (path.startsWith("/dev/shm/")) QDir(path).removeRecursively();
-  }
-  QString path;
+  mvnz::test::TempFolder shm{"/dev/shm/mvnz-e2e-XXXXXX"};
+  QString path = shm.isValid() ? shm.path() : mvnz::test::makeDir("hot-local");
 };
 
 }  // namespace
@@ -722,7 +715,7 @@ TEST(MvndProgram, IdleLogSocketClientsCannotStopTheJobs) {
 // name and what is wrong; nothing is created through it.
 TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
   const bool root = ::geteuid() == 0;
-  QTemporaryDir shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
+  mvnz::test::TempFolder shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
   ASSERT_TRUE(shared.isValid());
   ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
   const QString victim = mvnz::test::makeDir("rootonly") + "/victim";
