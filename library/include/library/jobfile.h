@@ -224,6 +224,7 @@ struct ReadResult {
   QString error;  // for Missing and Unreadable: what went wrong, naming the path
   JobFile file;   // only meaningful when status is Loaded
   QList<Fault> faults;
+  bool hasGlobals = false;  // the file has a [CONFIGURATION] section
   bool ok() const { return status == ReadStatus::Loaded; }
 };
 
