@@ -156,6 +156,8 @@ struct KeySpec {
 
 // Every key of [CONFIGURATION] and then of a job section, each in written order.
 std::span<const KeySpec> Keys();
+// How the daemon reads a value of this form, for the reference; "" when as written.
+const char* FormReading(ValueForm form);
 
 // ---- Reading ----------------------------------------------------------------
 
