@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -75,7 +74,7 @@ bool makeStaleSocket(const QString& path) {
 TEST(RuntimeFolder, UsedOnlyWhenPrivateToTheUser) {
   const bool root = ::geteuid() == 0;
   // A sticky world-writable parent outside the test root, so nobody can reach it.
-  QTemporaryDir shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
+  test::TempFolder shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
   ASSERT_TRUE(shared.isValid());
   ASSERT_EQ(::chmod(native(shared.path()).constData(), 01777), 0);
   const QString victim = test::makeDir("rootonly") + "/victim";

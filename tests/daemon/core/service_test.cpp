@@ -129,7 +129,7 @@ TEST(ServiceControl, RefusedAndFailedEndsAreDistinct) {
             (QStringList{"daemon-reload", "disable MVNDZuri.service", "daemon-reload"}));
   // Not installed: nothing to remove, nothing called.
   calls = FakeSystemctl(0);
-  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitOk);
+  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitNotInstalled);
   EXPECT_TRUE(Calls(calls).isEmpty());
 
   FakeSystemctl(1);
