@@ -563,35 +563,34 @@ TEST(MvndProgram, LoadWarningsWithoutALogFileGoToStderr) {
     QStringList expected;
     for (const QString& l : c.stderrLines) expected << QString(l).replace("%c", prog.config);
     // Headless, as a service runs it.
-    QProcess run;
+    QProcess daemon;
     QProcessEnvironment env = MvndEnvironment();
     for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
-    run.setProcessEnvironment(env);
-    run.start(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), {});
-    ASSERT_TRUE(run.waitForStarted(kWaitMs));
-    QProcess* p = &run;
+    daemon.setProcessEnvironment(env);
+    daemon.start(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), {});
+    ASSERT_TRUE(daemon.waitForStarted(kWaitMs));
     QByteArray err;
     const auto all = [&] {
-      err += p->readAllStandardError();
+      err += daemon.readAllStandardError();
       return std::all_of(expected.begin(), expected.end(),
                          [&](const QString& l) { return err.contains((l + "\n").toUtf8()); });
     };
     const bool selfEnding = c.config && c.config->contains("AutoStart=1") &&
                             c.config->contains("AutoStartState=4");
     if (selfEnding) {
-      ASSERT_TRUE(p->waitForFinished(kWaitMs));
-      EXPECT_EQ(p->exitCode(), 0);
+      ASSERT_TRUE(daemon.waitForFinished(kWaitMs));
+      EXPECT_EQ(daemon.exitCode(), 0);
     } else {
       EXPECT_TRUE(WaitFor([&] {
-        p->waitForReadyRead(50);
+        daemon.waitForReadyRead(50);
         return all();
       }));
-      p->terminate();
-      ASSERT_TRUE(p->waitForFinished(kWaitMs));
+      daemon.terminate();
+      ASSERT_TRUE(daemon.waitForFinished(kWaitMs));
     }
     all();
     const QStringList lines = QString::fromUtf8(err).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines, expected) << err.toStdString();
+    EXPECT_EQ(lines.join('\n').toStdString(), expected.join('\n').toStdString());
   }
   // With a log folder the warning is in the system log.
   EXPECT_TRUE(Program().SystemLog().contains("WARNING: Configuration section [ENDER]" +
