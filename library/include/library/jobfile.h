@@ -156,6 +156,8 @@ struct KeySpec {
 
 // Every key of [CONFIGURATION] and then of a job section, each in written order.
 std::span<const KeySpec> Keys();
+// How the daemon reads a value of this form, for the reference; "" when as written.
+const char* FormReading(ValueForm form);
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -189,6 +191,9 @@ struct ReadOptions {
   // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
   // records, no faults), as for the run mode, known before anything else is read.
   bool globalsOnly = false;
+  // Reports the comment lines other than the writer's own header and trailer: a
+  // program that saves what it read does not keep them.
+  bool reportComments = false;
 };
 
 // What became of a line the reader could not take as written.
@@ -206,11 +211,17 @@ struct Fault {
   QString why;      // short reason, e.g. "not True, False or a number"
   FaultAction action = FaultAction::Skipped;
   bool inSection = true;  // false for a line before the first header
+  // A save of what was read writes this line back as it stands: a kept value the
+  // writer can carry. False for every line skipped, ignored or read as another value,
+  // and for kept ones that a save drops or refuses.
+  bool savedBack = false;
   bool operator==(const Fault&) const = default;
 };
 
-// The daemon's log line of a fault, e.g. "WARNING: Configuration section [JOB] line 17
-// skipped [SkipRejected=yes][not True, False or a number]".
+// What became of the line, e.g. "section [JOB] line 17 skipped [SkipRejected=yes][not
+// True, False or a number]".
+QString FaultText(const Fault& f);
+// The daemon's log line of a fault: "WARNING: Configuration " + FaultText(f).
 QString FaultMessage(const Fault& f);
 
 enum class ReadStatus {
@@ -224,6 +235,7 @@ struct ReadResult {
   QString error;  // for Missing and Unreadable: what went wrong, naming the path
   JobFile file;   // only meaningful when status is Loaded
   QList<Fault> faults;
+  bool hasGlobals = false;  // the file has a [CONFIGURATION] section
   bool ok() const { return status == ReadStatus::Loaded; }
 };
 
