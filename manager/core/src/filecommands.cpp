@@ -71,12 +71,17 @@ bool ConfigFileExists(const QString& path) {
 bool LoadConfiguration(Session& s, QString* error) {
   s.setProgress(QStringLiteral("Loading configuration....."));
   s.setStatus(QStringLiteral("Loading configuration....."));
+  bool stillChanging = false;
   if (QFileInfo::exists(s.ConfigurationPath) || QFileInfo(s.ConfigurationPath).isSymLink()) {
     Busy busy(s);
     jobfile::ReadOptions options;
     options.policy = jobfile::ReadPolicy::Manager();
     options.startGlobals = s.model.Globals;
+    // A file being written right now is read once it has settled; the window is
+    // served meanwhile.
+    options.settle = jobfile::SettleRule::Standard();
     jobfile::ReadResult result = jobfile::ReadJobFile(s.ConfigurationPath, options);
+    stillChanging = result.ok() && result.stillChanging;
     if (result.status == jobfile::ReadStatus::Unreadable) {
       if (error) *error = result.error;
       s.setStatus(QStringLiteral("Error loading configuration!"));
@@ -93,6 +98,11 @@ bool LoadConfiguration(Session& s, QString* error) {
   }
   s.setProgress(QStringLiteral("Configuration loaded."));
   s.setStatus(QStringLiteral("Configuration loaded."));
+  if (stillChanging)
+    prompts::message(QStringLiteral("The configuration file [") + s.ConfigurationPath +
+                         QStringLiteral("] was still being written when it was read; it may be "
+                                        "incomplete. Reload it before you save."),
+                     QStringLiteral("Configuration Still Changing"), prompts::Icon::Exclamation);
   return true;
 }
 

@@ -27,8 +27,10 @@ QString DefaultConfigPath();
 // An ordinary file stands at path (not a folder, not a hidden file).
 bool ConfigFileExists(const QString& path);
 
-// Reads ConfigurationPath into the model. A missing file keeps the model and counts
-// as loaded; a file that cannot be read keeps the model and returns false with why.
+// Reads ConfigurationPath into the model, once the file has settled (one being written
+// is waited for, a few seconds at most; a box says when it was still changing). A
+// missing file keeps the model and counts as loaded; a file that cannot be read keeps
+// the model and returns false with why.
 bool LoadConfiguration(Session& s, QString* error = nullptr);
 // Writes the model to ConfigurationPath; on success saves the preferences and,
 // unless silent, says so. A failure shows its box always and saves nothing else.
