@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -84,6 +85,12 @@ QString ServiceControl::UnitText() const {
   t += QStringLiteral("ExecReload=/bin/kill -HUP $MAINPID\n");
   t += QStringLiteral("Environment=%1=1\n").arg(QLatin1String(kServiceMarkerVar));
   t += QStringLiteral("Environment=%1=%2\n").arg(QLatin1String(kServiceNameVar), ServiceKeyName);
+  // The locks and sockets in a folder below /run that the service manager makes for the
+  // daemon's account alone, so no other user can make it first.
+  const QString runtime = QString::fromLatin1(paths::kServiceRuntimeDir);
+  t += QStringLiteral(
+           "RuntimeDirectory=%1\nRuntimeDirectoryMode=0700\nEnvironment=MVNZ_RUNTIME_DIR=%2\n")
+           .arg(QFileInfo(runtime).fileName(), runtime);
   const QByteArray windir = qgetenv("windir");
   if (!windir.isEmpty())
     t += QStringLiteral("Environment=%1\n")

@@ -68,6 +68,8 @@ TEST(ServiceControl, InstallItems) {
        {"daemon-reload", "enable MVNDZuri.service"},
        {"Description=Mervane Zuri Daemon", "Environment=MVNZ_RUNNING_AS_SERVICE=1", "/mvnd\"",
         "\nExecReload=/bin/kill -HUP $MAINPID\n", "\nNoNewPrivileges=yes\n",
+        "\nRuntimeDirectory=mervanezuri\nRuntimeDirectoryMode=0700\n"
+        "Environment=MVNZ_RUNTIME_DIR=/run/mervanezuri\n",
         "\nDocumentation=file://" + mvnz::paths::helpFile() + "\n"},
        {"User="}},
       {"]~[StartupMode=Disabled]~[LogonAccount=DOM\\bob]~[LogonPassword=p=w=d",
@@ -129,7 +131,7 @@ TEST(ServiceControl, RefusedAndFailedEndsAreDistinct) {
             (QStringList{"daemon-reload", "disable MVNDZuri.service", "daemon-reload"}));
   // Not installed: nothing to remove, nothing called.
   calls = FakeSystemctl(0);
-  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitOk);
+  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitNotInstalled);
   EXPECT_TRUE(Calls(calls).isEmpty());
 
   FakeSystemctl(1);
