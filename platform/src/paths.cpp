@@ -104,7 +104,9 @@ QString runtimeDir() {
 
 QString unitDir() {
   QString v = env("MVNZ_UNIT_DIR");
-  return v.isEmpty() ? QStringLiteral("/etc/systemd/system") : v;
+  // Not /etc/systemd/system: that is where a mask goes, and a unit file there cannot be
+  // masked.
+  return v.isEmpty() ? QStringLiteral("/usr/local/lib/systemd/system") : v;
 }
 
 QString systemctlProgram() {

@@ -132,8 +132,12 @@ bool ServiceControl::InstallService(bool /*interactive*/, QString* errorText) {
   }
   const QString unit = ServiceKeyName + QStringLiteral(".service");
   bool ok = RunSystemctl({QStringLiteral("daemon-reload")}, errorText);
+  // Disabled: masked, so nothing can start it, not even by hand. Any other mode first
+  // undoes a mask an earlier Disabled install may have left.
+  const QString maskVerb =
+      ServiceStartMode == 2 ? QStringLiteral("mask") : QStringLiteral("unmask");
+  if (ok) ok = RunSystemctl({maskVerb, unit}, errorText);
   if (ok && ServiceStartMode == 0) ok = RunSystemctl({QStringLiteral("enable"), unit}, errorText);
-  if (ok && ServiceStartMode == 2) ok = RunSystemctl({QStringLiteral("disable"), unit}, errorText);
   if (!ok) {
     // A failed install leaves nothing behind, so that a retry installs again.
     QFile::remove(UnitPath());
@@ -148,7 +152,9 @@ bool ServiceControl::UninstallService(QString* errorText) {
     return false;
   }
   const QString unit = ServiceKeyName + QStringLiteral(".service");
-  if (!RunSystemctl({QStringLiteral("disable"), unit}, errorText)) return false;
+  if (!RunSystemctl({QStringLiteral("unmask"), unit}, errorText) ||
+      !RunSystemctl({QStringLiteral("disable"), unit}, errorText))
+    return false;
   if (!QFile::remove(UnitPath())) {
     if (errorText) *errorText = QStringLiteral("cannot remove %1").arg(UnitPath());
     return false;

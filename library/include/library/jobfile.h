@@ -157,6 +157,8 @@ struct KeySpec {
 
 // Every key of [CONFIGURATION] and then of a job section, each in written order.
 std::span<const KeySpec> Keys();
+// How the daemon reads a value of this form, for the reference; "" when as written.
+const char* FormReading(ValueForm form);
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -211,6 +213,9 @@ struct ReadOptions {
   // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
   // records, no faults), as for the run mode, known before anything else is read.
   bool globalsOnly = false;
+  // Reports the comment lines other than the writer's own header and trailer: a
+  // program that saves what it read does not keep them.
+  bool reportComments = false;
   // When ReadJobFile takes the file; unset: at once.
   SettleRule settle;
 };
@@ -230,11 +235,17 @@ struct Fault {
   QString why;      // short reason, e.g. "not True, False or a number"
   FaultAction action = FaultAction::Skipped;
   bool inSection = true;  // false for a line before the first header
+  // A save of what was read writes this line back as it stands: a kept value the
+  // writer can carry. False for every line skipped, ignored or read as another value,
+  // and for kept ones that a save drops or refuses.
+  bool savedBack = false;
   bool operator==(const Fault&) const = default;
 };
 
-// The daemon's log line of a fault, e.g. "WARNING: Configuration section [JOB] line 17
-// skipped [SkipRejected=yes][not True, False or a number]".
+// What became of the line, e.g. "section [JOB] line 17 skipped [SkipRejected=yes][not
+// True, False or a number]".
+QString FaultText(const Fault& f);
+// The daemon's log line of a fault: "WARNING: Configuration " + FaultText(f).
 QString FaultMessage(const Fault& f);
 
 enum class ReadStatus {
@@ -248,6 +259,7 @@ struct ReadResult {
   QString error;  // for Missing and Unreadable: what went wrong, naming the path
   JobFile file;   // only meaningful when status is Loaded
   QList<Fault> faults;
+  bool hasGlobals = false;  // the file has a [CONFIGURATION] section
   // The file was still changing when the settle rule's bound ran out: it was read as
   // it was then, and may be cut short.
   bool stillChanging = false;

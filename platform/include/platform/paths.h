@@ -29,7 +29,8 @@ QString userSettingsDir();
 QString runtimeDir();
 // The runtime folder of root and of the service, which the service's unit declares.
 inline constexpr char kServiceRuntimeDir[] = "/run/mervanezuri";
-// Folder of service unit files: $MVNZ_UNIT_DIR, else /etc/systemd/system.
+// Folder of service unit files: $MVNZ_UNIT_DIR, else /usr/local/lib/systemd/system
+// (the administrator's installed units; the masks and enable links go to /etc).
 QString unitDir();
 // The service manager's control program: $MVNZ_SYSTEMCTL, else "systemctl".
 QString systemctlProgram();

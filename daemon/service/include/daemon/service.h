@@ -1,7 +1,8 @@
 #pragma once
 // The service control: a systemd unit stands in for the NT service.
 //   install writes <unit folder>/<ServiceKeyName>.service and enables it (Automatic),
-//   leaves it (Manual) or disables it (Disabled); uninstall removes it. The account
+//   leaves it to be started by hand (Manual) or masks it (Disabled: it cannot be
+//   started at all); uninstall unmasks, disables and removes it. The account
 //   becomes User= (LocalSystem: none); the password is never written or passed on.
 //   The unit gives the daemon /run/mervanezuri (RuntimeDirectory=, mode 0700, made
 //   for its account by the service manager) as its runtime folder.
