@@ -727,7 +727,7 @@ TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
   } cases[] = {
       {"open", nullptr, 0777, "writable by others (mode 0777)"},
       {"nobody", "mkdir -m 0777 \"$1\" && ln -s \"$2\" \"$1/mvnd.lock\"", 0777,
-       "owned by user 65534, not by user 0"},
+       "owned by user nobody (65534), not by user root (0)"},
   };
   Program prog;
   prog.logDir = mvnz::test::rootDir() + "/logs-refused";
