@@ -141,6 +141,7 @@ class Reader {
   void Feed(QByteArrayView bytes) { lines_.Feed(bytes, take_); }
   ReadResult Finish() {
     lines_.Finish(take_);
+    result_.hasGlobals = sawGlobal_;
     return std::move(result_);
   }
 

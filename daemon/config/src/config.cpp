@@ -136,16 +136,23 @@ void ReloadConfiguration(Daemon& d) {
   d.run.Reloading = true;
   d.ui().SetBusy(true);
   jobfile::ReadResult read = jobfile::ReadJobFile(d.settings.ConfigPath, DaemonReadOptions(d));
+  // Said once the new settings hold, so that they reach the log those settings name.
+  QStringList warnings;
   if (read.ok()) {
-    for (const jobfile::Fault& f : read.faults) LogConfigWarning(d, jobfile::FaultMessage(f));
+    // A mistyped header leaves every setting as it was, logging and AutoStart included.
+    if (!read.hasGlobals)
+      warnings << QStringLiteral(
+                      "WARNING: Config-file has no [CONFIGURATION] section [%1], the settings "
+                      "stay as they were")
+                      .arg(d.settings.ConfigPath);
+    for (const jobfile::Fault& f : read.faults) warnings << jobfile::FaultMessage(f);
     ApplyJobFile(d, std::move(read.file));
   } else if (read.status == jobfile::ReadStatus::Missing) {
-    LogConfigWarning(
-        d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
-               .arg(d.settings.ConfigPath));
+    warnings << QStringLiteral(
+                    "WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
+                    .arg(d.settings.ConfigPath);
   } else {
-    LogConfigWarning(d, QStringLiteral("WARNING: %1, the RoziRoruners stay as they were")
-                            .arg(read.error));
+    warnings << QStringLiteral("WARNING: %1, the RoziRoruners stay as they were").arg(read.error);
   }
   LoadDaemonSettings(d);
   d.jobs.GlobalVariables.fill(d.settings.InitialGlobalsValue);
@@ -158,6 +165,7 @@ void ReloadConfiguration(Daemon& d) {
     selector.append(QStringLiteral("[FS%1] %2").arg(i + 1).arg(d.jobs.RoziRoruners[i].Name));
   d.view.SelectedLog = 0;
   d.ui().RefillLogSelector(selector);
+  LogConfigWarnings(d, warnings);
   WriteLogLine(d, QStringLiteral("S"),
                QStringLiteral("%1 RoziRoruners loaded").arg(d.jobs.RoziRorunerCount), 0);
   WriteLogLine(d, QStringLiteral("S"), QStringLiteral("Config-file: ") + d.settings.ConfigPath, 0);

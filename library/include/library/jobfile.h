@@ -156,6 +156,8 @@ struct KeySpec {
 
 // Every key of [CONFIGURATION] and then of a job section, each in written order.
 std::span<const KeySpec> Keys();
+// How the daemon reads a value of this form, for the reference; "" when as written.
+const char* FormReading(ValueForm form);
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -233,6 +235,7 @@ struct ReadResult {
   QString error;  // for Missing and Unreadable: what went wrong, naming the path
   JobFile file;   // only meaningful when status is Loaded
   QList<Fault> faults;
+  bool hasGlobals = false;  // the file has a [CONFIGURATION] section
   bool ok() const { return status == ReadStatus::Loaded; }
 };
 

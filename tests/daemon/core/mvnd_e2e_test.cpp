@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <functional>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -23,9 +24,11 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QThread>
 
 #include "daemon/logging.h"
+#include "platform/registry.h"
 #include "support.h"
 #include "testenv.h"
 
@@ -500,20 +503,98 @@ TEST(MvndProgram, SighupReloadsAChangedConfiguration) {
   EXPECT_EQ(p->exitCode(), 0);
 }
 
-// With no configuration file the daemon says so where a user looks first.
-TEST(MvndProgram, NoConfigurationFileIsSaidOnStderr) {
-  Program prog;
-  QFile::remove(prog.config);
-  QProcess* p = prog.Start();
-  p->setReadChannel(QProcess::StandardError);
-  ASSERT_TRUE(WaitFor([&] {
-    p->waitForReadyRead(50);
-    return p->peek(4096).contains("no configuration file");
-  }));
-  EXPECT_TRUE(p->readAllStandardError().contains(
-      ("mvnd: no configuration file [" + prog.config + "]").toUtf8()));
-  p->terminate();
-  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+// Warnings of the load that no log file takes reach stderr after one line saying why;
+// with a log file they go there alone. Rows without AutoStart are ended by SIGTERM.
+TEST(MvndProgram, LoadWarningsWithoutALogFileGoToStderr) {
+  const QString badLine = "Colour=red";  // an unknown key: one warning
+  const QString ender[] = {"[Ender]", "Trigger=TIME", "Interval=*ON-STARTUP*",
+                           CommandLine("EndDaemon"), "Enabled=1"};
+  const QStringList endsItself = {"AutoStart=1", "AutoStartState=4", "", ender[0], ender[1],
+                                  ender[2], ender[3], ender[4]};
+  const QString off = "mvnd: no log file is written [EnableLogging is 0]; warnings go to stderr";
+  const QString noFolder =
+      "mvnd: no log file is written [EnableLogging is on but LogDirectory is empty]; warnings go "
+      "to stderr";
+  const QString unknown = " line %1 ignored [Colour=red][unknown key]";
+  const QString misplaced =
+      "mvnd: WARNING: Configuration section [CONFIGURATON] line %1 ignored [%2][a "
+      "[CONFIGURATION] key in a RoziRoruner]";
+  struct Case {
+    const char* name;
+    std::optional<QStringList> config;  // none: no configuration file
+    QStringList stderrLines;            // "%c" stands for the configuration file's path
+  };
+  const QString logDir = QDir(mvnz::test::rootDir()).filePath("logs");
+  const Case cases[] = {
+      {"no configuration file",
+       std::nullopt,
+       {off, "mvnd: WARNING: Config-file not found [%c], the RoziRoruners stay as they were"}},
+      {"mistyped [CONFIGURATION] header",
+       QStringList{"[CONFIGURATON]", "LogDirectory=" + logDir, "EnableLogging=1", "AutoStart=1"},
+       {off,
+        "mvnd: WARNING: Config-file has no [CONFIGURATION] section [%c], the settings stay as "
+        "they were",
+        misplaced.arg(2).arg("LogDirectory=" + logDir), misplaced.arg(3).arg("EnableLogging=1"),
+        misplaced.arg(4).arg("AutoStart=1")}},
+      {"logging on without a folder, one bad line",
+       QStringList{"[CONFIGURATION]", "EnableLogging=1"} + endsItself + QStringList{badLine},
+       {noFolder, "mvnd: WARNING: Configuration section [ENDER]" + unknown.arg(11)}},
+      {"logging on without a folder, nothing else wrong",
+       QStringList{"[CONFIGURATION]", "EnableLogging=1"} + endsItself,
+       {noFolder}},
+      {"a log folder",
+       QStringList{"[CONFIGURATION]", "EnableLogging=1", "LogDirectory=" + logDir} + endsItself +
+           QStringList{badLine},
+       {}},
+  };
+  // A port of its own, so that no other daemon's listener adds a warning.
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const QString port = QString::number(probe.serverPort());
+  probe.close();
+  ASSERT_EQ(mvnz::registry::writeValue("Software\\Orvendel\\MervaneZuri\\Daemon", "StatusPort",
+                                       port),
+            mvnz::registry::kOk);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Program prog;
+    QFile::remove(prog.config);
+    if (c.config) WriteCrlf(prog.config, *c.config);
+    QStringList expected;
+    for (const QString& l : c.stderrLines) expected << QString(l).replace("%c", prog.config);
+    // Headless, as a service runs it.
+    QProcess daemon;
+    QProcessEnvironment env = MvndEnvironment();
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+    daemon.setProcessEnvironment(env);
+    daemon.start(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), {});
+    ASSERT_TRUE(daemon.waitForStarted(kWaitMs));
+    QByteArray err;
+    const auto all = [&] {
+      err += daemon.readAllStandardError();
+      return std::all_of(expected.begin(), expected.end(),
+                         [&](const QString& l) { return err.contains((l + "\n").toUtf8()); });
+    };
+    const bool selfEnding = c.config && c.config->contains("AutoStart=1") &&
+                            c.config->contains("AutoStartState=4");
+    if (selfEnding) {
+      ASSERT_TRUE(daemon.waitForFinished(kWaitMs));
+      EXPECT_EQ(daemon.exitCode(), 0);
+    } else {
+      EXPECT_TRUE(WaitFor([&] {
+        daemon.waitForReadyRead(50);
+        return all();
+      }));
+      daemon.terminate();
+      ASSERT_TRUE(daemon.waitForFinished(kWaitMs));
+    }
+    all();
+    const QStringList lines = QString::fromUtf8(err).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.join('\n').toStdString(), expected.join('\n').toStdString());
+  }
+  // With a log folder the warning is in the system log.
+  EXPECT_TRUE(Program().SystemLog().contains("WARNING: Configuration section [ENDER]" +
+                                             unknown.arg(12)));
 }
 
 // Log lines a log folder refuses reach stderr, with the reason, for the daemon's own lines
