@@ -543,8 +543,19 @@ struct Rewritten {
     return WaitFor([&] { return FilesIn(hot).isEmpty() && FilesIn(out).contains(name); });
   }
   std::string Log() const { return prog.SystemLog().join('\n').toStdString(); }
+  // Starts the daemon; true once it processes the five jobs.
+  bool Started() {
+    p = prog.Start();
+    return prog.WaitForLines({"5 RoziRoruners loaded", "Processing Started"});
+  }
+  // Ends the daemon by SIGTERM: its exit status, -1 when it did not end.
+  int Terminate() {
+    p->terminate();
+    return p->waitForFinished(kWaitMs) ? p->exitCode() : -1;
+  }
 
   Program prog;
+  QProcess* p = nullptr;
   QString hot = mvnz::test::makeDir("rewritten-hot"), out = mvnz::test::makeDir("rewritten-out");
   QByteArray bytes;  // the configuration file
 };
@@ -556,12 +567,11 @@ struct Rewritten {
 // file: the job list never shrinks and every dropped file is moved.
 TEST(MvndProgram, ReloadDuringAnInPlaceRewriteKeepsEveryJob) {
   Rewritten r;
-  QProcess* p = r.prog.Start();
-  ASSERT_TRUE(r.prog.WaitForLines({"5 RoziRoruners loaded", "Processing Started"})) << r.Log();
+  ASSERT_TRUE(r.Started()) << r.Log();
   for (int round = 1; round <= 2; ++round) {
     SCOPED_TRACE(round);
     const qsizetype stops = r.prog.SystemLog().count("Daemon stopped");
-    SendSignal(p, SIGHUP);
+    SendSignal(r.p, SIGHUP);
     // Stopped: the reload comes with one of the next queue ticks, a second apart, while
     // the file is rewritten over 1.2 s.
     ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Daemon stopped") > stops; }));
@@ -580,51 +590,43 @@ TEST(MvndProgram, ReloadDuringAnInPlaceRewriteKeepsEveryJob) {
     EXPECT_EQ(r.LoadedCounts(), QList<int>(round + 1, 5)) << r.Log();
     EXPECT_TRUE(r.Moved(QString("after%1.bin").arg(round))) << r.Log();
   }
-  p->terminate();
-  ASSERT_TRUE(p->waitForFinished(kWaitMs));
-  EXPECT_EQ(p->exitCode(), 0);
+  EXPECT_EQ(r.Terminate(), 0);
 }
 
 // A START that found no RoziRoruners (the file was emptied) stays wanted: once the file
 // is mended, a SIGHUP to the stopped daemon starts processing again.
 TEST(MvndProgram, StartRefusedOnAnEmptyFileResumesAfterTheFixAndASighup) {
   Rewritten r;
-  QProcess* p = r.prog.Start();
-  ASSERT_TRUE(r.prog.WaitForLines({"5 RoziRoruners loaded", "Processing Started"})) << r.Log();
+  ASSERT_TRUE(r.Started()) << r.Log();
   WriteCrlf(r.prog.config, {});
-  SendSignal(p, SIGHUP);
+  SendSignal(r.p, SIGHUP);
   ASSERT_TRUE(r.prog.WaitForLines({"0 RoziRoruners loaded", "There are no RoziRoruners defined!"}))
       << r.Log();
   r.Restore();
-  SendSignal(p, SIGHUP);
+  SendSignal(r.p, SIGHUP);
   ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Processing Started") == 2; }))
       << r.Log();
   EXPECT_EQ(r.LoadedCounts(), (QList<int>{5, 0, 5}));
   EXPECT_TRUE(r.Moved("resumed.bin")) << r.Log();
-  p->terminate();
-  ASSERT_TRUE(p->waitForFinished(kWaitMs));
-  EXPECT_EQ(p->exitCode(), 0);
+  EXPECT_EQ(r.Terminate(), 0);
 }
 
 // A SIGTERM while a reload waits for a file that keeps changing ends the daemon in
 // order, without the reload: it is not held until the wait's bound.
 TEST(MvndProgram, SigtermDuringTheSettleWaitEndsTheDaemon) {
   Rewritten r;
-  QProcess* p = r.prog.Start();
-  ASSERT_TRUE(r.prog.WaitForLines({"5 RoziRoruners loaded", "Processing Started"})) << r.Log();
+  ASSERT_TRUE(r.Started()) << r.Log();
   QProcess writer;  // appends a comment line every tenth of a second
   writer.start("/bin/sh", {"-c", "while :; do echo ';' >>\"$0\"; sleep 0.1; done", r.prog.config});
   ASSERT_TRUE(writer.waitForStarted(kWaitMs));
   const auto reloads = [&] { return r.prog.SystemLog().count("Reloading configuration ....."); };
   const qsizetype before = reloads();
-  SendSignal(p, SIGHUP);
+  SendSignal(r.p, SIGHUP);
   ASSERT_TRUE(WaitFor([&] { return reloads() > before; })) << r.Log();
-  p->terminate();
-  const bool ended = p->waitForFinished(kWaitMs);
+  const int status = r.Terminate();
   writer.kill();
   writer.waitForFinished(kWaitMs);
-  ASSERT_TRUE(ended);
-  EXPECT_EQ(p->exitCode(), 0);
+  EXPECT_EQ(status, 0);
   const QStringList log = r.prog.SystemLog();
   EXPECT_EQ(log.last(), "Daemon is shutting down...") << r.Log();
   EXPECT_EQ(r.LoadedCounts(), QList<int>{5}) << r.Log();
