@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   prompts::install(prompts::makeQt());
   const QStringList args = app.arguments().mid(1);
   if (args.value(0) == QLatin1String("--list")) {
-    for (const test::GalleryWindow& g : test::Gallery()) std::printf("%s\n", g.name);
+    for (const test::GalleryWindow& g : test::Gallery()) std::printf("%s\n", g.name.c_str());
     return 0;
   }
   if (args.size() != 2) return 2;
@@ -28,6 +28,6 @@ int main(int argc, char** argv) {
   hooks.pictures = &m.images();
   manager::InitManager(session, {args[1]}, hooks);
   for (const test::GalleryWindow& g : test::Gallery())
-    if (args[0] == QLatin1String(g.name)) return g.open(m) ? app.exec() : 0;
+    if (args[0] == QString::fromStdString(g.name)) return g.open(m) ? app.exec() : 0;
   return 2;
 }

@@ -37,7 +37,8 @@ inline bool ownsItsParts(const QWidget* w) {
 // The panel's caption, text and flood bars lie on one another by design.
 inline bool panelPart(const QWidget* w) {
   return qobject_cast<const controls::vistrel*>(w->parentWidget()) &&
-         (w->objectName() == QLatin1String("lblCaption") || w->objectName() == QLatin1String("lblText") ||
+         (w->objectName() == QLatin1String("lblCaption") ||
+          w->objectName() == QLatin1String("lblText") ||
           w->objectName().startsWith(QLatin1String("Flooder")));
 }
 
@@ -48,13 +49,16 @@ inline bool blank(const QWidget* w) {
 }
 
 inline QString nameOf(const QWidget* w) {
-  QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+  QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                           : w->objectName();
   for (const QWidget* p = w->parentWidget(); p && !p->isWindow(); p = p->parentWidget())
     if (!p->objectName().isEmpty()) return p->objectName() + u'/' + name;
   return name;
 }
 
-inline QString sizeText(const QSize& s) { return QStringLiteral("%1x%2").arg(s.width()).arg(s.height()); }
+inline QString sizeText(const QSize& s) {
+  return QStringLiteral("%1x%2").arg(s.width()).arg(s.height());
+}
 
 // The size a widget needs to show its text whole; an invalid size for one without.
 inline QSize textNeed(const QWidget* w) {
@@ -63,7 +67,8 @@ inline QSize textNeed(const QWidget* w) {
     if (l->wordWrap()) return {l->width(), l->heightForWidth(l->width())};
     return l->sizeHint();
   }
-  if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w)) return w->sizeHint();
+  if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w))
+    return w->sizeHint();
   if (auto* b = qobject_cast<const QPushButton*>(w)) {
     if (b->text().isEmpty()) return {};
     // The text and the style's margins, without the style's least button width.
@@ -74,7 +79,8 @@ inline QSize textNeed(const QWidget* w) {
     return {text.width() + icon + margins, text.height() + 2};
   }
   if (qobject_cast<const QToolButton*>(w)) return w->sizeHint();
-  if (auto* g = qobject_cast<const QGroupBox*>(w)) return g->title().isEmpty() ? QSize() : g->minimumSizeHint();
+  if (auto* g = qobject_cast<const QGroupBox*>(w))
+    return g->title().isEmpty() ? QSize() : g->minimumSizeHint();
   if (qobject_cast<const QLineEdit*>(w) || qobject_cast<const QComboBox*>(w) ||
       qobject_cast<const QAbstractSpinBox*>(w))
     return {0, w->minimumSizeHint().height()};
