@@ -189,6 +189,8 @@ struct ReadOptions {
   // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
   // records, no faults), as for the run mode, known before anything else is read.
   bool globalsOnly = false;
+  // Told each RoziRoruner section's name as its header is read (a splash's progress).
+  std::function<void(const QString& name)> sectionStarted;
 };
 
 // What became of a line the reader could not take as written.

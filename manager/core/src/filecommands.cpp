@@ -76,6 +76,9 @@ bool LoadConfiguration(Session& s, QString* error) {
     jobfile::ReadOptions options;
     options.policy = jobfile::ReadPolicy::Manager();
     options.startGlobals = s.model.Globals;
+    options.sectionStarted = [&s](const QString& name) {
+      s.setProgress(QStringLiteral("Loading [") + name + QStringLiteral("] ....."));
+    };
     jobfile::ReadResult result = jobfile::ReadJobFile(s.ConfigurationPath, options);
     if (result.status == jobfile::ReadStatus::Unreadable) {
       if (error) *error = result.error;

@@ -40,7 +40,7 @@ bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, 
   s.catalog.LoadPlugins(paths::join(paths::appDir(), QStringLiteral("Icons")),
                         hooks.pictures ? *hooks.pictures : counting, hooks.progress);
   s.ConfigurationPath = ConfigPathFromCommandLine(arguments, s.ConfigurationPath);
-  s.prefs = LoadManagerSettings();
+  s.setPrefs(LoadManagerSettings());
   if (s.prefs.AutoCheckUpdates && hooks.startWebUpdate) hooks.startWebUpdate();
   QString why;
   if (!LoadConfiguration(s, &why)) {

@@ -51,12 +51,20 @@ StartupWindow::StartupWindow(const QString& versionLabel, QWidget* parent)
 
 void StartupWindow::status(const QString& text) {
   lblStartup_->setText(text);
-  lblStartup_->repaint();
+  // No events run during start-up, so the label is painted here, but at most every
+  // kPaintInterval: a file of many sections must not spend its load on painting.
+  if (!painted_.isValid() || painted_.elapsed() >= kPaintInterval) {
+    lblStartup_->repaint();
+    painted_.start();
+  }
 }
 
 void StartupWindow::picture(const QString& file) {
   QPixmap p;
-  if (p.load(file)) picStartup_->setPixmap(p.scaled(32, 32, Qt::KeepAspectRatio));
+  if (file.isEmpty())
+    picStartup_->clear();
+  else if (p.load(file))
+    picStartup_->setPixmap(p.scaled(32, 32, Qt::KeepAspectRatio));
   picStartup_->repaint();
 }
 

@@ -40,9 +40,13 @@ class CatalogProgress {
  public:
   virtual ~CatalogProgress() = default;
   virtual void status(const QString& text) = 0;
-  // A module's small picture (an existing file), shown as it is loaded.
+  // A module's small picture (an existing file), shown as it is loaded; after the
+  // last plug-in the start-up picture, or "" (no picture) when its file is missing.
   virtual void picture(const QString& file) = 0;
 };
+
+// The splash's picture once every plug-in is loaded, in the icon folder.
+inline constexpr char kStartupPicture[] = "picIniIcon.ico";
 
 class Catalog {
  public:

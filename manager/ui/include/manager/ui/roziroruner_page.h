@@ -72,6 +72,7 @@ class RoziRorunerPage : public QObject {
 
  private:
   void build(QFormLayout* layout);
+  QMenu* buildStatusMenu();
   void connectStores();
   void setFileControlsEnabled(bool on);
   void updateRejectControls();
