@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include "testenv.h"
 
@@ -21,7 +20,7 @@ using App = QCoreApplication;
 
 namespace mvnz::test {
 namespace {
-QTemporaryDir* g_root = nullptr;
+TempFolder* g_root = nullptr;
 }
 
 QString rootDir() { return g_root ? g_root->path() : QString(); }
@@ -60,7 +59,7 @@ bool setMode(const QString& path, unsigned mode) {
 }  // namespace mvnz::test
 
 int main(int argc, char** argv) {
-  QTemporaryDir root(QDir::tempPath() + "/mvnz-test-XXXXXX");
+  mvnz::test::TempFolder root(QDir::tempPath() + "/mvnz-test-XXXXXX");
   mvnz::test::g_root = &root;
   const QString base = root.path();
   const struct {

@@ -107,7 +107,7 @@ int ProcessCommandLine(Daemon& d, const QString& commandLine) {
     ApplyServiceSettings(svc, items);
     if (!svc.IsInstalled()) {
       PrintError(QStringLiteral("service [%1] is not installed").arg(svc.ServiceKeyName));
-      return kExitOk;
+      return kExitNotInstalled;
     }
     if (!svc.StopRunningDaemon()) {
       PrintError(QStringLiteral("cannot uninstall service [%1]: the daemon is still running")

@@ -20,11 +20,17 @@ QString helpFile();
 QString registryDir();
 // Per-user settings: $XDG_CONFIG_HOME/mervanezuri (default ~/.config/mervanezuri).
 QString userSettingsDir();
-// Locks and local sockets: $MVNZ_RUNTIME_DIR, else $XDG_RUNTIME_DIR/mervanezuri,
-// else /tmp/mervanezuri-<uid>. A missing folder is created (mode 0700); before a lock
-// or socket is made in it, runtimefolder::prepare() says whether it may be used.
+// Locks and local sockets: $MVNZ_RUNTIME_DIR, else $XDG_RUNTIME_DIR/mervanezuri, else
+// for root kServiceRuntimeDir, else $XDG_STATE_HOME/mervanezuri/run (default
+// ~/.local/state/mervanezuri/run, when the home folder is the user's own), else
+// $TMPDIR/mervanezuri-<uid> (default /tmp). A missing folder is created (mode 0700);
+// before a lock or socket is made in it, runtimefolder::prepare() says whether it may
+// be used.
 QString runtimeDir();
-// Folder of service unit files: $MVNZ_UNIT_DIR, else /etc/systemd/system.
+// The runtime folder of root and of the service, which the service's unit declares.
+inline constexpr char kServiceRuntimeDir[] = "/run/mervanezuri";
+// Folder of service unit files: $MVNZ_UNIT_DIR, else /usr/local/lib/systemd/system
+// (the administrator's installed units; the masks and enable links go to /etc).
 QString unitDir();
 // The service manager's control program: $MVNZ_SYSTEMCTL, else "systemctl".
 QString systemctlProgram();

@@ -23,7 +23,6 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include "daemon/logging.h"
@@ -145,6 +144,11 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
   ASSERT_TRUE(c->waitForFinished(kWaitMs));
   EXPECT_EQ(c->exitCode(), 0);
   EXPECT_FALSE(unit.exists());
+  // A second removal has nothing to remove and says so in its status.
+  QProcess* e = prog.Start({"-uninstall]~[ServiceName=MVNDZuri"});
+  ASSERT_TRUE(e->waitForFinished(kWaitMs));
+  EXPECT_EQ(e->exitCode(), 5);
+  EXPECT_TRUE(e->readAllStandardError().contains("service [MVNDZuri] is not installed"));
   // Nothing of these runs started a daemon or wrote a log.
   EXPECT_FALSE(QFile::exists(prog.SystemLogPath()));
 }
@@ -212,14 +216,8 @@ bool WaitFor(const std::function<bool()>& done) {
 
 // A folder on another file system than the test's temporary root, when there is one.
 struct ShmFolder {
-  ShmFolder() {
-    path = QString("/dev/shm/mvnz-e2e-%1").arg(QCoreApplication::applicationPid());
-    if (!QDir().mkpath(path)) path = mvnz::test::makeDir("hot-local");
-  }
-  ~ShmFolder() {
-    if (path.startsWith("/dev/shm/")) QDir(path).removeRecursively();
-  }
-  QString path;
+  mvnz::test::TempFolder shm{"/dev/shm/mvnz-e2e-XXXXXX"};
+  QString path = shm.isValid() ? shm.path() : mvnz::test::makeDir("hot-local");
 };
 
 }  // namespace
@@ -717,7 +715,7 @@ TEST(MvndProgram, IdleLogSocketClientsCannotStopTheJobs) {
 // name and what is wrong; nothing is created through it.
 TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
   const bool root = ::geteuid() == 0;
-  QTemporaryDir shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
+  mvnz::test::TempFolder shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
   ASSERT_TRUE(shared.isValid());
   ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
   const QString victim = mvnz::test::makeDir("rootonly") + "/victim";
@@ -729,7 +727,7 @@ TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
   } cases[] = {
       {"open", nullptr, 0777, "writable by others (mode 0777)"},
       {"nobody", "mkdir -m 0777 \"$1\" && ln -s \"$2\" \"$1/mvnd.lock\"", 0777,
-       "owned by user 65534, not by user 0"},
+       "owned by user nobody (65534), not by user root (0)"},
   };
   Program prog;
   prog.logDir = mvnz::test::rootDir() + "/logs-refused";
