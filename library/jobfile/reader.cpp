@@ -105,11 +105,23 @@ const QHash<QString, const KeySpec*>& KeyIndex(SectionKind kind) {
 struct Outcome {
   QString why;
   FaultAction action = FaultAction::Skipped;
+  bool savedBack = false;  // see Fault::savedBack
   explicit operator bool() const { return !why.isEmpty(); }
 };
 
 Outcome Skip(const QString& why) { return {why, FaultAction::Skipped}; }
+// Kept, but a save drops or refuses it.
 Outcome Keep(const QString& why) { return {why, FaultAction::Kept}; }
+// Kept, and a save writes it back as it stands.
+Outcome KeepWritten(const QString& why) { return {why, FaultAction::Kept, true}; }
+
+// The comment lines the writer puts at the file's head and end.
+bool WritersComment(QStringView line) {
+  while (line.endsWith(QLatin1Char(' '))) line.chop(1);
+  return line == QLatin1String(";") || line == QLatin1String("; Mervane Zuri - Configuration File") ||
+         line == QLatin1String("; End of Mervane Zuri - Configuration File") ||
+         line.startsWith(QLatin1String("; Mervane Zuri v"));
+}
 Outcome ReadAs(const QString& text) {
   return {QStringLiteral("read as ") + text, FaultAction::Replaced};
 }
@@ -137,14 +149,15 @@ class Reader {
   enum class Where { Nowhere, Global, Job, Passed };
 
   void Report(int line, QStringView text, const Outcome& o) {
-    result_.faults.append({line, section_, text.toString(), o.why, o.action, inSection_});
+    result_.faults.append({line, section_, text.toString(), o.why, o.action, inSection_, o.savedBack});
   }
 
   void ReadLine(int number, QStringView line) {
     if (line.startsWith(QLatin1Char('['))) return ReadHeader(number, line);
-    if (line.startsWith(QLatin1Char(';')) || where_ == Where::Passed) return;
+    if (where_ == Where::Passed) return;
     const QStringView trimmed = TrimBlanks(line);
-    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) return;
+    if (trimmed.startsWith(QLatin1Char(';'))) return ReadComment(number, line);
+    if (trimmed.isEmpty()) return;
     if (line.startsWith(QLatin1Char(' ')))
       return Report(number, line, {QStringLiteral("indented line"), FaultAction::Ignored});
     if (where_ == Where::Nowhere)
@@ -153,6 +166,11 @@ class Reader {
     if (!o && line.contains(QLatin1Char('\r')))
       o = Keep(QStringLiteral("holds a carriage return, which a save refuses"));
     if (o) Report(number, line, o);
+  }
+
+  void ReadComment(int number, QStringView line) {
+    if (options_.reportComments && !WritersComment(line))
+      Report(number, line, {QStringLiteral("comment, a save does not keep it"), FaultAction::Ignored});
   }
 
   void ReadHeader(int number, QStringView line) {
@@ -318,7 +336,7 @@ class Reader {
         return {};
       case Field::Trigger:
         if (value != QLatin1String("FILE") && value != QLatin1String("TIME"))
-          return Keep(QStringLiteral("not FILE or TIME"));
+          return KeepWritten(QStringLiteral("not FILE or TIME"));
         return {};
       case Field::InputFilter:
       case Field::RejectFilter:
@@ -331,7 +349,7 @@ class Reader {
   Outcome CheckFilter(const QString& value) const {
     if (!options_.filterError || value.isEmpty()) return {};
     const QString error = options_.filterError(value);
-    return error.isEmpty() ? Outcome{} : Keep(error);
+    return error.isEmpty() ? Outcome{} : KeepWritten(error);
   }
 
   // The one copy of a command name: scripts repeat a few names many times.
@@ -364,7 +382,7 @@ class Reader {
     if (TrimBlanks(bare).isEmpty())
       return Keep(QStringLiteral("command without a name, a save drops it"));
     if (options_.knownCommand && !options_.knownCommand(bare))
-      return Keep(QStringLiteral("no module provides [%1]").arg(bare));
+      return KeepWritten(QStringLiteral("no module provides [%1]").arg(bare));
     return {};
   }
 
@@ -423,13 +441,15 @@ ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
   return reader.Finish();
 }
 
-QString FaultMessage(const Fault& f) {
+QString FaultText(const Fault& f) {
   static const char* const kActions[] = {"skipped", "ignored", "replaced", "kept"};
-  QString head = QStringLiteral("WARNING: Configuration ");
-  if (f.inSection) head += QStringLiteral("section [") + f.section.toUpper() + QStringLiteral("] ");
+  QString head;
+  if (f.inSection) head = QStringLiteral("section [") + f.section.toUpper() + QStringLiteral("] ");
   return head + QStringLiteral("line ") + QString::number(f.line) + QLatin1Char(' ') +
          QLatin1String(kActions[static_cast<int>(f.action)]) + QStringLiteral(" [") + f.text +
          QStringLiteral("][") + f.why + QLatin1Char(']');
 }
+
+QString FaultMessage(const Fault& f) { return QStringLiteral("WARNING: Configuration ") + FaultText(f); }
 
 }  // namespace mvnz::jobfile

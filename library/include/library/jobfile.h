@@ -191,6 +191,9 @@ struct ReadOptions {
   bool globalsOnly = false;
   // Told each RoziRoruner section's name as its header is read (a splash's progress).
   std::function<void(const QString& name)> sectionStarted;
+  // Reports the comment lines other than the writer's own header and trailer: a
+  // program that saves what it read does not keep them.
+  bool reportComments = false;
 };
 
 // What became of a line the reader could not take as written.
@@ -208,11 +211,17 @@ struct Fault {
   QString why;      // short reason, e.g. "not True, False or a number"
   FaultAction action = FaultAction::Skipped;
   bool inSection = true;  // false for a line before the first header
+  // A save of what was read writes this line back as it stands: a kept value the
+  // writer can carry. False for every line skipped, ignored or read as another value,
+  // and for kept ones that a save drops or refuses.
+  bool savedBack = false;
   bool operator==(const Fault&) const = default;
 };
 
-// The daemon's log line of a fault, e.g. "WARNING: Configuration section [JOB] line 17
-// skipped [SkipRejected=yes][not True, False or a number]".
+// What became of the line, e.g. "section [JOB] line 17 skipped [SkipRejected=yes][not
+// True, False or a number]".
+QString FaultText(const Fault& f);
+// The daemon's log line of a fault: "WARNING: Configuration " + FaultText(f).
 QString FaultMessage(const Fault& f);
 
 enum class ReadStatus {

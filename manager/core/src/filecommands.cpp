@@ -23,6 +23,15 @@ bool askOverwrite(const QString& path) {
                           prompts::Buttons::YesNo) == prompts::Answer::Yes;
 }
 
+// A save over a file whose last load failed replaces what nobody has seen.
+bool askReplaceUnread(const QString& path) {
+  return prompts::message(QStringLiteral("The configuration file [") + path +
+                              QStringLiteral("] could not be read when it was loaded.\n"
+                                             "Replace it with the configuration shown?"),
+                          QStringLiteral("Replace Unread Configuration"), prompts::Icon::Exclamation,
+                          prompts::Buttons::YesNo) == prompts::Answer::Yes;
+}
+
 // The box's sentence, then the reason on its own line (without the sentence when the
 // reason repeats it).
 QString WithReason(const QString& sentence, QString reason) {
@@ -71,6 +80,8 @@ bool ConfigFileExists(const QString& path) {
 bool LoadConfiguration(Session& s, QString* error) {
   s.setProgress(QStringLiteral("Loading configuration....."));
   s.setStatus(QStringLiteral("Loading configuration....."));
+  LoadReport report;
+  report.path = s.ConfigurationPath;
   if (QFileInfo::exists(s.ConfigurationPath) || QFileInfo(s.ConfigurationPath).isSymLink()) {
     Busy busy(s);
     jobfile::ReadOptions options;
@@ -79,13 +90,19 @@ bool LoadConfiguration(Session& s, QString* error) {
     options.sectionStarted = [&s](const QString& name) {
       s.setProgress(QStringLiteral("Loading [") + name + QStringLiteral("] ....."));
     };
+    options.reportComments = true;  // a save writes only the model
     jobfile::ReadResult result = jobfile::ReadJobFile(s.ConfigurationPath, options);
+    report.status = result.status;
     if (result.status == jobfile::ReadStatus::Unreadable) {
+      report.error = result.error;
       if (error) *error = result.error;
       s.setStatus(QStringLiteral("Error loading configuration!"));
+      s.setLoadReport(std::move(report));
       return false;
     }
     if (result.ok()) {
+      for (const jobfile::Fault& f : result.faults)
+        if (!f.savedBack) report.passedOver.append(f);
       s.ConfigurationNumber = QStringLiteral("1");
       s.showPath(pathPanel(s));
       s.replaceModel(std::move(result.file));
@@ -95,17 +112,29 @@ bool LoadConfiguration(Session& s, QString* error) {
     s.replaceModel(std::move(s.model));
   }
   s.setProgress(QStringLiteral("Configuration loaded."));
-  s.setStatus(QStringLiteral("Configuration loaded."));
+  s.setStatus(LoadedStatus(report));
+  s.setLoadReport(std::move(report));
   return true;
 }
 
-bool LoadConfigurationReported(Session& s) {
-  QString error;
-  if (LoadConfiguration(s, &error)) return true;
-  prompts::message(WithReason(QStringLiteral("Error loading configuration from [") +
-                                  s.ConfigurationPath + QLatin1Char(']'),
-                              error),
+QString LoadedStatus(const LoadReport& report) {
+  const qsizetype n = report.passedOver.size();
+  if (n == 0) return QStringLiteral("Configuration loaded.");
+  return QStringLiteral("Configuration loaded, %1 %2 passed over.")
+      .arg(n)
+      .arg(n == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+}
+
+void ShowLoadError(const LoadReport& report) {
+  prompts::message(WithReason(QStringLiteral("Error loading configuration from [") + report.path +
+                                  QLatin1Char(']'),
+                              report.error),
                    QStringLiteral("Error Loading Configuration"), prompts::Icon::Critical);
+}
+
+bool LoadConfigurationReported(Session& s) {
+  if (LoadConfiguration(s)) return true;
+  ShowLoadError(s.lastLoad());
   return false;
 }
 
@@ -119,6 +148,9 @@ bool WriteConfigFile(Session& s, bool silent) {
                      QStringLiteral("ERROR"), prompts::Icon::Exclamation);
     return false;
   }
+  if (s.unreadAt(s.ConfigurationPath) && QFileInfo::exists(s.ConfigurationPath) &&
+      !askReplaceUnread(s.ConfigurationPath))
+    return false;
   jobfile::WriteResult result;
   {
     Busy busy(s);
@@ -133,6 +165,7 @@ bool WriteConfigFile(Session& s, bool silent) {
                      QStringLiteral("Error Saving Configuration"), prompts::Icon::Critical);
     return false;
   }
+  s.markRead(s.ConfigurationPath);
   SaveManagerSettings(s.prefs);
   if (!silent)
     prompts::message(QStringLiteral("Settings have been saved!"), QStringLiteral("Settings Saved"),

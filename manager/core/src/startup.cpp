@@ -28,7 +28,7 @@ QString ConfigPathFromCommandLine(const QStringList& arguments, const QString& d
   return arguments.isEmpty() || arguments.first().isEmpty() ? defaultPath : arguments.first();
 }
 
-bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, QString* error) {
+void InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks) {
   s.Initialised = false;
   s.ConfigurationPath = DefaultConfigPath();
   s.ClearRoziRoruners();
@@ -42,14 +42,11 @@ bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, 
   s.ConfigurationPath = ConfigPathFromCommandLine(arguments, s.ConfigurationPath);
   s.setPrefs(LoadManagerSettings());
   if (s.prefs.AutoCheckUpdates && hooks.startWebUpdate) hooks.startWebUpdate();
-  QString why;
-  if (!LoadConfiguration(s, &why)) {
-    if (error) *error = why;
-    return false;
-  }
+  // A file that cannot be read leaves the run with no RoziRoruners; the main window,
+  // once shown, says why (see the session's load report).
+  if (!LoadConfiguration(s)) s.replaceModel(std::move(s.model));
   if (!IsMdacInstalled() && hooks.showDataAccessNotice) hooks.showDataAccessNotice();
   s.Initialised = true;
-  return true;
 }
 
 QString InitErrorText(const QString& why) {

@@ -43,13 +43,6 @@ inline controls::vistrel* panel(QWidget* parent, const char* name) {
   return p;
 }
 
-// A number in the file's form: "." as the decimal separator whatever the locale.
-inline std::optional<double> numeric(const QString& text) {
-  bool ok = false;
-  const double v = text.toDouble(&ok);
-  return ok ? std::optional<double>(v) : std::nullopt;
-}
-
 // Shows a field check's box, sets the field to then and gives it the focus back;
 // checking is set meanwhile so the focus moves do not start the check again.
 inline void refuse(bool& checking, QLineEdit* box, const QString& text, const QString& title,

@@ -227,7 +227,7 @@ void ScriptEditor::dispatch(const QString& key) {
   if (it != commands_.constEnd() && *it) (*it)();
 }
 
-jobfile::RoziRoruner* ScriptEditor::current() { return m_.session().current(); }
+jobfile::RoziRoruner* ScriptEditor::current() { return m_.session().record(shown_); }
 
 void ScriptEditor::refillRoziRorunerList() {
   const QSignalBlocker block(cmbRoziRorunerList);
@@ -284,6 +284,7 @@ void ScriptEditor::addCommandLine(QTreeWidgetItem* root, int number,
 }
 
 void ScriptEditor::BuildScriptTree() {
+  shown_ = m_.session().shown();
   {
     const QSignalBlocker block(tvCommandScript);
     const bool large = m_.session().prefs.LargeScriptIcons;
@@ -459,7 +460,12 @@ void ScriptEditor::CommandProperties() {
     editComment(n);
     return;
   }
-  if (!m_.ShowCommandProperties(QString::number(n), name)) return;
+  const jobfile::CommandEntry before = r->Commands[n - 1];
+  const bool stored = m_.ShowCommandProperties(QString::number(n), name);
+  // A failure may still have stored some parameters (a plug-in that gave more than
+  // thirty): the tree shows what the command now holds.
+  r = current();
+  if (!stored && (!r || n > script::CommandCount(*r) || r->Commands[n - 1] == before)) return;
   BuildScriptTree();
   selectCommand(n);
 }
