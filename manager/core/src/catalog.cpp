@@ -67,7 +67,7 @@ void Catalog::LoadPlugins(const QString& iconFolder, PictureSink& pictures,
                            QStringLiteral("] ") + error,
                        QStringLiteral("Error Loading Plugin"), prompts::Icon::Critical);
   }
-  if (progress) progress->picture(existingIcon(iconFolder, QLatin1String(kStartupPicture)));
+  if (progress) progress->pluginsLoaded();
 }
 
 bool Catalog::loadPlugin(const QString& name, const QString& iconFolder, PictureSink& pictures,

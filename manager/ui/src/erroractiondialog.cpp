@@ -7,13 +7,13 @@
 #include <QGridLayout>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "controls/vistrel.h"
 #include "dialogparts.h"
 #include "library/catalogue.h"
+#include "manager/ui/pictures.h"
 #include "manager/ui/variablesmenu.h"
 #include "pagewidgets.h"
 #include "platform/prompts.h"
@@ -131,7 +131,7 @@ void ErrorActionDialog::build() {
   grid->setColumnMinimumWidth(0, 24);
 
   QHBoxLayout* body =
-      besidePicture(this, "Picture5", style()->standardIcon(QStyle::SP_MessageBoxWarning), grid);
+      besidePicture(this, "Picture5", pictures::forKey(QStringLiteral("picErrorAction")), grid);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: ErrorAction"), this));

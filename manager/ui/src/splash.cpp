@@ -4,12 +4,12 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
-#include <QPixmap>
-#include <QStyle>
+#include <QIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "manager/session.h"
+#include "manager/ui/pictures.h"
 
 namespace mvnz::manager::ui {
 
@@ -34,7 +34,7 @@ StartupWindow::StartupWindow(const QString& versionLabel, QWidget* parent)
   f.setPointSize(f.pointSize() * 2);
   f.setBold(true);
   title->setFont(f);
-  picAbout_->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
+  picAbout_->setPixmap(pictures::forKey(QStringLiteral("picAbout")).pixmap(64, 64));
   picAbout_->setCursor(Qt::PointingHandCursor);
   picAbout_->installEventFilter(this);
   picStartup_->setFixedSize(32, 32);
@@ -60,11 +60,19 @@ void StartupWindow::status(const QString& text) {
 }
 
 void StartupWindow::picture(const QString& file) {
-  QPixmap p;
-  if (file.isEmpty())
+  // The file's own 32 pixel picture where it holds one.
+  const QIcon icon(file);
+  if (!icon.availableSizes().isEmpty()) picStartup_->setPixmap(icon.pixmap(32, 32));
+  picStartup_->repaint();
+}
+
+void StartupWindow::pluginsLoaded() {
+  // The closing picture; none when its file is missing.
+  const QIcon icon = pictures::forKey(QStringLiteral("picIniIcon"));
+  if (icon.isNull())
     picStartup_->clear();
-  else if (p.load(file))
-    picStartup_->setPixmap(p.scaled(32, 32, Qt::KeepAspectRatio));
+  else
+    picStartup_->setPixmap(icon.pixmap(32, 32));
   picStartup_->repaint();
 }
 

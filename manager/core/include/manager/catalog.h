@@ -40,13 +40,11 @@ class CatalogProgress {
  public:
   virtual ~CatalogProgress() = default;
   virtual void status(const QString& text) = 0;
-  // A module's small picture (an existing file), shown as it is loaded; after the
-  // last plug-in the start-up picture, or "" (no picture) when its file is missing.
+  // A module's small picture (an existing file), shown as it is loaded.
   virtual void picture(const QString& file) = 0;
+  // Every plug-in is loaded: the splash shows its closing picture.
+  virtual void pluginsLoaded() = 0;
 };
-
-// The splash's picture once every plug-in is loaded, in the icon folder.
-inline constexpr char kStartupPicture[] = "picIniIcon.ico";
 
 class Catalog {
  public:

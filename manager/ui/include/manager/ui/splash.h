@@ -22,6 +22,7 @@ class StartupWindow : public QWidget, public CatalogProgress {
   explicit StartupWindow(const QString& versionLabel, QWidget* parent = nullptr);
   void status(const QString& text) override;
   void picture(const QString& file) override;
+  void pluginsLoaded() override;
   // lblStartup shows the session's progress texts from now on (the configuration's
   // load, the update offer), also those that come after the window was closed.
   void showProgressOf(const Session& session);
