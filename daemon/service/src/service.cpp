@@ -134,7 +134,8 @@ bool ServiceControl::InstallService(bool /*interactive*/, QString* errorText) {
   bool ok = RunSystemctl({QStringLiteral("daemon-reload")}, errorText);
   // Disabled: masked, so nothing can start it, not even by hand. Any other mode first
   // undoes a mask an earlier Disabled install may have left.
-  const QString maskVerb = ServiceStartMode == 2 ? QStringLiteral("mask") : QStringLiteral("unmask");
+  const QString maskVerb =
+      ServiceStartMode == 2 ? QStringLiteral("mask") : QStringLiteral("unmask");
   if (ok) ok = RunSystemctl({maskVerb, unit}, errorText);
   if (ok && ServiceStartMode == 0) ok = RunSystemctl({QStringLiteral("enable"), unit}, errorText);
   if (!ok) {

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "controls/vistrel.h"
+#include "manager/ui/pictures.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui::pagewidgets {
@@ -31,6 +32,7 @@ inline QLineEdit* textBox(QWidget* parent, const char* name, const char* tip) {
 inline QToolButton* pictureButton(QWidget* parent, const char* name, const char* tip) {
   auto* b = named(new QToolButton(parent), name, tip);
   b->setText(QStringLiteral("..."));
+  b->setIcon(pictures::forKey(QStringLiteral("picMenu")));
   b->setFocusPolicy(Qt::NoFocus);
   return b;
 }

@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -28,7 +27,10 @@
 #include "manager/properties.h"
 #include "manager/services.h"
 #include "manager/ui/commanddialogs.h"
+#include "manager/ui/constantsdialog.h"
 #include "manager/ui/manager.h"
+#include "manager/ui/pictures.h"
+#include "pagewidgets.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
 
@@ -38,30 +40,32 @@ namespace {
 
 struct ButtonSpec {
   const char* key;
-  const char* tip;
-  QStyle::StandardPixmap icon;
+  const char* tip;  // the picture is the key's
   bool separatorBefore;
 };
 
 constexpr ButtonSpec kButtons[] = {
-    {"close", "Exit CommandScript", QStyle::SP_DialogCloseButton, true},
-    {"small", "Small Icons", QStyle::SP_FileDialogListView, false},
-    {"large", "Large Icons", QStyle::SP_FileDialogDetailedView, false},
-    {"up", "Move Command Up", QStyle::SP_ArrowUp, true},
-    {"down", "Move Command Down", QStyle::SP_ArrowDown, false},
-    {"comment", "Toggle Comment", QStyle::SP_DialogNoButton, false},
-    {"clear", "Delete Command", QStyle::SP_TrashIcon, false},
-    {"clearall", "Clear CommandScript", QStyle::SP_DialogResetButton, true},
-    {"save", "Save To Disk", QStyle::SP_DialogSaveButton, false},
-    {"load", "Load From Disk", QStyle::SP_DialogOpenButton, false},
-    {"locals", "Local Constants", QStyle::SP_FileDialogContentsView, true},
-    {"globals", "Global Constants", QStyle::SP_FileDialogInfoView, false},
-    {"daemon", "start daemon", QStyle::SP_MediaPlay, true},
+    {"close", "Exit CommandScript", true},
+    {"small", "Small Icons", false},
+    {"large", "Large Icons", false},
+    {"up", "Move Command Up", true},
+    {"down", "Move Command Down", false},
+    {"comment", "Toggle Comment", false},
+    {"clear", "Delete Command", false},
+    {"clearall", "Clear CommandScript", true},
+    {"save", "Save To Disk", false},
+    {"load", "Load From Disk", false},
+    {"locals", "Local Constants", true},
+    {"globals", "Global Constants", false},
+    {"daemon", "start daemon", true},
 };
 
 constexpr int kMinimumWidth = 553;   // 8295 twips
 constexpr int kMinimumHeight = 463;  // 6945 twips
 constexpr int kScrollInterval = 100;  // ms per line while a drag holds in a scroll zone
+// Both trees' pictures and indentation (100 and 250 twips) for the two icon sizes.
+constexpr int kSmallIcon = 16, kLargeIcon = 32;
+constexpr int kSmallIndent = 100, kLargeIndent = 250;
 // Palette edges read back from the registry beyond this (twips) are not a place on
 // any screen.
 constexpr double kMaxListTwips = 1e6;
@@ -132,6 +136,7 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
 
   connect(tvCommandList, &QTreeWidget::itemDoubleClicked, this, [this] { AddCommand(); });
   connect(tvCommandScript, &QTreeWidget::itemSelectionChanged, this, [this] { setItemButtons(); });
+  connect(tvCommandScript, &QTreeWidget::itemClicked, this, [this] { setItemButtons(); });
   connect(tvCommandScript, &QTreeWidget::itemDoubleClicked, this, [this] { CommandProperties(); });
   connect(tvCommandScript, &QTreeWidget::itemChanged, this,
           [this](QTreeWidgetItem* item) { commentEdited(item); });
@@ -149,7 +154,7 @@ void ScriptEditor::buildToolbars() {
   for (const ButtonSpec& b : kButtons) {
     if (b.separatorBefore) Toolbar->addSeparator();
     const QString key = QString::fromLatin1(b.key);
-    QAction* a = Toolbar->addAction(style()->standardIcon(b.icon), QString());
+    QAction* a = Toolbar->addAction(pictures::forKey(key), QString());
     a->setObjectName(key);
     a->setToolTip(QString::fromLatin1(b.tip));
     connect(a, &QAction::triggered, this, [this, key] { dispatch(key); });
@@ -169,6 +174,9 @@ void ScriptEditor::buildToolbars() {
   setCommand(QStringLiteral("save"), [this] { WriteConfigFile(m_.session(), false); });
   setCommand(QStringLiteral("load"), [this] { LoadConfigurationReported(m_.session()); });
   setCommand(QStringLiteral("daemon"), [] { StartDaemon(); });
+  // The constants dialogs open over the editor, which stays open.
+  setCommand(QStringLiteral("locals"), [this] { ShowLocalConstants(m_.session(), this); });
+  setCommand(QStringLiteral("globals"), [this] { ShowGlobalConstants(m_.session(), this); });
 
   Toolbar1 = new QToolBar(this);
   Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -194,6 +202,10 @@ void ScriptEditor::wireSession() {
   });
   connect(&s, &Session::roziRorunersChanged, this, [this] {
     refillRoziRorunerList();
+    BuildScriptTree();
+  });
+  connect(&s, &Session::prefsChanged, this, [this] {
+    BuildToolTree();
     BuildScriptTree();
   });
   connect(&s, &Session::currentChanged, this, [this](int index) {
@@ -237,7 +249,16 @@ void ScriptEditor::showCaption() {
                             QStringLiteral(" - ") + r->Description);
 }
 
+void ScriptEditor::applyIconSize(QTreeWidget* tree) {
+  const bool large = m_.session().prefs.LargeScriptIcons;
+  const int side = large ? kLargeIcon : kSmallIcon;
+  tree->setIconSize(QSize(side, side));
+  tree->setIndentation(
+      int(std::lround(double(large ? kLargeIndent : kSmallIndent) / controls::kTwipsPerPixel)));
+}
+
 void ScriptEditor::BuildToolTree() {
+  applyIconSize(tvCommandList);
   ui::BuildToolTree(tvCommandList, m_.session().catalog, m_.images(),
                     m_.session().prefs.LargeScriptIcons);
 }
@@ -266,8 +287,7 @@ void ScriptEditor::BuildScriptTree() {
   {
     const QSignalBlocker block(tvCommandScript);
     const bool large = m_.session().prefs.LargeScriptIcons;
-    const int side = large ? 32 : 16;
-    tvCommandScript->setIconSize(QSize(side, side));
+    applyIconSize(tvCommandScript);
     highlight_ = nullptr;  // its line goes with the others
     tvCommandScript->clear();
     auto* root = new QTreeWidgetItem(tvCommandScript, {QStringLiteral("Command Script")});
@@ -304,6 +324,11 @@ void ScriptEditor::setItemButtons() {
   buttons_.value(QStringLiteral("clear"))->setEnabled(line);
   buttons_.value(QStringLiteral("up"))->setEnabled(several);
   buttons_.value(QStringLiteral("down"))->setEnabled(several);
+}
+
+void ScriptEditor::disableItemButtons() {
+  for (const char* key : {"up", "down", "comment", "clear"})
+    buttons_.value(QLatin1String(key))->setEnabled(false);
 }
 
 int ScriptEditor::selectedCommand() const {
@@ -566,6 +591,9 @@ bool ScriptEditor::eventFilter(QObject* watched, QEvent* event) {
     return true;
   if (watched == tvCommandScript && event->type() == QEvent::KeyPress)
     return scriptKey(static_cast<QKeyEvent*>(event));
+  // The item buttons act on the script's line: when the focus leaves the tree for
+  // another control they are off, until a click on a line sets them again.
+  if (watched == tvCommandScript && pagewidgets::leavesField(event)) disableItemButtons();
   if (watched == tvCommandList && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

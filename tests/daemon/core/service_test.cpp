@@ -22,24 +22,27 @@ using namespace mvnz::mvnd;
 
 namespace {
 
-// Installs the fake systemctl; exitCode is what every call returns, except a call of the
-// verb failing, which fails.
-QString FakeSystemctl(int exitCode, const QString& failing = "none") {
+// Installs a shell script, whose first line records its arguments in <root>/calls, as
+// systemctl; returns the calls file, emptied.
+QString InstallSystemctl(const QString& body) {
   const QString root = mvnz::test::rootDir();
   const QString script = root + "/systemctl";
   QFile f(script);
   EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(
-      QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\n[ \"$1\" = %3 ] && exit 1\nexit %2\n")
-          .arg(root)
-          .arg(exitCode)
-          .arg(failing)
-          .toUtf8());
+  f.write(QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\n").arg(root).toUtf8() +
+          body.toUtf8());
   f.close();
   f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   qputenv("MVNZ_SYSTEMCTL", script.toLocal8Bit());
   QFile::remove(root + "/calls");
   return root + "/calls";
+}
+
+// Installs the fake systemctl; exitCode is what every call returns, except a call of the
+// verb failing, which fails.
+QString FakeSystemctl(int exitCode, const QString& failing = "none") {
+  return InstallSystemctl(
+      QStringLiteral("[ \"$1\" = %2 ] && exit 1\nexit %1\n").arg(exitCode).arg(failing));
 }
 
 QStringList Calls(const QString& file) {
@@ -235,21 +238,10 @@ TEST(ServiceControl, FailedEnableRemovesTheUnitAgain) {
 // masks the unit; another mode and the removal undo the mask, whatever left it.
 TEST(ServiceControl, DisabledIsMaskedUntilTheModeChangesOrTheServiceGoes) {
   const QString root = mvnz::test::makeDir("sysroot");
-  const QString calls = mvnz::test::rootDir() + "/calls";
-  const QString script = mvnz::test::rootDir() + "/systemctl-root";
-  {
-    // The service manager itself is not there: its reload and stop are only recorded.
-    QFile f(script);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1'\n"
-                           "case \"$1\" in daemon-reload|stop) exit 0;; esac\n"
-                           "exec systemctl --root='%2' \"$@\"\n")
-                .arg(calls, root)
-                .toUtf8());
-    f.close();
-    f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  }
-  qputenv("MVNZ_SYSTEMCTL", script.toLocal8Bit());
+  // The service manager itself is not there: its reload and stop are only recorded.
+  InstallSystemctl(QStringLiteral("case \"$1\" in daemon-reload|stop) exit 0;; esac\n"
+                                  "exec systemctl --root='%1' \"$@\"\n")
+                       .arg(root));
   const QByteArray unitDir = qgetenv("MVNZ_UNIT_DIR");
   qputenv("MVNZ_UNIT_DIR", QFile::encodeName(root + "/usr/local/lib/systemd/system"));
   const QString mask = root + "/etc/systemd/system/MVNDZuri.service";
