@@ -49,7 +49,10 @@ QString keyTable(jobfile::SectionKind section) {
   for (const jobfile::KeySpec& k : jobfile::Keys()) {
     if (k.section != section) continue;
     const QString def = *k.defaultValue ? code(cell(k.defaultValue)) : QStringLiteral("empty");
-    out += row({code(cell(k.key)), prose(k.values), def, prose(k.meaning)});
+    QString values = prose(k.values);
+    if (const char* reading = jobfile::FormReading(k.form); *reading)
+      values += QStringLiteral("; ") + prose(reading);
+    out += row({code(cell(k.key)), values, def, prose(k.meaning)});
   }
   return out;
 }
@@ -89,7 +92,8 @@ QString commands() {
       "preceded by \"]~[\":\n\n"
       "    Command=Relocate]~[<ScanPathFileName>]~[/srv/done/<FileName>]~[1]~[1]~[]~[...]~[\n\n"
       "Names are compared without regard to case. A name beginning with \"!\" disables the "
-      "line. Positions not listed below are empty. Parameters may hold variable tokens.\n\n"
+      "line. Positions not listed below are empty. Parameters may hold variable tokens; a relative "
+      "path in one is taken from the folder the daemon was started in.\n\n"
       "### Built-in workflow commands\n\n");
   for (const catalogue::Command& c : catalogue::BuiltIns()) out += command(c);
   out += QStringLiteral("### Plug-in modules\n\n");

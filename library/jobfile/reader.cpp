@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
+#include <sys/stat.h>
 
 #include "jobfile_internal.h"
 #include "library/jobfile.h"
@@ -105,11 +106,23 @@ const QHash<QString, const KeySpec*>& KeyIndex(SectionKind kind) {
 struct Outcome {
   QString why;
   FaultAction action = FaultAction::Skipped;
+  bool savedBack = false;  // see Fault::savedBack
   explicit operator bool() const { return !why.isEmpty(); }
 };
 
 Outcome Skip(const QString& why) { return {why, FaultAction::Skipped}; }
+// Kept, but a save drops or refuses it.
 Outcome Keep(const QString& why) { return {why, FaultAction::Kept}; }
+// Kept, and a save writes it back as it stands.
+Outcome KeepWritten(const QString& why) { return {why, FaultAction::Kept, true}; }
+
+// The comment lines the writer puts at the file's head and end.
+bool WritersComment(QStringView line) {
+  while (line.endsWith(QLatin1Char(' '))) line.chop(1);
+  return line == QLatin1String(";") || line == QLatin1String("; Mervane Zuri - Configuration File") ||
+         line == QLatin1String("; End of Mervane Zuri - Configuration File") ||
+         line.startsWith(QLatin1String("; Mervane Zuri v"));
+}
 Outcome ReadAs(const QString& text) {
   return {QStringLiteral("read as ") + text, FaultAction::Replaced};
 }
@@ -129,6 +142,7 @@ class Reader {
   void Feed(QByteArrayView bytes) { lines_.Feed(bytes, take_); }
   ReadResult Finish() {
     lines_.Finish(take_);
+    result_.hasGlobals = sawGlobal_;
     return std::move(result_);
   }
 
@@ -137,14 +151,15 @@ class Reader {
   enum class Where { Nowhere, Global, Job, Passed };
 
   void Report(int line, QStringView text, const Outcome& o) {
-    result_.faults.append({line, section_, text.toString(), o.why, o.action, inSection_});
+    result_.faults.append({line, section_, text.toString(), o.why, o.action, inSection_, o.savedBack});
   }
 
   void ReadLine(int number, QStringView line) {
     if (line.startsWith(QLatin1Char('['))) return ReadHeader(number, line);
-    if (line.startsWith(QLatin1Char(';')) || where_ == Where::Passed) return;
+    if (where_ == Where::Passed) return;
     const QStringView trimmed = TrimBlanks(line);
-    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';'))) return;
+    if (trimmed.startsWith(QLatin1Char(';'))) return ReadComment(number, line);
+    if (trimmed.isEmpty()) return;
     if (line.startsWith(QLatin1Char(' ')))
       return Report(number, line, {QStringLiteral("indented line"), FaultAction::Ignored});
     if (where_ == Where::Nowhere)
@@ -153,6 +168,11 @@ class Reader {
     if (!o && line.contains(QLatin1Char('\r')))
       o = Keep(QStringLiteral("holds a carriage return, which a save refuses"));
     if (o) Report(number, line, o);
+  }
+
+  void ReadComment(int number, QStringView line) {
+    if (options_.reportComments && !WritersComment(line))
+      Report(number, line, {QStringLiteral("comment, a save does not keep it"), FaultAction::Ignored});
   }
 
   void ReadHeader(int number, QStringView line) {
@@ -317,7 +337,7 @@ class Reader {
         return {};
       case Field::Trigger:
         if (value != QLatin1String("FILE") && value != QLatin1String("TIME"))
-          return Keep(QStringLiteral("not FILE or TIME"));
+          return KeepWritten(QStringLiteral("not FILE or TIME"));
         return {};
       case Field::InputFilter:
       case Field::RejectFilter:
@@ -330,7 +350,7 @@ class Reader {
   Outcome CheckFilter(const QString& value) const {
     if (!options_.filterError || value.isEmpty()) return {};
     const QString error = options_.filterError(value);
-    return error.isEmpty() ? Outcome{} : Keep(error);
+    return error.isEmpty() ? Outcome{} : KeepWritten(error);
   }
 
   // The one copy of a command name: scripts repeat a few names many times.
@@ -363,7 +383,7 @@ class Reader {
     if (TrimBlanks(bare).isEmpty())
       return Keep(QStringLiteral("command without a name, a save drops it"));
     if (options_.knownCommand && !options_.knownCommand(bare))
-      return Keep(QStringLiteral("no module provides [%1]").arg(bare));
+      return KeepWritten(QStringLiteral("no module provides [%1]").arg(bare));
     return {};
   }
 
@@ -391,7 +411,19 @@ ReadResult ParseJobFile(const QByteArray& bytes, const ReadOptions& options) {
   return reader.Finish();
 }
 
-ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
+std::optional<FileStamp> StampOf(const QString& path) {
+  struct stat st {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+  return StampOf(st);
+}
+
+FileStamp StampOf(const struct stat& st) {
+  const auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+  return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), ns(st.st_mtim),
+          ns(st.st_ctim)};
+}
+
+ReadResult ReadFileOnce(const QString& path, const ReadOptions& options, ReadStamps* stamps) {
   ReadResult failed;
   const QFileInfo info(path);
   if (path.isEmpty() || !info.exists()) {
@@ -409,6 +441,12 @@ ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
   }
+  const auto stampOpen = [&f]() -> std::optional<FileStamp> {
+    struct stat st {};
+    if (::fstat(f.handle(), &st) != 0) return std::nullopt;
+    return StampOf(st);
+  };
+  if (stamps) stamps->atOpen = stampOpen();
   // Read piece by piece into one small buffer: fresh memory for a copy of a large file
   // costs more than reading it.
   Reader reader(options);
@@ -419,16 +457,22 @@ ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
   }
+  if (stamps) {
+    stamps->afterRead = stampOpen();
+    stamps->pathAfterRead = StampOf(path);
+  }
   return reader.Finish();
 }
 
-QString FaultMessage(const Fault& f) {
+QString FaultText(const Fault& f) {
   static const char* const kActions[] = {"skipped", "ignored", "replaced", "kept"};
-  QString head = QStringLiteral("WARNING: Configuration ");
-  if (f.inSection) head += QStringLiteral("section [") + f.section.toUpper() + QStringLiteral("] ");
+  QString head;
+  if (f.inSection) head = QStringLiteral("section [") + f.section.toUpper() + QStringLiteral("] ");
   return head + QStringLiteral("line ") + QString::number(f.line) + QLatin1Char(' ') +
          QLatin1String(kActions[static_cast<int>(f.action)]) + QStringLiteral(" [") + f.text +
          QStringLiteral("][") + f.why + QLatin1Char(']');
 }
+
+QString FaultMessage(const Fault& f) { return QStringLiteral("WARNING: Configuration ") + FaultText(f); }
 
 }  // namespace mvnz::jobfile

@@ -121,8 +121,8 @@ void CheckNames(const QList<RoziRoruner>& jobs, Checker& c) {
   }
 }
 
-// The file's text, built line by line. Blanks at the end of a line are dropped, since
-// every reader trims them away.
+// The file's text, built line by line, every value as the caller gives it: the keys
+// written trimmed are trimmed by their callers, the others keep their blanks.
 class Text {
  public:
   Text() { out_.reserve(1 << 16); }
@@ -148,15 +148,8 @@ class Text {
   QString take() { return std::move(out_); }
 
  private:
-  void End() {
-    qsizetype e = out_.size();
-    while (e > lineStart_ && out_[e - 1] == QLatin1Char(' ')) --e;
-    out_.truncate(e);
-    out_ += kEol;
-    lineStart_ = out_.size();
-  }
+  void End() { out_ += kEol; }
   QString out_;
-  qsizetype lineStart_ = 0;
 };
 
 void WriteGlobals(const GlobalSettings& g, Text& t) {

@@ -55,8 +55,10 @@ ChildRun RunChild(const QString& folder, const QString& name, const QStringList&
   }
   if (!StepUntilFinished(*p, limitMs, stepMs)) {
     run.state = ChildRun::State::StillRunning;
-    // Destroying the process object would kill the child.
-    p.release()->setParent(nullptr);
+    // Destroying the process object would kill the child: it lives on, owned by the
+    // child's end, and is freed by the event loop once the child has ended.
+    QProcess* left = p.release();
+    QObject::connect(left, &QProcess::finished, left, &QObject::deleteLater);
     return run;
   }
   run.output = QString::fromLocal8Bit(p->readAll()).trimmed();

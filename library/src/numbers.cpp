@@ -213,6 +213,18 @@ double LeadingNumber(const QString& text) {
   return v && std::isfinite(*v) ? *v : 0;
 }
 
+std::optional<double> FileNumber(const QString& text) {
+  const auto blank = [](QChar c) { return c == ' ' || c == '\t'; };
+  qsizetype begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  const QString t = text.mid(begin, end - begin);
+  qsizetype pos = 0;
+  const auto v = readNumber(t, pos, Grammar::Decimal);
+  if (!v || pos != t.size() || !std::isfinite(*v)) return std::nullopt;
+  return v;
+}
+
 double RoundHalfEven(double v) { return std::nearbyint(v); }  // default mode: to even
 
 std::optional<int> LeadingInt16(const QString& text) {

@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
   QString error;
   bool started = false;
   try {
-    started = InitManager(session, arguments, hooks, &error);
+    InitManager(session, arguments, hooks);
+    started = true;
   } catch (const std::exception& e) {  // e.g. out of memory on a huge file
     error = QString::fromLocal8Bit(e.what());
   }
@@ -88,5 +89,6 @@ int main(int argc, char** argv) {
   if (session.Exiting) return 0;
   manager.window().show();
   manager.window().repaint();
+  manager.reportLoad();  // the lines of the file that a save will not write back
   return app.exec();
 }

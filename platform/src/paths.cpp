@@ -47,7 +47,7 @@ QString appDir() {
   return QFileInfo(target).absolutePath();
 }
 
-QString ownFolder(OwnFolder which, const QString& programFolder) {
+QString bundledDir(Bundled which, const QString& programFolder) {
   struct Place {
     const char* beside;     // name in the build tree's program folder
     const char* installed;  // relative to the installed program folder
@@ -64,9 +64,9 @@ QString ownFolder(OwnFolder which, const QString& programFolder) {
   return QDir::cleanPath(join(programFolder, QLatin1String(place.installed)));
 }
 
-QString pluginDir() { return ownFolder(OwnFolder::Plugins); }
+QString pluginDir() { return bundledDir(Bundled::Plugins); }
 
-QString helpFile() { return join(ownFolder(OwnFolder::Help), "index.html"); }
+QString helpFile() { return join(bundledDir(Bundled::Help), "index.html"); }
 
 QString registryDir() {
   QString v = env("MVNZ_REGISTRY_DIR");
@@ -80,13 +80,33 @@ QString registryDir() {
 
 QString userSettingsDir() { return join(xdgConfigHome(), "mervanezuri"); }
 
+namespace {
+
+// Whether folder is a folder (a link followed) owned by the effective user.
+bool ownFolder(const QString& folder) {
+  struct stat st;
+  return !folder.isEmpty() && ::stat(QFile::encodeName(folder).constData(), &st) == 0 &&
+         S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// The runtime folder when MVNZ_RUNTIME_DIR does not name one. A user's own folders come
+// before the shared temporary folder, where anyone could make the name first.
+QString defaultRuntimeDir() {
+  const QString xdg = env("XDG_RUNTIME_DIR");
+  if (!xdg.isEmpty()) return join(xdg, "mervanezuri");
+  if (::geteuid() == 0) return QString::fromLatin1(kServiceRuntimeDir);
+  const QString state = env("XDG_STATE_HOME");
+  if (state.startsWith('/')) return join(state, "mervanezuri/run");
+  const QString home = QDir::homePath();
+  if (ownFolder(home)) return join(home, ".local/state/mervanezuri/run");
+  return join(QDir::tempPath(), QStringLiteral("mervanezuri-%1").arg(::geteuid()));
+}
+
+}  // namespace
+
 QString runtimeDir() {
   QString dir = env("MVNZ_RUNTIME_DIR");
-  if (dir.isEmpty()) {
-    QString xdg = env("XDG_RUNTIME_DIR");
-    dir = xdg.isEmpty() ? QStringLiteral("/tmp/mervanezuri-%1").arg(getuid())
-                        : join(xdg, "mervanezuri");
-  }
+  if (dir.isEmpty()) dir = defaultRuntimeDir();
   while (dir.size() > 1 && dir.endsWith(QLatin1Char('/'))) dir.chop(1);
   // Only a missing folder is made here (private from the start); whether an existing
   // one may be used is runtimefolder::prepare()'s question.
@@ -101,7 +121,9 @@ QString runtimeDir() {
 
 QString unitDir() {
   QString v = env("MVNZ_UNIT_DIR");
-  return v.isEmpty() ? QStringLiteral("/etc/systemd/system") : v;
+  // Not /etc/systemd/system: that is where a mask goes, and a unit file there cannot be
+  // masked.
+  return v.isEmpty() ? QStringLiteral("/usr/local/lib/systemd/system") : v;
 }
 
 QString systemctlProgram() {

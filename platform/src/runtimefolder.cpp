@@ -1,6 +1,7 @@
 #include "platform/runtimefolder.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,8 +19,21 @@ namespace {
 
 QString errnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
 
+// One line: the folder, what is wrong, and how to use another one.
 QString refused(const QString& dir, const QString& why) {
-  return QStringLiteral("Runtime folder [%1] not used: %2").arg(dir, why);
+  return QStringLiteral(
+             "Runtime folder [%1] not used: %2; set MVNZ_RUNTIME_DIR to a folder of "
+             "your own")
+      .arg(dir, why);
+}
+
+// "name (uid)", or the number alone for a user the system does not know.
+QString userText(uid_t uid) {
+  struct passwd pw;
+  struct passwd* found = nullptr;
+  char buf[1024];
+  if (::getpwuid_r(uid, &pw, buf, sizeof buf, &found) != 0 || !found) return QString::number(uid);
+  return QStringLiteral("%1 (%2)").arg(QString::fromLocal8Bit(found->pw_name)).arg(uid);
 }
 
 QString modeText(mode_t mode) { return QString::number(mode & 07777, 8).rightJustified(4, '0'); }
@@ -29,7 +43,8 @@ QString folderFault(const struct stat& st) {
   if (S_ISLNK(st.st_mode)) return QStringLiteral("it is a symbolic link");
   if (!S_ISDIR(st.st_mode)) return QStringLiteral("it is not a folder");
   if (st.st_uid != ::geteuid())
-    return QStringLiteral("owned by user %1, not by user %2").arg(st.st_uid).arg(::geteuid());
+    return QStringLiteral("owned by user %1, not by user %2")
+        .arg(userText(st.st_uid), userText(::geteuid()));
   if (st.st_mode & (S_IWGRP | S_IWOTH))
     return QStringLiteral("writable by %1 (mode %2)")
         .arg(st.st_mode & S_IWOTH ? QStringLiteral("others") : QStringLiteral("its group"),
@@ -45,7 +60,7 @@ bool trustedOwner(uid_t uid) { return uid == 0 || uid == ::geteuid(); }
 QString wayFault(const QByteArray& at, const struct stat& st) {
   const QString shown = QFile::decodeName(at.isEmpty() ? QByteArray("/") : at);
   if (!trustedOwner(st.st_uid))
-    return QStringLiteral("[%1] on its way is owned by user %2").arg(shown).arg(st.st_uid);
+    return QStringLiteral("[%1] on its way is owned by user %2").arg(shown, userText(st.st_uid));
   if (S_ISDIR(st.st_mode) && (st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX))
     return QStringLiteral("the folder [%1] on its way is writable by %2 and not sticky (mode %3)")
         .arg(shown,

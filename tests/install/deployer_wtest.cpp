@@ -14,11 +14,13 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <optional>
 
 #include "deployer/frmremove.h"
 #include "deployer/modreg.h"
 #include "deployer/removal.h"
 #include "installsupport.h"
+#include "library/exitstatus.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -207,6 +209,50 @@ TEST(DeployerWindow, OkCarriesOutTheTickedSteps) {
   }
 }
 
+// Each end of "mvnd -uninstall" as the real svcwright prints it and ends, and as the
+// deployer then lists the service.
+TEST(DeployerService, EachDaemonStatusIsReportedAsItIs) {
+  const struct {
+    int daemonStatus;  // -1: no daemon program in the folder
+    QString svcwrightLine;
+    int svcwrightStatus;
+    QString summary;
+  } cases[] = {
+      {kExitOk, "Remove Mervane Service: The Mervane Zuri Daemon service has been removed.", 0,
+       "Removed:\r\n  the service"},
+      {kExitNotInstalled, "Remove Mervane Service: The Mervane Zuri Daemon service is not installed.",
+       5, "Left alone:\r\n  the service: not installed"},
+      {kExitRefused,
+       "Remove Mervane Service: The daemon refused to remove the service (status 2).  fake mvnd "
+       "says why",
+       2, "-remove ended with status 2"},
+      {kExitServiceFailed, "ended with status 4).  fake mvnd says why", 4,
+       "-remove ended with status 4"},
+      {kExitFatal, "ended with status 1).", 1, "-remove ended with status 1"},
+      {kExitAlreadyInstalled, "The service could not be removed (", 3, "-remove ended with status 3"},
+      {-1, "The daemon program cannot be run: ", 127, "-remove ended with status 127"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.daemonStatus);
+    const QString folder = ProgramFolder(QString("status%1").arg(c.daemonStatus));
+    std::optional<FakeProgram> mvnd;
+    if (c.daemonStatus >= 0) mvnd.emplace(folder, "mvnd", c.daemonStatus);
+    const QString svcwright = CopyProgram("svcwright", folder);
+    QProcess p;
+    p.start(svcwright, {"-remove"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), c.svcwrightStatus);
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(c.svcwrightLine)) << err.toStdString();
+
+    Summary summary;
+    RemoveService(folder, kServiceLimitMs, summary);
+    EXPECT_TRUE(summary.Text().contains(c.summary)) << summary.Text().toStdString();
+    EXPECT_EQ(summary.anyFailed(), c.svcwrightStatus != 0 && c.svcwrightStatus != 5);
+  }
+}
+
 TEST(DeployerConfigFile, OnlyAWritableRegularFileIsDeleted) {
   const QString dir = mvnz::test::makeDir("cfgkinds");
   const QString target = QDir(dir).filePath("precious.txt");
@@ -264,7 +310,8 @@ TEST(DeployerWindow, GivesUpOnAServiceRemovalThatDoesNotEnd) {
   EXPECT_TRUE(r.SummaryText().contains(r.svcwright.path + " -remove is still running after 1.5 s"))
       << r.SummaryText().toStdString();
   EXPECT_FALSE(QFile::exists(paths::configFile()));
-  r.svcwright.Release();
+  // Once it ends, nothing of it is left behind (the sanitizer run checks the memory).
+  EXPECT_TRUE(r.svcwright.ReleaseAndWaitReaped());
 }
 
 namespace {
@@ -369,4 +416,10 @@ TEST(DeployerChain, RemovesWhatTheRealProgramsInstalled) {
     EXPECT_FALSE(scope.prompts->entries.last().text.contains("Not removed"))
         << scope.prompts->entries.last().text.toStdString();
   }
+  // With the service gone, another removal is not reported as done.
+  PromptsScope scope;
+  frmRemove window(bin);
+  window.show();
+  window.cmdOk->click();
+  EXPECT_EQ(scope.prompts->entries.last().text, "Left alone:\r\n  the service: not installed");
 }

@@ -19,7 +19,7 @@ FakeProgram::FakeProgram(const QString& folder_, const QString& name, int status
   QFile::remove(QDir(folder).filePath("args." + name));
   QFile f(path);
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-  QString script = QStringLiteral("#!/bin/sh\nd='%1'\nrm -f \"$d/args.%2\"\n"
+  QString script = QStringLiteral("#!/bin/sh\nd='%1'\nrm -f \"$d/args.%2\"\necho $$ > \"$d/pid.%2\"\n"
                                   "printf '%s\\n' \"$@\" > \"$d/args.%2.tmp\"\n"
                                   "mv \"$d/args.%2.tmp\" \"$d/args.%2\"\n")
                        .arg(folder, name);
@@ -50,6 +50,13 @@ bool FakeProgram::Ran() const {
 void FakeProgram::Release() const {
   QFile f(QDir(folder).filePath("release." + path.section('/', -1)));
   f.open(QIODevice::WriteOnly);
+}
+
+bool FakeProgram::ReleaseAndWaitReaped() const {
+  Release();
+  const QString pidFile = QDir(folder).filePath("pid." + path.section('/', -1));
+  const qint64 pid = mvnz::test::readFile(pidFile).trimmed().toLongLong();
+  return pid > 0 && mvnz::test::waitReaped(pid);
 }
 
 QString ProgramFolder(const QString& name) { return mvnz::test::makeDir("programs/" + name); }

@@ -19,6 +19,9 @@ class FakeProgram {
   QStringList Args() const;
   bool Ran() const;
   void Release() const;
+  // Releases it and runs events until its last run has ended and been reaped; false
+  // when it did not end in time.
+  bool ReleaseAndWaitReaped() const;
   QString folder, path;
 };
 

@@ -287,6 +287,8 @@ TEST(SvcwrightWindow, ReportsTheDaemonsResult) {
        prompts::Icon::Exclamation},
       {true, kExitOk, Result::Removed, "The Mervane Zuri Daemon service has been removed.",
        prompts::Icon::Information},
+      {true, kExitNotInstalled, Result::NotInstalled,
+       "The Mervane Zuri Daemon service is not installed.", prompts::Icon::Exclamation},
       {true, kExitRefused, Result::Refused, "The daemon refused to remove the service (status 2).",
        prompts::Icon::Exclamation},
       {true, kExitServiceFailed, Result::Failed, "with status 4).\r\n\r\nfake mvnd says why",

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QTemporaryDir>
 
 #include "filefixture.h"
 #include "platform/fileops.h"
@@ -77,7 +76,7 @@ TEST(FileNames, TextFormKeepsEveryByte) {
 // created and checked by their bytes; the operations get their decoded text.
 TEST(FileNames, OddAndLongNamesAreMovedCopiedAndDeleted) {
   const QString disk = test::makeDir("names");
-  QTemporaryDir shm("/dev/shm/mvnz-names-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-names-XXXXXX");
   const bool twoFs = shm.isValid() && deviceOf(shm.path()) != deviceOf(disk);
   const struct {
     const char* what;

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <csignal>
@@ -147,7 +146,7 @@ TEST(FileOps, WriteProtectionTable) {
       {"copy over", Mode::ReadOnlyFile, Status::AccessDenied, "subject", "other"},
       {"copy over", Mode::ReadOnlyFolder, Status::AccessDenied, "subject", "other"},
   };
-  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-fileops-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   int n = 0;
   for (const Case& c : cases) {
@@ -241,7 +240,7 @@ TEST(FileOps, SameFileIsDetectedBeforeAnythingIsTouched) {
 // /dev/shm is a tmpfs, the test root is not: the move copies, keeps the time stamp
 // and mode, and removes the source only once the copy is in place.
 TEST(FileOps, MoveAcrossFileSystems) {
-  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-fileops-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const QString dir = test::makeDir("xfs");
   ASSERT_NE(statOf(shm.path()).st_dev, statOf(dir).st_dev) << "needs two file systems";
@@ -273,7 +272,7 @@ TEST(FileOps, MoveAcrossFileSystems) {
 // A copy that fails half-way (here: the file size limit) leaves the source whole,
 // no target and no temporary behind.
 TEST(FileOps, FailedCrossFileSystemMoveKeepsTheSource) {
-  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-fileops-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const QString dir = test::makeDir("xfail");
   const QByteArray big(256 * 1024, 'y');
@@ -337,7 +336,7 @@ TEST(FileOps, TemporaryNamesFitTheNameLimit) {
   EXPECT_TRUE(fileops::isTemporaryName("." + QByteArray(200, 'n') + ".mvnz-abcdef"));
   EXPECT_FALSE(fileops::isTemporaryName("." + QByteArray(201, 'n') + ".mvnz-abcdef"));
 
-  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-fileops-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const QString dir = test::makeDir("longnames");
   const QString longName = QString(120, QChar(0x00DF)) + QString(15, 'y');  // 255 bytes
@@ -356,7 +355,7 @@ TEST(FileOps, TemporaryNamesFitTheNameLimit) {
 // abandoned (the source stays, with the line, and no copy is left) or the writer came
 // too late to find the file at all.
 TEST(FileOps, ReturningWriterNeverLosesALine) {
-  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-fileops-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const QByteArray big(48 << 20, 'd');
   enum Moment { Copying, Copied, Placed };
@@ -448,7 +447,7 @@ TEST(FileOps, TrashMovesIntoTheUsersTrash) {
 
 TEST(FileOps, FailedTrashNeverDeletes) {
   const QString dir = test::makeDir("notrash");
-  QDir(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash").removeRecursively();
+  test::removeTree(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash");
   writeFile(qEnvironmentVariable("XDG_DATA_HOME") + "/Trash", "a file where the Trash should be");
   writeFile(dir + "/t.txt", "keep me");
   // Run from a folder of its own: nothing may land below the current folder either.
@@ -530,7 +529,7 @@ TEST(FileOps, ListSubfoldersSkipsLinksFilesAndHiddenEntries) {
 // A move across file systems keeps the owner (as a rename would); a copy is ours.
 TEST(FileOps, SetIdBitsOnlyTravelWithTheSourceOwner) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a file to the user nobody";
-  QTemporaryDir shm("/dev/shm/mvnz-fileops-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-fileops-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const QString dir = test::makeDir("setid");
   const uid_t nobody = 65534;

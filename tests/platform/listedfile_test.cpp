@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "filefixture.h"
 #include "platform/fileops.h"
@@ -105,7 +104,7 @@ void ExpectRefused(const fileops::Outcome& r, Attack attack, const Fixture& f) {
 
 TEST(ListedFile, SwappedFoldersAndLinksAreNeverFollowed) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
-  QTemporaryDir shm("/dev/shm/mvnz-listed-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-listed-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   int n = 0;
   for (const auto& a : kAttacks)
@@ -138,7 +137,7 @@ TEST(ListedFile, SwappedFoldersAndLinksAreNeverFollowed) {
 // there never blocks the operation.
 TEST(ListedFile, ASwapAtTheActItselfIsCaught) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to play the user nobody against it";
-  QTemporaryDir shm("/dev/shm/mvnz-listed-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-listed-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   int n = 100;
   for (const auto& a : kAttacks)

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -75,7 +74,7 @@ bool makeStaleSocket(const QString& path) {
 TEST(RuntimeFolder, UsedOnlyWhenPrivateToTheUser) {
   const bool root = ::geteuid() == 0;
   // A sticky world-writable parent outside the test root, so nobody can reach it.
-  QTemporaryDir shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
+  test::TempFolder shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
   ASSERT_TRUE(shared.isValid());
   ASSERT_EQ(::chmod(native(shared.path()).constData(), 01777), 0);
   const QString victim = test::makeDir("rootonly") + "/victim";
@@ -87,8 +86,8 @@ TEST(RuntimeFolder, UsedOnlyWhenPrivateToTheUser) {
     int modeAfter;
   } cases[] = {
       {"missing", false, nullptr, nullptr, 0700},
-      {"ours-0755", false, [](const QString& d) { return ::mkdir(native(d).constData(), 0755) == 0; },
-       nullptr, 0700},
+      {"ours-0755", false,
+       [](const QString& d) { return ::mkdir(native(d).constData(), 0755) == 0; }, nullptr, 0700},
       {"ours-0777", false,
        [](const QString& d) {
          return ::mkdir(native(d).constData(), 0) == 0 && ::chmod(native(d).constData(), 0777) == 0;
@@ -118,10 +117,9 @@ TEST(RuntimeFolder, UsedOnlyWhenPrivateToTheUser) {
        [&victim](const QString& d) {
          return asNobody("mkdir -m 0777 \"$1\" && ln -s \"$2\" \"$1/mvnd.lock\"", {d, victim});
        },
-       "owned by user 65534, not by user 0", 0777},
-      {"nobody-0700", true,
-       [](const QString& d) { return asNobody("mkdir -m 0700 \"$1\"", {d}); },
-       "owned by user 65534, not by user 0", 0700},
+       "owned by user nobody (65534), not by user root (0)", 0777},
+      {"nobody-0700", true, [](const QString& d) { return asNobody("mkdir -m 0700 \"$1\"", {d}); },
+       "owned by user nobody (65534), not by user root (0)", 0700},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -261,7 +259,9 @@ TEST(RuntimeFolder, FoldersOnTheWayMustBeTrusted) {
        [&](const QString& b) { return mkdirMode(b + "/g/p", 0755) && mkdirMode(b + "/g", 0777); },
        "g", "writable by others and not sticky (mode 0777)"},
       {"link-to-a-private-folder", false, "l/run",
-       [&](const QString& b) { return mkdirMode(b + "/real", 0755) && link(b + "/real", b + "/l"); },
+       [&](const QString& b) {
+         return mkdirMode(b + "/real", 0755) && link(b + "/real", b + "/l");
+       },
        nullptr, nullptr},
       {"relative-link-into-an-open-folder", false, "l/run",
        [&](const QString& b) {
@@ -271,20 +271,20 @@ TEST(RuntimeFolder, FoldersOnTheWayMustBeTrusted) {
        "open", "writable by others and not sticky (mode 0777)"},
       {"parent-of-nobody", true, "p/run",
        [&](const QString& b) { return mkdirMode(b + "/p", 0755) && give(b + "/p"); }, "p",
-       "on its way is owned by user 65534"},
+       "on its way is owned by user nobody (65534)"},
       // In a sticky folder the user nobody may rename only its own entries: a folder
       // or a link of nobody's there is refused, root's is used.
       {"sticky-with-a-folder-of-nobody", true, "t/n/run",
        [&](const QString& b) {
          return mkdirMode(b + "/t/n", 0755) && mkdirMode(b + "/t", 01777) && give(b + "/t/n");
        },
-       "t/n", "on its way is owned by user 65534"},
+       "t/n", "on its way is owned by user nobody (65534)"},
       {"sticky-with-a-link-of-nobody", true, "t/l/run",
        [&](const QString& b) {
          return mkdirMode(b + "/real", 0755) && mkdirMode(b + "/t", 01777) &&
                 link(b + "/real", b + "/t/l") && give(b + "/t/l");
        },
-       "t/l", "on its way is owned by user 65534"},
+       "t/l", "on its way is owned by user nobody (65534)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -72,7 +72,7 @@ TEST(Trash, NamesGoInByTheirBytesAndTheInfoSaysWhereTheyWere) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    QDir(userTrash()).removeRecursively();
+    test::removeTree(userTrash());
     const QString dir = test::makeDir(QString("names/%1").arg(n++));
     makeFile(dir, c.name, "bin me");
     const fileops::Outcome o = fileops::trashFile(fileops::decodeName(fileops::encodeName(dir) + '/' + c.name));
@@ -89,7 +89,7 @@ TEST(Trash, NamesGoInByTheirBytesAndTheInfoSaysWhereTheyWere) {
 // Files of one name never replace each other in the Trash: each takes the next free
 // name, and each info file says where its own file was.
 TEST(Trash, FilesOfOneNameGetAnEntryEach) {
-  QDir(userTrash()).removeRecursively();
+  test::removeTree(userTrash());
   const QString one = test::makeDir("twice/one"), two = test::makeDir("twice/two");
   const struct {
     QString dir;
@@ -128,7 +128,7 @@ TEST(Trash, ASwapBetweenCheckAndMoveNeverTrashesAnotherFile) {
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    QDir(userTrash()).removeRecursively();
+    test::removeTree(userTrash());
     const QString dir = test::makeDir(QString("swap/%1").arg(n++));
     ::chmod(QFile::encodeName(test::rootDir() + "/swap").constData(), 0711);
     ::chmod(QFile::encodeName(dir).constData(), 0711);

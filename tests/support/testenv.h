@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 namespace mvnz::test {
 // The test process's own temporary root; all system paths point below it.
@@ -19,4 +20,26 @@ int runAsNobody(const QString& command);
 bool giveToNobody(const QString& path);
 // Sets path's permission bits; false when that fails.
 bool setMode(const QString& path, unsigned mode);
+// Removes path and everything below it, working by the bytes of the names (names that
+// are not UTF-8 too), never following a link and opening folders a test made
+// unreadable; true when nothing is left (also when there was nothing).
+bool removeTree(const QString& path);
+// A new private folder from a template ending in "XXXXXX" (mkdtemp), removed with
+// everything below it by removeTree when the object ends.
+class TempFolder {
+ public:
+  explicit TempFolder(const QString& pathTemplate);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  bool isValid() const { return !path_.isEmpty(); }
+  QString path() const { return path_; }
+
+ private:
+  QString path_;
+};
+// Runs pending events until process pid has ended and been reaped (its /proc entry
+// gone), for at most ms; then delivers the deferred deletions it caused. False when
+// the process is still there.
+bool waitReaped(qint64 pid, int ms = 10000);
 }  // namespace mvnz::test

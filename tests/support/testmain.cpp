@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include "testenv.h"
 
@@ -21,7 +20,7 @@ using App = QCoreApplication;
 
 namespace mvnz::test {
 namespace {
-QTemporaryDir* g_root = nullptr;
+TempFolder* g_root = nullptr;
 }
 
 QString rootDir() { return g_root ? g_root->path() : QString(); }
@@ -60,7 +59,7 @@ bool setMode(const QString& path, unsigned mode) {
 }  // namespace mvnz::test
 
 int main(int argc, char** argv) {
-  QTemporaryDir root(QDir::tempPath() + "/mvnz-test-XXXXXX");
+  mvnz::test::TempFolder root(QDir::tempPath() + "/mvnz-test-XXXXXX");
   mvnz::test::g_root = &root;
   const QString base = root.path();
   const struct {
@@ -76,6 +75,9 @@ int main(int argc, char** argv) {
     qputenv(d.var, p.toLocal8Bit());
   }
   qputenv("MVNZ_POWER_DRYRUN", "1");
+  // Configuration files written by a test are read at once; the settle rule's own
+  // tests set their rule, and the real programs' race tests their environment.
+  qputenv("MVNZ_CONFIG_SETTLE_MS", "0");
   // The manager's update check (on by default) asks a closed port on this machine.
   qputenv("MVNZ_UPDATE_SERVER", "127.0.0.1:9");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -87,6 +87,7 @@ RoziRoruner RecordOf(jobfile::RoziRoruner&& j, QHash<QString, QSet<QString>>& kn
 jobfile::GlobalSettings ReadGlobalSettings(const QString& path) {
   jobfile::ReadOptions o;
   o.globalsOnly = true;
+  o.settle = jobfile::SettleRule::Standard();
   const jobfile::ReadResult read = jobfile::ReadJobFile(path, o);
   return read.ok() ? read.file.Globals : jobfile::GlobalSettings{};
 }
@@ -105,6 +106,12 @@ jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
     };
   }
   o.filterError = FilterError;
+  // The settle wait serves the queue, the timers and the signals; a daemon told to end
+  // waits no longer.
+  o.settle = jobfile::SettleRule::Standard();
+  o.settle.wait = [&d, wait = std::move(o.settle.wait)](std::chrono::milliseconds pause) {
+    return !d.run.ShuttingDown && wait(pause) && !d.run.ShuttingDown;
+  };
   return o;
 }
 
@@ -135,17 +142,36 @@ void ReloadConfiguration(Daemon& d) {
   const bool wasReloading = d.run.Reloading;
   d.run.Reloading = true;
   d.ui().SetBusy(true);
-  jobfile::ReadResult read = jobfile::ReadJobFile(d.settings.ConfigPath, DaemonReadOptions(d));
+  const jobfile::ReadOptions options = DaemonReadOptions(d);
+  jobfile::ReadResult read = jobfile::ReadJobFile(d.settings.ConfigPath, options);
+  if (d.run.ShuttingDown) {
+    // Ended during the settle wait: nothing is left to run on what was read.
+    d.ui().SetBusy(false);
+    d.run.Reloading = wasReloading;
+    return;
+  }
+  // Said once the new settings hold, so that they reach the log those settings name.
+  QStringList warnings;
   if (read.ok()) {
-    for (const jobfile::Fault& f : read.faults) LogConfigWarning(d, jobfile::FaultMessage(f));
+    if (read.stillChanging)
+      warnings << QStringLiteral("WARNING: Config-file [%1] still changing after %2 ms, read as "
+                                 "it stands")
+                      .arg(d.settings.ConfigPath)
+                      .arg(options.settle.bound.count());
+    // A mistyped header leaves every setting as it was, logging and AutoStart included.
+    if (!read.hasGlobals)
+      warnings << QStringLiteral(
+                      "WARNING: Config-file has no [CONFIGURATION] section [%1], the settings "
+                      "stay as they were")
+                      .arg(d.settings.ConfigPath);
+    for (const jobfile::Fault& f : read.faults) warnings << jobfile::FaultMessage(f);
     ApplyJobFile(d, std::move(read.file));
   } else if (read.status == jobfile::ReadStatus::Missing) {
-    LogConfigWarning(
-        d, QStringLiteral("WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
-               .arg(d.settings.ConfigPath));
+    warnings << QStringLiteral(
+                    "WARNING: Config-file not found [%1], the RoziRoruners stay as they were")
+                    .arg(d.settings.ConfigPath);
   } else {
-    LogConfigWarning(d, QStringLiteral("WARNING: %1, the RoziRoruners stay as they were")
-                            .arg(read.error));
+    warnings << QStringLiteral("WARNING: %1, the RoziRoruners stay as they were").arg(read.error);
   }
   LoadDaemonSettings(d);
   d.jobs.GlobalVariables.fill(d.settings.InitialGlobalsValue);
@@ -158,6 +184,7 @@ void ReloadConfiguration(Daemon& d) {
     selector.append(QStringLiteral("[FS%1] %2").arg(i + 1).arg(d.jobs.RoziRoruners[i].Name));
   d.view.SelectedLog = 0;
   d.ui().RefillLogSelector(selector);
+  LogConfigWarnings(d, warnings);
   WriteLogLine(d, QStringLiteral("S"),
                QStringLiteral("%1 RoziRoruners loaded").arg(d.jobs.RoziRorunerCount), 0);
   WriteLogLine(d, QStringLiteral("S"), QStringLiteral("Config-file: ") + d.settings.ConfigPath, 0);

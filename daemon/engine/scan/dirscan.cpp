@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,50 +53,97 @@ bool MatchesAny(const QString& name, const QStringList& patterns, const PatternM
   return false;
 }
 
+ScanFolder::ScanFolder(QString& path) {
+  if (path.endsWith("/.")) path.chop(1);
+  path = StripTrailingSlash(path);
+  if (path.isEmpty()) return;
+  const QByteArray name = fileops::encodeName(path);
+  // A link to the folder is followed, as the folder named in the job may be one.
+  fd_ = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ >= 0) {
+    state_ = State::Open;
+    return;
+  }
+  error_ = QString::fromLocal8Bit(std::strerror(errno));
+  // Only a folder that is there yet cannot be opened is unreadable; its status is read
+  // on this path alone, never in the turn of a folder that opens.
+  struct stat st;
+  if (::stat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)) state_ = State::Unreadable;
+}
+
+ScanFolder::~ScanFolder() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int ScanFolder::release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
 namespace {
 
 struct Walker {
+  Walker(const WalkOptions& o, const std::function<void(const WalkEntry&)>& v,
+         const std::function<void(const QString&, const QString&)>& e)
+      : opt(o), visit(v), onError(e) {}
   const WalkOptions& opt;
   const std::function<void(const WalkEntry&)>& visit;
   const std::function<void(const QString&, const QString&)>& onError;
   QSet<std::pair<quint64, quint64>> seen;
+  // The folder's entries are read straight from the kernel into this buffer: one read
+  // (and the one that says the end) for a small folder, no directory stream around it.
+  alignas(struct dirent64) char buffer[32 * 1024];
 
-  bool walk(const QString& folder, const QString& subdir) {
-    const int dfd =
-        ::open(fileops::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd < 0) {
-      if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
-      return false;
-    }
-    struct stat self;
-    const bool haveSelf = ::fstat(dfd, &self) == 0;
-    if (haveSelf) seen.insert({quint64(self.st_dev), quint64(self.st_ino)});
-    DIR* d = ::fdopendir(dfd);
-    if (!d) {
-      if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
-      ::close(dfd);
-      return false;
-    }
-    struct Item {
-      std::string name;
-      unsigned char type;
-      ino_t ino;
-    };
+  struct Item {
+    std::string name;
+    unsigned char type;
+    ino_t ino;
+  };
+  struct Subfolder {
+    QString path, subdir;
+    dev_t dev;
+    ino_t ino;
+  };
+
+  // The folder's entries in name order, without ".", ".." and hidden names.
+  std::vector<Item> read(int dfd, const QString& folder) {
     std::vector<Item> items;
-    errno = 0;
-    while (dirent* e = ::readdir(d)) {
-      if (e->d_name[0] == '.') continue;  // ".", ".." and hidden names
-      items.push_back({e->d_name, e->d_type, e->d_ino});
+    for (;;) {
+      const ssize_t n = ::getdents64(dfd, buffer, sizeof buffer);
+      if (n == 0) break;
+      if (n < 0) {
+        if (onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
+        break;
+      }
+      for (ssize_t at = 0; at < n;) {
+        const auto* e = reinterpret_cast<const struct dirent64*>(buffer + at);
+        at += e->d_reclen;
+        if (e->d_name[0] == '.') continue;
+        items.push_back({e->d_name, e->d_type, ino_t(e->d_ino)});
+      }
     }
-    if (errno != 0 && onError) onError(folder, QString::fromLocal8Bit(std::strerror(errno)));
     std::sort(items.begin(), items.end(),
               [](const Item& a, const Item& b) { return a.name < b.name; });
+    return items;
+  }
+
+  // Lists the open folder dfd (closed here); self is its status when already read.
+  void list(int dfd, const struct stat* self, const QString& folder, const QString& subdir) {
+    const std::vector<Item> items = read(dfd, folder);
+    if (items.empty()) {
+      ::close(dfd);
+      return;
+    }
+    struct stat own;
+    if (!self && ::fstat(dfd, &own) == 0) self = &own;
+    if (self) seen.insert({quint64(self->st_dev), quint64(self->st_ino)});
 
     // Whether this folder's entries carry the inodes their files have (not so on
     // every file system): the first regular file is read to find out.
     enum class Inodes { Unknown, Hold, Differ };
-    Inodes inodes = haveSelf ? Inodes::Unknown : Inodes::Differ;
-    std::vector<std::pair<QString, QString>> subfolders;
+    Inodes inodes = self ? Inodes::Unknown : Inodes::Differ;
+    std::vector<Subfolder> subfolders;
     const QString prefix = folder.endsWith('/') ? folder : folder + '/';
     for (const Item& it : items) {
       if (it.type == DT_LNK) continue;
@@ -104,20 +152,21 @@ struct Walker {
       if (!maybeDir && it.type != DT_REG) continue;
       const QString name = fileops::decodeName(QByteArray(it.name.data(), qsizetype(it.name.size())));
       if (it.type == DT_REG && !opt.readFiles && opt.withReadOnly && inodes == Inodes::Hold) {
-        visit(WalkEntry{folder, subdir, name, quint64(self.st_dev), quint64(it.ino), nullptr, dfd,
+        visit(WalkEntry{folder, subdir, name, quint64(self->st_dev), quint64(it.ino), nullptr, dfd,
                         it.name.c_str()});
         continue;
       }
       struct stat st;
       if (::fstatat(dfd, it.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
       if (it.type == DT_REG && inodes == Inodes::Unknown)
-        inodes = st.st_ino == it.ino && st.st_dev == self.st_dev ? Inodes::Hold : Inodes::Differ;
+        inodes = st.st_ino == it.ino && st.st_dev == self->st_dev ? Inodes::Hold : Inodes::Differ;
       if (S_ISDIR(st.st_mode)) {
         if (!opt.recursive) continue;
         if (opt.hasExcluded && st.st_dev == opt.excludedDev && st.st_ino == opt.excludedIno)
           continue;
         if (seen.contains({quint64(st.st_dev), quint64(st.st_ino)})) continue;
-        subfolders.emplace_back(prefix + name, subdir == "." ? name : subdir + '/' + name);
+        subfolders.push_back(
+            {prefix + name, subdir == "." ? name : subdir + '/' + name, st.st_dev, st.st_ino});
         continue;
       }
       if (!S_ISREG(st.st_mode)) continue;
@@ -125,9 +174,29 @@ struct Walker {
       visit(WalkEntry{folder, subdir, name, quint64(st.st_dev), quint64(st.st_ino), &st, dfd,
                       it.name.c_str()});
     }
-    ::closedir(d);
-    for (const auto& [path, sub] : subfolders) walk(path, sub);
-    return true;
+    ::close(dfd);
+    for (const Subfolder& sub : subfolders) enter(sub);
+  }
+
+  // Enters a subfolder the listing found: never through a link, and only the folder
+  // that was listed (one replaced since, or reached through a link put in above it
+  // meanwhile, is not entered; the next turn lists what is there then).
+  void enter(const Subfolder& sub) {
+    const QByteArray name = fileops::encodeName(sub.path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+      const int error = errno;
+      struct stat st;
+      const bool link = ::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode);
+      if (!link && onError) onError(sub.path, QString::fromLocal8Bit(std::strerror(error)));
+      return;
+    }
+    struct stat self;
+    if (::fstat(fd, &self) != 0 || self.st_dev != sub.dev || self.st_ino != sub.ino) {
+      ::close(fd);
+      return;
+    }
+    list(fd, &self, sub.path, sub.subdir);
   }
 };
 
@@ -142,25 +211,30 @@ bool StatEntry(const WalkEntry& entry, struct stat& st) {
          S_ISREG(st.st_mode);
 }
 
+bool WalkFolder(ScanFolder& top, const QString& folder, const WalkOptions& options,
+                const std::function<void(const WalkEntry&)>& visit,
+                const std::function<void(const QString&, const QString&)>& onError) {
+  if (top.state() != ScanFolder::State::Open) {
+    if (onError) onError(folder, top.error());
+    return false;
+  }
+  const auto w = std::make_unique<Walker>(options, visit, onError);
+  w->list(top.release(), nullptr, folder, QStringLiteral("."));
+  return true;
+}
+
 bool WalkFolder(const QString& folder, const WalkOptions& options,
                 const std::function<void(const WalkEntry&)>& visit,
                 const std::function<void(const QString&, const QString&)>& onError) {
-  Walker w{options, visit, onError, {}};
-  return w.walk(folder, ".");
+  QString path = folder;
+  ScanFolder top(path);
+  return WalkFolder(top, folder, options, visit, onError);
 }
 
 QString StripTrailingSlash(const QString& text) {
   QString t = text.trimmed();
   if (t.size() > 1 && t.endsWith('/')) t.chop(1);
   return t;
-}
-
-bool FolderExists(QString& path) {
-  if (path.endsWith("/.")) path.chop(1);
-  path = StripTrailingSlash(path);
-  if (path.isEmpty()) return false;
-  struct stat st;
-  return ::stat(fileops::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool StatFile(const QString& path, struct stat& st) {

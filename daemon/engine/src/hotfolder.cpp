@@ -137,7 +137,9 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
   d.jobs.RoziRoruners[index].FileList = table;
 
   d.run.ExpandedScanDirectory = s.expand(d, index, d.jobs.RoziRoruners[index].ScanDirectory);
-  if (!FolderExists(d.run.ExpandedScanDirectory)) {
+  // The folder's one open this turn: its existence test and its listing.
+  ScanFolder top(d.run.ExpandedScanDirectory);
+  if (top.state() == ScanFolder::State::Missing) {
     s.log(d, index, kRunnerSource,
           QStringLiteral("WARNING: ScanDirectory [%1] does not exist!")
               .arg(d.run.ExpandedScanDirectory),
@@ -198,7 +200,7 @@ void GetFileList(Daemon& d, EngineServices& s, int index) {
   const PatternMatcher& match = s.matcher();
   bool unfinishedReported = false;
   WalkFolder(
-      scanDir, opt,
+      top, scanDir, opt,
       [&](const WalkEntry& e) {
         if (scanMessagePending) {
           if (d.settings.AutoLogInternalCommands != 0)

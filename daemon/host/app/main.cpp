@@ -125,10 +125,8 @@ int main(int argc, char** argv) {
   QString error;
   auto server = StartLogServer(d, &error);
   if (!server)
-    WriteLogLine(
-        d, QStringLiteral("S"),
-        QStringLiteral("WARNING: log socket not available [%1][%2]").arg(LogSocketPath(), error),
-        1);
+    LogConfigWarning(
+        d, QStringLiteral("WARNING: log socket not available [%1][%2]").arg(LogSocketPath(), error));
   StartTimers(d);
   AutoStart(d);
   if (d.run.ShuttingDown) return d.run.ExitCode;
@@ -137,10 +135,8 @@ int main(int argc, char** argv) {
   QTimer::singleShot(0, &d, [&d] { CommandQueueTick(d); });
   auto statusServer = StartStatusServer(d, &error);
   if (!statusServer)
-    WriteLogLine(d, QStringLiteral("S"),
-                 QStringLiteral("WARNING: status socket not available [%1][%2]")
-                     .arg(StatusSettingsKey(), error),
-                 1);
+    LogConfigWarning(d, QStringLiteral("WARNING: status socket not available [%1][%2]")
+                            .arg(StatusSettingsKey(), error));
   const int rc = app->exec();
   UnregisterMVNdcom();
   return d.run.ExitCode >= 0 ? d.run.ExitCode : rc;

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <cstdio>
 
@@ -107,7 +106,7 @@ int ProcessCommandLine(Daemon& d, const QString& commandLine) {
     ApplyServiceSettings(svc, items);
     if (!svc.IsInstalled()) {
       PrintError(QStringLiteral("service [%1] is not installed").arg(svc.ServiceKeyName));
-      return kExitOk;
+      return kExitNotInstalled;
     }
     if (!svc.StopRunningDaemon()) {
       PrintError(QStringLiteral("cannot uninstall service [%1]: the daemon is still running")
@@ -165,10 +164,6 @@ void InitDaemon(Daemon& d) {
   d.view.LogWindowNextRow = 1;
   LoadPluginModules(d);
   ReloadConfiguration(d);
-  // Without a log directory this line would reach no one: say it where the user looks.
-  if (!QFileInfo(d.settings.ConfigPath).isFile())
-    PrintError(QStringLiteral("no configuration file [%1]; no RoziRoruner is loaded")
-                   .arg(d.settings.ConfigPath));
   if (d.settings.NoTrayIcon) d.ui().RemoveSystemTray();
   d.run.DaemonInitialized = true;
   WriteLogLine(d, S,

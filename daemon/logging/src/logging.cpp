@@ -146,18 +146,35 @@ void WriteLogLine(Daemon& d, const QString& Source, const QString& RawMessage, i
   files.Write(folder, base, t, Message);
 }
 
-void LogConfigWarning(Daemon& d, const QString& text) {
-  if (d.run.DaemonInitialized)
-    WriteLogLine(d, QStringLiteral("S"), text, 1);
-  else
-    d.log.PendingWarnings.append(text);
+QString NoLogFileReason(const Settings& s) {
+  if (s.EnableLogging == 0) return QStringLiteral("EnableLogging is 0");
+  if (s.LogDirectory.isEmpty()) return QStringLiteral("EnableLogging is on but LogDirectory is empty");
+  return {};
 }
+
+void LogConfigWarnings(Daemon& d, const QStringList& texts) {
+  if (!d.run.DaemonInitialized) {
+    d.log.PendingWarnings += texts;
+    return;
+  }
+  for (const QString& w : texts) WriteLogLine(d, QStringLiteral("S"), w, 1);
+  // A headless daemon without log files would keep them to itself: stderr, which a
+  // service manager keeps, gets them after one line saying why. Logging asked for
+  // without a folder is said even when nothing else is.
+  const QString why = NoLogFileReason(d.settings);
+  if (why.isEmpty() || (texts.isEmpty() && d.settings.EnableLogging == 0)) return;
+  LogFileWriter& files = d.LogFiles();
+  files.Notice(QStringLiteral("no log file is written [%1]; warnings go to stderr").arg(why));
+  for (const QString& w : texts) files.Notice(w);
+}
+
+void LogConfigWarning(Daemon& d, const QString& text) { LogConfigWarnings(d, {text}); }
 
 void FlushPendingWarnings(Daemon& d) {
   if (!d.run.DaemonInitialized) return;
   const QStringList pending = d.log.PendingWarnings;
   d.log.PendingWarnings.clear();
-  for (const QString& w : pending) WriteLogLine(d, QStringLiteral("S"), w, 1);
+  LogConfigWarnings(d, pending);
 }
 
 bool SetMessage(Daemon& d, short iType, const QString& iText, const QString& Timestamp) {

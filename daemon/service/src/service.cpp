@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -84,6 +85,12 @@ QString ServiceControl::UnitText() const {
   t += QStringLiteral("ExecReload=/bin/kill -HUP $MAINPID\n");
   t += QStringLiteral("Environment=%1=1\n").arg(QLatin1String(kServiceMarkerVar));
   t += QStringLiteral("Environment=%1=%2\n").arg(QLatin1String(kServiceNameVar), ServiceKeyName);
+  // The locks and sockets in a folder below /run that the service manager makes for the
+  // daemon's account alone, so no other user can make it first.
+  const QString runtime = QString::fromLatin1(paths::kServiceRuntimeDir);
+  t += QStringLiteral(
+           "RuntimeDirectory=%1\nRuntimeDirectoryMode=0700\nEnvironment=MVNZ_RUNTIME_DIR=%2\n")
+           .arg(QFileInfo(runtime).fileName(), runtime);
   const QByteArray windir = qgetenv("windir");
   if (!windir.isEmpty())
     t += QStringLiteral("Environment=%1\n")
@@ -125,8 +132,12 @@ bool ServiceControl::InstallService(bool /*interactive*/, QString* errorText) {
   }
   const QString unit = ServiceKeyName + QStringLiteral(".service");
   bool ok = RunSystemctl({QStringLiteral("daemon-reload")}, errorText);
+  // Disabled: masked, so nothing can start it, not even by hand. Any other mode first
+  // undoes a mask an earlier Disabled install may have left.
+  const QString maskVerb =
+      ServiceStartMode == 2 ? QStringLiteral("mask") : QStringLiteral("unmask");
+  if (ok) ok = RunSystemctl({maskVerb, unit}, errorText);
   if (ok && ServiceStartMode == 0) ok = RunSystemctl({QStringLiteral("enable"), unit}, errorText);
-  if (ok && ServiceStartMode == 2) ok = RunSystemctl({QStringLiteral("disable"), unit}, errorText);
   if (!ok) {
     // A failed install leaves nothing behind, so that a retry installs again.
     QFile::remove(UnitPath());
@@ -141,7 +152,9 @@ bool ServiceControl::UninstallService(QString* errorText) {
     return false;
   }
   const QString unit = ServiceKeyName + QStringLiteral(".service");
-  if (!RunSystemctl({QStringLiteral("disable"), unit}, errorText)) return false;
+  if (!RunSystemctl({QStringLiteral("unmask"), unit}, errorText) ||
+      !RunSystemctl({QStringLiteral("disable"), unit}, errorText))
+    return false;
   if (!QFile::remove(UnitPath())) {
     if (errorText) *errorText = QStringLiteral("cannot remove %1").arg(UnitPath());
     return false;

@@ -1,8 +1,11 @@
 #include "daemon/status.h"
 
+#include <sys/socket.h>
+
 #include <algorithm>
 
 #include <QDateTime>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QNetworkInterface>
 #include <QSysInfo>
@@ -23,6 +26,15 @@ namespace {
 const char* const kRowStart = R"(<tr><td nowrap width="25%"><div align="right">)";
 const char* const kRowMiddle = R"(</div></td><td nowrap width="75%"><div align="left">)";
 const char* const kRowEnd = "</div></td></tr>\r\n";
+
+// The longest queue of connections waiting to be accepted the system allows: a flood
+// of connections then waits there beside a monitor's ping instead of crowding it out.
+int SystemBacklog() {
+  QFile f(QStringLiteral("/proc/sys/net/core/somaxconn"));
+  bool ok = false;
+  const int n = f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toInt(&ok) : 0;
+  return ok && n > 0 ? n : SOMAXCONN;
+}
 
 }  // namespace
 
@@ -85,6 +97,7 @@ StatusServer::~StatusServer() {
 }
 
 bool StatusServer::Listen(const QHostAddress& address, quint16 port, QString* error) {
+  server_->setListenBacklogSize(SystemBacklog());
   if (server_->listen(address, port)) return true;
   if (error) *error = server_->errorString();
   return false;

@@ -6,6 +6,7 @@
 
 #include "deployer/modreg.h"
 #include "library/childrun.h"
+#include "library/exitstatus.h"
 #include "platform/fileops.h"
 
 namespace mvnz::deployer {
@@ -65,8 +66,10 @@ void RemoveService(const QString& programFolder, int limitMs, Summary& summary) 
     case ChildRun::State::Exited:
       break;
   }
-  if (run.exitCode == 0)
+  if (run.exitCode == kExitOk)
     summary.add(Kind::Removed, QStringLiteral("the service"));
+  else if (run.exitCode == kExitNotInstalled)
+    summary.add(Kind::Skipped, QStringLiteral("the service: not installed"));
   else
     summary.add(Kind::Failed, QStringLiteral("the service: %1 -remove ended with status %2")
                                   .arg(run.program)

@@ -48,6 +48,11 @@ Report ReportExited(Operation op, const ChildRun& run) {
         return Make(op, Result::AlreadyInstalled, status,
                     QStringLiteral("The Mervane Zuri Daemon service is already installed."));
       break;
+    case kExitNotInstalled:
+      if (!install)
+        return Make(op, Result::NotInstalled, status,
+                    QStringLiteral("The Mervane Zuri Daemon service is not installed."));
+      break;
     case kExitRefused:
       return Make(op, Result::Refused, status,
                   WithOutput(install ? QStringLiteral("The daemon refused to install the "

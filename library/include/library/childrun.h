@@ -13,6 +13,7 @@ struct ChildRun {
     Exited,        // ended normally with exitCode
     Crashed,       // ended by a signal
     StillRunning,  // the limit passed first; the child is left running, never killed
+                   // (what watches it is freed by the event loop once it has ended)
   };
   State state = State::NotStarted;
   int exitCode = -1;

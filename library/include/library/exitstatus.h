@@ -9,6 +9,7 @@ enum ExitStatus : int {
   kExitRefused = 2,           // wrong program name, another instance runs or would not stop
   kExitAlreadyInstalled = 3,  // -install of an installed service
   kExitServiceFailed = 4,     // -install / -uninstall failed
+  kExitNotInstalled = 5,      // -uninstall of a service that is not installed
 };
 
 }  // namespace mvnz

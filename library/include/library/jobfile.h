@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <span>
@@ -156,6 +157,8 @@ struct KeySpec {
 
 // Every key of [CONFIGURATION] and then of a job section, each in written order.
 std::span<const KeySpec> Keys();
+// How the daemon reads a value of this form, for the reference; "" when as written.
+const char* FormReading(ValueForm form);
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -176,6 +179,27 @@ struct ReadPolicy {
   static ReadPolicy Manager() { return {SwitchRule::ZeroOneTwo, RunModeRule::OneToFourOrNormal}; }
 };
 
+// When a file on disk is taken. A file rewritten in place (truncated, then written, as
+// shells and many editors write) must not be read half-written: it is read once it has
+// been unchanged (size, modification and change times, inode) for `settle` - at once
+// when its times already lie that far back - and read again when any of these changed
+// while it was read. A file still changing after `bound` of waiting is read as it is
+// then (ReadResult::stillChanging). A settle of 0 reads the file at once, once.
+struct SettleRule {
+  std::chrono::milliseconds settle{0};
+  std::chrono::milliseconds bound{0};
+  // Waits the time; false when the program is ending: the file is then read as it is.
+  std::function<bool(std::chrono::milliseconds)> wait;
+  // The wall clock that the file's times are measured against.
+  std::function<std::chrono::system_clock::time_point()> now = [] {
+    return std::chrono::system_clock::now();
+  };
+  // The programs' rule: 500 ms, bounded at 3 s, the waits serving the event loop.
+  // MVNZ_CONFIG_SETTLE_MS replaces the 500 (the bound stays six times the settle; 0
+  // reads at once, as the tests' own processes do).
+  static SettleRule Standard();
+};
+
 struct ReadOptions {
   ReadPolicy policy = ReadPolicy::Daemon();
   // The settings before this read: keys missing from the file keep these values.
@@ -189,6 +213,11 @@ struct ReadOptions {
   // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
   // records, no faults), as for the run mode, known before anything else is read.
   bool globalsOnly = false;
+  // Reports the comment lines other than the writer's own header and trailer: a
+  // program that saves what it read does not keep them.
+  bool reportComments = false;
+  // When ReadJobFile takes the file; unset: at once.
+  SettleRule settle;
 };
 
 // What became of a line the reader could not take as written.
@@ -206,11 +235,17 @@ struct Fault {
   QString why;      // short reason, e.g. "not True, False or a number"
   FaultAction action = FaultAction::Skipped;
   bool inSection = true;  // false for a line before the first header
+  // A save of what was read writes this line back as it stands: a kept value the
+  // writer can carry. False for every line skipped, ignored or read as another value,
+  // and for kept ones that a save drops or refuses.
+  bool savedBack = false;
   bool operator==(const Fault&) const = default;
 };
 
-// The daemon's log line of a fault, e.g. "WARNING: Configuration section [JOB] line 17
-// skipped [SkipRejected=yes][not True, False or a number]".
+// What became of the line, e.g. "section [JOB] line 17 skipped [SkipRejected=yes][not
+// True, False or a number]".
+QString FaultText(const Fault& f);
+// The daemon's log line of a fault: "WARNING: Configuration " + FaultText(f).
 QString FaultMessage(const Fault& f);
 
 enum class ReadStatus {
@@ -224,6 +259,10 @@ struct ReadResult {
   QString error;  // for Missing and Unreadable: what went wrong, naming the path
   JobFile file;   // only meaningful when status is Loaded
   QList<Fault> faults;
+  bool hasGlobals = false;  // the file has a [CONFIGURATION] section
+  // The file was still changing when the settle rule's bound ran out: it was read as
+  // it was then, and may be cut short.
+  bool stillChanging = false;
   bool ok() const { return status == ReadStatus::Loaded; }
 };
 
@@ -235,8 +274,8 @@ Q_DECLARE_TYPEINFO(mvnz::jobfile::RoziRoruner, Q_RELOCATABLE_TYPE);
 
 namespace mvnz::jobfile {
 
-// Reads the file at path once. A missing or unreadable file is an error result; the
-// caller keeps its own model then.
+// Reads the file at path once it has settled (options.settle). A missing or unreadable
+// file is an error result; the caller keeps its own model then.
 ReadResult ReadJobFile(const QString& path, const ReadOptions& options = {});
 // The same rules on bytes already in memory (always Loaded).
 ReadResult ParseJobFile(const QByteArray& bytes, const ReadOptions& options = {});

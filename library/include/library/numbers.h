@@ -54,6 +54,11 @@ std::optional<bool> ToBool(const QString& s);
 // digits, point, "e" exponent) at the start, blanks and tabs skipped before it only,
 // so "1 0" reads 1 and "&H10" reads 0; 0 when there is none or it overflows.
 double LeadingNumber(const QString& text);
+// The whole text, less the blanks and tabs around it, as the configuration file's plain
+// decimal number: what LeadingNumber reads when nothing follows the number. nullopt for
+// any other text ("nan", "inf", "&H10", "1,5", "2 x") and for one beyond a double's range.
+// A field whose text passes is the number the daemon reads from the file.
+std::optional<double> FileNumber(const QString& text);
 // Rounds half to even.
 double RoundHalfEven(double v);
 // The leading number rounded to a whole number; nullopt beyond the signed 16-bit range.

@@ -23,6 +23,15 @@ bool askOverwrite(const QString& path) {
                           prompts::Buttons::YesNo) == prompts::Answer::Yes;
 }
 
+// A save over a file whose last load failed replaces what nobody has seen.
+bool askReplaceUnread(const QString& path) {
+  return prompts::message(QStringLiteral("The configuration file [") + path +
+                              QStringLiteral("] could not be read when it was loaded.\n"
+                                             "Replace it with the configuration shown?"),
+                          QStringLiteral("Replace Unread Configuration"), prompts::Icon::Exclamation,
+                          prompts::Buttons::YesNo) == prompts::Answer::Yes;
+}
+
 // The box's sentence, then the reason on its own line (without the sentence when the
 // reason repeats it).
 QString WithReason(const QString& sentence, QString reason) {
@@ -71,18 +80,31 @@ bool ConfigFileExists(const QString& path) {
 bool LoadConfiguration(Session& s, QString* error) {
   s.setProgress(QStringLiteral("Loading configuration....."));
   s.setStatus(QStringLiteral("Loading configuration....."));
+  bool stillChanging = false;
+  LoadReport report;
+  report.path = s.ConfigurationPath;
   if (QFileInfo::exists(s.ConfigurationPath) || QFileInfo(s.ConfigurationPath).isSymLink()) {
     Busy busy(s);
     jobfile::ReadOptions options;
     options.policy = jobfile::ReadPolicy::Manager();
     options.startGlobals = s.model.Globals;
+    options.reportComments = true;  // a save writes only the model
+    // A file being written right now is read once it has settled; the window is
+    // served meanwhile.
+    options.settle = jobfile::SettleRule::Standard();
     jobfile::ReadResult result = jobfile::ReadJobFile(s.ConfigurationPath, options);
+    report.status = result.status;
+    stillChanging = result.ok() && result.stillChanging;
     if (result.status == jobfile::ReadStatus::Unreadable) {
+      report.error = result.error;
       if (error) *error = result.error;
       s.setStatus(QStringLiteral("Error loading configuration!"));
+      s.setLoadReport(std::move(report));
       return false;
     }
     if (result.ok()) {
+      for (const jobfile::Fault& f : result.faults)
+        if (!f.savedBack) report.passedOver.append(f);
       s.ConfigurationNumber = QStringLiteral("1");
       s.showPath(pathPanel(s));
       s.replaceModel(std::move(result.file));
@@ -92,17 +114,34 @@ bool LoadConfiguration(Session& s, QString* error) {
     s.replaceModel(std::move(s.model));
   }
   s.setProgress(QStringLiteral("Configuration loaded."));
-  s.setStatus(QStringLiteral("Configuration loaded."));
+  s.setStatus(LoadedStatus(report));
+  s.setLoadReport(std::move(report));
+  if (stillChanging)
+    prompts::message(QStringLiteral("The configuration file [") + s.ConfigurationPath +
+                         QStringLiteral("] was still being written when it was read; it may be "
+                                        "incomplete. Reload it before you save."),
+                     QStringLiteral("Configuration Still Changing"), prompts::Icon::Exclamation);
   return true;
 }
 
-bool LoadConfigurationReported(Session& s) {
-  QString error;
-  if (LoadConfiguration(s, &error)) return true;
-  prompts::message(WithReason(QStringLiteral("Error loading configuration from [") +
-                                  s.ConfigurationPath + QLatin1Char(']'),
-                              error),
+QString LoadedStatus(const LoadReport& report) {
+  const qsizetype n = report.passedOver.size();
+  if (n == 0) return QStringLiteral("Configuration loaded.");
+  return QStringLiteral("Configuration loaded, %1 %2 passed over.")
+      .arg(n)
+      .arg(n == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+}
+
+void ShowLoadError(const LoadReport& report) {
+  prompts::message(WithReason(QStringLiteral("Error loading configuration from [") + report.path +
+                                  QLatin1Char(']'),
+                              report.error),
                    QStringLiteral("Error Loading Configuration"), prompts::Icon::Critical);
+}
+
+bool LoadConfigurationReported(Session& s) {
+  if (LoadConfiguration(s)) return true;
+  ShowLoadError(s.lastLoad());
   return false;
 }
 
@@ -116,6 +155,9 @@ bool WriteConfigFile(Session& s, bool silent) {
                      QStringLiteral("ERROR"), prompts::Icon::Exclamation);
     return false;
   }
+  if (s.unreadAt(s.ConfigurationPath) && QFileInfo::exists(s.ConfigurationPath) &&
+      !askReplaceUnread(s.ConfigurationPath))
+    return false;
   jobfile::WriteResult result;
   {
     Busy busy(s);
@@ -130,6 +172,7 @@ bool WriteConfigFile(Session& s, bool silent) {
                      QStringLiteral("Error Saving Configuration"), prompts::Icon::Critical);
     return false;
   }
+  s.markRead(s.ConfigurationPath);
   SaveManagerSettings(s.prefs);
   if (!silent)
     prompts::message(QStringLiteral("Settings have been saved!"), QStringLiteral("Settings Saved"),

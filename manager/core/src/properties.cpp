@@ -13,9 +13,15 @@ QStringList asList(const jobfile::Constants& c) { return QStringList(c.begin(), 
 
 QStringList asList(const Parameters& p) { return p.toList(); }
 
-// The plug-in's dialog over the command; the parameters to store, nullopt when
-// cancelled or when any call failed.
-std::optional<Parameters> editByPlugin(const CatalogEntry& row, const jobfile::Constants& locals,
+// What a plug-in's dialog gave: the parameters to store, and whether it gave more
+// than the command has.
+struct PluginEdit {
+  Parameters data;
+  bool tooMany = false;
+};
+
+// The plug-in's dialog over the command; nullopt when cancelled or when any call failed.
+std::optional<PluginEdit> editByPlugin(const CatalogEntry& row, const jobfile::Constants& locals,
                                        const jobfile::Constants& globals,
                                        const jobfile::CommandEntry& command) {
   std::unique_ptr<Object> object = activation::create(row.ProgID);
@@ -30,13 +36,19 @@ std::optional<Parameters> editByPlugin(const CatalogEntry& row, const jobfile::C
   if (count <= 0) return std::nullopt;
   // The command has thirty parameters: any beyond them are not taken.
   const int n = std::min<int>(count, jobfile::kParameterCount);
-  Parameters out = command.Data;
+  PluginEdit out{command.Data, count > jobfile::kParameterCount};
   for (short k = 1; k <= n; ++k)
-    if (setup->Data(k, &out[k]) != 0) return std::nullopt;
+    if (setup->Data(k, &out.data[k]) != 0) return std::nullopt;
   return out;
 }
 
 }  // namespace
+
+std::optional<ReschedulePieces> SplitReschedule(const QString& data1) {
+  const QStringList pieces = data1.split(QLatin1Char(','));
+  if (pieces.size() < 2) return std::nullopt;
+  return ReschedulePieces{pieces[0], pieces[1]};
+}
 
 std::optional<BuiltinDialog> BuiltinDialogOf(const QString& commandName) {
   switch (catalogue::FindBuiltIn(commandName).value_or(catalogue::BuiltIn::EndDaemon)) {
@@ -53,29 +65,38 @@ std::optional<BuiltinDialog> BuiltinDialogOf(const QString& commandName) {
 
 bool ShowCommandProperties(Session& session, const QString& lineText, const QString& commandName,
                            BuiltinDialogs& builtins) {
-  jobfile::RoziRoruner* job = session.current();
+  const ShownRoziRoruner shown = session.shown();
+  jobfile::RoziRoruner* job = session.record(shown);
   if (!job) return false;
   bool numeric = false;
   const int line = lineText.trimmed().toInt(&numeric);
   if (!numeric || line < 1 || line > job->Commands.size()) return false;
   const int index = line - 1;
+  const jobfile::CommandEntry& command = job->Commands.at(index);
 
   std::optional<Parameters> edited;
+  bool complete = true;
   if (const auto which = BuiltinDialogOf(commandName)) {
-    edited = builtins.edit(*which, session, job->Commands.at(index));
+    if (*which == BuiltinDialog::Reschedule && !command.Data[1].isEmpty() &&
+        !SplitReschedule(command.Data[1]))
+      return false;
+    edited = builtins.edit(*which, session, command);
   } else {
     const int row = session.catalog.find(commandName);
     if (row == 0 || session.catalog.rows().at(row).ProgID.isEmpty()) return false;
-    edited = editByPlugin(session.catalog.rows().at(row), job->LocalConstants,
-                          session.model.Globals.GlobalConstants, job->Commands.at(index));
+    if (std::optional<PluginEdit> e = editByPlugin(session.catalog.rows().at(row), job->LocalConstants,
+                                                   session.model.Globals.GlobalConstants, command)) {
+      edited = std::move(e->data);
+      complete = !e->tooMany;
+    }
   }
   // The dialog may have changed the model (a job removed, the list reloaded): the
-  // command is looked up again before anything is stored.
-  job = session.current();
+  // command is stored only into the RoziRoruner it was read from.
+  job = session.record(shown);
   if (!edited || !job || index >= job->Commands.size()) return false;
   (*edited)[0] = job->Commands[index].Data[0];
   job->Commands[index].Data = *edited;
-  return true;
+  return complete;
 }
 
 }  // namespace mvnz::manager

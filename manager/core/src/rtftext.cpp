@@ -170,7 +170,7 @@ std::optional<QString> ReadRtfFile(const QString& path) {
 }
 
 QString CreditsFilePath() {
-  return paths::join(paths::ownFolder(paths::OwnFolder::Credits), QStringLiteral("credits.rtf"));
+  return paths::join(paths::bundledDir(paths::Bundled::Credits), QStringLiteral("credits.rtf"));
 }
 
 }  // namespace mvnz::manager

@@ -11,9 +11,30 @@ jobfile::RoziRoruner* Session::roziRoruner(int index) {
 
 void Session::setCurrent(int index) {
   const int wanted = (index >= 0 && index < RoziRorunerCount()) ? index : -1;
-  if (wanted == CurrentRoziRoruner) return;
-  CurrentRoziRoruner = wanted;
+  if (wanted == current_) return;
+  current_ = wanted;
+  ++serial_;
   emit currentChanged(wanted);
+}
+
+jobfile::RoziRoruner* Session::record(const ShownRoziRoruner& shown) {
+  return shown == this->shown() ? current() : nullptr;
+}
+
+void Session::dropCurrent() {
+  ++serial_;
+  if (current_ == -1) return;
+  current_ = -1;
+  emit currentChanged(-1);
+}
+
+void Session::setLoadReport(LoadReport report) {
+  if (report.status == jobfile::ReadStatus::Unreadable)
+    unread_.insert(report.path);
+  else
+    unread_.remove(report.path);
+  lastLoad_ = std::move(report);
+  emit loaded();
 }
 
 int Session::AddRoziRoruner(const QString& name) {
@@ -41,7 +62,7 @@ bool Session::RemoveRoziRoruner(int index) {
   if (!roziRoruner(index)) return false;
   model.RoziRoruners.removeAt(index);
   parentIndex.removeAt(index);
-  if (CurrentRoziRoruner >= RoziRorunerCount()) CurrentRoziRoruner = -1;
+  dropCurrent();
   emit roziRorunersChanged();
   return true;
 }
@@ -57,7 +78,7 @@ bool Session::RenameRoziRoruner(int index, const QString& name) {
 void Session::ClearRoziRoruners() {
   model.RoziRoruners.clear();
   parentIndex.clear();
-  CurrentRoziRoruner = -1;
+  dropCurrent();
   emit roziRorunersChanged();
 }
 
@@ -81,7 +102,7 @@ bool Session::ReorderRoziRoruners(const QList<int>& order) {
   }
   model.RoziRoruners = std::move(records);
   parentIndex = std::move(parents);
-  CurrentRoziRoruner = -1;
+  dropCurrent();
   emit roziRorunersChanged();
   return true;
 }
@@ -89,7 +110,7 @@ bool Session::ReorderRoziRoruners(const QList<int>& order) {
 void Session::replaceModel(jobfile::JobFile file) {
   model = std::move(file);
   parentIndex = QList<int>(model.RoziRoruners.size(), kNoParent);
-  CurrentRoziRoruner = -1;
+  dropCurrent();
   emit modelReplaced();
 }
 

@@ -28,7 +28,7 @@ QString ConfigPathFromCommandLine(const QStringList& arguments, const QString& d
   return arguments.isEmpty() || arguments.first().isEmpty() ? defaultPath : arguments.first();
 }
 
-bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, QString* error) {
+void InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks) {
   s.Initialised = false;
   s.ConfigurationPath = DefaultConfigPath();
   s.ClearRoziRoruners();
@@ -37,19 +37,16 @@ bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, 
   s.HelpFile = paths::helpFile();
   CountingPictures counting;
   s.catalog = Catalog();
-  s.catalog.LoadPlugins(paths::ownFolder(paths::OwnFolder::Icons),
+  s.catalog.LoadPlugins(paths::bundledDir(paths::Bundled::Icons),
                         hooks.pictures ? *hooks.pictures : counting, hooks.progress);
   s.ConfigurationPath = ConfigPathFromCommandLine(arguments, s.ConfigurationPath);
   s.prefs = LoadManagerSettings();
   if (s.prefs.AutoCheckUpdates && hooks.startWebUpdate) hooks.startWebUpdate();
-  QString why;
-  if (!LoadConfiguration(s, &why)) {
-    if (error) *error = why;
-    return false;
-  }
+  // A file that cannot be read leaves the run with no RoziRoruners; the main window,
+  // once shown, says why (see the session's load report).
+  if (!LoadConfiguration(s)) s.replaceModel(std::move(s.model));
   if (!IsMdacInstalled() && hooks.showDataAccessNotice) hooks.showDataAccessNotice();
   s.Initialised = true;
-  return true;
 }
 
 QString InitErrorText(const QString& why) {

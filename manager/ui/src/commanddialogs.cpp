@@ -52,17 +52,6 @@ constexpr RescheduleOption kRescheduleOptions[] = {
 
 }  // namespace
 
-RescheduleValue ParseReschedule(const QString& data1) {
-  const qsizetype comma = data1.indexOf(QLatin1Char(','));
-  const QString first = comma < 0 ? data1 : data1.left(comma);
-  RescheduleValue out;
-  out.value = comma < 0 ? QString() : data1.mid(comma + 1);
-  if (first.size() == 1 && first[0].unicode() < 128 &&
-      QByteArray(kRescheduleLetters).contains(char(first[0].unicode())))
-    out.letter = first[0];
-  return out;
-}
-
 RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget* parent)
     : QDialog(parent), value_(makeBox(QStringLiteral("txtInterval"), {}, this)) {
   startDialog(this, QStringLiteral("frmCommandReschedule"),
@@ -77,10 +66,10 @@ RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget
     options_.append(button);
   }
   options_.front()->setChecked(true);
-  if (!command.Data[1].isEmpty()) {
-    const RescheduleValue stored = ParseReschedule(command.Data[1]);
-    if (QRadioButton* b = option(stored.letter)) b->setChecked(true);
-    value_->setText(stored.value);
+  // A letter that is none of the eight selects nothing, so the first kind stays.
+  if (const std::optional<ReschedulePieces> stored = SplitReschedule(command.Data[1])) {
+    if (QRadioButton* b = option(stored->letter)) b->setChecked(true);
+    value_->setText(stored->value);
   }
   auto* valueRow = new QHBoxLayout;
   valueRow->addWidget(makeLabel(QStringLiteral("Label1"), QStringLiteral("Value :"), this));
@@ -92,7 +81,7 @@ RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget
   layout->addLayout(makeButtons(this, [this] { accept(); }));
 }
 
-QRadioButton* RescheduleDialog::option(QChar letter) const {
+QRadioButton* RescheduleDialog::option(const QString& letter) const {
   for (qsizetype i = 0; i < options_.size(); ++i)
     if (letter == QLatin1Char(kRescheduleOptions[i].letter)) return options_[i];
   return nullptr;

@@ -17,15 +17,16 @@ namespace mvnz::manager::ui {
 
 namespace {
 
-jobfile::Constants* constantsOf(Session& s, ConstantsDialog::Scope scope) {
+// The local ones belong to the RoziRoruner the dialog was opened on, and to no other.
+jobfile::Constants* constantsOf(Session& s, ConstantsDialog::Scope scope, const ShownRoziRoruner& shown) {
   if (scope == ConstantsDialog::Scope::Global) return &s.model.Globals.GlobalConstants;
-  jobfile::RoziRoruner* r = s.current();
+  jobfile::RoziRoruner* r = s.record(shown);
   return r ? &r->LocalConstants : nullptr;
 }
 
-QString* initialOf(Session& s, ConstantsDialog::Scope scope) {
+QString* initialOf(Session& s, ConstantsDialog::Scope scope, const ShownRoziRoruner& shown) {
   if (scope == ConstantsDialog::Scope::Global) return &s.model.Globals.InitialGlobalsValue;
-  jobfile::RoziRoruner* r = s.current();
+  jobfile::RoziRoruner* r = s.record(shown);
   return r ? &r->InitialLocalsValue : nullptr;
 }
 
@@ -43,7 +44,7 @@ class SelectOnFocus : public QObject {
 }  // namespace
 
 ConstantsDialog::ConstantsDialog(Scope scope, Session& session, QWidget* parent)
-    : QDialog(parent), scope_(scope), session_(session) {
+    : QDialog(parent), scope_(scope), session_(session), shown_(session.shown()) {
   const bool local = scope == Scope::Local;
   setObjectName(local ? QStringLiteral("frmLocalConstants") : QStringLiteral("frmGlobalConstants"));
   setWindowTitle(local ? QString::fromUtf8("RoziRoruner \xC2\xB7 Local Constants") : QStringLiteral("Global Constants"));
@@ -56,7 +57,7 @@ ConstantsDialog::ConstantsDialog(Scope scope, Session& session, QWidget* parent)
   layout->addWidget(header);
 
   auto* focus = new SelectOnFocus(this);
-  const jobfile::Constants* values = constantsOf(session_, scope_);
+  const jobfile::Constants* values = constantsOf(session_, scope_, shown_);
   auto* grid = new QGridLayout;
   for (int k = 0; k < jobfile::kConstantCount; ++k) {
     const QString value = values ? (*values)[k + 1] : QString();
@@ -82,12 +83,12 @@ ConstantsDialog::ConstantsDialog(Scope scope, Session& session, QWidget* parent)
                                         : QStringLiteral("Preset Global Variables to :"),
                                   this);
   initialLabel->setObjectName(QStringLiteral("lblInitialLocals"));
-  const QString* initialValue = initialOf(session_, scope_);
+  const QString* initialValue = initialOf(session_, scope_, shown_);
   initial_ = new QLineEdit(initialValue ? *initialValue : QStringLiteral("0"), this);
   initial_->setObjectName(local ? QStringLiteral("txtInitialLocals") : QStringLiteral("txtInitialGlobalValue"));
   initial_->installEventFilter(focus);
   connect(initial_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    if (QString* v = initialOf(session_, scope_)) *v = t;
+    if (QString* v = initialOf(session_, scope_, shown_)) *v = t;
   });
   initialRow->addWidget(initialLabel);
   initialRow->addWidget(initial_, 1);
@@ -118,7 +119,7 @@ void ConstantsDialog::clearAll() {
 }
 
 void ConstantsDialog::apply() {
-  jobfile::Constants* values = constantsOf(session_, scope_);
+  jobfile::Constants* values = constantsOf(session_, scope_, shown_);
   if (!values) return;
   for (int n = 1; n <= jobfile::kConstantCount; ++n) (*values)[n] = edited_[n - 1];
 }

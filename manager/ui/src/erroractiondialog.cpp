@@ -7,13 +7,13 @@
 #include <QGridLayout>
 #include <QRadioButton>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "controls/vistrel.h"
 #include "dialogparts.h"
 #include "library/catalogue.h"
+#include "manager/ui/pictures.h"
 #include "manager/ui/variablesmenu.h"
 #include "pagewidgets.h"
 #include "platform/prompts.h"
@@ -131,7 +131,7 @@ void ErrorActionDialog::build() {
   grid->setColumnMinimumWidth(0, 24);
 
   auto* icon = makeLabel(QStringLiteral("Picture5"), {}, this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+  icon->setPixmap(pictures::forKey(QStringLiteral("picErrorAction")).pixmap(32, 32));
   icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
   auto* body = new QHBoxLayout;
   body->addWidget(icon);

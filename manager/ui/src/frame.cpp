@@ -8,7 +8,6 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -16,6 +15,7 @@
 #include "manager/services.h"
 #include "manager/session.h"
 #include "manager/ui/mainwindow.h"
+#include "manager/ui/pictures.h"
 
 namespace mvnz::manager::ui {
 
@@ -48,7 +48,7 @@ void MainWindow::addItems(QMenu* menu, std::initializer_list<FrameItem> items) {
       menu->addSeparator()->setObjectName(QLatin1String(i.key));
       continue;
     }
-    addCommand(menu, QLatin1String(i.key), QString::fromUtf8(i.caption), i.shortcut);
+    addCommand(menu, QLatin1String(i.key), QString::fromUtf8(i.caption), i.shortcut, i.icon);
   }
 }
 
@@ -57,14 +57,14 @@ void MainWindow::buildFrameMenus() {
   options->setObjectName(QStringLiteral("OPTIONSMENU"));
   options->menuAction()->setObjectName(QStringLiteral("OPTIONS"));
   addItems(options,
-           {{"STARTDAEMON", "&Start Daemon", {}},
-            {"STARTINSTALLER", "Start Service &Installer", QKeySequence(Qt::CTRL | Qt::Key_M)},
+           {{"STARTDAEMON", "&Start Daemon", {}, "STARTDAEMON"},
+            {"STARTINSTALLER", "Start Service &Installer", QKeySequence(Qt::CTRL | Qt::Key_M), "SERVICE"},
             {"OPTIONS:INSTALLER:SEPARATOR", nullptr, {}},
-            {"ORGANIZE", "&Organize RoziRoruners", QKeySequence(Qt::CTRL | Qt::Key_G)},
+            {"ORGANIZE", "&Organize RoziRoruners", QKeySequence(Qt::CTRL | Qt::Key_G), "ORGANIZE"},
             {"OPTIONS:ORGANIZE:SEPARATOR", nullptr, {}},
-            {"DELETEALL", "&Delete All RoziRoruners", QKeySequence(Qt::CTRL | Qt::Key_D)},
+            {"DELETEALL", "&Delete All RoziRoruners", QKeySequence(Qt::CTRL | Qt::Key_D), "DELETEALL"},
             {"OPTIONS:DELETEALL:SEPARATOR", nullptr, {}},
-            {"TESTRE", "&Test Regular Expressions", QKeySequence(Qt::CTRL | Qt::Key_N)}});
+            {"TESTRE", "&Test Regular Expressions", QKeySequence(Qt::CTRL | Qt::Key_N), "TESTRE"}});
   menuBar()->addSeparator()->setObjectName(QStringLiteral("MENU:OPTIONS:SEPARATOR"));
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -73,15 +73,16 @@ void MainWindow::buildFrameMenus() {
   QMenu* update = help->addMenu(QStringLiteral("&Webupdate..."));
   update->setObjectName(QStringLiteral("UPDATEMENU"));
   update->menuAction()->setObjectName(QStringLiteral("WEBUPDATE"));
+  update->menuAction()->setIcon(pictures::forKey(QStringLiteral("WEBUPDATE")));
   addCommand(update, QStringLiteral("UPDATENOW"), QStringLiteral("&Check for Updates Now"));
   QAction* autoCheck = addCommand(update, QStringLiteral("AUTOCHECK"), QStringLiteral("&AutoCheck for Updates"));
   autoCheck->setCheckable(true);
   autoCheck->setChecked(session_.prefs.AutoCheckUpdates);
   addItems(help,
            {{"HELP:WEBUPDATE:SEPARATOR", nullptr, {}},
-            {"HELP", "&Help", {}},
+            {"HELP", "&Help", {}, "HELP"},
             {"HELP:HELP:SEPARATOR", nullptr, {}},
-            {"ABOUT", "&About Mervane Zuri", QKeySequence(Qt::CTRL | Qt::Key_I)}});
+            {"ABOUT", "&About Mervane Zuri", QKeySequence(Qt::CTRL | Qt::Key_I), "ABOUT"}});
 }
 
 void MainWindow::buildToolBar() {
@@ -91,23 +92,23 @@ void MainWindow::buildToolBar() {
   const struct {
     const char* key;
     const char* caption;  // nullptr: a separator
-    QStyle::StandardPixmap icon;
-  } items[] = {{"TOOLBAR:SEPARATOR", nullptr, {}},
-               {"TB_SAVE", "Save", QStyle::SP_DialogSaveButton},
-               {"TB_SAVE2DEFAULT", "Save to Default", QStyle::SP_DriveHDIcon},
-               {"TOOLBAR:SAVE:SEPARATOR", nullptr, {}},
-               {"TB_OPEN", "Open", QStyle::SP_DialogOpenButton},
-               {"TB_RELOAD", "Reload", QStyle::SP_BrowserReload},
-               {"TOOLBAR:RELOAD:SEPARATOR", nullptr, {}},
-               {"TB_SCRIPT", "Command Script", QStyle::SP_FileDialogDetailedView},
-               {"TOOLBAR:SCRIPT:SEPARATOR", nullptr, {}},
-               {"TB_DAEMON", "Start Daemon", QStyle::SP_MediaPlay}};
+    const char* icon;
+  } items[] = {{"TOOLBAR:SEPARATOR", nullptr, nullptr},
+               {"TB_SAVE", "Save", "SAVE"},
+               {"TB_SAVE2DEFAULT", "Save to Default", "SAVE2DEFAULT"},
+               {"TOOLBAR:SAVE:SEPARATOR", nullptr, nullptr},
+               {"TB_OPEN", "Open", "OPEN"},
+               {"TB_RELOAD", "Reload", "RELOAD"},
+               {"TOOLBAR:RELOAD:SEPARATOR", nullptr, nullptr},
+               {"TB_SCRIPT", "Command Script", "SCRIPT"},
+               {"TOOLBAR:SCRIPT:SEPARATOR", nullptr, nullptr},
+               {"TB_DAEMON", "Start Daemon", "STARTDAEMON"}};
   for (const auto& i : items) {
     if (!i.caption) {
       bar->addSeparator()->setObjectName(QLatin1String(i.key));
       continue;
     }
-    QAction* a = bar->addAction(style()->standardIcon(i.icon), QString::fromUtf8(i.caption));
+    QAction* a = bar->addAction(pictures::forKey(QLatin1String(i.icon)), QString::fromUtf8(i.caption));
     a->setObjectName(QLatin1String(i.key));
     a->setToolTip(QString::fromUtf8(i.caption));
     const QString key = QLatin1String(i.key);
@@ -135,7 +136,8 @@ QWidget* MainWindow::buildSideBar(QWidget* parent) {
     title->setText(QString::fromUtf8(g.title));
     title->setToolTip(QString::fromUtf8(g.tip));
     title->setCheckable(true);
-    title->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    title->setIcon(pictures::forKey(QLatin1String(g.key)));
+    title->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     title->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     layout->addWidget(title);
     auto* items = new QWidget(bar);
@@ -147,6 +149,8 @@ QWidget* MainWindow::buildSideBar(QWidget* parent) {
       link->setObjectName(QStringLiteral("expBar:") + QLatin1String(g.key) + u':' + QLatin1String(l.key));
       link->setText(QString::fromUtf8(l.caption));
       link->setToolTip(QString::fromUtf8(l.tip));
+      link->setIcon(pictures::forKey(QLatin1String(l.key)));
+      link->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
       link->setAutoRaise(true);
       const QString key = QLatin1String(l.key);
       connect(link, &QToolButton::clicked, this, [this, key] { dispatchSideBar(key); }, Qt::QueuedConnection);

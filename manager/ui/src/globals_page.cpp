@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "library/numbers.h"
 #include "manager/services.h"
 #include "manager/session.h"
 #include "manager/ui/choosers.h"
@@ -198,7 +199,7 @@ bool GlobalsPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void GlobalsPage::checkIdleMinutes() {
-  const std::optional<double> minutes = numeric(txtIdleTimestampValue_->text());
+  const std::optional<double> minutes = FileNumber(txtIdleTimestampValue_->text());
   if (!minutes) {
     refuse(checking_, txtIdleTimestampValue_,
            QStringLiteral("Illegal <IdleTimestampValue> value, must be a numeric value!"),

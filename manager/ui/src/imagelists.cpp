@@ -1,8 +1,8 @@
 #include "manager/ui/imagelists.h"
 
+#include "manager/ui/pictures.h"
+
 #include <QApplication>
-#include <QPainter>
-#include <QPixmap>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -11,55 +11,33 @@ namespace mvnz::manager::ui {
 
 namespace {
 
-// The design-time pictures: the style's standard icons, in a fixed order.
-QIcon designPicture(int index) {
-  static const QStyle::StandardPixmap kPictures[kDesignPictures] = {
-      QStyle::SP_DirHomeIcon,           // 1 Plugins
-      QStyle::SP_DirOpenIcon,           // 2 Workflow
-      QStyle::SP_MessageBoxWarning,     // 3 ErrorAction
-      QStyle::SP_FileIcon,              // 4
-      QStyle::SP_FileIcon,              // 5
-      QStyle::SP_FileIcon,              // 6
-      QStyle::SP_FileIcon,              // 7
-      QStyle::SP_FileIcon,              // 8
-      QStyle::SP_FileIcon,              // 9
-      QStyle::SP_FileIcon,              // 10
-      QStyle::SP_FileIcon,              // 11
-      QStyle::SP_FileIcon,              // 12
-      QStyle::SP_MediaStop,             // 13 EndDaemon
-      QStyle::SP_MediaPause,            // 14 StopDaemon
-      QStyle::SP_FileDialogInfoView,    // 15 Comment
-      QStyle::SP_FileIcon,              // 16
-      QStyle::SP_DialogOpenButton,      // 17 LoadConfig
-      QStyle::SP_BrowserReload,         // 18 Reschedule
-      QStyle::SP_FileIcon,              // 19
-  };
-  return QApplication::style()->standardIcon(kPictures[index - 1]);
-}
-
-// A picture file as an icon; a null icon when it cannot be loaded.
+// A picture file as an icon with every size it holds; a null icon when it cannot be
+// loaded.
 QIcon load(const QString& file, QString* error) {
   if (file.isEmpty()) return ImageLists::defaultPicture();
-  QPixmap p;
-  if (!p.load(file)) {
+  QIcon icon(file);
+  if (icon.availableSizes().isEmpty()) {
     if (error) *error = QStringLiteral("Invalid picture [") + file + QLatin1Char(']');
     return {};
   }
-  return QIcon(p);
+  return icon;
+}
+
+// One of the program's pictures; the style's file picture when it is not installed.
+QIcon orStandard(const QIcon& icon) {
+  return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_FileIcon) : icon;
 }
 
 }  // namespace
 
 ImageLists::ImageLists() {
   for (int i = 1; i <= kDesignPictures; ++i) {
-    large_.append(designPicture(i));
-    small_.append(designPicture(i));
+    large_.append(orStandard(pictures::design(i, true)));
+    small_.append(orStandard(pictures::design(i, false)));
   }
 }
 
-QIcon ImageLists::defaultPicture() {
-  return QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-}
+QIcon ImageLists::defaultPicture() { return orStandard(pictures::forKey(QStringLiteral("picDefIcon"))); }
 
 bool ImageLists::add(const QString& largeFile, const QString& smallFile, QString* error) {
   const QIcon l = load(largeFile, error);

@@ -16,6 +16,7 @@
 #include "manager/identity.h"
 #include "manager/session.h"
 #include "manager/ui/globals_page.h"
+#include "manager/ui/pictures.h"
 #include "manager/ui/roziroruner_page.h"
 #include "manager/ui/variablesmenu.h"
 
@@ -77,9 +78,10 @@ void MainWindow::buildFileMenu() {
   fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
   fileMenu_->setObjectName(QStringLiteral("FILEMENU"));
   fileMenu_->menuAction()->setObjectName(QStringLiteral("FILE"));
-  addCommand(fileMenu_, QStringLiteral("OPEN"), QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+  addCommand(fileMenu_, QStringLiteral("OPEN"), QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+             "OPEN");
   addCommand(fileMenu_, QStringLiteral("OPENDEFAULT"), QStringLiteral("Open De&fault"),
-             QKeySequence(Qt::SHIFT | Qt::Key_F1));
+             QKeySequence(Qt::SHIFT | Qt::Key_F1), "OPENDEFAULT");
   // Recent files are not kept: the entry and its ten items stay switched off.
   QMenu* mru = fileMenu_->addMenu(QStringLiteral("&Open Recent"));
   mru->setObjectName(QStringLiteral("FILEMRU"));
@@ -91,17 +93,21 @@ void MainWindow::buildFileMenu() {
     a->setEnabled(false);
   }
   fileMenu_->addSeparator()->setObjectName(QStringLiteral("FILE:OPEN:SEPARATOR"));
-  addCommand(fileMenu_, QStringLiteral("SAVE"), QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
-  addCommand(fileMenu_, QStringLiteral("SAVEAS"), QStringLiteral("Save &As"), QKeySequence(Qt::CTRL | Qt::Key_A));
+  addCommand(fileMenu_, QStringLiteral("SAVE"), QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+             "SAVE");
+  addCommand(fileMenu_, QStringLiteral("SAVEAS"), QStringLiteral("Save &As"), QKeySequence(Qt::CTRL | Qt::Key_A),
+             "SAVEAS");
   addCommand(fileMenu_, QStringLiteral("SAVE2DEFAULT"), QStringLiteral("Save to &Default"),
-             QKeySequence(Qt::CTRL | Qt::Key_W));
+             QKeySequence(Qt::CTRL | Qt::Key_W), "SAVE2DEFAULT");
   fileMenu_->addSeparator()->setObjectName(QStringLiteral("FILE:SAVE2DEFAULT:SEPARATOR"));
-  addCommand(fileMenu_, QStringLiteral("QUIT"), QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
+  addCommand(fileMenu_, QStringLiteral("QUIT"), QStringLiteral("E&xit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+             "EXIT");
 }
 
 QAction* MainWindow::addCommand(QMenu* menu, const QString& key, const QString& caption,
-                                const QKeySequence& shortcut) {
+                                const QKeySequence& shortcut, const char* icon) {
   QAction* a = menu->addAction(caption);
+  if (icon) a->setIcon(pictures::forKey(QLatin1String(icon)));
   a->setObjectName(key);
   a->setData(key);
   if (!shortcut.isEmpty()) a->setShortcut(shortcut);

@@ -13,6 +13,7 @@
 #include "manager/ui/commanddialogs.h"
 #include "manager/ui/constantsdialog.h"
 #include "manager/ui/globals_page.h"
+#include "manager/ui/loadreport.h"
 #include "manager/ui/namingdialog.h"
 #include "manager/ui/roziroruner_page.h"
 #include "manager/ui/triggermenus.h"
@@ -30,6 +31,10 @@ Manager::Manager(Session& session)
   wireFrame();
   wireTools();
   window_->setCloseHandler([this] { ExitManager(); });
+  // A load's own failure box is its command's; the lines it passed over are said here.
+  QObject::connect(&session_, &Session::loaded, window_.get(), [this] {
+    if (window_->isVisible()) showPassedOver(session_.lastLoad());
+  });
   ConnectWebUpdate(webUpdate_, session_, window_->action(QStringLiteral("AUTOCHECK")), window_.get());
 }
 
@@ -105,6 +110,23 @@ bool Manager::ShowCommandProperties(const QString& lineText, const QString& comm
 }
 
 void Manager::startWebUpdate(bool interactive) { webUpdate_.start(interactive, LoadUpdateServer()); }
+
+void Manager::reportLoad() {
+  const LoadReport& report = session_.lastLoad();
+  if (report.status == jobfile::ReadStatus::Unreadable)
+    ShowLoadError(report);
+  else
+    showPassedOver(report);
+}
+
+void Manager::showPassedOver(const LoadReport& report) {
+  if (loadReport_) loadReport_->close();
+  if (report.passedOver.isEmpty()) return;
+  auto* box = new LoadReportBox(report, window_.get());
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  loadReport_ = box;
+  box->open();
+}
 
 void Manager::raiseWindow() {
   if (window_->isMinimized()) window_->showNormal();

@@ -5,13 +5,13 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "library/version.h"
 #include "manager/identity.h"
 #include "manager/rtftext.h"
 #include "manager/services.h"
+#include "manager/ui/pictures.h"
 #include "pagewidgets.h"
 
 namespace mvnz::manager::ui {
@@ -31,7 +31,7 @@ AboutBox::AboutBox(const QString& versionText, int revision, QWidget* parent) : 
   setWindowTitle(QString());
   setModal(true);
   auto* picAbout = makeLabel("picAbout", {}, this);
-  picAbout->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
+  picAbout->setPixmap(pictures::forKey(QStringLiteral("picAbout")).pixmap(64, 64));
   QLabel* title = makeLabel("lblTitle", QStringLiteral("Mervane Zuri"), this);
   QFont f = title->font();
   f.setPointSize(f.pointSize() * 2);

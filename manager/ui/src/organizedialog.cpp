@@ -5,13 +5,13 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "controls/vistrel.h"
 #include "manager/ordering.h"
 #include "manager/session.h"
+#include "manager/ui/pictures.h"
 
 namespace mvnz::manager::ui {
 
@@ -38,15 +38,14 @@ OrganizeDialog::OrganizeDialog(Session& session, std::function<void()> shown, QW
   const struct {
     const char* key;
     const char* tip;
-    QStyle::StandardPixmap icon;
     void (OrganizeDialog::*run)();
-  } buttons[] = {{"up", "move up", QStyle::SP_ArrowUp, &OrganizeDialog::MoveUp},
-                 {"down", "move down", QStyle::SP_ArrowDown, &OrganizeDialog::MoveDown},
-                 {"top", "move to top", QStyle::SP_MediaSkipBackward, &OrganizeDialog::MoveTop},
-                 {"bottom", "move to bottom", QStyle::SP_MediaSkipForward, &OrganizeDialog::MoveBottom},
-                 {"sort", "sort list", QStyle::SP_FileDialogListView, &OrganizeDialog::SortList}};
+  } buttons[] = {{"up", "move up", &OrganizeDialog::MoveUp},
+                 {"down", "move down", &OrganizeDialog::MoveDown},
+                 {"top", "move to top", &OrganizeDialog::MoveTop},
+                 {"bottom", "move to bottom", &OrganizeDialog::MoveBottom},
+                 {"sort", "sort list", &OrganizeDialog::SortList}};
   for (const auto& b : buttons) {
-    QAction* a = bar->addAction(style()->standardIcon(b.icon), QLatin1String(b.tip));
+    QAction* a = bar->addAction(pictures::forKey(QLatin1String(b.key)), QLatin1String(b.tip));
     a->setObjectName(QLatin1String(b.key));
     a->setToolTip(QLatin1String(b.tip));
     connect(a, &QAction::triggered, this, b.run);

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "controls/vistrel.h"
+#include "manager/ui/pictures.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui::pagewidgets {
@@ -31,6 +32,7 @@ inline QLineEdit* textBox(QWidget* parent, const char* name, const char* tip) {
 inline QToolButton* pictureButton(QWidget* parent, const char* name, const char* tip) {
   auto* b = named(new QToolButton(parent), name, tip);
   b->setText(QStringLiteral("..."));
+  b->setIcon(pictures::forKey(QStringLiteral("picMenu")));
   b->setFocusPolicy(Qt::NoFocus);
   return b;
 }
@@ -41,13 +43,6 @@ inline controls::vistrel* panel(QWidget* parent, const char* name) {
   p->setMinimumSize(0, 0);
   p->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   return p;
-}
-
-// A number in the file's form: "." as the decimal separator whatever the locale.
-inline std::optional<double> numeric(const QString& text) {
-  bool ok = false;
-  const double v = text.toDouble(&ok);
-  return ok ? std::optional<double>(v) : std::nullopt;
 }
 
 // Shows a field check's box, sets the field to then and gives it the focus back;

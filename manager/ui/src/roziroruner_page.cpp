@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "controls/vistrel.h"
+#include "library/numbers.h"
 #include "manager/filters.h"
 #include "manager/services.h"
 #include "manager/session.h"
@@ -205,14 +206,14 @@ void RoziRorunerPage::connectStores() {
                {txtInterval_, &jobfile::RoziRoruner::Interval}};
   for (const auto& t : texts) {
     connect(t.box, &QLineEdit::textChanged, this, [this, field = t.field](const QString& text) {
-      if (jobfile::RoziRoruner* r = session_.current()) r->*field = text;
+      if (jobfile::RoziRoruner* r = record()) r->*field = text;
     });
   }
   connect(txtInterval_, &QLineEdit::textChanged, this, [this] { updateIntervalUnit(); });
   connect(txtReject_, &QLineEdit::textChanged, this, [this] { updateRejectControls(); });
   connect(txtStabletimer_, &QLineEdit::textChanged, this, [this](const QString& text) {
-    const std::optional<double> v = numeric(text);
-    if (jobfile::RoziRoruner* r = session_.current(); r && v) r->StableTimer = *v;
+    const std::optional<double> v = FileNumber(text);
+    if (jobfile::RoziRoruner* r = record(); r && v) r->StableTimer = *v;
   });
 
   const struct {
@@ -223,22 +224,22 @@ void RoziRorunerPage::connectStores() {
                   {chkSingleFiles_, &jobfile::RoziRoruner::SingleFileHandling}};
   for (const auto& s : switches) {
     connect(s.box, &QCheckBox::toggled, this, [this, field = s.field](bool on) {
-      if (jobfile::RoziRoruner* r = session_.current()) r->*field = on ? 1 : 0;
+      if (jobfile::RoziRoruner* r = record()) r->*field = on ? 1 : 0;
     });
   }
   connect(chkEnabled_, &QCheckBox::stateChanged, this, [this] {
-    if (jobfile::RoziRoruner* r = session_.current()) r->Enabled = checkValue(chkEnabled_);
+    if (jobfile::RoziRoruner* r = record()) r->Enabled = checkValue(chkEnabled_);
     ToggleSetup();
   });
 
   connect(optFileTrigger_, &QRadioButton::toggled, this, [this](bool on) {
     if (!on) return;
-    if (jobfile::RoziRoruner* r = session_.current()) r->Trigger = QStringLiteral("FILE");
+    if (jobfile::RoziRoruner* r = record()) r->Trigger = QStringLiteral("FILE");
     setFileControlsEnabled(true);
   });
   connect(optTimeTrigger_, &QRadioButton::toggled, this, [this](bool on) {
     if (!on) return;
-    if (jobfile::RoziRoruner* r = session_.current()) r->Trigger = QStringLiteral("TIME");
+    if (jobfile::RoziRoruner* r = record()) r->Trigger = QStringLiteral("TIME");
     setFileControlsEnabled(false);
   });
   for (QRadioButton* o : {optRejectSkip_, optRejectRemove_, optRejectMove_}) {
@@ -250,6 +251,8 @@ void RoziRorunerPage::connectStores() {
   }
 
   connect(list_, &QComboBox::currentIndexChanged, this, [this] { cmbRoziRorunerList_Click(); });
+  // Whichever window chose the current RoziRoruner, the page shows it.
+  connect(&session_, &Session::currentChanged, this, &RoziRorunerPage::followCurrent);
   // The folder buttons act on the press, so the modifiers held at that moment count.
   connect(cmdInput_, &QPushButton::pressed, this, [this] {
     const bool explore = modifierHeld();
@@ -319,8 +322,11 @@ void RoziRorunerPage::cmbRoziRorunerList_Click() {
 
 void RoziRorunerPage::ShowRoziRoruner(int index) {
   if (index < 0) return;
+  showing_ = true;
   session_.setCurrent(index);
-  const jobfile::RoziRoruner* r = session_.current();
+  showing_ = false;
+  shown_ = session_.shown();
+  const jobfile::RoziRoruner* r = record();
   if (!r) return;
   {
     const QList<QWidget*> all = page_->findChildren<QWidget*>();
@@ -352,7 +358,25 @@ void RoziRorunerPage::ShowRoziRoruner(int index) {
   fraScannerOptions_->setEnabled(checkValue(chkEnabled_) != 0);
 }
 
+void RoziRorunerPage::followCurrent(int index) {
+  if (showing_) return;
+  {
+    const QSignalBlocker block(list_);
+    list_->setCurrentIndex(index);
+  }
+  if (index >= 0) {
+    chkEnabled_->setEnabled(true);
+    ShowRoziRoruner(index);
+    return;
+  }
+  // None: the fields stay as they are (the callers that emptied the list clear them)
+  // but store nothing.
+  shown_ = {};
+  chkEnabled_->setEnabled(false);
+}
+
 void RoziRorunerPage::ClearRoziRorunerFields() {
+  shown_ = {};
   for (QLineEdit* t : {txtDescription_, txtScanDirectory_, txtFilter_, txtReject_, txtInterval_,
                        txtStabletimer_, txtRejectMove_})
     t->clear();
@@ -372,7 +396,7 @@ void RoziRorunerPage::setRejectOption(QRadioButton* which) {
 }
 
 void RoziRorunerPage::storeRejectOptions() {
-  jobfile::RoziRoruner* r = session_.current();
+  jobfile::RoziRoruner* r = record();
   if (!r) return;
   r->RemoveRejected = optRejectRemove_->isChecked();
   r->MoveRejected = optRejectMove_->isChecked();
@@ -534,7 +558,7 @@ void RoziRorunerPage::checkReject() {
 }
 
 void RoziRorunerPage::checkStableTimer() {
-  if (!numeric(txtStabletimer_->text()))
+  if (!FileNumber(txtStabletimer_->text()))
     refuse(checking_, txtStabletimer_, QStringLiteral("Illegal <StableTimer> value, must be a numeric value!"),
            QStringLiteral("Illegal Value"), QStringLiteral("20"));
   updateStableUnit();

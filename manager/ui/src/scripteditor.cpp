@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -29,6 +28,7 @@
 #include "manager/services.h"
 #include "manager/ui/commanddialogs.h"
 #include "manager/ui/manager.h"
+#include "manager/ui/pictures.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
 
@@ -38,25 +38,24 @@ namespace {
 
 struct ButtonSpec {
   const char* key;
-  const char* tip;
-  QStyle::StandardPixmap icon;
+  const char* tip;  // the picture is the key's
   bool separatorBefore;
 };
 
 constexpr ButtonSpec kButtons[] = {
-    {"close", "Exit CommandScript", QStyle::SP_DialogCloseButton, true},
-    {"small", "Small Icons", QStyle::SP_FileDialogListView, false},
-    {"large", "Large Icons", QStyle::SP_FileDialogDetailedView, false},
-    {"up", "Move Command Up", QStyle::SP_ArrowUp, true},
-    {"down", "Move Command Down", QStyle::SP_ArrowDown, false},
-    {"comment", "Toggle Comment", QStyle::SP_DialogNoButton, false},
-    {"clear", "Delete Command", QStyle::SP_TrashIcon, false},
-    {"clearall", "Clear CommandScript", QStyle::SP_DialogResetButton, true},
-    {"save", "Save To Disk", QStyle::SP_DialogSaveButton, false},
-    {"load", "Load From Disk", QStyle::SP_DialogOpenButton, false},
-    {"locals", "Local Constants", QStyle::SP_FileDialogContentsView, true},
-    {"globals", "Global Constants", QStyle::SP_FileDialogInfoView, false},
-    {"daemon", "start daemon", QStyle::SP_MediaPlay, true},
+    {"close", "Exit CommandScript", true},
+    {"small", "Small Icons", false},
+    {"large", "Large Icons", false},
+    {"up", "Move Command Up", true},
+    {"down", "Move Command Down", false},
+    {"comment", "Toggle Comment", false},
+    {"clear", "Delete Command", false},
+    {"clearall", "Clear CommandScript", true},
+    {"save", "Save To Disk", false},
+    {"load", "Load From Disk", false},
+    {"locals", "Local Constants", true},
+    {"globals", "Global Constants", false},
+    {"daemon", "start daemon", true},
 };
 
 constexpr int kMinimumWidth = 553;   // 8295 twips
@@ -149,7 +148,7 @@ void ScriptEditor::buildToolbars() {
   for (const ButtonSpec& b : kButtons) {
     if (b.separatorBefore) Toolbar->addSeparator();
     const QString key = QString::fromLatin1(b.key);
-    QAction* a = Toolbar->addAction(style()->standardIcon(b.icon), QString());
+    QAction* a = Toolbar->addAction(pictures::forKey(key), QString());
     a->setObjectName(key);
     a->setToolTip(QString::fromLatin1(b.tip));
     connect(a, &QAction::triggered, this, [this, key] { dispatch(key); });
@@ -214,7 +213,7 @@ void ScriptEditor::dispatch(const QString& key) {
   if (it != commands_.constEnd() && *it) (*it)();
 }
 
-jobfile::RoziRoruner* ScriptEditor::current() { return m_.session().current(); }
+jobfile::RoziRoruner* ScriptEditor::current() { return m_.session().record(shown_); }
 
 void ScriptEditor::refillRoziRorunerList() {
   const QSignalBlocker block(cmbRoziRorunerList);
@@ -262,6 +261,7 @@ void ScriptEditor::addCommandLine(QTreeWidgetItem* root, int number,
 }
 
 void ScriptEditor::BuildScriptTree() {
+  shown_ = m_.session().shown();
   {
     const QSignalBlocker block(tvCommandScript);
     const bool large = m_.session().prefs.LargeScriptIcons;
@@ -433,7 +433,12 @@ void ScriptEditor::CommandProperties() {
     editComment(n);
     return;
   }
-  if (!m_.ShowCommandProperties(QString::number(n), name)) return;
+  const jobfile::CommandEntry before = r->Commands[n - 1];
+  const bool stored = m_.ShowCommandProperties(QString::number(n), name);
+  // A failure may still have stored some parameters (a plug-in that gave more than
+  // thirty): the tree shows what the command now holds.
+  r = current();
+  if (!stored && (!r || n > script::CommandCount(*r) || r->Commands[n - 1] == before)) return;
   BuildScriptTree();
   selectCommand(n);
 }

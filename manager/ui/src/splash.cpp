@@ -4,12 +4,12 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
-#include <QPixmap>
-#include <QStyle>
+#include <QIcon>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "manager/session.h"
+#include "manager/ui/pictures.h"
 
 namespace mvnz::manager::ui {
 
@@ -34,7 +34,7 @@ StartupWindow::StartupWindow(const QString& versionLabel, QWidget* parent)
   f.setPointSize(f.pointSize() * 2);
   f.setBold(true);
   title->setFont(f);
-  picAbout_->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(64, 64));
+  picAbout_->setPixmap(pictures::forKey(QStringLiteral("picAbout")).pixmap(64, 64));
   picAbout_->setCursor(Qt::PointingHandCursor);
   picAbout_->installEventFilter(this);
   picStartup_->setFixedSize(32, 32);
@@ -55,8 +55,9 @@ void StartupWindow::status(const QString& text) {
 }
 
 void StartupWindow::picture(const QString& file) {
-  QPixmap p;
-  if (p.load(file)) picStartup_->setPixmap(p.scaled(32, 32, Qt::KeepAspectRatio));
+  // The file's own 32 pixel picture where it holds one.
+  const QIcon icon(file);
+  if (!icon.availableSizes().isEmpty()) picStartup_->setPixmap(icon.pixmap(32, 32));
   picStartup_->repaint();
 }
 

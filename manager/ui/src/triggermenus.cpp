@@ -89,12 +89,13 @@ void TriggerMenus::openInterval() {
 }
 
 void TriggerMenus::openRunDays() {
-  jobfile::RoziRoruner* r = session_.current();
+  const ShownRoziRoruner shown = session_.shown();
+  jobfile::RoziRoruner* r = session_.record(shown);
   if (!r) return;
   RunDaysPicker picker(r->RunDays, owner_);
   if (picker.exec() != QDialog::Accepted) return;
   // The picker was modal, but the model may have been replaced meanwhile.
-  if (jobfile::RoziRoruner* now = session_.current()) now->RunDays = picker.mask();
+  if (jobfile::RoziRoruner* now = session_.record(shown)) now->RunDays = picker.mask();
 }
 
 void TriggerMenus::openCalendar(CalendarMode mode) {

@@ -7,13 +7,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "manager/services.h"
 #include "manager/session.h"
 #include "manager/webupdate.h"
+#include "manager/ui/pictures.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui {
@@ -28,9 +28,9 @@ QLabel* label(QWidget* parent, const char* name, const QString& text) {
   return l;
 }
 
-QLabel* picture(QWidget* parent, const char* name, QStyle::StandardPixmap which) {
+QLabel* picture(QWidget* parent, const char* name, const char* picture) {
   auto* l = label(parent, name, {});
-  l->setPixmap(parent->style()->standardIcon(which).pixmap(32, 32));
+  l->setPixmap(pictures::forKey(QLatin1String(picture)).pixmap(32, 32));
   return l;
 }
 
@@ -44,13 +44,13 @@ WebUpdateDialog::WebUpdateDialog(Session& session, QAction* autoCheck, const QSt
   setModal(true);
   auto* layout = new QVBoxLayout(this);
   auto* heading = new QHBoxLayout;
-  heading->addWidget(picture(this, "Picture1", QStyle::SP_BrowserReload));
+  heading->addWidget(picture(this, "Picture1", "picWebUpdate"));
   auto* title = label(this, "Label1", QStringLiteral("A new version of Mervane Zuri is available!"));
   QFont bold = title->font();
   bold.setBold(true);
   title->setFont(bold);
   heading->addWidget(title, 1);
-  heading->addWidget(picture(this, "Picture2", QStyle::SP_ArrowDown));
+  heading->addWidget(picture(this, "Picture2", "picDownload"));
   layout->addLayout(heading);
   auto* versions = new QGridLayout;
   versions->addWidget(label(this, "Label2", QStringLiteral("Current Version :")), 0, 0);

@@ -170,7 +170,7 @@ TEST(LogFiles, LinesOfARemovedFileThatCannotBeMadeAgainGoToStderr) {
   auto port = std::make_shared<FaultPort>();
   LogFileWriter w(port);
   w.Write(dir, "System", "t", "one");
-  ASSERT_TRUE(QDir(dir).removeRecursively());
+  ASSERT_TRUE(mvnz::test::removeTree(dir));
   {
     QFile blocker(dir);  // a file where the folder was
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));

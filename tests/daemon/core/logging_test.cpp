@@ -19,7 +19,7 @@ namespace {
 struct LogFixture {
   explicit LogFixture(const QStringList& names = {QStringLiteral("Alpha"),
                                                   QStringLiteral("Inbox")}) {
-    QDir(t.logDir).removeRecursively();  // each case of a table starts without files
+    mvnz::test::removeTree(t.logDir);  // each case of a table starts without files
     QStringList sections;
     for (const QString& n : names)
       sections << QLatin1Char('[') + n + QLatin1Char(']') << QStringLiteral("Enabled=1");
@@ -131,7 +131,7 @@ TEST(Logging, FilesOffMissingOrUncreatable) {
   {
     SCOPED_TRACE("EnableLogging 0");
     LogFixture f;
-    QDir(f.t.logDir).removeRecursively();
+    mvnz::test::removeTree(f.t.logDir);
     f.t.d.settings.EnableLogging = 0;
     WriteLogLine(f.t.d, "S", "x", 0);
     EXPECT_FALSE(QDir(f.t.logDir).exists());

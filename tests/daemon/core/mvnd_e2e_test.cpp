@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include <functional>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -23,10 +24,11 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
+#include <QTcpServer>
 #include <QThread>
 
 #include "daemon/logging.h"
+#include "platform/registry.h"
 #include "support.h"
 #include "testenv.h"
 
@@ -48,7 +50,7 @@ struct Program {
     auto* p = new QProcess;
     p->setProgram(program);
     p->setArguments(args);
-    p->setProcessEnvironment(MvndEnvironment());
+    p->setProcessEnvironment(env);
     p->start();
     EXPECT_TRUE(p->waitForStarted(kWaitMs));
     processes.emplace_back(p);
@@ -70,6 +72,7 @@ struct Program {
     return false;
   }
   QString logDir, config;
+  QProcessEnvironment env = MvndEnvironment();
   std::vector<std::unique_ptr<QProcess>> processes;
 };
 
@@ -145,6 +148,11 @@ TEST(MvndProgram, InstallTwiceThenUninstall) {
   ASSERT_TRUE(c->waitForFinished(kWaitMs));
   EXPECT_EQ(c->exitCode(), 0);
   EXPECT_FALSE(unit.exists());
+  // A second removal has nothing to remove and says so in its status.
+  QProcess* e = prog.Start({"-uninstall]~[ServiceName=MVNDZuri"});
+  ASSERT_TRUE(e->waitForFinished(kWaitMs));
+  EXPECT_EQ(e->exitCode(), 5);
+  EXPECT_TRUE(e->readAllStandardError().contains("service [MVNDZuri] is not installed"));
   // Nothing of these runs started a daemon or wrote a log.
   EXPECT_FALSE(QFile::exists(prog.SystemLogPath()));
 }
@@ -212,14 +220,8 @@ bool WaitFor(const std::function<bool()>& done) {
 
 // A folder on another file system than the test's temporary root, when there is one.
 struct ShmFolder {
-  ShmFolder() {
-    path = QString("/dev/shm/mvnz-e2e-%1").arg(QCoreApplication::applicationPid());
-    if (!QDir().mkpath(path)) path = mvnz::test::makeDir("hot-local");
-  }
-  ~ShmFolder() {
-    if (path.startsWith("/dev/shm/")) QDir(path).removeRecursively();
-  }
-  QString path;
+  mvnz::test::TempFolder shm{"/dev/shm/mvnz-e2e-XXXXXX"};
+  QString path = shm.isValid() ? shm.path() : mvnz::test::makeDir("hot-local");
 };
 
 }  // namespace
@@ -502,20 +504,227 @@ TEST(MvndProgram, SighupReloadsAChangedConfiguration) {
   EXPECT_EQ(p->exitCode(), 0);
 }
 
-// With no configuration file the daemon says so where a user looks first.
-TEST(MvndProgram, NoConfigurationFileIsSaidOnStderr) {
+namespace {
+
+// A daemon that takes its configuration file by the programs' own settle rule, on a
+// configuration of four time jobs and, last, a job moving each .bin file of hot to out:
+// a reload that read the file cut short would lose the mover first.
+struct Rewritten {
+  Rewritten() {
+    prog.env.remove(QStringLiteral("MVNZ_CONFIG_SETTLE_MS"));
+    QStringList sections;
+    for (int i = 1; i <= 4; ++i)
+      sections << QString("[Timer%1]").arg(i) << "Trigger=TIME" << "Interval=3600" << "Enabled=1"
+               << QString();
+    sections << "[Mover]" << "Trigger=FILE" << "ScanDirectory=" + hot << "InputFilter=.bin"
+             << "Interval=1" << "StableTimer=-1"
+             << CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"})
+             << "Enabled=1";
+    for (const QString& l : StartingConfig(prog.logDir, sections)) bytes += (l + "\r\n").toUtf8();
+    Restore();
+  }
+  // Writes the whole configuration file in one go.
+  void Restore() {
+    QFile f(prog.config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  }
+  // The counts of "N RoziRoruners loaded" in the system log.
+  QList<int> LoadedCounts() const {
+    QList<int> counts;
+    static const QRegularExpression loaded("^(\\d+) RoziRoruners loaded$");
+    for (const QString& l : prog.SystemLog())
+      if (const auto m = loaded.match(l); m.hasMatch()) counts << m.captured(1).toInt();
+    return counts;
+  }
+  // Drops name.bin into hot; true once the mover has taken it to out.
+  bool Moved(const QString& name) {
+    WriteFile(hot + "/" + name, name.toUtf8(), 0);
+    return WaitFor([&] { return FilesIn(hot).isEmpty() && FilesIn(out).contains(name); });
+  }
+  std::string Log() const { return prog.SystemLog().join('\n').toStdString(); }
+  // Starts the daemon; true once it processes the five jobs.
+  bool Started() {
+    p = prog.Start();
+    return prog.WaitForLines({"5 RoziRoruners loaded", "Processing Started"});
+  }
+  // Ends the daemon by SIGTERM: its exit status, -1 when it did not end.
+  int Terminate() {
+    p->terminate();
+    return p->waitForFinished(kWaitMs) ? p->exitCode() : -1;
+  }
+
   Program prog;
-  QFile::remove(prog.config);
-  QProcess* p = prog.Start();
-  p->setReadChannel(QProcess::StandardError);
-  ASSERT_TRUE(WaitFor([&] {
-    p->waitForReadyRead(50);
-    return p->peek(4096).contains("no configuration file");
-  }));
-  EXPECT_TRUE(p->readAllStandardError().contains(
-      ("mvnd: no configuration file [" + prog.config + "]").toUtf8()));
-  p->terminate();
-  ASSERT_TRUE(p->waitForFinished(kWaitMs));
+  QProcess* p = nullptr;
+  QString hot = mvnz::test::makeDir("rewritten-hot"), out = mvnz::test::makeDir("rewritten-out");
+  QByteArray bytes;  // the configuration file
+};
+
+}  // namespace
+
+// A reload that meets the file being rewritten in place (truncated, then written in
+// pieces with pauses, as a shell's "cat > file" from a slow pipe) waits for the whole
+// file: the job list never shrinks and every dropped file is moved.
+TEST(MvndProgram, ReloadDuringAnInPlaceRewriteKeepsEveryJob) {
+  Rewritten r;
+  ASSERT_TRUE(r.Started()) << r.Log();
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    const qsizetype stops = r.prog.SystemLog().count("Daemon stopped");
+    SendSignal(r.p, SIGHUP);
+    // Stopped: the reload comes with one of the next queue ticks, a second apart, while
+    // the file is rewritten over 1.2 s.
+    ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Daemon stopped") > stops; }));
+    QFile f(r.prog.config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const qsizetype third = r.bytes.size() / 3;
+    for (const QByteArray& piece :
+         {r.bytes.left(third), r.bytes.mid(third, third), r.bytes.mid(2 * third)}) {
+      QThread::msleep(400);
+      ASSERT_EQ(f.write(piece), piece.size());
+      ASSERT_TRUE(f.flush());
+    }
+    f.close();
+    ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Processing Started") == round + 1; }))
+        << r.Log();
+    EXPECT_EQ(r.LoadedCounts(), QList<int>(round + 1, 5)) << r.Log();
+    EXPECT_TRUE(r.Moved(QString("after%1.bin").arg(round))) << r.Log();
+  }
+  EXPECT_EQ(r.Terminate(), 0);
+}
+
+// A START that found no RoziRoruners (the file was emptied) stays wanted: once the file
+// is mended, a SIGHUP to the stopped daemon starts processing again.
+TEST(MvndProgram, StartRefusedOnAnEmptyFileResumesAfterTheFixAndASighup) {
+  Rewritten r;
+  ASSERT_TRUE(r.Started()) << r.Log();
+  WriteCrlf(r.prog.config, {});
+  SendSignal(r.p, SIGHUP);
+  ASSERT_TRUE(r.prog.WaitForLines({"0 RoziRoruners loaded", "There are no RoziRoruners defined!"}))
+      << r.Log();
+  r.Restore();
+  SendSignal(r.p, SIGHUP);
+  ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Processing Started") == 2; }))
+      << r.Log();
+  EXPECT_EQ(r.LoadedCounts(), (QList<int>{5, 0, 5}));
+  EXPECT_TRUE(r.Moved("resumed.bin")) << r.Log();
+  EXPECT_EQ(r.Terminate(), 0);
+}
+
+// A SIGTERM while a reload waits for a file that keeps changing ends the daemon in
+// order, without the reload: it is not held until the wait's bound.
+TEST(MvndProgram, SigtermDuringTheSettleWaitEndsTheDaemon) {
+  Rewritten r;
+  ASSERT_TRUE(r.Started()) << r.Log();
+  QProcess writer;  // appends a comment line every tenth of a second
+  writer.start("/bin/sh", {"-c", "while :; do echo ';' >>\"$0\"; sleep 0.1; done", r.prog.config});
+  ASSERT_TRUE(writer.waitForStarted(kWaitMs));
+  const auto reloads = [&] { return r.prog.SystemLog().count("Reloading configuration ....."); };
+  const qsizetype before = reloads();
+  SendSignal(r.p, SIGHUP);
+  ASSERT_TRUE(WaitFor([&] { return reloads() > before; })) << r.Log();
+  const int status = r.Terminate();
+  writer.kill();
+  writer.waitForFinished(kWaitMs);
+  EXPECT_EQ(status, 0);
+  const QStringList log = r.prog.SystemLog();
+  EXPECT_EQ(log.last(), "Daemon is shutting down...") << r.Log();
+  EXPECT_EQ(r.LoadedCounts(), QList<int>{5}) << r.Log();
+  EXPECT_TRUE(log.filter("still changing").isEmpty()) << r.Log();
+}
+
+// Warnings of the load that no log file takes reach stderr after one line saying why;
+// with a log file they go there alone. Rows without AutoStart are ended by SIGTERM.
+TEST(MvndProgram, LoadWarningsWithoutALogFileGoToStderr) {
+  const QString badLine = "Colour=red";  // an unknown key: one warning
+  const QString ender[] = {"[Ender]", "Trigger=TIME", "Interval=*ON-STARTUP*",
+                           CommandLine("EndDaemon"), "Enabled=1"};
+  const QStringList endsItself = {"AutoStart=1", "AutoStartState=4", "", ender[0], ender[1],
+                                  ender[2], ender[3], ender[4]};
+  const QString off = "mvnd: no log file is written [EnableLogging is 0]; warnings go to stderr";
+  const QString noFolder =
+      "mvnd: no log file is written [EnableLogging is on but LogDirectory is empty]; warnings go "
+      "to stderr";
+  const QString unknown = " line %1 ignored [Colour=red][unknown key]";
+  const QString misplaced =
+      "mvnd: WARNING: Configuration section [CONFIGURATON] line %1 ignored [%2][a "
+      "[CONFIGURATION] key in a RoziRoruner]";
+  struct Case {
+    const char* name;
+    std::optional<QStringList> config;  // none: no configuration file
+    QStringList stderrLines;            // "%c" stands for the configuration file's path
+  };
+  const QString logDir = QDir(mvnz::test::rootDir()).filePath("logs");
+  const Case cases[] = {
+      {"no configuration file",
+       std::nullopt,
+       {off, "mvnd: WARNING: Config-file not found [%c], the RoziRoruners stay as they were"}},
+      {"mistyped [CONFIGURATION] header",
+       QStringList{"[CONFIGURATON]", "LogDirectory=" + logDir, "EnableLogging=1", "AutoStart=1"},
+       {off,
+        "mvnd: WARNING: Config-file has no [CONFIGURATION] section [%c], the settings stay as "
+        "they were",
+        misplaced.arg(2).arg("LogDirectory=" + logDir), misplaced.arg(3).arg("EnableLogging=1"),
+        misplaced.arg(4).arg("AutoStart=1")}},
+      {"logging on without a folder, one bad line",
+       QStringList{"[CONFIGURATION]", "EnableLogging=1"} + endsItself + QStringList{badLine},
+       {noFolder, "mvnd: WARNING: Configuration section [ENDER]" + unknown.arg(11)}},
+      {"logging on without a folder, nothing else wrong",
+       QStringList{"[CONFIGURATION]", "EnableLogging=1"} + endsItself,
+       {noFolder}},
+      {"a log folder",
+       QStringList{"[CONFIGURATION]", "EnableLogging=1", "LogDirectory=" + logDir} + endsItself +
+           QStringList{badLine},
+       {}},
+  };
+  // A port of its own, so that no other daemon's listener adds a warning.
+  QTcpServer probe;
+  ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+  const QString port = QString::number(probe.serverPort());
+  probe.close();
+  ASSERT_EQ(mvnz::registry::writeValue("Software\\Orvendel\\MervaneZuri\\Daemon", "StatusPort",
+                                       port),
+            mvnz::registry::kOk);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Program prog;
+    QFile::remove(prog.config);
+    if (c.config) WriteCrlf(prog.config, *c.config);
+    QStringList expected;
+    for (const QString& l : c.stderrLines) expected << QString(l).replace("%c", prog.config);
+    // Headless, as a service runs it.
+    QProcess daemon;
+    QProcessEnvironment env = MvndEnvironment();
+    for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+    daemon.setProcessEnvironment(env);
+    daemon.start(QStringLiteral(MVNZ_BIN_DIR "/mvnd"), {});
+    ASSERT_TRUE(daemon.waitForStarted(kWaitMs));
+    QByteArray err;
+    const auto all = [&] {
+      err += daemon.readAllStandardError();
+      return std::all_of(expected.begin(), expected.end(),
+                         [&](const QString& l) { return err.contains((l + "\n").toUtf8()); });
+    };
+    const bool selfEnding = c.config && c.config->contains("AutoStart=1") &&
+                            c.config->contains("AutoStartState=4");
+    if (selfEnding) {
+      ASSERT_TRUE(daemon.waitForFinished(kWaitMs));
+      EXPECT_EQ(daemon.exitCode(), 0);
+    } else {
+      EXPECT_TRUE(WaitFor([&] {
+        daemon.waitForReadyRead(50);
+        return all();
+      }));
+      daemon.terminate();
+      ASSERT_TRUE(daemon.waitForFinished(kWaitMs));
+    }
+    all();
+    const QStringList lines = QString::fromUtf8(err).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.join('\n').toStdString(), expected.join('\n').toStdString());
+  }
+  // With a log folder the warning is in the system log.
+  EXPECT_TRUE(Program().SystemLog().contains("WARNING: Configuration section [ENDER]" +
+                                             unknown.arg(12)));
 }
 
 // Log lines a log folder refuses reach stderr, with the reason, for the daemon's own lines
@@ -717,7 +926,7 @@ TEST(MvndProgram, IdleLogSocketClientsCannotStopTheJobs) {
 // name and what is wrong; nothing is created through it.
 TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
   const bool root = ::geteuid() == 0;
-  QTemporaryDir shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
+  mvnz::test::TempFolder shared(QDir::tempPath() + "/mvnz-rt-XXXXXX");
   ASSERT_TRUE(shared.isValid());
   ASSERT_EQ(::chmod(QFile::encodeName(shared.path()).constData(), 01777), 0);
   const QString victim = mvnz::test::makeDir("rootonly") + "/victim";
@@ -729,7 +938,7 @@ TEST(MvndProgram, UntrustedRuntimeFolderIsRefusedAtStart) {
   } cases[] = {
       {"open", nullptr, 0777, "writable by others (mode 0777)"},
       {"nobody", "mkdir -m 0777 \"$1\" && ln -s \"$2\" \"$1/mvnd.lock\"", 0777,
-       "owned by user 65534, not by user 0"},
+       "owned by user nobody (65534), not by user root (0)"},
   };
   Program prog;
   prog.logDir = mvnz::test::rootDir() + "/logs-refused";

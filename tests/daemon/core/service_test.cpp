@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QThread>
 #include <thread>
 
@@ -20,24 +22,27 @@ using namespace mvnz::mvnd;
 
 namespace {
 
-// Installs the fake systemctl; exitCode is what every call returns, except a call of the
-// verb failing, which fails.
-QString FakeSystemctl(int exitCode, const QString& failing = "none") {
+// Installs a shell script, whose first line records its arguments in <root>/calls, as
+// systemctl; returns the calls file, emptied.
+QString InstallSystemctl(const QString& body) {
   const QString root = mvnz::test::rootDir();
   const QString script = root + "/systemctl";
   QFile f(script);
   EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(
-      QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\n[ \"$1\" = %3 ] && exit 1\nexit %2\n")
-          .arg(root)
-          .arg(exitCode)
-          .arg(failing)
-          .toUtf8());
+  f.write(QStringLiteral("#!/bin/sh\necho \"$*\" >> '%1/calls'\n").arg(root).toUtf8() +
+          body.toUtf8());
   f.close();
   f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   qputenv("MVNZ_SYSTEMCTL", script.toLocal8Bit());
   QFile::remove(root + "/calls");
   return root + "/calls";
+}
+
+// Installs the fake systemctl; exitCode is what every call returns, except a call of the
+// verb failing, which fails.
+QString FakeSystemctl(int exitCode, const QString& failing = "none") {
+  return InstallSystemctl(
+      QStringLiteral("[ \"$1\" = %2 ] && exit 1\nexit %1\n").arg(exitCode).arg(failing));
 }
 
 QStringList Calls(const QString& file) {
@@ -65,20 +70,22 @@ TEST(ServiceControl, InstallItems) {
     QStringList inUnit, notInUnit;
   } cases[] = {
       {"]~[StartupMode=Automatic",
-       {"daemon-reload", "enable MVNDZuri.service"},
+       {"daemon-reload", "unmask MVNDZuri.service", "enable MVNDZuri.service"},
        {"Description=Mervane Zuri Daemon", "Environment=MVNZ_RUNNING_AS_SERVICE=1", "/mvnd\"",
         "\nExecReload=/bin/kill -HUP $MAINPID\n", "\nNoNewPrivileges=yes\n",
+        "\nRuntimeDirectory=mervanezuri\nRuntimeDirectoryMode=0700\n"
+        "Environment=MVNZ_RUNTIME_DIR=/run/mervanezuri\n",
         "\nDocumentation=file://" + mvnz::paths::helpFile() + "\n"},
        {"User="}},
       {"]~[StartupMode=Disabled]~[LogonAccount=DOM\\bob]~[LogonPassword=p=w=d",
-       {"daemon-reload", "disable MVNDZuri.service"},
+       {"daemon-reload", "mask MVNDZuri.service"},
        {"User=bob"},
        {"p=w=d", "pw"}},
       {"]~[StartupMode=Manual]~[LogonAccount=LocalSystem]~[LogonPassword=secret",
-       {"daemon-reload"},
+       {"daemon-reload", "unmask MVNDZuri.service"},
        {},
        {"User=", "secret"}},
-      {"]~[StartupMode=Sometimes", {"daemon-reload"}, {}, {}},
+      {"]~[StartupMode=Sometimes", {"daemon-reload", "unmask MVNDZuri.service"}, {}, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.items.toStdString());
@@ -126,10 +133,11 @@ TEST(ServiceControl, RefusedAndFailedEndsAreDistinct) {
   EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitOk);
   EXPECT_FALSE(QFile::exists(Unit()));
   EXPECT_EQ(Calls(calls),
-            (QStringList{"daemon-reload", "disable MVNDZuri.service", "daemon-reload"}));
+            (QStringList{"daemon-reload", "unmask MVNDZuri.service", "unmask MVNDZuri.service",
+                         "disable MVNDZuri.service", "daemon-reload"}));
   // Not installed: nothing to remove, nothing called.
   calls = FakeSystemctl(0);
-  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitOk);
+  EXPECT_EQ(ProcessCommandLine(d, "-uninstall]~[ServiceName=MVNDZuri"), kExitNotInstalled);
   EXPECT_TRUE(Calls(calls).isEmpty());
 
   FakeSystemctl(1);
@@ -157,7 +165,8 @@ TEST(ServiceControl, UninstallStopsRunningDaemonFirst) {
     QStringList calls;
   } cases[] = {
       {true, kExitOk, false,
-       {"stop --no-block MVNDZuri.service", "disable MVNDZuri.service", "daemon-reload"}},
+       {"stop --no-block MVNDZuri.service", "unmask MVNDZuri.service", "disable MVNDZuri.service",
+        "daemon-reload"}},
       {false, kExitRefused, true, {"stop --no-block MVNDZuri.service"}},
   };
   for (const auto& c : cases) {
@@ -223,4 +232,56 @@ TEST(ServiceControl, FailedEnableRemovesTheUnitAgain) {
     EXPECT_EQ(ProcessCommandLine(e, kBase + "]~[StartupMode=Automatic"), kExitOk);
     EXPECT_TRUE(QFile::exists(Unit()));
   }
+}
+
+// Against the real systemctl working on a folder tree of its own (--root): Disabled
+// masks the unit; another mode and the removal undo the mask, whatever left it.
+TEST(ServiceControl, DisabledIsMaskedUntilTheModeChangesOrTheServiceGoes) {
+  const QString root = mvnz::test::makeDir("sysroot");
+  // The service manager itself is not there: its reload and stop are only recorded.
+  InstallSystemctl(QStringLiteral("case \"$1\" in daemon-reload|stop) exit 0;; esac\n"
+                                  "exec systemctl --root='%1' \"$@\"\n")
+                       .arg(root));
+  const QByteArray unitDir = qgetenv("MVNZ_UNIT_DIR");
+  qputenv("MVNZ_UNIT_DIR", QFile::encodeName(root + "/usr/local/lib/systemd/system"));
+  const QString mask = root + "/etc/systemd/system/MVNDZuri.service";
+  // What systemd itself says of the unit ("" when it has none).
+  const auto state = [&] {
+    QProcess p;
+    p.start("systemctl", {"--root=" + root, "is-enabled", "MVNDZuri.service"});
+    p.waitForFinished(60000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+  };
+  const auto run = [](const QString& line) {
+    Daemon d;
+    return ProcessCommandLine(d, line);
+  };
+  const QString remove = "-uninstall]~[ServiceName=MVNDZuri";
+
+  ASSERT_EQ(run(kBase + "]~[StartupMode=Disabled"), kExitOk);
+  EXPECT_EQ(state(), "masked");
+  EXPECT_EQ(QFileInfo(mask).symLinkTarget(), "/dev/null");
+  EXPECT_NE(run(kBase + "]~[StartupMode=Manual"), kExitOk);  // installed: left as it is
+  EXPECT_EQ(state(), "masked");
+  ASSERT_EQ(run(remove), kExitOk);
+  EXPECT_EQ(state(), "");
+  EXPECT_FALSE(QFileInfo::exists(Unit()));
+  EXPECT_FALSE(QFileInfo(mask).isSymLink());
+
+  ASSERT_EQ(run(kBase + "]~[StartupMode=Automatic"), kExitOk);
+  EXPECT_EQ(state(), "enabled");
+  ASSERT_EQ(run(remove), kExitOk);
+  EXPECT_EQ(state(), "");
+  EXPECT_TRUE(QDir(root + "/etc/systemd/system").entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                           QDir::System)
+                  .filter("MVNDZuri")
+                  .isEmpty());
+
+  // A mask left behind (the unit file removed by hand) is undone by the next install.
+  ASSERT_EQ(run(kBase + "]~[StartupMode=Disabled"), kExitOk);
+  ASSERT_TRUE(QFile::remove(Unit()));
+  ASSERT_EQ(run(kBase + "]~[StartupMode=Manual"), kExitOk);
+  EXPECT_EQ(state(), "disabled");
+  EXPECT_FALSE(QFileInfo(mask).isSymLink());
+  qputenv("MVNZ_UNIT_DIR", unitDir);
 }

@@ -2,10 +2,14 @@
 // folders are never entered.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 
 #include "engine/dirscan.h"
 #include "enginetestutil.h"
@@ -113,7 +117,7 @@ TEST(DirScan, NamesThatAreNotUtf8AreListedByTheirBytes) {
       {});
   EXPECT_EQ(seen, (QList<QByteArray>{".|caf\xe9.txt", "d\xff|\xc0\xaf"}));
   QString folder = fileops::decodeName(top + "/d\xff");
-  EXPECT_TRUE(FolderExists(folder));
+  EXPECT_EQ(ScanFolder(folder).state(), ScanFolder::State::Open);
 }
 
 TEST(DirScan, SplitFilterAndMatch) {
@@ -140,17 +144,81 @@ TEST(DirScan, SplitFilterAndMatch) {
   EXPECT_FALSE(MatchesAny("anything", SplitFilter(""), contains));
 }
 
-TEST(DirScan, FolderExistsIgnoresTrailingSlashAndDot) {
+// The scan folder's one open is its existence test: trailing "/" and "/." ignored, a
+// link to it followed; a folder that is there but cannot be opened is told apart.
+TEST(DirScan, ScanFolderIsOpenedOnceAndToldMissingOrUnreadable) {
   const QString d = test::makeDir("in");
   for (QString p : {d, d + "/", d + "/."}) {
-    EXPECT_TRUE(FolderExists(p));
+    EXPECT_EQ(ScanFolder(p).state(), ScanFolder::State::Open);
     EXPECT_EQ(p, d);
   }
+  QString link = test::rootDir() + "/in-link";
+  ASSERT_EQ(::symlink(QFile::encodeName(d).constData(), QFile::encodeName(link).constData()), 0);
+  EXPECT_EQ(ScanFolder(link).state(), ScanFolder::State::Open);
   QString empty;
-  EXPECT_FALSE(FolderExists(empty));
+  EXPECT_EQ(ScanFolder(empty).state(), ScanFolder::State::Missing);
   QString file = d + "/f";
   test::writeFile(file);
-  EXPECT_FALSE(FolderExists(file));
+  EXPECT_EQ(ScanFolder(file).state(), ScanFolder::State::Missing);
+  QString missing = d + "/none";
+  EXPECT_EQ(ScanFolder(missing).state(), ScanFolder::State::Missing);
   EXPECT_TRUE(FileExists(file));
   EXPECT_FALSE(FileExists(d));
+
+  // No descriptor left: the folder is there but cannot be opened.
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  const int lowest = ::dup(0);
+  ASSERT_GE(lowest, 0);
+  ::close(lowest);
+  struct rlimit none = saved;
+  none.rlim_cur = rlim_t(lowest);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+  QString there = d;
+  const ScanFolder full(there);
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(full.state(), ScanFolder::State::Unreadable);
+  EXPECT_EQ(full.error(), QString::fromLocal8Bit(std::strerror(EMFILE)));
+}
+
+// A subfolder is entered only as it was listed: one replaced by a link after its listing
+// is not followed, one removed meanwhile is reported.
+TEST(DirScan, SubfolderChangedBeforeItIsEnteredIsNotFollowed) {
+  const QString d = test::makeDir("swap");
+  const QString elsewhere = test::makeDir("elsewhere");
+  test::writeFile(d + "/z.txt");
+  test::writeFile(elsewhere + "/secret.txt");
+  const QByteArray sub = QFile::encodeName(d + "/sub");
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    QStringList listed, errors;
+  } cases[] = {
+      {"replaced by a link",
+       [&] {
+         ASSERT_TRUE(test::removeTree(d + "/sub"));
+         ASSERT_EQ(::symlink(QFile::encodeName(elsewhere).constData(), sub.constData()), 0);
+       },
+       {".|z.txt"},
+       {}},
+      {"removed", [&] { ASSERT_TRUE(test::removeTree(d + "/sub")); }, {".|z.txt"}, {d + "/sub"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(test::removeTree(d + "/sub"));
+    test::writeFile(d + "/sub/s.txt");
+    WalkOptions deep;
+    deep.recursive = true;
+    QStringList listed, errors;
+    WalkFolder(
+        d, deep,
+        [&](const WalkEntry& e) {
+          // z.txt is visited after sub was listed, before it is entered.
+          if (listed.isEmpty()) c.change();
+          listed << e.subdir + "|" + e.name;
+        },
+        [&](const QString& f, const QString&) { errors << f; });
+    EXPECT_EQ(listed, c.listed);
+    EXPECT_EQ(errors, c.errors);
+  }
 }

@@ -105,7 +105,7 @@ TEST(ErrorAction, Choices) {
     ScriptFixture f;
     f.d.settings.AutoLogInternalCommands = 1;
     f.Files({"a.txt"});
-    QDir(rootDir() + "/failed").removeRecursively();
+    test::removeTree(rootDir() + "/failed");
     mvnd::CommandEntry line = c.line;
     line.Data[5].replace("%h", f.hot);
     engine::DoOnError(f.d, 0, Params(line), f.ports);

@@ -234,8 +234,9 @@ TEST(HotFolder, RefusedAndHeldRejects) {
 }
 
 TEST(HotFolder, RejectMovedToAnotherFileSystem) {
-  const QString shm = QString("/dev/shm/mvnz-hotfolder-%1").arg(::getpid());
-  if (!QDir().mkpath(shm)) GTEST_SKIP() << "no /dev/shm";
+  const mvnz::test::TempFolder shmFolder("/dev/shm/mvnz-hotfolder-XXXXXX");
+  if (!shmFolder.isValid()) GTEST_SKIP() << "no /dev/shm";
+  const QString shm = shmFolder.path();
   const QString hot = shm + "/in";
   test::writeFile(hot + "/big.doc", QByteArray(1 << 20, 'z'), kOld);
   const QString rej = test::rootDir() + "/far/rej";
@@ -248,7 +249,6 @@ TEST(HotFolder, RejectMovedToAnotherFileSystem) {
   rig.Init();
   rig.Cycle();
   const QByteArray moved = test::readFile(rej + "/big.doc");
-  QDir(shm).removeRecursively();
   EXPECT_EQ(moved, QByteArray(1 << 20, 'z'));
   EXPECT_EQ(QFileInfo(rej + "/big.doc").lastModified(), kOld);
 }

@@ -2,6 +2,12 @@
 // listener's limits in process.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +22,7 @@
 
 #include "daemon/status.h"
 #include "mvnd_process.h"
+#include "platform/process.h"
 
 using namespace mvnz::mvnd;
 using namespace mvnz::mvnd::test;
@@ -290,4 +297,42 @@ TEST(StatusSocket, SilentConnectionEndsAfterTheIdleTime) {
   EXPECT_EQ(s[0]->state(), QAbstractSocket::UnconnectedState);
   Spin(500);
   EXPECT_EQ(s[1]->state(), QAbstractSocket::ConnectedState);
+}
+
+// In process: a flood of connections queued before the listener accepts any (the
+// clients' handshakes are the kernel's) still leaves room for a ping, which is answered.
+TEST(StatusSocket, PingIsAnsweredBehindAFloodOfConnections) {
+  constexpr int kFlood = 1000;
+  mvnz::process::raiseDescriptorLimit();
+  struct rlimit lim {};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &lim), 0);
+  if (lim.rlim_cur < 2 * kFlood + 100) GTEST_SKIP() << "too few descriptors for the flood";
+  Listener l(60000);
+  ASSERT_TRUE(l.listening);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(l.server.Port());
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  struct Flood {
+    std::vector<int> fds;
+    ~Flood() {
+      for (int fd : fds) ::close(fd);
+    }
+  } flood;
+  for (int i = 0; i < kFlood; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0) << i;
+    flood.fds.push_back(fd);
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to);  // completes meanwhile
+  }
+  QTcpSocket ping;
+  ping.connectToHost(QHostAddress::LocalHost, l.server.Port());
+  ping.write("GET /ping-daemon HTTP/1.1\r\n\r\n");
+  QByteArray got;
+  QDeadlineTimer deadline(10000);
+  while (!got.contains("</table>") && !deadline.hasExpired()) {
+    Spin(50);
+    got += ping.readAll();
+  }
+  EXPECT_EQ(Parse(got).status, "HTTP/1.1 200 OK");
 }

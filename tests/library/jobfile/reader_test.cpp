@@ -187,6 +187,29 @@ TEST(JobFileReader, BadLineIsSkippedAloneAndReportedOnce) {
             "False or a number]");
 }
 
+// Which faults a save writes back as they stand, and the comments a saving reader asks
+// about: the writer's own header and trailer lines are never reported.
+TEST(JobFileReader, FaultsSayWhetherASaveWritesThemBack) {
+  const QByteArray text =
+      ";\r\n; Mervane Zuri - Configuration File\r\n; Mervane Zuri v1.2.3\r\n; mine\r\n"
+      "[J]\r\nTrigger=time\r\nDescription=a]~[b\r\nCommand=]~[x\r\nCommand=Nope]~[y\r\n"
+      "Enabled=1.5\r\n  ; indented\r\n;\r\n; End of Mervane Zuri - Configuration File\r\n";
+  ReadOptions o;
+  o.knownCommand = [](const QString& name) { return name != "Nope"; };
+  const auto faults = [&](bool comments) {
+    o.reportComments = comments;
+    QList<std::pair<int, bool>> out;  // line, saved back
+    for (const Fault& f : ParseJobFile(text, o).faults) out << std::make_pair(f.line, f.savedBack);
+    return out;
+  };
+  const QList<std::pair<int, bool>> held = {{6, true}, {7, false}, {8, false}, {9, true}, {10, false}};
+  EXPECT_EQ(faults(false), held);
+  QList<std::pair<int, bool>> withComments = held;
+  withComments.insert(0, {4, false});
+  withComments.append({11, false});
+  EXPECT_EQ(faults(true), withComments);
+}
+
 TEST(JobFileReader, ConstantsAndCommands) {
   QByteArray bytes = "[JOB]\r\n";
   for (int n = 1; n <= 16; ++n) bytes += "Constant=c" + QByteArray::number(n) + "\r\n";

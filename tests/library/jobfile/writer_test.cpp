@@ -100,6 +100,48 @@ TEST(JobFileWriter, GoldenBytes) {
   }
 }
 
+// The values written as typed keep their blanks to the line's end; the trimmed ones
+// lose them. Both readers trim the line, so each reads the value without them.
+TEST(JobFileWriter, ValuesAsTypedKeepTheirTrailingBlanks) {
+  JobFile f;
+  f.Globals.RoziRoruTitle = "title  ";
+  f.Globals.LogDirectory = "/var/log/mz  ";
+  f.Globals.InitialGlobalsValue = "0 ";
+  f.Globals.GlobalConstants[2] = "g2  ";
+  RoziRoruner j;
+  j.Name = "J";
+  j.Description = "about  ";
+  j.MoveRejectedDirectory = "/srv/rej  ";
+  j.LocalConstants[15] = "c15 ";
+  CommandEntry e;
+  e.Name = "Relocate  ";
+  e.Data[1] = "a  ";
+  e.Data[30] = "z  ";
+  j.Commands = {e};
+  f.RoziRoruners = {j};
+  const Rendered r = RenderJobFile(f, kVersion);
+  ASSERT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+  const QList<QByteArray> lines = r.bytes.split('\n');
+  const auto has = [&lines](const QByteArray& line) { return lines.contains(line + '\r'); };
+  for (const char* line : {"RoziRoruTitle=title", "LogDirectory=/var/log/mz  ", "InitialGlobalsValue=0 ",
+                           "GlobalConstant=g2  ", "Description=about", "MoveRejectedDirectory=/srv/rej  ",
+                           "Constant=c15 "})
+    EXPECT_TRUE(has(line)) << line;
+  QByteArray command = "Command=Relocate]~[a  ";
+  for (int k = 2; k <= 29; ++k) command += "]~[";
+  EXPECT_TRUE(has(command + "]~[z  "));
+  for (ReadPolicy policy : {ReadPolicy::Daemon(), ReadPolicy::Manager()}) {
+    ReadOptions o;
+    o.policy = policy;
+    const ReadResult back = ParseJobFile(r.bytes, o);
+    EXPECT_EQ(back.file.Globals.LogDirectory, "/var/log/mz");
+    EXPECT_EQ(back.file.Globals.GlobalConstants[2], "g2");
+    EXPECT_EQ(back.file.RoziRoruners[0].LocalConstants[15], "c15");
+    EXPECT_EQ(back.file.RoziRoruners[0].Commands[0].Data[1], "a  ");  // inside the line
+    EXPECT_EQ(back.file.RoziRoruners[0].Commands[0].Data[30], "z");
+  }
+}
+
 TEST(JobFileWriter, CommandLinesCarryThirtySeparators) {
   const QByteArray bytes = RenderJobFile(FullModel(), kVersion).bytes;
   int commands = 0;

@@ -1,10 +1,15 @@
 // The file commands over real files: what a failing write keeps (model, edits, path,
-// preferences), the overwrite question asked once, cancelled choosers, and loads of
-// missing and unreadable files.
+// preferences), the overwrite question asked once, cancelled choosers, loads of
+// missing and unreadable files, the report of the lines a save will not write back and
+// the question before a save replaces a file that could not be read.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
+#include <functional>
 
 #include "fixture.h"
 #include "library/regwrap.h"
@@ -13,6 +18,7 @@
 #include "manager/session.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
+#include "unprivileged.h"
 
 using namespace mvnz;
 using namespace mvnz::manager;
@@ -199,6 +205,42 @@ TEST(FileCommands, LoadsOfMissingAndUnreadableFilesKeepTheModel) {
   }
 }
 
+// A file being written when it is loaded is waited for while the event loop runs (here
+// a timer of the test writes it); one that keeps changing is loaded as it stands, with a
+// box.
+TEST(FileCommands, LoadWaitsForAFileBeingWritten) {
+  qputenv("MVNZ_CONFIG_SETTLE_MS", "100");
+  const auto append = [](const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(bytes);
+  };
+  {
+    Rig r;
+    QFile::remove(r.s.ConfigurationPath);
+    append(r.s.ConfigurationPath, "[CONFIGURATION]\r\n[A]\r\nEnabled=1\r\n[B");
+    QTimer::singleShot(50, [&] { append(r.s.ConfigurationPath, "]\r\nEnabled=1\r\n"); });
+    EXPECT_TRUE(LoadConfiguration(r.s));
+    ASSERT_EQ(r.s.RoziRorunerCount(), 2);
+    EXPECT_EQ(r.s.model.RoziRoruners[1].Name, "B");
+    EXPECT_TRUE(r.boxes->entries.isEmpty());
+  }
+  {
+    Rig r;
+    QTimer writer;
+    QObject::connect(&writer, &QTimer::timeout, [&] { append(r.s.ConfigurationPath, ";\r\n"); });
+    writer.start(20);
+    append(r.s.ConfigurationPath, ";\r\n");
+    EXPECT_TRUE(LoadConfiguration(r.s));
+    writer.stop();
+    EXPECT_EQ(r.s.RoziRorunerCount(), 2);
+    ASSERT_EQ(r.boxes->entries.size(), 1);
+    EXPECT_EQ(r.boxes->entries[0].title, "Configuration Still Changing");
+    EXPECT_TRUE(r.boxes->entries[0].text.contains(r.s.ConfigurationPath));
+  }
+  qputenv("MVNZ_CONFIG_SETTLE_MS", "0");
+}
+
 TEST(Session, NewRoziRorunerHasTheDefaultsOfANewJobAndNoParent) {
   Session s;
   EXPECT_EQ(s.AddRoziRoruner("Spool"), 0);
@@ -225,4 +267,109 @@ TEST(Session, NewRoziRorunerHasTheDefaultsOfANewJobAndNoParent) {
   EXPECT_EQ(s.current(), &s.model.RoziRoruners[0]);
   s.RemoveRoziRoruner(0);
   EXPECT_EQ(s.current(), nullptr);
+}
+
+TEST(Session, AnEditStoresOnlyWhileItsRoziRorunerIsStillTheOneShown) {
+  const struct {
+    const char* what;
+    std::function<void(Session&)> then;
+    bool stores;
+  } cases[] = {
+      {"nothing changed", [](Session&) {}, true},
+      {"a RoziRoruner added", [](Session& s) { s.AddRoziRoruner("D"); }, true},
+      {"renamed", [](Session& s) { s.RenameRoziRoruner(1, "B2"); }, true},
+      {"another one chosen", [](Session& s) { s.setCurrent(2); }, false},
+      {"chosen again after another", [](Session& s) { s.setCurrent(0), s.setCurrent(1); }, false},
+      {"one before it removed", [](Session& s) { s.RemoveRoziRoruner(0); }, false},
+      {"reordered", [](Session& s) { s.ReorderRoziRoruners({1, 0, 2}); }, false},
+      {"reloaded", [](Session& s) { s.replaceModel(s.model); }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Session s;
+    for (const char* n : {"A", "B", "C"}) s.AddRoziRoruner(n);
+    s.setCurrent(1);
+    const ShownRoziRoruner shown = s.shown();
+    c.then(s);
+    jobfile::RoziRoruner* r = s.record(shown);
+    EXPECT_EQ(r != nullptr, c.stores);
+    if (r) EXPECT_EQ(r, &s.model.RoziRoruners[1]);
+  }
+}
+
+namespace {
+
+// The lines of a hand-edited file that the model cannot hold: each line number once.
+QByteArray HandEdited() {
+  QList<QByteArray> l = {";", "; Mervane Zuri - Configuration File", "; Mervane Zuri v1.0.0", ";",
+                         "; a note of my own",              // 5
+                         "[CONFIGURATION]", "LogDirectory=/var/log/mz"};
+  for (int i = 1; i <= 16; ++i) l << "GlobalConstant=g" + QByteArray::number(i);  // 8..23
+  l << "" << "[Sort incoming]" << "Trigger=file"  // 26: kept as written
+    << "ScanDirectroy=/srv/in"                    // 27
+    << "SkipRejected=yes"                         // 28
+    << "Description = sorted"                     // 29
+    << "  ; indented note";                       // 30
+  QByteArray thirtyOne = "Command=Relocate";
+  for (int k = 1; k <= 31; ++k) thirtyOne += "]~[p" + QByteArray::number(k);
+  l << thirtyOne                                  // 31
+    << "Enabled=1" << ";" << "; End of Mervane Zuri - Configuration File" << ";" << "";
+  return l.join("\r\n");
+}
+
+}  // namespace
+
+TEST(FileCommands, ALoadReportsEveryLineASaveWillNotWriteBack) {
+  Rig r;
+  ASSERT_NO_FATAL_FAILURE(PutFile(r.s.ConfigurationPath, HandEdited()));
+  int reports = 0;
+  QObject::connect(&r.s, &Session::loaded, [&reports] { ++reports; });
+  ASSERT_TRUE(LoadConfiguration(r.s));
+  EXPECT_EQ(reports, 1);
+  const LoadReport& report = r.s.lastLoad();
+  EXPECT_EQ(report.status, jobfile::ReadStatus::Loaded);
+  EXPECT_EQ(report.path, r.s.ConfigurationPath);
+  QList<int> lines;
+  for (const jobfile::Fault& f : report.passedOver) lines << f.line;
+  EXPECT_EQ(lines, (QList<int>{5, 23, 27, 28, 29, 30, 31}));
+  EXPECT_EQ(jobfile::FaultText(report.passedOver[0]),
+            "line 5 ignored [; a note of my own][comment, a save does not keep it]");
+  EXPECT_EQ(jobfile::FaultText(report.passedOver[3]),
+            "section [SORT INCOMING] line 28 skipped [SkipRejected=yes][not True, False or a number]");
+  EXPECT_EQ(r.status, "Configuration loaded, 7 lines passed over.");
+  EXPECT_TRUE(r.boxes->entries.isEmpty());  // the windows show the report
+
+  // What a save writes reads back with nothing passed over.
+  ASSERT_TRUE(WriteConfigFile(r.s, true));
+  ASSERT_TRUE(LoadConfiguration(r.s));
+  EXPECT_TRUE(r.s.lastLoad().passedOver.isEmpty());
+  EXPECT_EQ(r.status, "Configuration loaded.");
+  EXPECT_EQ(r.s.model.RoziRoruners[0].Trigger, "file");
+}
+
+TEST(FileCommands, ASaveOverAFileThatCouldNotBeReadAsksFirstAndNowhereElse) {
+  const QString path = rootDir() + "/unread.ini";
+  ASSERT_NO_FATAL_FAILURE(PutFile(path, "[Kept]\r\nEnabled=1\r\n"));
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0200), 0);  // the owner may write, not read
+  // Without capabilities, so the mode binds even a test run as root.
+  EXPECT_TRUE(RunUnprivileged([&] {
+    Rig r;
+    r.s.ConfigurationPath = path;
+    if (LoadConfiguration(r.s) || !r.s.unreadAt(path)) return false;
+    r.boxes->answer = prompts::Answer::No;
+    if (WriteConfigFile(r.s, true) || r.boxes->entries.size() != 1) return false;
+    const auto& asked = r.boxes->entries[0];
+    if (asked.title != "Replace Unread Configuration" || asked.buttons != prompts::Buttons::YesNo ||
+        !asked.text.contains("[" + path + "]"))
+      return false;
+    Save2Default(r.s);  // elsewhere: no question
+    if (r.boxes->entries.size() != 2 || r.boxes->entries[1].text != "Settings have been saved!") return false;
+    r.s.ConfigurationPath = path;
+    r.boxes->answer = prompts::Answer::Yes;
+    if (!WriteConfigFile(r.s, true) || r.boxes->entries.size() != 3) return false;
+    if (!WriteConfigFile(r.s, true) || r.boxes->entries.size() != 3) return false;  // asked once
+    return true;
+  }));
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+  EXPECT_TRUE(readFile(path).contains("[Spool]\r\n"));
 }

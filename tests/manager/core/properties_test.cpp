@@ -80,7 +80,7 @@ TEST(CommandProperties, PluginDialogResultsAreStoredOnlyWhenConfirmedAndWhole) {
       {"cancelled", {}, 0, false, Thirty({"p1", "p2", "p3", "p4", "p5"})},
       {"two saved over five", {"a", "b"}, 0, true, Thirty({"a", "b", "p3", "p4", "p5"})},
       {"a failing read stores nothing", {"a", "b", "c"}, 2, false, Thirty({"p1", "p2", "p3", "p4", "p5"})},
-      {"at most thirty kept", thirtyOne, 0, true, thirtyOne.mid(0, 30)},
+      {"thirty of thirty-one kept, and a failure", thirtyOne, 0, false, thirtyOne.mid(0, 30)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -151,4 +151,51 @@ TEST(CommandProperties, BuiltInDialogsByNameInAnyCase) {
   rig.builtins.answer = confirmed;
   EXPECT_TRUE(ShowCommandProperties(rig.s, "3", "Reschedule", rig.builtins));
   EXPECT_EQ(rig.data(3), Thirty({"H,1,5"}));
+}
+
+TEST(CommandProperties, RescheduleOpensOnlyOnAnEmptyParameterOrOneInPieces) {
+  const struct {
+    const char* stored;
+    bool opens;
+  } cases[] = {{"", true}, {"I,30", true}, {",", true}, {"H,1,5", true}, {"I", false}, {"30", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    Rig rig;
+    rig.s.current()->Commands[2].Data[1] = c.stored;
+    Parameters confirmed;
+    confirmed[1] = "D,1";
+    rig.builtins.answer = confirmed;
+    EXPECT_EQ(ShowCommandProperties(rig.s, "3", "RESCHEDULE", rig.builtins), c.opens);
+    EXPECT_EQ(rig.builtins.shown.size(), c.opens ? 1 : 0);
+    EXPECT_EQ(rig.data(3)[0], c.opens ? "D,1" : c.stored);
+  }
+  const struct {
+    const char* stored;
+    std::optional<std::pair<QString, QString>> pieces;
+  } splits[] = {{"I,30", {{"I", "30"}}}, {"H,1,5", {{"H", "1"}}}, {",", {{"", ""}}},
+                {"S,24-Dec-2026 18:00,x", {{"S", "24-Dec-2026 18:00"}}}, {"I", {}}, {"", {}}};
+  for (const auto& c : splits) {
+    const auto p = SplitReschedule(c.stored);
+    ASSERT_EQ(p.has_value(), c.pieces.has_value()) << c.stored;
+    if (p) EXPECT_EQ(std::make_pair(p->letter, p->value), *c.pieces) << c.stored;
+  }
+}
+
+// A dialog during which another RoziRoruner became current stores nothing anywhere.
+TEST(CommandProperties, AnEditStoresOnlyIntoTheRoziRorunerItWasOpenedOn) {
+  Rig rig;
+  rig.s.AddRoziRoruner("Other");
+  rig.s.current()->Commands[2].Data[1] = "I,30";
+  rig.s.model.RoziRoruners[1].Commands = rig.s.current()->Commands;
+  class Switching : public BuiltinDialogs {
+   public:
+    std::optional<Parameters> edit(BuiltinDialog, Session& s, const jobfile::CommandEntry&) override {
+      s.setCurrent(1);
+      Parameters p;
+      p[1] = "M,5";
+      return p;
+    }
+  } switching;
+  EXPECT_FALSE(ShowCommandProperties(rig.s, "3", "Reschedule", switching));
+  for (const auto& r : rig.s.model.RoziRoruners) EXPECT_EQ(r.Commands[2].Data[1], "I,30") << r.Name.toStdString();
 }

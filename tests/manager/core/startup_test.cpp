@@ -1,6 +1,7 @@
 // Start-up order and its effects, and the exit path: the catalogue and the command
-// line come before the preferences, the preferences before the configuration; a
-// failed start-up saves no preferences; exiting never writes the configuration.
+// line come before the preferences, the preferences before the configuration; a file
+// that cannot be read starts the run with none; an incomplete start-up saves no
+// preferences; exiting never writes the configuration.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -77,8 +78,7 @@ TEST(Startup, CatalogueCommandLineAndPreferencesComeBeforeTheConfiguration) {
     registry::deleteKeyTree(kKey);
     if (c.webUpdate) SaveRegString(kKey, "WebUpdate", c.webUpdate);
     StartRig rig;
-    QString error;
-    ASSERT_TRUE(InitManager(rig.s, c.args, rig.hooks, &error)) << error.toStdString();
+    InitManager(rig.s, c.args, rig.hooks);
     EXPECT_TRUE(rig.s.Initialised);
     EXPECT_EQ(rig.s.ConfigurationPath, c.path);
     EXPECT_EQ(rig.s.RoziRorunerCount(), c.roziRoruners);
@@ -95,7 +95,7 @@ TEST(Startup, CatalogueCommandLineAndPreferencesComeBeforeTheConfiguration) {
 TEST(Startup, APathNamingNoFileIsWhereALaterSaveWrites) {
   StartRig rig;
   const QString path = rootDir() + "/later.ini";
-  ASSERT_TRUE(InitManager(rig.s, {path}, rig.hooks, nullptr));
+  InitManager(rig.s, {path}, rig.hooks);
   rig.s.AddRoziRoruner("Fresh");
   auto boxes = std::make_shared<prompts::Recorder>();
   prompts::install(boxes);
@@ -104,26 +104,28 @@ TEST(Startup, APathNamingNoFileIsWhereALaterSaveWrites) {
   EXPECT_TRUE(readFile(path).contains("[Fresh]\r\n"));
 }
 
-TEST(Startup, FailedStartUpKeepsTheStoredPreferencesAndExitNeverWritesTheFile) {
+TEST(Startup, AnUnreadableFileStartsWithNoneAndItsReasonAndExitNeverWritesTheFile) {
   registry::deleteKeyTree(kKey);
   SaveRegString(kKey, "ScriptIconSize", "Large");
   SaveRegString(kKey, "WebUpdate", "0");
   {
     StartRig rig;
-    QString error;
-    EXPECT_FALSE(InitManager(rig.s, {makeDir("a-folder.ini")}, rig.hooks, &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(InitErrorText(error).startsWith("Error during initialization!\r\n"));
-    rig.s.prefs = ManagerPrefs{};  // defaults, which must not reach the store
+    const QString folder = makeDir("a-folder.ini");
+    InitManager(rig.s, {folder}, rig.hooks);
+    EXPECT_TRUE(rig.s.Initialised);
+    EXPECT_EQ(rig.s.RoziRorunerCount(), 0);
+    EXPECT_EQ(rig.s.ConfigurationPath, folder);
+    EXPECT_EQ(rig.s.lastLoad().status, jobfile::ReadStatus::Unreadable);
+    EXPECT_TRUE(rig.s.lastLoad().error.contains(folder)) << rig.s.lastLoad().error.toStdString();
+    EXPECT_TRUE(rig.s.unreadAt(folder));
     EXPECT_TRUE(BeginExit(rig.s));
     EXPECT_TRUE(rig.s.Exiting);
     EXPECT_EQ(GetRegString(kKey, "ScriptIconSize"), "Large");
-    EXPECT_EQ(GetRegString(kKey, "WebUpdate"), "0");
   }
   {
     const QString path = WriteFile(rootDir() + "/kept.ini", kConfig);
     StartRig rig;
-    ASSERT_TRUE(InitManager(rig.s, {path}, rig.hooks, nullptr));
+    InitManager(rig.s, {path}, rig.hooks);
     rig.s.model.RoziRoruners[0].Description = "edited, never saved";
     rig.s.prefs.AutoCheckUpdates = true;
     EXPECT_TRUE(BeginExit(rig.s));
@@ -131,4 +133,13 @@ TEST(Startup, FailedStartUpKeepsTheStoredPreferencesAndExitNeverWritesTheFile) {
     EXPECT_EQ(GetRegString(kKey, "WebUpdate"), "1");
     EXPECT_EQ(readFile(path), kConfig);
   }
+}
+
+TEST(Startup, BeforeStartUpCompletedExitSavesNoPreferences) {
+  registry::deleteKeyTree(kKey);
+  SaveRegString(kKey, "WebUpdate", "0");
+  Session s;
+  s.prefs.AutoCheckUpdates = true;  // defaults, which must not reach the store
+  EXPECT_TRUE(BeginExit(s));
+  EXPECT_EQ(GetRegString(kKey, "WebUpdate"), "0");
 }

@@ -112,7 +112,8 @@ TEST(GlobalsPage, IdleMinutesAreCheckedOnLeavingTheField) {
     const char* typed;
     const char* after;
     bool refused;
-  } cases[] = {{"15", "15", false}, {"0", "1", false}, {"-4", "1", false}, {"abc", "30", true}, {"", "30", true}};
+  } cases[] = {{"15", "15", false}, {"0", "1", false},    {"-4", "1", false},  {"abc", "30", true},
+               {"", "30", true},     {"inf", "30", true}, {"nan", "30", true}, {"0x10", "30", true}};
   for (const auto& c : cases) {
     Rig r;
     auto* box = r.get<QLineEdit>("txtIdleTimestampValue");

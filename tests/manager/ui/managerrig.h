@@ -21,8 +21,7 @@ inline std::unique_ptr<manager::ui::Manager> StartedManager(manager::Session& s,
   auto m = std::make_unique<manager::ui::Manager>(s);
   manager::StartupHooks hooks;
   hooks.pictures = &m->images();
-  QString error;
-  EXPECT_TRUE(manager::InitManager(s, {path}, hooks, &error)) << error.toStdString();
+  manager::InitManager(s, {path}, hooks);
   return m;
 }
 

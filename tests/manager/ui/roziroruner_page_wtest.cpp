@@ -209,9 +209,14 @@ TEST(RoziRorunerPage, StableTimerStoresNumbersAndRefusesTheRest) {
     QString after;  // text after leaving the field
     QString unit;
     bool refused;
-  } cases[] = {{"5", 5, "5", "sec.", false},     {"0.5", 0.5, "0.5", "sec.", false},
-               {"-1", -1, "-1", "", false}, {"abc", 20, "20", "sec.", true},
-               {"", 20, "20", "sec.", true},       {"1,5", 20, "20", "sec.", true}};
+  } cases[] = {{"5", 5, "5", "sec.", false},       {"0.5", 0.5, "0.5", "sec.", false},
+               {"-1", -1, "-1", "", false},         {"abc", 20, "20", "sec.", true},
+               {"", 20, "20", "sec.", true},        {"1,5", 20, "20", "sec.", true},
+               {"1e2", 100, "1e2", "sec.", false},
+               // What the daemon would read as another number, or none.
+               {"inf", 20, "20", "sec.", true},     {"-inf", 20, "20", "sec.", true},
+               {"nan", 20, "20", "sec.", true},     {"1e400", 20, "20", "sec.", true},
+               {"0x10", 20, "20", "sec.", true}};
   for (const auto& c : cases) {
     Rig r;
     r.box("txtStabletimer")->setText(c.typed);

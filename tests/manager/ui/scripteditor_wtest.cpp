@@ -766,3 +766,25 @@ TEST(ScriptEditor, PaletteTakesItsStoredExtent) {
     EXPECT_EQ(palette.left > box->childGeometry(rig.tree()).left, c.paletteRight);
   }
 }
+
+// One current RoziRoruner for the whole manager: chosen in the editor's box by key,
+// it is the one the main window shows, and what is typed there goes into it.
+TEST(ScriptEditor, TheRoziRorunerChosenInTheEditorIsTheOneTheMainWindowShowsAndEdits) {
+  Rig rig;
+  QComboBox* mainList = rig.m->window().roziRorunerList();
+  auto* description = rig.m->window().findChild<QLineEdit*>("txtDescription");
+  ASSERT_EQ(mainList->currentIndex(), 0);
+  ASSERT_EQ(description->text(), "Inbox");
+  QTest::keyClick(rig.ed->roziRorunerList(), Qt::Key_Down);
+  ASSERT_EQ(rig.s.CurrentRoziRoruner, 1);
+  EXPECT_EQ(mainList->currentIndex(), 1);
+  EXPECT_EQ(description->text(), "");
+  rig.ed->hide();
+  QTest::keyClicks(description, "typed");
+  EXPECT_EQ(rig.s.model.RoziRoruners[1].Description, "typed");
+  EXPECT_EQ(rig.s.model.RoziRoruners[0].Description, "Inbox");
+  // And back in the main window's list: the editor follows.
+  mainList->setCurrentIndex(0);
+  EXPECT_EQ(rig.ed->roziRorunerList()->currentIndex(), 0);
+  EXPECT_EQ(rig.lines().size(), 12);
+}

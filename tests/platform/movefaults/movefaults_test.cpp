@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstring>
 #include <optional>
 
@@ -43,7 +42,7 @@ struct Case {
 }  // namespace
 
 TEST(MoveFaults, EveryFailedStepLeavesTheFileInItsSourceOrTarget) {
-  QTemporaryDir shm("/dev/shm/mvnz-movefaults-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-movefaults-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const Case cases[] = {
       {"same file system", false, false, false},

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QCoreApplication>
 #include <functional>
 
@@ -217,7 +216,7 @@ TEST_F(FileActions, SameFileThroughAnotherPathIsNeverLost) {
 }
 
 TEST_F(FileActions, RelocateAcrossFileSystemsKeepsContentAndTimeStamp) {
-  QTemporaryDir shm("/dev/shm/mvnz-relocate-XXXXXX");
+  test::TempFolder shm("/dev/shm/mvnz-relocate-XXXXXX");
   ASSERT_TRUE(shm.isValid());
   const QString t = folder();
   writeFile(shm.path() + "/f.bin", QByteArray(100000, 'z'));
@@ -252,7 +251,7 @@ TEST_F(FileActions, Erase) {
   for (const auto& c : cases) {
     const QString t = folder();
     SCOPED_TRACE(QString("empty=%1 E=%2 R=%3").arg(c.empty).arg(c.E, c.R).toStdString());
-    QDir(trash).removeRecursively();
+    test::removeTree(trash);
     writeFile(t + "/f", c.empty ? "" : "content");
     EXPECT_FALSE(runCommand("Erase", {t + "/f", c.E, c.R}));
     if (*c.line)
@@ -279,7 +278,7 @@ TEST_F(FileActions, EraseOfAMissingFileOrAFolderOnlyWarns) {
 TEST_F(FileActions, EraseIntoAnUnavailableTrashKeepsTheFile) {
   const QString t = folder();
   const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + "/Trash";
-  QDir(trash).removeRecursively();
+  test::removeTree(trash);
   writeFile(trash, "not a folder");
   writeFile(t + "/f", "keep");
   EXPECT_FALSE(runCommand("Erase", {t + "/f", "0", "1"}));
@@ -331,7 +330,7 @@ TEST_F(FileActions, WriteProtectedFileIsNeverRemoved) {
   for (const auto& c : cases) {
     const QString t = folder();
     SCOPED_TRACE((QString(c.plugin) + " " + c.params.join(",")).toStdString());
-    QDir(trash).removeRecursively();
+    test::removeTree(trash);
     writeFile(t + "/f", "precious");
     writeFile(t + "/s", "new");
     setMtime(t + "/f", QDateTime::currentDateTime().addDays(-3));

@@ -71,15 +71,41 @@ struct WalkOptions {
   ino_t excludedIno = 0;
 };
 
-// Lists folder into visit(); onError(folder, description) for a folder that cannot be
-// listed (the walk goes on with the others). Returns false when the top folder
-// could not be listed.
+// A scan folder opened once for its turn: the existence test and the start of the
+// walk. Trailing "/" and a trailing "/." of the path are dropped (the path is updated);
+// a link to the folder itself is followed.
+class ScanFolder {
+ public:
+  enum class State {
+    Missing,     // not there, or not a folder
+    Unreadable,  // a folder that cannot be opened
+    Open,
+  };
+  explicit ScanFolder(QString& path);
+  ~ScanFolder();
+  ScanFolder(const ScanFolder&) = delete;
+  ScanFolder& operator=(const ScanFolder&) = delete;
+  State state() const { return state_; }
+  QString error() const { return error_; }  // why it could not be opened
+  int release();                            // the open folder, now the caller's to close
+
+ private:
+  State state_ = State::Missing;
+  int fd_ = -1;
+  QString error_;
+};
+
+// Lists the opened folder top (named folder) into visit(); onError(folder, description)
+// for a folder that cannot be listed (the walk goes on with the others). Returns false,
+// with onError told why, when top is not open. Walks once: the folder is closed after.
+bool WalkFolder(ScanFolder& top, const QString& folder, const WalkOptions& options,
+                const std::function<void(const WalkEntry&)>& visit,
+                const std::function<void(const QString& folder, const QString& error)>& onError);
+// The same walk of folder opened first.
 bool WalkFolder(const QString& folder, const WalkOptions& options,
                 const std::function<void(const WalkEntry&)>& visit,
                 const std::function<void(const QString& folder, const QString& error)>& onError);
 
-// The existence test of a scan folder: trailing "/" and a trailing "/." are ignored.
-bool FolderExists(QString& path);
 bool FileExists(const QString& path);
 // FileExists, keeping what it read of the file (links followed) in st.
 bool StatFile(const QString& path, struct stat& st);

@@ -101,9 +101,10 @@ class LogFileWriter {
 
   static constexpr qint64 kReminderMs = 60 * 1000;
 
- private:
+  // Writes "mvnd: " and the text (escaped to one line) to stderr.
   void Notice(const QString& text);
 
+ private:
   std::shared_ptr<LogFilePort> port_;
   QHash<QString, qint64> failing_;  // base name -> when stderr last said why
   LocalNow now_;

@@ -22,10 +22,17 @@ namespace mvnz::mvnd {
 void WriteLogLine(Daemon& d, const QString& Source, const QString& Message, int Level,
                   const QString& TimeText = {}, int RoziRorunerIndex = -1);
 
-// A configuration warning: logged at once when the log is open, else kept in
-// PendingWarnings and written by FlushPendingWarnings.
+// Warnings of a load or of the start (configuration, plug-in folder, sockets): logged
+// as WARNING lines at once when the log is open, else kept in PendingWarnings and
+// written by FlushPendingWarnings. When no log file takes them (NoLogFileReason),
+// they also go to stderr after one line saying why; a load (FlushPendingWarnings, a
+// reload) with logging on but no LogDirectory says so even without warnings.
+void LogConfigWarnings(Daemon& d, const QStringList& texts);
 void LogConfigWarning(Daemon& d, const QString& text);
 void FlushPendingWarnings(Daemon& d);
+// Why no log file takes the daemon's lines ("EnableLogging is 0", or logging on
+// without a LogDirectory); empty when one does.
+QString NoLogFileReason(const Settings& s);
 
 // Hands a message (lines separated by CR LF) to WriteLogLine as "M" lines of the
 // RoziRoruner whose script runs or ran last. Each piece is escaped as every log text

@@ -1,8 +1,11 @@
 #pragma once
 // The service control: a systemd unit stands in for the NT service.
 //   install writes <unit folder>/<ServiceKeyName>.service and enables it (Automatic),
-//   leaves it (Manual) or disables it (Disabled); uninstall removes it. The account
+//   leaves it to be started by hand (Manual) or masks it (Disabled: it cannot be
+//   started at all); uninstall unmasks, disables and removes it. The account
 //   becomes User= (LocalSystem: none); the password is never written or passed on.
+//   The unit gives the daemon /run/mervanezuri (RuntimeDirectory=, mode 0700, made
+//   for its account by the service manager) as its runtime folder.
 //   IsRunningAsService reads the marker our unit sets (MVNZ_RUNNING_AS_SERVICE=1);
 //   the service stop arrives as SIGTERM; events go to syslog.
 #include <QString>

@@ -28,7 +28,7 @@ QString InstallCommandLine(const Logon& logon, const QString& startupMode);
 QString UninstallCommandLine();
 
 enum class Operation { Install, Uninstall };
-enum class Result { Installed, AlreadyInstalled, Removed, Refused, Failed, NoDaemon };
+enum class Result { Installed, AlreadyInstalled, Removed, NotInstalled, Refused, Failed, NoDaemon };
 
 struct Report {
   Result result = Result::Failed;

@@ -10,6 +10,7 @@
 namespace mvnz::manager {
 
 class Session;
+struct LoadReport;
 
 // The file choosers (the windows implement them with the common dialogs).
 class ConfigChoosers {
@@ -27,12 +28,21 @@ QString DefaultConfigPath();
 // An ordinary file stands at path (not a folder, not a hidden file).
 bool ConfigFileExists(const QString& path);
 
-// Reads ConfigurationPath into the model. A missing file keeps the model and counts
-// as loaded; a file that cannot be read keeps the model and returns false with why.
+// Reads ConfigurationPath into the model, once the file has settled (one being written
+// is waited for, a few seconds at most; a box says when it was still changing). A
+// missing file keeps the model and counts as loaded; a file that cannot be read keeps
+// the model and returns false with why. Either way the session's load report tells the
+// windows what the load met: the lines a save will not write back, or why the file
+// could not be read.
 bool LoadConfiguration(Session& s, QString* error = nullptr);
+// The status text after a load: "Configuration loaded." and how many lines it passed over.
+QString LoadedStatus(const LoadReport& report);
 // Writes the model to ConfigurationPath; on success saves the preferences and,
-// unless silent, says so. A failure shows its box always and saves nothing else.
+// unless silent, says so. A failure shows its box always and saves nothing else. Over
+// a file that could not be read at its last load it first asks.
 bool WriteConfigFile(Session& s, bool silent);
+// The box of a load that could not read its file: the path and why.
+void ShowLoadError(const LoadReport& report);
 // Load with its own error box, for the commands that load a file the user chose.
 bool LoadConfigurationReported(Session& s);
 

@@ -27,8 +27,9 @@ QString ConfigPathFromCommandLine(const QStringList& arguments, const QString& d
 // list of RoziRoruners, the known plug-in names, the help file, the plug-in
 // catalogue, the command line (arguments without the program name), the manager's
 // preferences, the update check, the configuration file, the data-access notice.
-// False with why when a step failed; the session is then not initialised.
-bool InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks, QString* error);
+// A configuration file that cannot be read leaves the session with no RoziRoruners
+// and its load report says why. The session is initialised once it returns.
+void InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks);
 
 // "Error during initialization!" + CR LF + why.
 QString InitErrorText(const QString& why);

@@ -8,7 +8,8 @@
 // without a byte. Any other path, a line that is too long and an idle client are
 // all closed silently. Idle clients cannot hold the listener: a connection that has
 // sent nothing for kDefaultIdleMs is closed, and when kMaxConnections are open a new
-// client ends the oldest connection that has sent nothing yet.
+// client ends the oldest connection that has sent nothing yet. Connections not yet
+// accepted wait in a queue as long as the system allows, so a flood is not lost there.
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>

@@ -12,22 +12,13 @@ class QRadioButton;
 
 namespace mvnz::manager::ui {
 
-// Reschedule's parameter 1: a kind letter, a comma, the value as typed.
-struct RescheduleValue {
-  QChar letter;  // one of kRescheduleLetters, or null when the stored letter is unknown
-  QString value;
-};
-// The kind letters in the order of the dialog's options.
-inline constexpr char kRescheduleLetters[] = "IMHDWNTS";
-// Splits at the first comma; everything after it is the value (it may hold commas).
-RescheduleValue ParseReschedule(const QString& data1);
-
 class RescheduleDialog : public QDialog {
  public:
   explicit RescheduleDialog(const jobfile::CommandEntry& command, QWidget* parent = nullptr);
   // The parameters to store: valid after the dialog was accepted.
   Parameters parameters() const;
-  QRadioButton* option(QChar letter) const;
+  // The option of a kind letter ("I" ... "S", exactly), or nullptr.
+  QRadioButton* option(const QString& letter) const;
   QLineEdit* valueBox() const { return value_; }
 
  private:

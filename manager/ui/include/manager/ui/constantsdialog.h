@@ -7,11 +7,9 @@
 #include <QList>
 #include <QStringList>
 
-class QLineEdit;
+#include "manager/session.h"
 
-namespace mvnz::manager {
-class Session;
-}
+class QLineEdit;
 
 namespace mvnz::manager::ui {
 
@@ -32,6 +30,7 @@ class ConstantsDialog : public QDialog {
 
   Scope scope_;
   Session& session_;
+  ShownRoziRoruner shown_;  // the RoziRoruner whose local constants are edited
   QStringList edited_;
   QList<QLineEdit*> txtConstant_;
   QLineEdit* initial_ = nullptr;

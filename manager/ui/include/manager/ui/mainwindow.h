@@ -74,6 +74,7 @@ class MainWindow : public QMainWindow {
     const char* key;
     const char* caption;  // nullptr: a separator
     QKeySequence shortcut;
+    const char* icon = nullptr;  // the picture's icon key, if it has one
   };
   void buildFileMenu();
   void buildFrameMenus();
@@ -81,7 +82,7 @@ class MainWindow : public QMainWindow {
   QWidget* buildSideBar(QWidget* parent);
   void addItems(QMenu* menu, std::initializer_list<FrameItem> items);
   QAction* addCommand(QMenu* menu, const QString& key, const QString& caption,
-                      const QKeySequence& shortcut = {});
+                      const QKeySequence& shortcut = {}, const char* icon = nullptr);
   void connectSession();
 
   Session& session_;

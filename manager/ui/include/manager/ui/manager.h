@@ -2,6 +2,8 @@
 // All windows of one run of the manager around its session: the main window, the
 // image lists of the catalogue, the file choosers and the built-in commands' property
 // dialogs, with the file commands wired to the File menu and the one exit path.
+#include <QDialog>
+#include <QPointer>
 #include <memory>
 
 #include "manager/session.h"
@@ -40,6 +42,12 @@ class Manager {
   // its boxes); a check under way is abandoned.
   void startWebUpdate(bool interactive);
   WebUpdateCheck& webUpdate() { return webUpdate_; }
+  // Says what the last load met once the main window is shown: why its file could
+  // not be read, or the box of the lines a save will not write back. Later loads show
+  // their box as they end.
+  void reportLoad();
+  // The box of the lines the last load passed over, while it is open.
+  QDialog* loadReportBox() const { return loadReport_; }
   // Brings the main window to the front (the window link's request).
   void raiseWindow();
   // The one way out: saves the preferences (only after a complete start-up), closes
@@ -51,6 +59,7 @@ class Manager {
   void wireFrame();
   // The regular-expression editor and tester, the ordering dialog and the about box.
   void wireTools();
+  void showPassedOver(const LoadReport& report);
 
   Session& session_;
   ImageLists images_;
@@ -59,6 +68,7 @@ class Manager {
   std::unique_ptr<BuiltinDialogs> builtins_;
   std::unique_ptr<ScriptEditor> editor_;
   WebUpdateCheck webUpdate_;
+  QPointer<QDialog> loadReport_;
 };
 
 }  // namespace mvnz::manager::ui

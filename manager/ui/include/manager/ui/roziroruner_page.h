@@ -4,12 +4,15 @@
 // when a field loses the focus, and the enabled states that follow the trigger, the
 // reject filter and the Enabled box.
 //
-// Every store goes through Session::current(), so nothing is written while no
-// RoziRoruner is selected. Showing a RoziRoruner copies it into the controls with
-// their signals blocked and then derives the enabled states once.
+// The page shows the session's current RoziRoruner, whichever window chose it, and
+// stores only into the record it shows (Session::record), so nothing is written while
+// none is shown, nor into another one. Showing a RoziRoruner copies it into the
+// controls with their signals blocked and then derives the enabled states once.
 #include <QObject>
 #include <QString>
 #include <functional>
+
+#include "manager/session.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,10 +27,6 @@ class QWidget;
 
 namespace mvnz::controls {
 class vistrel;
-}
-
-namespace mvnz::manager {
-class Session;
 }
 
 namespace mvnz::manager::ui {
@@ -71,6 +70,10 @@ class RoziRorunerPage : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The record shown, or nullptr when none is or the session's current one changed.
+  jobfile::RoziRoruner* record() { return session_.record(shown_); }
+  // Shows the session's new current RoziRoruner (or none) unless the page chose it.
+  void followCurrent(int index);
   void build(QFormLayout* layout);
   void connectStores();
   void setFileControlsEnabled(bool on);
@@ -91,6 +94,8 @@ class RoziRorunerPage : public QObject {
   Session& session_;
   QWidget* page_;
   QComboBox* list_;
+  ShownRoziRoruner shown_;
+  bool showing_ = false;  // the page itself is making a RoziRoruner current
   bool checking_ = false;
   bool noTimestamp_ = false;
   VariablesMenu* variables_ = nullptr;

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "manager/script.h"
+#include "manager/session.h"
 
 class QAction;
 class QComboBox;
@@ -147,6 +148,7 @@ class ScriptEditor : public QWidget {
   };
 
   Manager& m_;
+  ShownRoziRoruner shown_;  // the RoziRoruner whose script the tree shows
   QToolBar* Toolbar = nullptr;
   QToolBar* Toolbar1 = nullptr;
   QComboBox* cmbRoziRorunerList = nullptr;
