@@ -213,6 +213,7 @@ class Reader {
       result_.file.RoziRoruners.emplaceBack().Name = name;
       nextConstant_ = 1;
       where_ = Where::Job;
+      if (options_.sectionStarted) options_.sectionStarted(name);
     }
     if (o) Report(number, line, o);
   }

@@ -213,6 +213,8 @@ struct ReadOptions {
   // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
   // records, no faults), as for the run mode, known before anything else is read.
   bool globalsOnly = false;
+  // Told each RoziRoruner section's name as its header is read (a splash's progress).
+  std::function<void(const QString& name)> sectionStarted;
   // Reports the comment lines other than the writer's own header and trailer: a
   // program that saves what it read does not keep them.
   bool reportComments = false;

@@ -88,6 +88,9 @@ bool LoadConfiguration(Session& s, QString* error) {
     jobfile::ReadOptions options;
     options.policy = jobfile::ReadPolicy::Manager();
     options.startGlobals = s.model.Globals;
+    options.sectionStarted = [&s](const QString& name) {
+      s.setProgress(QStringLiteral("Loading [") + name + QStringLiteral("] ....."));
+    };
     options.reportComments = true;  // a save writes only the model
     // A file being written right now is read once it has settled; the window is
     // served meanwhile.
