@@ -10,6 +10,7 @@ PACKAGES=(
   libpcre2-dev
   systemd inotify-tools strace curl xvfb xauth x11-apps x11-utils xdotool xclip imagemagick python3
   clang-format ccache
+  desktop-file-utils man-db
 )
 
 missing=()

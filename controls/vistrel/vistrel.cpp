@@ -553,15 +553,14 @@ QSize vistrel::ownRoom() const {
   return {std::max(caption.width(), textWidth), caption.height() + inside};
 }
 
-QSize vistrel::sizeHint() const {
+QSize vistrel::roomWith(const QSize& layoutHint) const {
   const QSize own = ownRoom();
-  return layout() ? QWidget::sizeHint().expandedTo(QSize(own.width(), 0)) : own;
+  return layout() ? layoutHint.expandedTo(QSize(own.width(), 0)) : own;
 }
 
-QSize vistrel::minimumSizeHint() const {
-  const QSize own = ownRoom();
-  return layout() ? QWidget::minimumSizeHint().expandedTo(QSize(own.width(), 0)) : own;
-}
+QSize vistrel::sizeHint() const { return roomWith(QWidget::sizeHint()); }
+
+QSize vistrel::minimumSizeHint() const { return roomWith(QWidget::minimumSizeHint()); }
 
 void vistrel::PlaceText() {
   timer_->stop();

@@ -211,6 +211,7 @@ class vistrel : public QWidget {
 
  private:
   QSize ownRoom() const;
+  QSize roomWith(const QSize& layoutHint) const;
   void DrawPanelBorder(QPainter& painter);
   void PlaceText();
   void PlaceFlood();
