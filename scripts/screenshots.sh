@@ -149,7 +149,13 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   kill -TERM $pid
   wait $pid || true
 '
-# The two installation tools, each found by its caption.
+# The two installation tools, and the manager on a hand-edited file (its load report)
+# and on a folder in place of the file (why nothing was loaded), each found by its
+# caption.
+printf '%s\r\n' "; notes of my own" "[CONFIGURATION]" "RoziRoruTitle=$TITLE" \
+  "GlobalConstant=one" "" "[Invoices]" "Trigger=FILE" "Description=incoming invoices" \
+  "ScanDirectroy=$ROOT/hot" "SkipRejected=yes" "Interval = 30" "Enabled=1" "" >"$ROOT/handedited.ini"
+mkdir -p "$ROOT/folder.ini"
 BIN=$(realpath "$BUILD_DIR/bin")
 SHOW=$(realpath "$BUILD_DIR/tests-bin/mvnz-dialogshow")
 export BIN SHOW
@@ -169,6 +175,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   }
   shoot "Install Mervane Zuri Daemon Service - Version 1.0.0" svcwright.png "$BIN/svcwright"
   shoot "Mervane Zuri Uninstall" deployer.png "$BIN/deployer" -remove
+  shoot "Configuration Lines Passed Over" load-report.png "$BIN/MervaneZuri" "$ROOT/handedited.ini"
+  shoot "Error Loading Configuration" unreadable.png "$BIN/MervaneZuri" "$ROOT/folder.ini"
 '
 # Every window and dialog of the manager (mvnz-dialogshow --list), each opened on the
 # same configuration and found as the one window its process shows:
@@ -191,26 +199,4 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   done
 '
 echo "Saved $OUT/regex-tester.png and $OUT/gallery-*.png"
-echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png and $OUT/deployer.png"
-# The manager on a hand-edited file (its load report) and on a folder in place of the
-# file (why nothing was loaded), each box found by its caption.
-printf '%s\r\n' "; notes of my own" "[CONFIGURATION]" "RoziRoruTitle=$TITLE" \
-  "GlobalConstant=one" "" "[Invoices]" "Trigger=FILE" "Description=incoming invoices" \
-  "ScanDirectroy=$ROOT/hot" "SkipRejected=yes" "Interval = 30" "Enabled=1" "" >"$ROOT/handedited.ini"
-mkdir -p "$ROOT/folder.ini"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -euo pipefail
-  unset QT_QPA_PLATFORM
-  shoot() {  # caption, picture, configuration path
-    "$MANAGER" "$3" >"$ROOT/manager.out" 2>&1 &
-    local pid=$!
-    for _ in $(seq 100); do xwininfo -name "$1" >/dev/null 2>&1 && break; sleep 0.1; done
-    sleep 0.5
-    xwd -silent -name "$1" | convert xwd:- "$OUT/$2"
-    kill -TERM $pid
-    wait $pid || true
-  }
-  shoot "Configuration Lines Passed Over" load-report.png "$ROOT/handedited.ini"
-  shoot "Error Loading Configuration" unreadable.png "$ROOT/folder.ini"
-'
-echo "Saved $OUT/load-report.png and $OUT/unreadable.png"
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png, $OUT/deployer.png, $OUT/load-report.png and $OUT/unreadable.png"

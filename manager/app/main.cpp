@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <exception>
 
@@ -89,6 +90,8 @@ int main(int argc, char** argv) {
   if (session.Exiting) return 0;
   manager.window().show();
   manager.window().repaint();
-  manager.reportLoad();  // the lines of the file that a save will not write back
+  // What the load met, said from inside the event loop, so that an exit requested
+  // while its box is up ends the run.
+  QTimer::singleShot(0, &manager.window(), [&manager] { manager.reportLoad(); });
   return app.exec();
 }

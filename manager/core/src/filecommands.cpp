@@ -77,7 +77,7 @@ bool ConfigFileExists(const QString& path) {
   return fi.isFile() && !fi.fileName().startsWith(QLatin1Char('.'));
 }
 
-bool LoadConfiguration(Session& s, QString* error) {
+bool LoadConfiguration(Session& s) {
   s.setProgress(QStringLiteral("Loading configuration....."));
   s.setStatus(QStringLiteral("Loading configuration....."));
   bool stillChanging = false;
@@ -100,7 +100,6 @@ bool LoadConfiguration(Session& s, QString* error) {
     stillChanging = result.ok() && result.stillChanging;
     if (result.status == jobfile::ReadStatus::Unreadable) {
       report.error = result.error;
-      if (error) *error = result.error;
       s.setStatus(QStringLiteral("Error loading configuration!"));
       s.setLoadReport(std::move(report));
       return false;

@@ -161,6 +161,14 @@ TEST(ManagerEndToEnd, AFileThatCannotBeReadStartsWithNoneAndIsReplacedOnlyWhenTh
     EXPECT_FALSE(saved.contains("[Kept]"));
     QFile::remove(DefaultConfigPath());
   }
+  // Asked to end while the box says why: the run ends.
+  QProcess manager;
+  ASSERT_FALSE(StartManagerWindow(manager, display, {{folder}, false}).isEmpty());
+  ASSERT_FALSE(display.waitForVisible("Error Loading Configuration").isEmpty());
+  manager.terminate();
+  ASSERT_TRUE(manager.waitForFinished(30000));
+  EXPECT_EQ(manager.exitCode(), 0);
+
   EXPECT_EQ(readFile(unreadable), kept);
   struct stat st {};
   ASSERT_EQ(::stat(QFile::encodeName(unreadable).constData(), &st), 0);

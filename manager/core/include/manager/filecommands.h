@@ -31,10 +31,10 @@ bool ConfigFileExists(const QString& path);
 // Reads ConfigurationPath into the model, once the file has settled (one being written
 // is waited for, a few seconds at most; a box says when it was still changing). A
 // missing file keeps the model and counts as loaded; a file that cannot be read keeps
-// the model and returns false with why. Either way the session's load report tells the
-// windows what the load met: the lines a save will not write back, or why the file
-// could not be read.
-bool LoadConfiguration(Session& s, QString* error = nullptr);
+// the model and returns false. Either way the session's load report tells the windows
+// what the load met: the lines a save will not write back, or why the file could not
+// be read.
+bool LoadConfiguration(Session& s);
 // The status text after a load: "Configuration loaded." and how many lines it passed over.
 QString LoadedStatus(const LoadReport& report);
 // Writes the model to ConfigurationPath; on success saves the preferences and,
