@@ -11,8 +11,11 @@
 #                          script, opened from the side bar, every line expanded
 #   <out>/svcwright.png    the service installer's window
 #   <out>/deployer.png     the uninstall utility's window
-#   <out>/scheduler.png    the trigger menu's date-and-time picker on a sample date
-#   <out>/erroraction.png  the ErrorAction dialog over a "Move File" command
+#   <out>/gallery-<name>.png  every window and dialog of the manager on that
+#                          configuration: main, globals, script-small, script-large, the
+#                          four command dialogs, add, rename, both constants dialogs, the
+#                          trigger pickers, the update offer, about, credits, ordering,
+#                          the regular-expression editor and tester, the splash
 #   <out>/regex-tester.png the manager's regular-expression tester after a replacement
 # Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
 set -euo pipefail
@@ -142,7 +145,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   kill -TERM $pid
   wait $pid || true
 '
-# The two installation tools and two of the manager's dialogs, each found by its caption.
+# The two installation tools, each found by its caption.
 BIN=$(realpath "$BUILD_DIR/bin")
 SHOW=$(realpath "$BUILD_DIR/tests-bin/mvnz-dialogshow")
 export BIN SHOW
@@ -162,8 +165,26 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   }
   shoot "Install Mervane Zuri Daemon Service - Version 1.0.0" svcwright.png "$BIN/svcwright"
   shoot "Mervane Zuri Uninstall" deployer.png "$BIN/deployer" -remove
-  shoot "Scheduler" scheduler.png "$SHOW" scheduler
-  shoot "Edit Command: Error Action" erroraction.png "$SHOW" erroraction
 '
-echo "Saved $OUT/regex-tester.png"
-echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png, $OUT/deployer.png, $OUT/scheduler.png and $OUT/erroraction.png"
+# Every window and dialog of the manager (mvnz-dialogshow --list), each opened on the
+# same configuration and found as the one window its process shows:
+# <out>/gallery-<name>.png.
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  unset QT_QPA_PLATFORM
+  for name in $("$SHOW" --list); do
+    "$SHOW" "$name" "$windir/MVNZuri.ini" >"$ROOT/show.out" 2>&1 &
+    pid=$!
+    id=
+    for _ in $(seq 100); do
+      id=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | tail -n 1) && [ -n "$id" ] && break
+      sleep 0.1
+    done
+    sleep 0.7
+    xwd -silent -id "$id" | convert xwd:- "$OUT/gallery-$name.png"
+    kill -TERM $pid
+    wait $pid || true
+  done
+'
+echo "Saved $OUT/regex-tester.png and $OUT/gallery-*.png"
+echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png and $OUT/deployer.png"

@@ -345,6 +345,7 @@ void vistrel::setFont(const QFont& font) {
 void vistrel::setText(const QString& text) {
   text_ = text;
   PlaceText();
+  updateGeometry();
   emit propertyChanged(kText);
 }
 
@@ -525,6 +526,7 @@ void vistrel::ApplyColors() {
 }
 
 void vistrel::ShowCaption() {
+  updateGeometry();
   if (caption_.isEmpty()) {
     lblCaption_->hide();
     return;
@@ -535,6 +537,30 @@ void vistrel::ShowCaption() {
   lblCaption_->show();
   lblCaption_->raise();
 }
+
+QSize vistrel::ownRoom() const {
+  const QFontMetrics fm(font());
+  const int margin = toPixels(kTextMargin);
+  QSize caption;
+  if (!caption_.isEmpty()) {
+    caption = fm.size(Qt::TextSingleLine, u' ' + caption_ + u' ');
+    caption.rwidth() += 2 * toPixels(kCaptionLeft);
+  }
+  const bool showsText = floodType_ < 1 && !text_.isEmpty();
+  const int textWidth = showsText ? fm.horizontalAdvance(text_) + 2 * margin : 0;
+  // Below the caption: a line of text, or half a line of empty bevel.
+  const int inside = showsText ? fm.height() + 2 * margin : fm.height() / 2 + margin;
+  return {std::max(caption.width(), textWidth), caption.height() + inside};
+}
+
+QSize vistrel::roomWith(const QSize& layoutHint) const {
+  const QSize own = ownRoom();
+  return layout() ? layoutHint.expandedTo(QSize(own.width(), 0)) : own;
+}
+
+QSize vistrel::sizeHint() const { return roomWith(QWidget::sizeHint()); }
+
+QSize vistrel::minimumSizeHint() const { return roomWith(QWidget::minimumSizeHint()); }
 
 void vistrel::PlaceText() {
   timer_->stop();
@@ -715,7 +741,6 @@ vistrel* makeHeaderPanel(const QString& caption, QWidget* parent, qint16 borderS
   header->setFont(f);
   header->setTextAlignment(vistrel::CenterMiddle);
   header->setBackColor(0x00FFFFFF);
-  header->setMinimumHeight(36);
   return header;
 }
 

@@ -1,6 +1,11 @@
 #pragma once
-// Field access by key, shared by the reader and the writer.
+// Field access by key, shared by the reader and the writer; the reader's one read of a
+// file, for the settle rule.
+#include <optional>
+
 #include "library/jobfile.h"
+
+struct stat;
 
 namespace mvnz::jobfile {
 
@@ -38,5 +43,24 @@ inline QStringView TrimBlanks(QStringView s) {
 // A double in its shortest exact decimal form with "." whatever the locale ("20", "-1",
 // "0.25"); no exponent.
 QString NumberText(double v);
+
+// What the settle rule compares of a file: the same file, of the same size and times.
+struct FileStamp {
+  quint64 device = 0, inode = 0;
+  qint64 size = 0;
+  qint64 modified = 0, changed = 0;  // nanoseconds since the epoch
+  bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file at path (links followed); nullopt when there is none.
+std::optional<FileStamp> StampOf(const QString& path);
+FileStamp StampOf(const struct stat& st);
+
+// The stamps of one read: the open file before and after it is read, and the file at
+// the path after the read (another inode: replaced meanwhile).
+struct ReadStamps {
+  std::optional<FileStamp> atOpen, afterRead, pathAfterRead;
+};
+// Reads the file at path once, as it is; fills stamps (when given) for a file it read.
+ReadResult ReadFileOnce(const QString& path, const ReadOptions& options, ReadStamps* stamps);
 
 }  // namespace mvnz::jobfile

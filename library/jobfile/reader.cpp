@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
+#include <sys/stat.h>
 
 #include "jobfile_internal.h"
 #include "library/jobfile.h"
@@ -212,6 +213,7 @@ class Reader {
       result_.file.RoziRoruners.emplaceBack().Name = name;
       nextConstant_ = 1;
       where_ = Where::Job;
+      if (options_.sectionStarted) options_.sectionStarted(name);
     }
     if (o) Report(number, line, o);
   }
@@ -410,7 +412,19 @@ ReadResult ParseJobFile(const QByteArray& bytes, const ReadOptions& options) {
   return reader.Finish();
 }
 
-ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
+std::optional<FileStamp> StampOf(const QString& path) {
+  struct stat st {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+  return StampOf(st);
+}
+
+FileStamp StampOf(const struct stat& st) {
+  const auto ns = [](const timespec& t) { return qint64(t.tv_sec) * 1'000'000'000 + t.tv_nsec; };
+  return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), ns(st.st_mtim),
+          ns(st.st_ctim)};
+}
+
+ReadResult ReadFileOnce(const QString& path, const ReadOptions& options, ReadStamps* stamps) {
   ReadResult failed;
   const QFileInfo info(path);
   if (path.isEmpty() || !info.exists()) {
@@ -428,6 +442,12 @@ ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
   }
+  const auto stampOpen = [&f]() -> std::optional<FileStamp> {
+    struct stat st {};
+    if (::fstat(f.handle(), &st) != 0) return std::nullopt;
+    return StampOf(st);
+  };
+  if (stamps) stamps->atOpen = stampOpen();
   // Read piece by piece into one small buffer: fresh memory for a copy of a large file
   // costs more than reading it.
   Reader reader(options);
@@ -437,6 +457,10 @@ ReadResult ReadJobFile(const QString& path, const ReadOptions& options) {
   if (n < 0 || f.error() != QFileDevice::NoError) {
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
+  }
+  if (stamps) {
+    stamps->afterRead = stampOpen();
+    stamps->pathAfterRead = StampOf(path);
   }
   return reader.Finish();
 }

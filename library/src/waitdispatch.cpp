@@ -84,9 +84,11 @@ bool CWaitNDispatch::Wait(long waitMilliseconds, WaitError* err) {
   return true;
 }
 
-void WaitMilliseconds(long ms) {
+bool WaitMilliseconds(long ms) {
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
   CWaitNDispatch w;
   w.Wait(ms);
+  return Clock::now() >= end;
 }
 
 }  // namespace mvnz

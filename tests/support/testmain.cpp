@@ -81,6 +81,9 @@ int main(int argc, char** argv) {
   mvnz::test::setMode(xdgRuntime, 0700);
   qputenv("XDG_RUNTIME_DIR", xdgRuntime.toLocal8Bit());
   qputenv("MVNZ_POWER_DRYRUN", "1");
+  // Configuration files written by a test are read at once; the settle rule's own
+  // tests set their rule, and the real programs' race tests their environment.
+  qputenv("MVNZ_CONFIG_SETTLE_MS", "0");
   // The manager's update check (on by default) asks a closed port on this machine.
   qputenv("MVNZ_UPDATE_SERVER", "127.0.0.1:9");
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

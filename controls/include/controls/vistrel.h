@@ -198,12 +198,20 @@ class vistrel : public QWidget {
   // Raised by every setter with the property's name, also when nothing changed.
   void propertyChanged(const QString& name);
 
+ public:
+  // Room for the caption on the top edge and for one line of text inside the bevel;
+  // a panel with a layout takes the layout's room, at least as wide as its caption.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
+  QSize ownRoom() const;
+  QSize roomWith(const QSize& layoutHint) const;
   void DrawPanelBorder(QPainter& painter);
   void PlaceText();
   void PlaceFlood();

@@ -87,6 +87,7 @@ RoziRoruner RecordOf(jobfile::RoziRoruner&& j, QHash<QString, QSet<QString>>& kn
 jobfile::GlobalSettings ReadGlobalSettings(const QString& path) {
   jobfile::ReadOptions o;
   o.globalsOnly = true;
+  o.settle = jobfile::SettleRule::Standard();
   const jobfile::ReadResult read = jobfile::ReadJobFile(path, o);
   return read.ok() ? read.file.Globals : jobfile::GlobalSettings{};
 }
@@ -105,6 +106,12 @@ jobfile::ReadOptions DaemonReadOptions(const Daemon& d) {
     };
   }
   o.filterError = FilterError;
+  // The settle wait serves the queue, the timers and the signals; a daemon told to end
+  // waits no longer.
+  o.settle = jobfile::SettleRule::Standard();
+  o.settle.wait = [&d, wait = std::move(o.settle.wait)](std::chrono::milliseconds pause) {
+    return !d.run.ShuttingDown && wait(pause) && !d.run.ShuttingDown;
+  };
   return o;
 }
 
@@ -135,10 +142,22 @@ void ReloadConfiguration(Daemon& d) {
   const bool wasReloading = d.run.Reloading;
   d.run.Reloading = true;
   d.ui().SetBusy(true);
-  jobfile::ReadResult read = jobfile::ReadJobFile(d.settings.ConfigPath, DaemonReadOptions(d));
+  const jobfile::ReadOptions options = DaemonReadOptions(d);
+  jobfile::ReadResult read = jobfile::ReadJobFile(d.settings.ConfigPath, options);
+  if (d.run.ShuttingDown) {
+    // Ended during the settle wait: nothing is left to run on what was read.
+    d.ui().SetBusy(false);
+    d.run.Reloading = wasReloading;
+    return;
+  }
   // Said once the new settings hold, so that they reach the log those settings name.
   QStringList warnings;
   if (read.ok()) {
+    if (read.stillChanging)
+      warnings << QStringLiteral("WARNING: Config-file [%1] still changing after %2 ms, read as "
+                                 "it stands")
+                      .arg(d.settings.ConfigPath)
+                      .arg(options.settle.bound.count());
     // A mistyped header leaves every setting as it was, logging and AutoStart included.
     if (!read.hasGlobals)
       warnings << QStringLiteral(

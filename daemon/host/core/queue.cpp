@@ -36,9 +36,14 @@ QString ReloadWords(bool running) {
 
 void SetDaemonState(Daemon& d, RunState target) {
   if (target == RunState::Running) {
-    if (!d.run.Running() && StartProcessing(d)) {
-      d.run.State = RunState::Running;
-      if (d.run.RunningAsService) d.view.StartStopButtonEnabled = false;
+    if (!d.run.Running()) {
+      const bool started = StartProcessing(d);
+      d.run.Wish = !started && d.jobs.RoziRorunerCount == 0 ? Wanted::OnceJobsLoaded
+                                                             : Wanted::Nothing;
+      if (started) {
+        d.run.State = RunState::Running;
+        if (d.run.RunningAsService) d.view.StartStopButtonEnabled = false;
+      }
     }
   } else {
     if (d.run.Running()) {
@@ -112,6 +117,9 @@ void CommandQueueTick(Daemon& d) {
       ReloadConfiguration(d);
       if (d.run.Running()) PrepareRecords(d);
       if (polling && d.run.Running()) d.tmrPollingRate.start();
+      if (!d.run.Running() && !d.run.ShuttingDown && d.run.Wish == Wanted::OnceJobsLoaded &&
+          d.jobs.RoziRorunerCount > 0)
+        SetDaemonState(d, RunState::Running);
     } else if (word == QLatin1String("START")) {
       SetDaemonState(d, RunState::Running);
     } else if (word == QLatin1String("SAVE")) {

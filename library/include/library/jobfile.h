@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <span>
@@ -178,6 +179,27 @@ struct ReadPolicy {
   static ReadPolicy Manager() { return {SwitchRule::ZeroOneTwo, RunModeRule::OneToFourOrNormal}; }
 };
 
+// When a file on disk is taken. A file rewritten in place (truncated, then written, as
+// shells and many editors write) must not be read half-written: it is read once it has
+// been unchanged (size, modification and change times, inode) for `settle` - at once
+// when its times already lie that far back - and read again when any of these changed
+// while it was read. A file still changing after `bound` of waiting is read as it is
+// then (ReadResult::stillChanging). A settle of 0 reads the file at once, once.
+struct SettleRule {
+  std::chrono::milliseconds settle{0};
+  std::chrono::milliseconds bound{0};
+  // Waits the time; false when the program is ending: the file is then read as it is.
+  std::function<bool(std::chrono::milliseconds)> wait;
+  // The wall clock that the file's times are measured against.
+  std::function<std::chrono::system_clock::time_point()> now = [] {
+    return std::chrono::system_clock::now();
+  };
+  // The programs' rule: 500 ms, bounded at 3 s, the waits serving the event loop.
+  // MVNZ_CONFIG_SETTLE_MS replaces the 500 (the bound stays six times the settle; 0
+  // reads at once, as the tests' own processes do).
+  static SettleRule Standard();
+};
+
 struct ReadOptions {
   ReadPolicy policy = ReadPolicy::Daemon();
   // The settings before this read: keys missing from the file keep these values.
@@ -191,9 +213,13 @@ struct ReadOptions {
   // Only the [CONFIGURATION] sections: the RoziRoruner sections are passed over (no
   // records, no faults), as for the run mode, known before anything else is read.
   bool globalsOnly = false;
+  // Told each RoziRoruner section's name as its header is read (a splash's progress).
+  std::function<void(const QString& name)> sectionStarted;
   // Reports the comment lines other than the writer's own header and trailer: a
   // program that saves what it read does not keep them.
   bool reportComments = false;
+  // When ReadJobFile takes the file; unset: at once.
+  SettleRule settle;
 };
 
 // What became of a line the reader could not take as written.
@@ -236,6 +262,9 @@ struct ReadResult {
   JobFile file;   // only meaningful when status is Loaded
   QList<Fault> faults;
   bool hasGlobals = false;  // the file has a [CONFIGURATION] section
+  // The file was still changing when the settle rule's bound ran out: it was read as
+  // it was then, and may be cut short.
+  bool stillChanging = false;
   bool ok() const { return status == ReadStatus::Loaded; }
 };
 
@@ -247,8 +276,8 @@ Q_DECLARE_TYPEINFO(mvnz::jobfile::RoziRoruner, Q_RELOCATABLE_TYPE);
 
 namespace mvnz::jobfile {
 
-// Reads the file at path once. A missing or unreadable file is an error result; the
-// caller keeps its own model then.
+// Reads the file at path once it has settled (options.settle). A missing or unreadable
+// file is an error result; the caller keeps its own model then.
 ReadResult ReadJobFile(const QString& path, const ReadOptions& options = {});
 // The same rules on bytes already in memory (always Loaded).
 ReadResult ParseJobFile(const QByteArray& bytes, const ReadOptions& options = {});

@@ -39,7 +39,8 @@ class CWaitNDispatch : public QObject {
   std::shared_ptr<Impl> d_;
 };
 
-// Waits ms milliseconds through a fresh CWaitNDispatch, ignoring errors.
-void WaitMilliseconds(long ms);
+// Waits ms milliseconds through a fresh CWaitNDispatch, ignoring errors; false when
+// the program's end cut the wait short.
+bool WaitMilliseconds(long ms);
 
 }  // namespace mvnz

@@ -67,6 +67,7 @@ void Catalog::LoadPlugins(const QString& iconFolder, PictureSink& pictures,
                            QStringLiteral("] ") + error,
                        QStringLiteral("Error Loading Plugin"), prompts::Icon::Critical);
   }
+  if (progress) progress->pluginsLoaded();
 }
 
 bool Catalog::loadPlugin(const QString& name, const QString& iconFolder, PictureSink& pictures,

@@ -80,6 +80,7 @@ bool ConfigFileExists(const QString& path) {
 bool LoadConfiguration(Session& s, QString* error) {
   s.setProgress(QStringLiteral("Loading configuration....."));
   s.setStatus(QStringLiteral("Loading configuration....."));
+  bool stillChanging = false;
   LoadReport report;
   report.path = s.ConfigurationPath;
   if (QFileInfo::exists(s.ConfigurationPath) || QFileInfo(s.ConfigurationPath).isSymLink()) {
@@ -87,9 +88,16 @@ bool LoadConfiguration(Session& s, QString* error) {
     jobfile::ReadOptions options;
     options.policy = jobfile::ReadPolicy::Manager();
     options.startGlobals = s.model.Globals;
+    options.sectionStarted = [&s](const QString& name) {
+      s.setProgress(QStringLiteral("Loading [") + name + QStringLiteral("] ....."));
+    };
     options.reportComments = true;  // a save writes only the model
+    // A file being written right now is read once it has settled; the window is
+    // served meanwhile.
+    options.settle = jobfile::SettleRule::Standard();
     jobfile::ReadResult result = jobfile::ReadJobFile(s.ConfigurationPath, options);
     report.status = result.status;
+    stillChanging = result.ok() && result.stillChanging;
     if (result.status == jobfile::ReadStatus::Unreadable) {
       report.error = result.error;
       if (error) *error = result.error;
@@ -111,6 +119,11 @@ bool LoadConfiguration(Session& s, QString* error) {
   s.setProgress(QStringLiteral("Configuration loaded."));
   s.setStatus(LoadedStatus(report));
   s.setLoadReport(std::move(report));
+  if (stillChanging)
+    prompts::message(QStringLiteral("The configuration file [") + s.ConfigurationPath +
+                         QStringLiteral("] was still being written when it was read; it may be "
+                                        "incomplete. Reload it before you save."),
+                     QStringLiteral("Configuration Still Changing"), prompts::Icon::Exclamation);
   return true;
 }
 

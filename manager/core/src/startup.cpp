@@ -40,7 +40,7 @@ void InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks) 
   s.catalog.LoadPlugins(paths::join(paths::appDir(), QStringLiteral("Icons")),
                         hooks.pictures ? *hooks.pictures : counting, hooks.progress);
   s.ConfigurationPath = ConfigPathFromCommandLine(arguments, s.ConfigurationPath);
-  s.prefs = LoadManagerSettings();
+  s.setPrefs(LoadManagerSettings());
   if (s.prefs.AutoCheckUpdates && hooks.startWebUpdate) hooks.startWebUpdate();
   // A file that cannot be read leaves the run with no RoziRoruners; the main window,
   // once shown, says why (see the session's load report).

@@ -93,7 +93,8 @@ UpdateReply ParseUpdateReply(const QByteArray& buffer) {
   const qsizetype end = buffer.indexOf("\r\n\r\n");
   if (end < 0) return reply;  // the headers never ended: not a reply
   const QString body = QString::fromUtf8(buffer.mid(end + 4));
-  reply.version = fieldAfter(body, QLatin1String("version:"), &reply.hasVersion);
+  reply.version =
+      fieldAfter(body, QLatin1String("version:"), &reply.hasVersion).left(kVersionChars);
   bool hasUrl = false;
   reply.url = fieldAfter(body, QLatin1String("url:"), &hasUrl).trimmed();
   return reply;
@@ -187,7 +188,9 @@ void WebUpdateCheck::evaluate() {
   buffer_.clear();
   if (!reply.hasVersion) return;
   const QString running = RunningUpdateVersion();
-  if (reply.version == running) {
+  // The reply carries at most kVersionChars of its version, so that many of the running
+  // one are compared: a longer running version is not offered to itself forever.
+  if (reply.version == running.left(kVersionChars)) {
     if (interactive_) report(&WebUpdateCheck::upToDate, check);
     return;
   }

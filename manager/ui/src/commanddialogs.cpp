@@ -16,9 +16,11 @@
 
 #include "controls/vistrel.h"
 #include "dialogparts.h"
+#include "manager/script.h"
 #include "manager/session.h"
 #include "manager/ui/choosers.h"
 #include "manager/ui/erroractiondialog.h"
+#include "manager/ui/imagelists.h"
 #include "platform/prompts.h"
 
 namespace mvnz::manager::ui {
@@ -52,8 +54,11 @@ constexpr RescheduleOption kRescheduleOptions[] = {
 
 }  // namespace
 
-RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget* parent)
-    : QDialog(parent), value_(makeBox(QStringLiteral("txtInterval"), {}, this)) {
+RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, const DialogAids& aids,
+                                   QWidget* parent)
+    : QDialog(parent),
+      value_(makeBox(QStringLiteral("txtInterval"), {}, this)),
+      picSelect_(tokensButton(this, "picSelect", aids.variables, value_)) {
   startDialog(this, QStringLiteral("frmCommandReschedule"),
               QStringLiteral("Edit Command: Reschedule"));
   auto* group = new QButtonGroup(this);
@@ -74,10 +79,13 @@ RescheduleDialog::RescheduleDialog(const jobfile::CommandEntry& command, QWidget
   auto* valueRow = new QHBoxLayout;
   valueRow->addWidget(makeLabel(QStringLiteral("Label1"), QStringLiteral("Value :"), this));
   valueRow->addWidget(value_);
+  valueRow->addWidget(picSelect_);
+  auto* fields = new QVBoxLayout;
+  fields->addLayout(grid);
+  fields->addLayout(valueRow);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: Reschedule"), this));
-  layout->addLayout(grid);
-  layout->addLayout(valueRow);
+  layout->addLayout(besidePicture(this, "Picture1", aids.picture, fields));
   layout->addLayout(makeButtons(this, [this] { accept(); }));
 }
 
@@ -97,10 +105,12 @@ Parameters RescheduleDialog::parameters() const {
 }
 
 LoadConfigDialog::LoadConfigDialog(const jobfile::CommandEntry& command,
-                                   std::function<QString()> choose, QWidget* parent)
+                                   std::function<QString()> choose, const DialogAids& aids,
+                                   QWidget* parent)
     : QDialog(parent),
       path_(makeBox(QStringLiteral("txtConfigFile"), command.Data[1], this)),
-      choose_(std::move(choose)) {
+      choose_(std::move(choose)),
+      picShowPopup2_(tokensButton(this, "picShowPopup2", aids.variables, path_)) {
   startDialog(this, QStringLiteral("frmCommandLoadConfig"),
               QStringLiteral("Edit Command: Load Config"));
   path_->setAcceptDrops(true);
@@ -115,11 +125,14 @@ LoadConfigDialog::LoadConfigDialog(const jobfile::CommandEntry& command,
   auto* pathRow = new QHBoxLayout;
   pathRow->addWidget(path_);
   pathRow->addWidget(browse);
+  pathRow->addWidget(picShowPopup2_);
+  auto* fields = new QVBoxLayout;
+  fields->addWidget(makeLabel(QStringLiteral("lblMessage"),
+                              QStringLiteral("Mervane Zuri Configuration File :"), this));
+  fields->addLayout(pathRow);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: LoadConfig"), this));
-  layout->addWidget(makeLabel(QStringLiteral("lblMessage"),
-                              QStringLiteral("Mervane Zuri Configuration File :"), this));
-  layout->addLayout(pathRow);
+  layout->addLayout(besidePicture(this, "Picture1", aids.picture, fields));
   layout->addLayout(makeButtons(this, [this] { accept(); }));
   resize(460, sizeHint().height());
 }
@@ -183,14 +196,17 @@ QString CommentRefusal(const QString& text) {
   return {};
 }
 
-CommentDialog::CommentDialog(const jobfile::CommandEntry& command, QWidget* parent)
+CommentDialog::CommentDialog(const jobfile::CommandEntry& command, const DialogAids& aids,
+                             QWidget* parent)
     : QDialog(parent), text_(makeBox(QStringLiteral("txtComment"), command.Data[1], this)) {
   startDialog(this, QStringLiteral("frmCommandComment"), QStringLiteral("Edit Command: Comment"));
   connect(text_, &QLineEdit::returnPressed, this, &CommentDialog::save);
+  auto* fields = new QVBoxLayout;
+  fields->addWidget(makeLabel(QStringLiteral("lblMessage"), QStringLiteral("Comment :"), this));
+  fields->addWidget(text_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: Comment"), this));
-  layout->addWidget(makeLabel(QStringLiteral("lblMessage"), QStringLiteral("Comment :"), this));
-  layout->addWidget(text_);
+  layout->addLayout(besidePicture(this, "Picture1", aids.picture, fields));
   layout->addLayout(makeButtons(this, [this] { save(); }));
   text_->selectAll();
   resize(420, sizeHint().height());
@@ -210,19 +226,22 @@ Parameters CommentDialog::parameters() const { return onlyFirst(text_->text()); 
 
 std::optional<Parameters> CommandDialogs::edit(BuiltinDialog which, Session& session,
                                                const jobfile::CommandEntry& command) {
+  DialogAids aids;
+  aids.variables = variables_;
+  if (images_) aids.picture = images_->large(script::CommandImage(session.catalog, command.Name));
   switch (which) {
     case BuiltinDialog::Reschedule: {
-      RescheduleDialog dialog(command, owner_);
+      RescheduleDialog dialog(command, aids, owner_);
       if (dialog.exec() != QDialog::Accepted) return std::nullopt;
       return dialog.parameters();
     }
     case BuiltinDialog::Comment: {
-      CommentDialog dialog(command, owner_);
+      CommentDialog dialog(command, aids, owner_);
       if (dialog.exec() != QDialog::Accepted) return std::nullopt;
       return dialog.parameters();
     }
     case BuiltinDialog::LoadConfig: {
-      LoadConfigDialog dialog(command, chooseConfig_, owner_);
+      LoadConfigDialog dialog(command, chooseConfig_, aids, owner_);
       if (dialog.exec() != QDialog::Accepted) return std::nullopt;
       return dialog.parameters();
     }

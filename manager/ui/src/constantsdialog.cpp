@@ -50,11 +50,8 @@ ConstantsDialog::ConstantsDialog(Scope scope, Session& session, QWidget* parent)
   setWindowTitle(local ? QString::fromUtf8("RoziRoruner \xC2\xB7 Local Constants") : QStringLiteral("Global Constants"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
-  auto* header = new controls::vistrel(this);
-  header->setObjectName(QStringLiteral("vistrel1"));
-  header->setCaption(local ? QStringLiteral("Define Local Constants") : QStringLiteral("Define Global Constants"));
-  header->setText(QString());
-  layout->addWidget(header);
+  layout->addWidget(controls::makeHeaderPanel(
+      local ? QStringLiteral("Define Local Constants") : QStringLiteral("Define Global Constants"), this));
 
   auto* focus = new SelectOnFocus(this);
   const jobfile::Constants* values = constantsOf(session_, scope_, shown_);
@@ -67,6 +64,7 @@ ConstantsDialog::ConstantsDialog(Scope scope, Session& session, QWidget* parent)
     auto* box = new QLineEdit(value, this);
     box->setObjectName(QStringLiteral("txtConstant_%1").arg(k));
     box->installEventFilter(focus);
+    box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 36);  // room for a path
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setObjectName(QStringLiteral("cmdBrowseConstant_%1").arg(k));
     grid->addWidget(label, k, 0);

@@ -99,7 +99,7 @@ void ErrorActionDialog::build() {
   txtDirectory_ = makeBox(QStringLiteral("txtDirectory"), {}, this);
   cmdBrowse_ = pagewidgets::named(new QPushButton(QStringLiteral("..."), this), "cmdBrowse");
   cmdBrowse_->setFixedWidth(cmdBrowse_->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-  picSelect_ = pagewidgets::pictureButton(this, "picSelect", "click to select command/variable");
+  picSelect_ = tokensButton(this, "picSelect", context_.variables, txtDirectory_);
   chkResume_ = pagewidgets::named(new QCheckBox(QStringLiteral("Resume CommandScript"), this), "chkResume");
   cmbRoziRorunerList_ = pagewidgets::named(new QComboBox(this), "cmbRoziRorunerList", "available filescanners");
   chkCommandsOnly_ = pagewidgets::named(new QCheckBox(QStringLiteral("Commands Only"), this), "chkCommandsOnly");
@@ -130,12 +130,8 @@ void ErrorActionDialog::build() {
   grid->setColumnStretch(1, 1);
   grid->setColumnMinimumWidth(0, 24);
 
-  auto* icon = makeLabel(QStringLiteral("Picture5"), {}, this);
-  icon->setPixmap(pictures::forKey(QStringLiteral("picErrorAction")).pixmap(32, 32));
-  icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
-  auto* body = new QHBoxLayout;
-  body->addWidget(icon);
-  body->addLayout(grid, 1);
+  QHBoxLayout* body =
+      besidePicture(this, "Picture5", pictures::forKey(QStringLiteral("picErrorAction")), grid);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(controls::makeHeaderPanel(QStringLiteral("Command: ErrorAction"), this));
@@ -145,11 +141,6 @@ void ErrorActionDialog::build() {
   resize(420, sizeHint().height());
 
   connect(cmdBrowse_, &QPushButton::clicked, this, &ErrorActionDialog::browse);
-  connect(picSelect_, &QToolButton::pressed, this, [this] {
-    if (context_.variables)
-      context_.variables->popup(context_.variables->commandMenu(), txtDirectory_,
-                                picSelect_->mapToGlobal(QPoint(0, picSelect_->height())));
-  });
 }
 
 // The stored parameters into the controls. Nothing here raises the fork target check:

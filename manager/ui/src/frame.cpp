@@ -77,7 +77,10 @@ void MainWindow::buildFrameMenus() {
   addCommand(update, QStringLiteral("UPDATENOW"), QStringLiteral("&Check for Updates Now"));
   QAction* autoCheck = addCommand(update, QStringLiteral("AUTOCHECK"), QStringLiteral("&AutoCheck for Updates"));
   autoCheck->setCheckable(true);
+  // The check mark shows the stored preference once it is read, and again after each read.
   autoCheck->setChecked(session_.prefs.AutoCheckUpdates);
+  connect(&session_, &Session::prefsChanged, autoCheck,
+          [this, autoCheck] { autoCheck->setChecked(session_.prefs.AutoCheckUpdates); });
   addItems(help,
            {{"HELP:WEBUPDATE:SEPARATOR", nullptr, {}},
             {"HELP", "&Help", {}, "HELP"},

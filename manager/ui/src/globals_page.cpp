@@ -128,7 +128,9 @@ void GlobalsPage::connectStores() {
       if (on) storeStartMode();
     });
   connect(optNTService_, &QRadioButton::clicked, this, [this] { cmdSetupService_->setEnabled(true); });
-  connect(cmdSetupService_, &QToolButton::clicked, this, [] { StartServiceInstaller(); });
+  connect(cmdSetupService_, &QToolButton::clicked, this, [this] {
+    if (onServiceInstaller) onServiceInstaller();
+  });
   connect(chkIdleTimestamp_, &QCheckBox::toggled, this, [this] { updateIdleControls(); });
   connect(cmdBrowseLogdir_, &QPushButton::clicked, this, [this] { browseLogDirectory(); });
   connect(cmdSetGlobalConstants_, &QPushButton::clicked, this, [this] {

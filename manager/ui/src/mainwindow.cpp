@@ -1,5 +1,7 @@
 #include "manager/ui/mainwindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -71,7 +73,9 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   setSideBarCommand(QStringLiteral("ROZIRORUNER"), [this] { pages_->setCurrentWidget(asxRoziRoruners_); });
   setSideBarCommand(QStringLiteral("PREFS"), [this] { pages_->setCurrentWidget(asxPreferences_); });
   qApp->installEventFilter(this);
-  resize(900, 640);
+  // As tall as the pages need, so no empty band lies under them; wide enough for paths.
+  const QSize fit = sizeHint();
+  resize(std::max(fit.width(), 900), fit.height());
 }
 
 void MainWindow::buildFileMenu() {

@@ -26,7 +26,8 @@ Manager::Manager(Session& session)
       window_(std::make_unique<MainWindow>(session)),
       choosers_(window_.get()),
       builtins_(std::make_unique<CommandDialogs>(
-          window_.get(), [this] { return choosers_.SelectConfigFile(); }, &window_->variables())) {
+          window_.get(), [this] { return choosers_.SelectConfigFile(); }, &window_->variables(),
+          &images_)) {
   wireFileMenu();
   wireFrame();
   wireTools();
@@ -63,7 +64,8 @@ void Manager::wireFrame() {
   };
   both("STARTDAEMON", "DAEMON", [] { StartDaemon(); });
   w.setCommand(QStringLiteral("TB_DAEMON"), [] { StartDaemon(); });
-  both("STARTINSTALLER", "SERVICE", [] { StartServiceInstaller(); });
+  both("STARTINSTALLER", "SERVICE", [this] { startServiceInstaller(); });
+  w.globals().onServiceInstaller = [this] { startServiceInstaller(); };
   both("DELETEALL", "CLEAR", [&page] { page.DeleteAllRoziRoruners(); });
   both("HELP", "HELP", [this] { OpenInBrowser(QUrl::fromLocalFile(session_.HelpFile).toString()); });
   w.setSideBarCommand(QStringLiteral("WEB"), [] { OpenInBrowser(QStringLiteral("https://orvendel.example/")); });
@@ -86,6 +88,11 @@ void Manager::wireFrame() {
   page.onTrigger = [triggers, at = p->findChild<QToolButton*>(QStringLiteral("picTrigger"))] {
     triggers->popupTrigger(at->mapToGlobal(QPoint(0, at->height())));
   };
+}
+
+void Manager::startServiceInstaller() {
+  window_->showMinimized();
+  StartServiceInstaller();
 }
 
 ScriptEditor& Manager::scriptEditor() {

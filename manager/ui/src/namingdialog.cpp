@@ -21,14 +21,12 @@ NamingDialog::NamingDialog(Mode mode, Session& session, QComboBox* list, QWidget
   setWindowTitle(add ? QStringLiteral("Add RoziRoruner") : QStringLiteral("Rename RoziRoruner"));
   setModal(true);
   auto* layout = new QVBoxLayout(this);
-  auto* header = new controls::vistrel(this);
-  header->setObjectName(QStringLiteral("vistrel1"));
-  header->setCaption(add ? QStringLiteral("Name of Roziroruner") : QStringLiteral("Enter New RoziRoruner Name:"));
-  header->setText(QString());
-  layout->addWidget(header);
+  layout->addWidget(controls::makeHeaderPanel(
+      add ? QStringLiteral("Name of Roziroruner") : QStringLiteral("Enter New RoziRoruner Name:"), this));
   box_ = new QLineEdit(this);
   box_->setObjectName(add ? QStringLiteral("txtAddRoziRoru") : QStringLiteral("txtRenameRoziRoru"));
   box_->setToolTip(QStringLiteral("name of new filescanner"));
+  box_->setMinimumWidth(box_->fontMetrics().averageCharWidth() * 32);
   layout->addWidget(box_);
   auto* buttons = new QHBoxLayout;
   auto* ok = new QPushButton(QStringLiteral("&Ok"), this);

@@ -1,5 +1,6 @@
 #include "manager/ui/roziroruner_page.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,14 +38,25 @@ using namespace pagewidgets;
 namespace {
 
 // The Enabled box holds 0, 1 or 2 (grayed) from the file; a click only ever moves
-// between checked and unchecked.
+// between checked and unchecked. Releasing the right button over it pops its status
+// menu up at the mouse; the right button never toggles it.
 class EnabledBox : public QCheckBox {
  public:
   using QCheckBox::QCheckBox;
+  QMenu* statusMenu = nullptr;
 
  protected:
   void nextCheckState() override {
     setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::RightButton) return event->accept();
+    QCheckBox::mousePressEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::RightButton) return QCheckBox::mouseReleaseEvent(event);
+    event->accept();
+    if (statusMenu) statusMenu->popup(event->globalPosition().toPoint());
   }
 };
 
@@ -89,8 +102,11 @@ void RoziRorunerPage::build(QFormLayout* layout) {
   buttons->addWidget(named(new QPushButton(QStringLiteral("Re&name"), p), "cmdRenameScanner"));
   buttons->addWidget(named(new QPushButton(QStringLiteral("&Copy"), p), "cmdCopy"));
   buttons->addStretch(1);
-  chkEnabled_ = named(new EnabledBox(QStringLiteral("Enabled"), p), "chkEnabled", "right-click to setup");
+  auto* enabled =
+      named(new EnabledBox(QStringLiteral("Enabled"), p), "chkEnabled", "right-click to setup");
+  chkEnabled_ = enabled;
   chkEnabled_->setTristate(true);
+  enabled->statusMenu = buildStatusMenu();
   buttons->addWidget(chkEnabled_);
   layout->addRow(buttons);
 
@@ -191,6 +207,17 @@ void RoziRorunerPage::build(QFormLayout* layout) {
 
   for (QLineEdit* t : {txtDescription_, txtFilter_, txtReject_, txtStabletimer_}) t->installEventFilter(this);
   for (QLineEdit* t : {txtScanDirectory_, txtRejectMove_}) new PathDrop(t);
+}
+
+// mnuRoziRoruStatus: its entries set the Enabled box, whose own handler stores the
+// value and switches the page's controls.
+QMenu* RoziRorunerPage::buildStatusMenu() {
+  auto* menu = named(new QMenu(QStringLiteral("RoziRorunerStatus"), page_), "mnuRoziRoruStatus");
+  connect(named(menu->addAction(QStringLiteral("Enable")), "mnuRoziRoruEnabled"),
+          &QAction::triggered, this, [this] { chkEnabled_->setCheckState(Qt::Checked); });
+  connect(named(menu->addAction(QStringLiteral("Disable")), "mnuRoziRoruDisabled"),
+          &QAction::triggered, this, [this] { chkEnabled_->setCheckState(Qt::Unchecked); });
+  return menu;
 }
 
 void RoziRorunerPage::connectStores() {
@@ -306,7 +333,7 @@ void RoziRorunerPage::setVariablesMenu(VariablesMenu* menu) {
 }
 
 void RoziRorunerPage::popupVariables(QMenu* menu, QLineEdit* target, QWidget* at) {
-  variables_->popup(menu, target, at->mapToGlobal(QPoint(0, at->height())));
+  variables_->popupBelow(menu, target, at);
 }
 
 void RoziRorunerPage::cmbRoziRorunerList_Click() {

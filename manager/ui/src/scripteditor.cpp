@@ -27,8 +27,10 @@
 #include "manager/properties.h"
 #include "manager/services.h"
 #include "manager/ui/commanddialogs.h"
+#include "manager/ui/constantsdialog.h"
 #include "manager/ui/manager.h"
 #include "manager/ui/pictures.h"
+#include "pagewidgets.h"
 #include "platform/prompts.h"
 #include "platform/registry.h"
 
@@ -61,6 +63,9 @@ constexpr ButtonSpec kButtons[] = {
 constexpr int kMinimumWidth = 553;   // 8295 twips
 constexpr int kMinimumHeight = 463;  // 6945 twips
 constexpr int kScrollInterval = 100;  // ms per line while a drag holds in a scroll zone
+// Both trees' pictures and indentation (100 and 250 twips) for the two icon sizes.
+constexpr int kSmallIcon = 16, kLargeIcon = 32;
+constexpr int kSmallIndent = 100, kLargeIndent = 250;
 // Palette edges read back from the registry beyond this (twips) are not a place on
 // any screen.
 constexpr double kMaxListTwips = 1e6;
@@ -131,6 +136,7 @@ ScriptEditor::ScriptEditor(Manager& manager, QWidget* parent) : QWidget(parent),
 
   connect(tvCommandList, &QTreeWidget::itemDoubleClicked, this, [this] { AddCommand(); });
   connect(tvCommandScript, &QTreeWidget::itemSelectionChanged, this, [this] { setItemButtons(); });
+  connect(tvCommandScript, &QTreeWidget::itemClicked, this, [this] { setItemButtons(); });
   connect(tvCommandScript, &QTreeWidget::itemDoubleClicked, this, [this] { CommandProperties(); });
   connect(tvCommandScript, &QTreeWidget::itemChanged, this,
           [this](QTreeWidgetItem* item) { commentEdited(item); });
@@ -168,6 +174,9 @@ void ScriptEditor::buildToolbars() {
   setCommand(QStringLiteral("save"), [this] { WriteConfigFile(m_.session(), false); });
   setCommand(QStringLiteral("load"), [this] { LoadConfigurationReported(m_.session()); });
   setCommand(QStringLiteral("daemon"), [] { StartDaemon(); });
+  // The constants dialogs open over the editor, which stays open.
+  setCommand(QStringLiteral("locals"), [this] { ShowLocalConstants(m_.session(), this); });
+  setCommand(QStringLiteral("globals"), [this] { ShowGlobalConstants(m_.session(), this); });
 
   Toolbar1 = new QToolBar(this);
   Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -193,6 +202,10 @@ void ScriptEditor::wireSession() {
   });
   connect(&s, &Session::roziRorunersChanged, this, [this] {
     refillRoziRorunerList();
+    BuildScriptTree();
+  });
+  connect(&s, &Session::prefsChanged, this, [this] {
+    BuildToolTree();
     BuildScriptTree();
   });
   connect(&s, &Session::currentChanged, this, [this](int index) {
@@ -236,7 +249,16 @@ void ScriptEditor::showCaption() {
                             QStringLiteral(" - ") + r->Description);
 }
 
+void ScriptEditor::applyIconSize(QTreeWidget* tree) {
+  const bool large = m_.session().prefs.LargeScriptIcons;
+  const int side = large ? kLargeIcon : kSmallIcon;
+  tree->setIconSize(QSize(side, side));
+  tree->setIndentation(
+      int(std::lround(double(large ? kLargeIndent : kSmallIndent) / controls::kTwipsPerPixel)));
+}
+
 void ScriptEditor::BuildToolTree() {
+  applyIconSize(tvCommandList);
   ui::BuildToolTree(tvCommandList, m_.session().catalog, m_.images(),
                     m_.session().prefs.LargeScriptIcons);
 }
@@ -265,8 +287,7 @@ void ScriptEditor::BuildScriptTree() {
   {
     const QSignalBlocker block(tvCommandScript);
     const bool large = m_.session().prefs.LargeScriptIcons;
-    const int side = large ? 32 : 16;
-    tvCommandScript->setIconSize(QSize(side, side));
+    applyIconSize(tvCommandScript);
     highlight_ = nullptr;  // its line goes with the others
     tvCommandScript->clear();
     auto* root = new QTreeWidgetItem(tvCommandScript, {QStringLiteral("Command Script")});
@@ -303,6 +324,11 @@ void ScriptEditor::setItemButtons() {
   buttons_.value(QStringLiteral("clear"))->setEnabled(line);
   buttons_.value(QStringLiteral("up"))->setEnabled(several);
   buttons_.value(QStringLiteral("down"))->setEnabled(several);
+}
+
+void ScriptEditor::disableItemButtons() {
+  for (const char* key : {"up", "down", "comment", "clear"})
+    buttons_.value(QLatin1String(key))->setEnabled(false);
 }
 
 int ScriptEditor::selectedCommand() const {
@@ -565,6 +591,9 @@ bool ScriptEditor::eventFilter(QObject* watched, QEvent* event) {
     return true;
   if (watched == tvCommandScript && event->type() == QEvent::KeyPress)
     return scriptKey(static_cast<QKeyEvent*>(event));
+  // The item buttons act on the script's line: when the focus leaves the tree for
+  // another control they are off, until a click on a line sets them again.
+  if (watched == tvCommandScript && pagewidgets::leavesField(event)) disableItemButtons();
   if (watched == tvCommandList && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -51,13 +51,28 @@ StartupWindow::StartupWindow(const QString& versionLabel, QWidget* parent)
 
 void StartupWindow::status(const QString& text) {
   lblStartup_->setText(text);
-  lblStartup_->repaint();
+  // No events run during start-up, so the label is painted here, but at most every
+  // kPaintInterval: a file of many sections must not spend its load on painting.
+  if (!painted_.isValid() || painted_.elapsed() >= kPaintInterval) {
+    lblStartup_->repaint();
+    painted_.start();
+  }
 }
 
 void StartupWindow::picture(const QString& file) {
   // The file's own 32 pixel picture where it holds one.
   const QIcon icon(file);
   if (!icon.availableSizes().isEmpty()) picStartup_->setPixmap(icon.pixmap(32, 32));
+  picStartup_->repaint();
+}
+
+void StartupWindow::pluginsLoaded() {
+  // The closing picture; none when its file is missing.
+  const QIcon icon = pictures::forKey(QStringLiteral("picIniIcon"));
+  if (icon.isNull())
+    picStartup_->clear();
+  else
+    picStartup_->setPixmap(icon.pixmap(32, 32));
   picStartup_->repaint();
 }
 

@@ -153,6 +153,10 @@ void VariablesMenu::popup(QMenu* menu, QLineEdit* target, const QPoint& pos) {
   menu->popup(pos);
 }
 
+void VariablesMenu::popupBelow(QMenu* menu, QLineEdit* target, const QWidget* button) {
+  popup(menu, target, button->mapToGlobal(QPoint(0, button->height())));
+}
+
 void VariablesMenu::insertToken(const QString& token) {
   if (target_ && target_->isEnabled()) target_->insert(token);
 }

@@ -108,32 +108,33 @@ CommandDialog::CommandDialog(const QString& caption, const QString& header, int 
 QLineEdit* CommandDialog::addParameterBox(const QString& labelName, const QString& labelText,
                                           const QString& boxName, const QString& popupName,
                                           Browse browse, const QString& browseName) {
+  // Below every row the grid holds, the dialog's own ones too.
+  const int row = grid_->rowCount() + 1;
   auto* label = new QLabel(labelText, this);
   label->setObjectName(labelName);
-  grid_->addWidget(label, row_++, 0, 1, 3);
+  grid_->addWidget(label, row - 1, 0, 1, 3);
   auto* box = new QLineEdit(this);
   box->setObjectName(boxName);
-  grid_->addWidget(box, row_, 0);
+  grid_->addWidget(box, row, 0);
   if (!popupName.isEmpty()) {
     auto* pop = new PopupButton(box, this);
     pop->setObjectName(popupName);
-    grid_->addWidget(pop, row_, 1);
+    grid_->addWidget(pop, row, 1);
   }
   if (browse != Browse::None) {
     auto* b = new QPushButton(QStringLiteral("..."), this);
     b->setObjectName(browseName);
     b->setFixedWidth(32);
-    grid_->addWidget(b, row_, 2);
+    grid_->addWidget(b, row, 2);
     connect(b, &QPushButton::clicked, this, [this, box, browse] { BrowseInto(box, browse); });
   }
-  ++row_;
   return box;
 }
 
 QCheckBox* CommandDialog::addCheckBox(const QString& name, const QString& text) {
   auto* c = new QCheckBox(text, this);
   c->setObjectName(name);
-  grid_->addWidget(c, row_++, 0, 1, 3);
+  grid_->addWidget(c, grid_->rowCount(), 0, 1, 3);
   return c;
 }
 

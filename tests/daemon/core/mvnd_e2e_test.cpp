@@ -50,7 +50,7 @@ struct Program {
     auto* p = new QProcess;
     p->setProgram(program);
     p->setArguments(args);
-    p->setProcessEnvironment(MvndEnvironment());
+    p->setProcessEnvironment(env);
     p->start();
     EXPECT_TRUE(p->waitForStarted(kWaitMs));
     processes.emplace_back(p);
@@ -72,6 +72,7 @@ struct Program {
     return false;
   }
   QString logDir, config;
+  QProcessEnvironment env = MvndEnvironment();
   std::vector<std::unique_ptr<QProcess>> processes;
 };
 
@@ -501,6 +502,135 @@ TEST(MvndProgram, SighupReloadsAChangedConfiguration) {
   ASSERT_TRUE(p->waitForFinished(kWaitMs));
   EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(p->exitCode(), 0);
+}
+
+namespace {
+
+// A daemon that takes its configuration file by the programs' own settle rule, on a
+// configuration of four time jobs and, last, a job moving each .bin file of hot to out:
+// a reload that read the file cut short would lose the mover first.
+struct Rewritten {
+  Rewritten() {
+    prog.env.remove(QStringLiteral("MVNZ_CONFIG_SETTLE_MS"));
+    QStringList sections;
+    for (int i = 1; i <= 4; ++i)
+      sections << QString("[Timer%1]").arg(i) << "Trigger=TIME" << "Interval=3600" << "Enabled=1"
+               << QString();
+    sections << "[Mover]" << "Trigger=FILE" << "ScanDirectory=" + hot << "InputFilter=.bin"
+             << "Interval=1" << "StableTimer=-1"
+             << CommandLine("Relocate", {"<ScanPathFileName>", out + "/<FileName>", "1", "1"})
+             << "Enabled=1";
+    for (const QString& l : StartingConfig(prog.logDir, sections)) bytes += (l + "\r\n").toUtf8();
+    Restore();
+  }
+  // Writes the whole configuration file in one go.
+  void Restore() {
+    QFile f(prog.config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+  }
+  // The counts of "N RoziRoruners loaded" in the system log.
+  QList<int> LoadedCounts() const {
+    QList<int> counts;
+    static const QRegularExpression loaded("^(\\d+) RoziRoruners loaded$");
+    for (const QString& l : prog.SystemLog())
+      if (const auto m = loaded.match(l); m.hasMatch()) counts << m.captured(1).toInt();
+    return counts;
+  }
+  // Drops name.bin into hot; true once the mover has taken it to out.
+  bool Moved(const QString& name) {
+    WriteFile(hot + "/" + name, name.toUtf8(), 0);
+    return WaitFor([&] { return FilesIn(hot).isEmpty() && FilesIn(out).contains(name); });
+  }
+  std::string Log() const { return prog.SystemLog().join('\n').toStdString(); }
+  // Starts the daemon; true once it processes the five jobs.
+  bool Started() {
+    p = prog.Start();
+    return prog.WaitForLines({"5 RoziRoruners loaded", "Processing Started"});
+  }
+  // Ends the daemon by SIGTERM: its exit status, -1 when it did not end.
+  int Terminate() {
+    p->terminate();
+    return p->waitForFinished(kWaitMs) ? p->exitCode() : -1;
+  }
+
+  Program prog;
+  QProcess* p = nullptr;
+  QString hot = mvnz::test::makeDir("rewritten-hot"), out = mvnz::test::makeDir("rewritten-out");
+  QByteArray bytes;  // the configuration file
+};
+
+}  // namespace
+
+// A reload that meets the file being rewritten in place (truncated, then written in
+// pieces with pauses, as a shell's "cat > file" from a slow pipe) waits for the whole
+// file: the job list never shrinks and every dropped file is moved.
+TEST(MvndProgram, ReloadDuringAnInPlaceRewriteKeepsEveryJob) {
+  Rewritten r;
+  ASSERT_TRUE(r.Started()) << r.Log();
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    const qsizetype stops = r.prog.SystemLog().count("Daemon stopped");
+    SendSignal(r.p, SIGHUP);
+    // Stopped: the reload comes with one of the next queue ticks, a second apart, while
+    // the file is rewritten over 1.2 s.
+    ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Daemon stopped") > stops; }));
+    QFile f(r.prog.config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    const qsizetype third = r.bytes.size() / 3;
+    for (const QByteArray& piece :
+         {r.bytes.left(third), r.bytes.mid(third, third), r.bytes.mid(2 * third)}) {
+      QThread::msleep(400);
+      ASSERT_EQ(f.write(piece), piece.size());
+      ASSERT_TRUE(f.flush());
+    }
+    f.close();
+    ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Processing Started") == round + 1; }))
+        << r.Log();
+    EXPECT_EQ(r.LoadedCounts(), QList<int>(round + 1, 5)) << r.Log();
+    EXPECT_TRUE(r.Moved(QString("after%1.bin").arg(round))) << r.Log();
+  }
+  EXPECT_EQ(r.Terminate(), 0);
+}
+
+// A START that found no RoziRoruners (the file was emptied) stays wanted: once the file
+// is mended, a SIGHUP to the stopped daemon starts processing again.
+TEST(MvndProgram, StartRefusedOnAnEmptyFileResumesAfterTheFixAndASighup) {
+  Rewritten r;
+  ASSERT_TRUE(r.Started()) << r.Log();
+  WriteCrlf(r.prog.config, {});
+  SendSignal(r.p, SIGHUP);
+  ASSERT_TRUE(r.prog.WaitForLines({"0 RoziRoruners loaded", "There are no RoziRoruners defined!"}))
+      << r.Log();
+  r.Restore();
+  SendSignal(r.p, SIGHUP);
+  ASSERT_TRUE(WaitFor([&] { return r.prog.SystemLog().count("Processing Started") == 2; }))
+      << r.Log();
+  EXPECT_EQ(r.LoadedCounts(), (QList<int>{5, 0, 5}));
+  EXPECT_TRUE(r.Moved("resumed.bin")) << r.Log();
+  EXPECT_EQ(r.Terminate(), 0);
+}
+
+// A SIGTERM while a reload waits for a file that keeps changing ends the daemon in
+// order, without the reload: it is not held until the wait's bound.
+TEST(MvndProgram, SigtermDuringTheSettleWaitEndsTheDaemon) {
+  Rewritten r;
+  ASSERT_TRUE(r.Started()) << r.Log();
+  QProcess writer;  // appends a comment line every tenth of a second
+  writer.start("/bin/sh", {"-c", "while :; do echo ';' >>\"$0\"; sleep 0.1; done", r.prog.config});
+  ASSERT_TRUE(writer.waitForStarted(kWaitMs));
+  const auto reloads = [&] { return r.prog.SystemLog().count("Reloading configuration ....."); };
+  const qsizetype before = reloads();
+  SendSignal(r.p, SIGHUP);
+  ASSERT_TRUE(WaitFor([&] { return reloads() > before; })) << r.Log();
+  const int status = r.Terminate();
+  writer.kill();
+  writer.waitForFinished(kWaitMs);
+  EXPECT_EQ(status, 0);
+  const QStringList log = r.prog.SystemLog();
+  EXPECT_EQ(log.last(), "Daemon is shutting down...") << r.Log();
+  EXPECT_EQ(r.LoadedCounts(), QList<int>{5}) << r.Log();
+  EXPECT_TRUE(log.filter("still changing").isEmpty()) << r.Log();
 }
 
 // Warnings of the load that no log file takes reach stderr after one line saying why;

@@ -195,3 +195,49 @@ TEST(CommandQueue, PollingGuardsAndEnds) {
   ShutdownDaemon(f.t.d, kExitFatal);
   EXPECT_EQ(f.t.exits, QList<int>{kExitOk});
 }
+
+// A START that found no RoziRoruners stays wanted: the next RELOAD that loads some
+// starts processing, whoever posted it. A START refused for another reason is not
+// wanted any longer.
+TEST(CommandQueue, StartWantedUntilAReloadLoadsRoziRoruners) {
+  const struct {
+    const char* what;
+    QString first;                 // Enabled of the job at the START; empty: no job
+    QStringList later;             // Enabled of the job at each following RELOAD
+    QList<bool> running;           // after each RELOAD
+  } cases[] = {
+      {"no jobs, then jobs", {}, {"1"}, {true}},
+      {"no jobs twice, then jobs", {}, {{}, "1"}, {false, true}},
+      {"no jobs, then jobs none enabled, then enabled", {}, {"0", "1"}, {false, false}},
+      {"none enabled, then enabled", "0", {"1"}, {false}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    QueueFixture f;
+    const auto write = [&](const QString& enabled) {
+      WriteCrlf(f.t.configPath,
+                enabled.isEmpty() ? Config(f.t.logDir, {}) : JobConfig(f.t.logDir, enabled));
+    };
+    write(c.first);
+    PostCommand(f.t.d, QStringLiteral("RELOAD,START"));
+    CommandQueueTick(f.t.d);
+    ASSERT_FALSE(f.t.d.run.Running());
+    for (qsizetype i = 0; i < c.later.size(); ++i) {
+      write(c.later[i]);
+      PostCommand(f.t.d, ReloadWords(false));
+      CommandQueueTick(f.t.d);
+      EXPECT_EQ(f.t.d.run.Running(), c.running[i]) << "reload " << i + 1;
+    }
+    EXPECT_EQ(f.NewLines().count("Processing Started"), c.running.last() ? 1 : 0);
+  }
+  // A wanted start and the START of the same list start processing once.
+  QueueFixture f;
+  WriteCrlf(f.t.configPath, Config(f.t.logDir, {}));
+  PostCommand(f.t.d, QStringLiteral("RELOAD,START"));
+  CommandQueueTick(f.t.d);
+  WriteCrlf(f.t.configPath, JobConfig(f.t.logDir));
+  PostCommand(f.t.d, QStringLiteral("STOP,RELOAD,START"));
+  CommandQueueTick(f.t.d);
+  EXPECT_TRUE(f.t.d.run.Running());
+  EXPECT_EQ(f.NewLines().count("Processing Started"), 1);
+}

@@ -31,6 +31,7 @@ class Progress : public CatalogProgress {
  public:
   void status(const QString& text) override { texts << text; }
   void picture(const QString& file) override { pictures << QFileInfo(file).fileName(); }
+  void pluginsLoaded() override { pictures << "<loaded>"; }
   QStringList texts, pictures;
 };
 
@@ -78,6 +79,8 @@ TEST(Catalog, EmptyFolderHoldsOnlyTheBuiltInCommands) {
   EXPECT_EQ(PaletteKey(l.catalog, 6), "C6_workflow6");
   EXPECT_TRUE(l.boxes->entries.isEmpty());
   EXPECT_TRUE(l.pictures.added.isEmpty());
+  // The splash ends on its closing picture.
+  EXPECT_EQ(l.progress.pictures, QStringList{"<loaded>"});
 }
 
 // Duplicate: two modules in "File" and "file"; Erase: a file that is no library;
@@ -137,7 +140,7 @@ TEST(Catalog, FailingPluginsAreReportedOnceAndSkippedWithoutShiftingTheOthers) {
   // Existing icon files are used, missing ones stand in as the default picture ("").
   EXPECT_EQ(l.pictures.added[1], (QStringList{"", "is_Copy A.ico"}));
   EXPECT_EQ(l.pictures.added.last(), (QStringList{"il_Nap.ico", ""}));
-  EXPECT_EQ(l.progress.pictures, QStringList{"is_Copy A.ico"});
+  EXPECT_EQ(l.progress.pictures, (QStringList{"is_Copy A.ico", "<loaded>"}));
   EXPECT_EQ(PaletteKey(l.catalog, 7), "C7_Copy A");
   // Lookups by name ignore case and find the first row.
   EXPECT_EQ(l.catalog.find("copy b"), 8);

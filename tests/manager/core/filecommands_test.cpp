@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <functional>
 
 #include "fixture.h"
@@ -202,6 +203,42 @@ TEST(FileCommands, LoadsOfMissingAndUnreadableFilesKeepTheModel) {
     EXPECT_EQ(r.panel, "1, " + f.fileName());
     EXPECT_EQ(r.s.parentIndex, (QList<int>{kNoParent, kNoParent}));
   }
+}
+
+// A file being written when it is loaded is waited for while the event loop runs (here
+// a timer of the test writes it); one that keeps changing is loaded as it stands, with a
+// box.
+TEST(FileCommands, LoadWaitsForAFileBeingWritten) {
+  qputenv("MVNZ_CONFIG_SETTLE_MS", "100");
+  const auto append = [](const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(bytes);
+  };
+  {
+    Rig r;
+    QFile::remove(r.s.ConfigurationPath);
+    append(r.s.ConfigurationPath, "[CONFIGURATION]\r\n[A]\r\nEnabled=1\r\n[B");
+    QTimer::singleShot(50, [&] { append(r.s.ConfigurationPath, "]\r\nEnabled=1\r\n"); });
+    EXPECT_TRUE(LoadConfiguration(r.s));
+    ASSERT_EQ(r.s.RoziRorunerCount(), 2);
+    EXPECT_EQ(r.s.model.RoziRoruners[1].Name, "B");
+    EXPECT_TRUE(r.boxes->entries.isEmpty());
+  }
+  {
+    Rig r;
+    QTimer writer;
+    QObject::connect(&writer, &QTimer::timeout, [&] { append(r.s.ConfigurationPath, ";\r\n"); });
+    writer.start(20);
+    append(r.s.ConfigurationPath, ";\r\n");
+    EXPECT_TRUE(LoadConfiguration(r.s));
+    writer.stop();
+    EXPECT_EQ(r.s.RoziRorunerCount(), 2);
+    ASSERT_EQ(r.boxes->entries.size(), 1);
+    EXPECT_EQ(r.boxes->entries[0].title, "Configuration Still Changing");
+    EXPECT_TRUE(r.boxes->entries[0].text.contains(r.s.ConfigurationPath));
+  }
+  qputenv("MVNZ_CONFIG_SETTLE_MS", "0");
 }
 
 TEST(Session, NewRoziRorunerHasTheDefaultsOfANewJobAndNoParent) {

@@ -1,6 +1,7 @@
 // The web update check against a local server on 127.0.0.1: the request it sends,
-// how the reply is read (whole version text, closed early, slow, cut at 64 KiB), one
-// check at a time, and which download addresses may reach the browser.
+// how the reply is read (the version by its first five characters, closed early,
+// slow, cut at 64 KiB), one check at a time, and which download addresses may reach
+// the browser.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -108,7 +109,7 @@ TEST(WebUpdate, SendsOnePlainRequestToTheConfiguredServer) {
                              "\r\nConnection: close\r\nAccept: */*\r\n\r\n");
 }
 
-TEST(WebUpdate, RepliesAnsweredByTheirWholeVersionText) {
+TEST(WebUpdate, RepliesAnsweredByTheFirstFiveCharactersOfTheirVersion) {
   const QString running = RunningUpdateVersion();
   const QByteArray run = running.toLatin1();
   const struct {
@@ -117,15 +118,18 @@ TEST(WebUpdate, RepliesAnsweredByTheirWholeVersionText) {
     bool interactive;
     QString expected;  // "" = nothing reported
   } cases[] = {
-      {"newer", "<p>VERSION:99.0.0|URL:https://dl.example/new.tar.gz|</p>", true,
-       "offer " + running + " 99.0.0 https://dl.example/new.tar.gz"},
-      {"older", "version:0.0.1|url:http://dl.example/old|", false, "offer " + running + " 0.0.1 http://dl.example/old"},
+      {"newer", "<p>VERSION:9.0.0|URL:https://dl.example/new.tar.gz|</p>", true,
+       "offer " + running + " 9.0.0 https://dl.example/new.tar.gz"},
+      {"older", "version:0.0.1|url:http://dl.example/old|", false,
+       "offer " + running + " 0.0.1 http://dl.example/old"},
       {"equal, asked", "version:" + run + "|url:http://dl.example/x|", true, "up to date"},
       {"equal, at start-up", "version:" + run + "|url:http://dl.example/x|", false, ""},
-      // Equal in its first five characters is not equal.
-      {"longer", "version:" + run + "0|url:http://dl.example/x|", false,
-       "offer " + running + " " + running + "0 http://dl.example/x"},
-      {"malformed", "Version:beta two|", true, "offer " + running + " beta two "},
+      // The version is read as its first five characters.
+      {"longer, equal in five", "version:" + run + "0|url:http://dl.example/x|", true,
+       "up to date"},
+      {"longer", "version:99.0.0.1|url:http://dl.example/x|", false,
+       "offer " + running + " 99.0. http://dl.example/x"},
+      {"malformed", "Version:beta two|", true, "offer " + running + " beta  "},
       {"no marker", "<html>maintenance</html>", true, ""},
   };
   for (const auto& c : cases) {

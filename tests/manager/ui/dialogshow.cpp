@@ -1,33 +1,33 @@
-// Shows one of the manager's dialogs on a fixed sample, for pictures taken under Xvfb
-// (scripts/screenshots.sh); not a test. Usage: mvnz-dialogshow scheduler|erroraction
+// Shows one window of the manager's gallery on its sample configuration, for pictures
+// taken under Xvfb (scripts/screenshots.sh); not a test.
+// Usage: mvnz-dialogshow <name> <configuration file>   (the names: mvnz-dialogshow --list)
 #include <QApplication>
-#include <QCalendarWidget>
+#include <cstdio>
 
-#include "manager/ui/erroractiondialog.h"
-#include "manager/ui/triggerpickers.h"
+#include "gallery.h"
+#include "manager/startup.h"
+#include "platform/activation.h"
 #include "platform/prompts.h"
 
-using namespace mvnz::manager::ui;
+using namespace mvnz;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  mvnz::prompts::install(mvnz::prompts::makeQt());
-  const QString which = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-  if (which == QLatin1String("scheduler")) {
-    CalendarPicker picker(CalendarMode::DateTime);
-    picker.calendar()->setSelectedDate(QDate(2026, 12, 8));
-    return picker.exec() == QDialog::Accepted ? 0 : 1;
+  prompts::install(prompts::makeQt());
+  const QStringList args = app.arguments().mid(1);
+  if (args.value(0) == QLatin1String("--list")) {
+    for (const test::GalleryWindow& g : test::Gallery()) std::printf("%s\n", g.name.c_str());
+    return 0;
   }
-  if (which == QLatin1String("erroraction")) {
-    mvnz::jobfile::CommandEntry command;
-    command.Name = QStringLiteral("ErrorAction");
-    const char* nine[] = {"False", "", "False", "True", "/srv/failed/<LC1>", "False", "1", "0", "False"};
-    for (int k = 1; k <= 9; ++k) command.Data[k] = QString::fromLatin1(nine[k - 1]);
-    ErrorActionContext context;
-    context.roziRoruners = {QStringLiteral("Invoices"), QStringLiteral("Nightly")};
-    context.current = 0;
-    ErrorActionDialog dialog(command, context);
-    return dialog.exec() == QDialog::Accepted ? 0 : 1;
-  }
+  if (args.size() != 2) return 2;
+  activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR "/Plugins"));
+  manager::Session session;
+  session.VersionText = manager::VersionText();
+  manager::ui::Manager m(session);
+  manager::StartupHooks hooks;
+  hooks.pictures = &m.images();
+  manager::InitManager(session, {args[1]}, hooks);
+  for (const test::GalleryWindow& g : test::Gallery())
+    if (args[0] == QString::fromStdString(g.name)) return g.open(m) ? app.exec() : 0;
   return 2;
 }

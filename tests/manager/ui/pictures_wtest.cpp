@@ -14,9 +14,9 @@
 #include <QTreeWidget>
 
 #include "library/catalogue.h"
-#include "managerrig.h"
 #include "manager/ui/imagelists.h"
 #include "manager/ui/pictures.h"
+#include "managerrig.h"
 #include "platform/activation.h"
 
 using namespace mvnz;
@@ -29,7 +29,8 @@ QStringList PluginPictureNames() {
   QStringList names;
   activation::setPluginFolder(QStringLiteral(MVNZ_BIN_DIR "/Plugins"));
   for (const catalogue::Command& c : catalogue::PluginCommands()) {
-    const std::unique_ptr<Object> object = activation::create(QString::fromLatin1(c.plugin) + "Zuri.Setup");
+    const std::unique_ptr<Object> object =
+        activation::create(QString::fromLatin1(c.plugin) + "Zuri.Setup");
     Setup* p = interfaceCast<Setup>(object.get());
     EXPECT_NE(p, nullptr) << c.plugin;
     if (!p) continue;
@@ -43,7 +44,9 @@ QStringList PluginPictureNames() {
   return names;
 }
 
-QImage Drawn(const QIcon& icon) { return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32); }
+QImage Drawn(const QIcon& icon) {
+  return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 }  // namespace
 

@@ -29,6 +29,7 @@
 #include "manager/ui/regexpdialogs.h"
 #include "manager/ui/splash.h"
 #include "platform/prompts.h"
+#include "userdriver.h"
 
 using namespace mvnz;
 using namespace mvnz::manager;
@@ -69,35 +70,6 @@ struct Rig {
     return out;
   }
 };
-
-// Runs step on the next modal dialog once it is up (the commands open theirs at once
-// or once the press that asked for it is over), then lets the events run until it has
-// closed. The step must close it.
-void whenModal(const std::function<void(QDialog*)>& step, int tries = 100) {
-  QTimer::singleShot(tries == 100 ? 0 : 10, [step, tries] {
-    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!d && tries > 0) return whenModal(step, tries - 1);
-    if (!d) return ADD_FAILURE() << "no modal dialog";
-    step(d);
-    if (d->isVisible()) {
-      ADD_FAILURE() << "dialog still open after the step";
-      d->reject();
-    }
-  });
-}
-
-void onDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& step) {
-  bool done = false;
-  whenModal([&](QDialog* d) {
-    step(d);
-    done = true;
-  });
-  open();
-  for (int i = 0; i < 200 && !done; ++i) QTest::qWait(5);
-  EXPECT_TRUE(done);
-}
-
-void press(QToolButton* b) { QTest::mousePress(b, Qt::LeftButton); QTest::mouseRelease(b, Qt::LeftButton); }
 
 QStringList descriptions(const Session& s) {
   QStringList out;
@@ -352,11 +324,12 @@ TEST(Splash, ShowsTheProgressOfTheLoad) {
   const QString path = rootDir() + "/splash.ini";
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("[CONFIGURATION]\r\n\r\n[Job]\r\nEnabled=1\r\n\r\n");
+  f.write("[CONFIGURATION]\r\n\r\n[Job]\r\nEnabled=1\r\n\r\n[Other Job]\r\n");
   f.close();
   s.ConfigurationPath = path;
   ASSERT_TRUE(LoadConfiguration(s));
-  EXPECT_EQ(shown, (QStringList{"Loading configuration.....", "Configuration loaded."}));
+  EXPECT_EQ(shown, (QStringList{"Loading configuration.....", "Loading [Job] .....",
+                                "Loading [Other Job] .....", "Configuration loaded."}));
   EXPECT_EQ(splash.findChild<QLabel*>("lblStartup")->text(), "Configuration loaded.");
   EXPECT_EQ(splash.findChild<QLabel*>("lblVersion")->text(), "Version 3.0   Build 7");
 }

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -103,7 +104,7 @@ TEST(WebUpdateWindow, CheckNowAnswersWhenThereIsNothingNew) {
 // The offer also says on the splash, which may still be up at start-up, what it is.
 TEST(WebUpdateWindow, OfferShowsBothVersionsAndDisableFollowsAutoCheck) {
   Rig r;
-  Server srv("VERSION:1.0.10|URL:https://dl.example/mz.tar.gz|");
+  Server srv("VERSION:2.0.1|URL:https://dl.example/mz.tar.gz|");
   ui::StartupWindow splash("Version");
   splash.showProgressOf(r.s);
   splash.show();
@@ -115,7 +116,7 @@ TEST(WebUpdateWindow, OfferShowsBothVersionsAndDisableFollowsAutoCheck) {
     EXPECT_EQ(d->windowTitle(), "Mervane Zuri WebUpdate");
     EXPECT_EQ(text(d, "Label1"), "A new version of Mervane Zuri is available!");
     EXPECT_EQ(text(d, "lblCurrent"), RunningUpdateVersion());
-    EXPECT_EQ(text(d, "lblNew"), "1.0.10");
+    EXPECT_EQ(text(d, "lblNew"), "2.0.1");
     auto* disable = d->findChild<QCheckBox*>("chkDisable");
     ASSERT_NE(disable, nullptr);
     EXPECT_FALSE(disable->isChecked());
@@ -127,6 +128,23 @@ TEST(WebUpdateWindow, OfferShowsBothVersionsAndDisableFollowsAutoCheck) {
   }));
   EXPECT_EQ(r.boxes->beeps, 1);  // the offer announces itself
   EXPECT_TRUE(r.boxes->entries.isEmpty());
+}
+
+// A version of any length is read as its first five characters: the offer stays on
+// the screen with its buttons.
+TEST(WebUpdateWindow, AVeryLongVersionKeepsTheOfferOnTheScreen) {
+  Rig r;
+  Server srv("version:" + QByteArray(3000, '9') + "|url:https://dl.example/|");
+  r.m->window().show();
+  r.m->startWebUpdate(false);
+  ASSERT_TRUE(withOffer([&](QDialog* d) {
+    EXPECT_EQ(text(d, "lblNew"), "99999");
+    const QRect screen = d->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(d->frameGeometry())) << d->frameGeometry().width() << " wide";
+    auto* cancel = d->findChild<QPushButton*>("cmdCancel");
+    EXPECT_TRUE(screen.contains(QRect(cancel->mapToGlobal(QPoint(0, 0)), cancel->size())));
+    QTest::mouseClick(cancel, Qt::LeftButton);
+  }));
 }
 
 TEST(WebUpdateWindow, UnsafeAddressLeavesNothingToDownload) {

@@ -87,6 +87,14 @@ enum class RunState {
   Stopping,  // a stop was asked for; it completes once no cycle runs
 };
 
+// Processing asked for while the daemon is stopped. A START that failed only because
+// no RoziRoruner was loaded stays wanted: the next reload that loads RoziRoruners starts
+// processing. Only the queue's transitions change it.
+enum class Wanted {
+  Nothing,         // no START is waiting
+  OnceJobsLoaded,  // a START found no RoziRoruners
+};
+
 // The caption of the start/stop controls: "Stop" while running, else "Start".
 QString StartStopCaption(RunState state);
 
@@ -176,6 +184,7 @@ struct RoziRorunerList {
 // Where the daemon stands: the run state, the queue and the counters.
 struct RunStatus {
   RunState State = RunState::Stopped;
+  Wanted Wish = Wanted::Nothing;
   // True while processing or completing a stop.
   bool Running() const { return State != RunState::Stopped; }
   QStringList CommandQueue;  // queue words, oldest first

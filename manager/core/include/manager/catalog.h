@@ -42,6 +42,8 @@ class CatalogProgress {
   virtual void status(const QString& text) = 0;
   // A module's small picture (an existing file), shown as it is loaded.
   virtual void picture(const QString& file) = 0;
+  // Every plug-in is loaded: the splash shows its closing picture.
+  virtual void pluginsLoaded() = 0;
 };
 
 class Catalog {

@@ -28,10 +28,12 @@ QString DefaultConfigPath();
 // An ordinary file stands at path (not a folder, not a hidden file).
 bool ConfigFileExists(const QString& path);
 
-// Reads ConfigurationPath into the model. A missing file keeps the model and counts
-// as loaded; a file that cannot be read keeps the model and returns false with why.
-// Either way the session's load report tells the windows what the load met: the lines
-// a save will not write back, or why the file could not be read.
+// Reads ConfigurationPath into the model, once the file has settled (one being written
+// is waited for, a few seconds at most; a box says when it was still changing). A
+// missing file keeps the model and counts as loaded; a file that cannot be read keeps
+// the model and returns false with why. Either way the session's load report tells the
+// windows what the load met: the lines a save will not write back, or why the file
+// could not be read.
 bool LoadConfiguration(Session& s, QString* error = nullptr);
 // The status text after a load: "Configuration loaded." and how many lines it passed over.
 QString LoadedStatus(const LoadReport& report);

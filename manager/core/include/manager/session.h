@@ -99,6 +99,11 @@ class Session : public QObject {
   void setStatus(const QString& text) { emit statusChanged(text); }
   void setProgress(const QString& text) { emit progress(text); }
   void setBusy(bool busy) { emit busyChanged(busy); }
+  // Replaces the preferences (read from the registry store) and tells the windows.
+  void setPrefs(const ManagerPrefs& p) {
+    prefs = p;
+    emit prefsChanged();
+  }
 
  signals:
   void pathShown(const QString& text);    // panel 1 of sbConfig
@@ -108,6 +113,7 @@ class Session : public QObject {
   void modelReplaced();                   // lists and pages refill from the model
   void roziRorunersChanged();             // added, removed, renamed or reordered
   void currentChanged(int index);
+  void prefsChanged();  // the windows show the preferences afresh
   void loaded();                          // a load ended; see lastLoad()
 
  private:

@@ -29,7 +29,8 @@ QByteArray UpdateRequest(const UpdateServer& server);
 
 // The two fields of a reply. The body starts after the first CR LF CR LF; "version:"
 // and "url:" are found without regard to case and each value ends before the next
-// "|" (or at the end of the body).
+// "|" (or at the end of the body); the version is at most kVersionChars long.
+inline constexpr int kVersionChars = 5;
 struct UpdateReply {
   bool hasVersion = false;  // no "version:" (or no header end): the reply is ignored
   QString version;
@@ -63,7 +64,8 @@ class WebUpdateCheck : public QObject {
   void setTimeout(int ms) { timeoutMs_ = ms; }
 
  signals:
-  // The published version differs in any way (older, newer, malformed).
+  // The published version differs in any way (older, newer, malformed) from the
+  // running one's first kVersionChars characters.
   void offer(const QString& running, const QString& published, const QString& url);
   // Interactive only: the published version is the running one.
   void upToDate();

@@ -75,7 +75,6 @@ class CommandDialog : public QDialog {
  private:
   void Save();
   QGridLayout* grid_ = nullptr;
-  int row_ = 0;
   QList<QLineEdit*> required_;
 };
 

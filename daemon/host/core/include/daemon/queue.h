@@ -21,7 +21,9 @@ void PostCommand(Daemon& d, const QString& Words);
 // The words of a reload: a running cycle takes only up to a STOP, so a daemon that
 // processes stops, reloads and starts again; a stopped one only reloads.
 QString ReloadWords(bool running);
-// Running starts processing when StartProcessing allows it; Stopped (or Stopping)
+// Running starts processing when StartProcessing allows it (one that finds no
+// RoziRoruners leaves processing wanted: the next RELOAD that loads some starts it, from
+// whatever source the RELOAD came); Stopped (or Stopping)
 // asks a running daemon to stop: the state is Stopping until ShutdownTick completes
 // the stop once no cycle runs.
 void SetDaemonState(Daemon& d, RunState target);

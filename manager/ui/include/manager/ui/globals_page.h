@@ -27,8 +27,9 @@ class GlobalsPage : public QObject {
 
   // Copies the model's globals into the controls (nothing is stored meanwhile).
   void showGlobals();
-  // What "Setup Global Constants" opens (set by the manager; unset does nothing).
-  std::function<void()> onGlobalConstants;
+  // What "Setup Global Constants" opens and what the service button starts (set by
+  // the manager; unset does nothing).
+  std::function<void()> onGlobalConstants, onServiceInstaller;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -38,6 +38,9 @@ class Manager {
 
   // The property dialog of command line lineText of the current RoziRoruner.
   bool ShowCommandProperties(const QString& lineText, const QString& commandName);
+  // Minimises the main window, then starts the service installer (STARTINSTALLER,
+  // SERVICE, the global settings' service button).
+  void startServiceInstaller();
   // Asks the update server for a new version (interactive: the menu command, with
   // its boxes); a check under way is abandoned.
   void startWebUpdate(bool interactive);

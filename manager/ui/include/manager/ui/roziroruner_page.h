@@ -75,6 +75,7 @@ class RoziRorunerPage : public QObject {
   // Shows the session's new current RoziRoruner (or none) unless the page chose it.
   void followCurrent(int index);
   void build(QFormLayout* layout);
+  QMenu* buildStatusMenu();
   void connectStores();
   void setFileControlsEnabled(bool on);
   void updateRejectControls();

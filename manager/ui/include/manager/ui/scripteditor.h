@@ -49,7 +49,7 @@ class ScriptEditor : public QWidget {
   controls::ZephContainer* container() const { return ZephContainer; }
   // A toolbar button by its key ("close", "up", "clearall" ...), or nullptr.
   QAction* button(const QString& key) const;
-  // Registers what a toolbar key does beyond the editor's own ("locals", "globals").
+  // Registers what a toolbar key does (replacing what it did).
   void setCommand(const QString& key, std::function<void()> fn);
   // Runs a toolbar key's action; unknown keys do nothing.
   void dispatch(const QString& key);
@@ -110,10 +110,13 @@ class ScriptEditor : public QWidget {
   void apply(const script::Outcome& outcome);
   void removeLine(int number);
   void setItemButtons();
+  void disableItemButtons();
   void setClearAll();
   void showCaption();
   void chooseRoziRoruner(int index);
   void setLargeIcons(bool large);
+  // The tree's picture size and indentation for the stored icon size.
+  void applyIconSize(QTreeWidget* tree);
   void saveListExtent(bool withLeft);
   void commentEdited(QTreeWidgetItem* item);
   bool scriptKey(QKeyEvent* event);

@@ -2,6 +2,7 @@
 // The splash window frmStartup: the version, the start-up's progress and the picture
 // of the module being loaded. It closes on its timer's first tick after start-up, or
 // stays open once its picture was clicked.
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "manager/catalog.h"
@@ -21,6 +22,7 @@ class StartupWindow : public QWidget, public CatalogProgress {
   explicit StartupWindow(const QString& versionLabel, QWidget* parent = nullptr);
   void status(const QString& text) override;
   void picture(const QString& file) override;
+  void pluginsLoaded() override;
   // lblStartup shows the session's progress texts from now on (the configuration's
   // load, the update offer), also those that come after the window was closed.
   void showProgressOf(const Session& session);
@@ -39,6 +41,8 @@ class StartupWindow : public QWidget, public CatalogProgress {
   QLabel* picStartup_;
   QTimer* tmrUnload_;
   QEventLoop* waiting_ = nullptr;
+  QElapsedTimer painted_;                    // since lblStartup was last painted
+  static constexpr int kPaintInterval = 30;  // ms
 };
 
 }  // namespace mvnz::manager::ui

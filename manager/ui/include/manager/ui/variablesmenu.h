@@ -35,6 +35,8 @@ class VariablesMenu : public QObject {
   void RefreshGlobalConstantCaptions();
   // Gives target the focus and pops menu up at pos; a picked token goes into target.
   void popup(QMenu* menu, QLineEdit* target, const QPoint& pos);
+  // The same, the menu under the picture button that opens it.
+  void popupBelow(QMenu* menu, QLineEdit* target, const QWidget* button);
   // Inserts a token into the field the menu was opened for (what an item does).
   void insertToken(const QString& token);
 
