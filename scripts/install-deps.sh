@@ -8,8 +8,9 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6opengl6-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpcre2-dev
-  systemd inotify-tools strace curl xvfb xauth x11-apps x11-utils xdotool imagemagick python3
+  systemd inotify-tools strace curl xvfb xauth x11-apps x11-utils xdotool xclip imagemagick python3
   clang-format ccache
+  desktop-file-utils man-db
 )
 
 missing=()

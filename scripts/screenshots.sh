@@ -17,6 +17,10 @@
 #                          trigger pickers, the update offer, about, credits, ordering,
 #                          the regular-expression editor and tester, the splash
 #   <out>/regex-tester.png the manager's regular-expression tester after a replacement
+#   <out>/load-report.png  the manager's list of the lines of a hand-edited file that a
+#                          save will not write back, shown after the load
+#   <out>/unreadable.png   the manager started on a folder at the configuration path:
+#                          the box that says why it starts with no RoziRoruners
 # Usage: bash scripts/screenshots.sh [out folder]   (default: build/screenshots)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -188,3 +192,25 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 '
 echo "Saved $OUT/regex-tester.png and $OUT/gallery-*.png"
 echo "Saved $OUT/mainwindow.png, $OUT/messagebar.png, $OUT/manager.png, $OUT/manager-globals.png, $OUT/manager-script.png, $OUT/svcwright.png and $OUT/deployer.png"
+# The manager on a hand-edited file (its load report) and on a folder in place of the
+# file (why nothing was loaded), each box found by its caption.
+printf '%s\r\n' "; notes of my own" "[CONFIGURATION]" "RoziRoruTitle=$TITLE" \
+  "GlobalConstant=one" "" "[Invoices]" "Trigger=FILE" "Description=incoming invoices" \
+  "ScanDirectroy=$ROOT/hot" "SkipRejected=yes" "Interval = 30" "Enabled=1" "" >"$ROOT/handedited.ini"
+mkdir -p "$ROOT/folder.ini"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  unset QT_QPA_PLATFORM
+  shoot() {  # caption, picture, configuration path
+    "$MANAGER" "$3" >"$ROOT/manager.out" 2>&1 &
+    local pid=$!
+    for _ in $(seq 100); do xwininfo -name "$1" >/dev/null 2>&1 && break; sleep 0.1; done
+    sleep 0.5
+    xwd -silent -name "$1" | convert xwd:- "$OUT/$2"
+    kill -TERM $pid
+    wait $pid || true
+  }
+  shoot "Configuration Lines Passed Over" load-report.png "$ROOT/handedited.ini"
+  shoot "Error Loading Configuration" unreadable.png "$ROOT/folder.ini"
+'
+echo "Saved $OUT/load-report.png and $OUT/unreadable.png"

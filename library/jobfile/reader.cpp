@@ -6,7 +6,12 @@
 #include <QHash>
 #include <QSet>
 #include <QStringDecoder>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "jobfile_internal.h"
 #include "library/jobfile.h"
@@ -433,12 +438,23 @@ ReadResult ReadFileOnce(const QString& path, const ReadOptions& options, ReadSta
     return failed;
   }
   failed.status = ReadStatus::Unreadable;
-  if (!info.isFile()) {
+  // Opened without waiting and judged by the open descriptor: a pipe put at the path
+  // after a look by name could otherwise hold the open for good.
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    failed.error = QStringLiteral("Config-file cannot be read [%1][%2]")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    return failed;
+  }
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    ::close(fd);
     failed.error = QStringLiteral("Config-file is not a file [%1]").arg(path);
     return failed;
   }
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+  QFile f;
+  if (!f.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
     failed.error = QStringLiteral("Config-file cannot be read [%1][%2]").arg(path, f.errorString());
     return failed;
   }

@@ -106,12 +106,17 @@ QString unsafePluginReason(const QString& path, const QString& folder) {
   const QString library = QFileInfo(path).canonicalFilePath();
   if (library.isEmpty()) return QStringLiteral("cannot examine [%1]").arg(path);
   const QString program = QFileInfo(paths::appDir()).canonicalFilePath();
+  // The installed tree: bin/ and lib/mervanezuri/Plugins/ below one folder.
+  const QString installed = QFileInfo(paths::appDir() + QStringLiteral("/..")).canonicalFilePath();
   const QString plugins = QFileInfo(folder).canonicalFilePath();
   const auto within = [&](const QString& folder) {
     return !folder.isEmpty() && library.startsWith(folder + '/');
   };
   // A library found through a link to elsewhere is checked up to the root.
-  const QString stop = within(program) ? program : within(plugins) ? plugins : QStringLiteral("/");
+  const QString stop = within(program)     ? program
+                       : within(installed) ? installed
+                       : within(plugins)   ? plugins
+                                           : QStringLiteral("/");
   for (QString level = library;; level = QFileInfo(level).path()) {
     if (QString why = unsafeEntry(level); !why.isEmpty()) return why;
     if (level == stop || level == QLatin1String("/")) return {};

@@ -47,9 +47,26 @@ QString appDir() {
   return QFileInfo(target).absolutePath();
 }
 
-QString pluginDir() { return join(appDir(), "Plugins"); }
+QString bundledDir(Bundled which, const QString& programFolder) {
+  struct Place {
+    const char* beside;     // name in the build tree's program folder
+    const char* installed;  // relative to the installed program folder
+  };
+  static constexpr Place kPlaces[] = {
+      {"Plugins", MVNZ_BIN_TO_PLUGINS},
+      {"help", MVNZ_BIN_TO_DATA "/help"},
+      {"credits", MVNZ_BIN_TO_DATA "/credits"},
+      {"Icons", MVNZ_BIN_TO_DATA "/Icons"},
+  };
+  const Place& place = kPlaces[static_cast<int>(which)];
+  const QString beside = join(programFolder, QLatin1String(place.beside));
+  if (QFileInfo(beside).isDir()) return beside;
+  return QDir::cleanPath(join(programFolder, QLatin1String(place.installed)));
+}
 
-QString helpFile() { return join(appDir(), "help/index.html"); }
+QString pluginDir() { return bundledDir(Bundled::Plugins); }
+
+QString helpFile() { return join(bundledDir(Bundled::Help), "index.html"); }
 
 QString registryDir() {
   QString v = env("MVNZ_REGISTRY_DIR");

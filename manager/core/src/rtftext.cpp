@@ -169,6 +169,8 @@ std::optional<QString> ReadRtfFile(const QString& path) {
   return RtfToText(file.read(kMaxCreditsBytes));
 }
 
-QString CreditsFilePath() { return paths::join(paths::appDir(), QStringLiteral("credits/credits.rtf")); }
+QString CreditsFilePath() {
+  return paths::join(paths::bundledDir(paths::Bundled::Credits), QStringLiteral("credits.rtf"));
+}
 
 }  // namespace mvnz::manager

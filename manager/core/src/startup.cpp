@@ -37,7 +37,7 @@ void InitManager(Session& s, const QStringList& arguments, StartupHooks& hooks) 
   s.HelpFile = paths::helpFile();
   CountingPictures counting;
   s.catalog = Catalog();
-  s.catalog.LoadPlugins(paths::join(paths::appDir(), QStringLiteral("Icons")),
+  s.catalog.LoadPlugins(paths::bundledDir(paths::Bundled::Icons),
                         hooks.pictures ? *hooks.pictures : counting, hooks.progress);
   s.ConfigurationPath = ConfigPathFromCommandLine(arguments, s.ConfigurationPath);
   s.setPrefs(LoadManagerSettings());

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace mvnz::manager::ui {
 
@@ -46,9 +47,13 @@ LoadReportBox::LoadReportBox(const LoadReport& report, QWidget* parent)
   layout->addLayout(top);
   layout->addWidget(lines_, 1);
   layout->addWidget(buttons);
-  // Wide enough for a typical line, as tall as the list needs up to a third of a screen.
+  // As wide as the longest line up to 140 characters, as tall as the list up to 16 lines;
+  // longer lists scroll.
   const QFontMetrics fm = lines_->fontMetrics();
-  lines_->setMinimumSize(fm.averageCharWidth() * 80,
+  int widest = 0;
+  for (const QString& t : texts) widest = std::max(widest, fm.horizontalAdvance(t));
+  const int chars = fm.averageCharWidth();
+  lines_->setMinimumSize(std::clamp(widest + 2 * chars, 60 * chars, 140 * chars),
                          fm.lineSpacing() * int(std::min<qsizetype>(texts.size(), 16) + 1));
   lines_->setFocus();
 }

@@ -98,7 +98,7 @@ constexpr Design kDesign[kDesignPictures] = {
 
 }  // namespace
 
-QString folder() { return paths::join(paths::appDir(), QStringLiteral("Icons")); }
+QString folder() { return paths::bundledDir(paths::Bundled::Icons); }
 
 QIcon fromFile(const QString& file) {
   const QString path = paths::join(folder(), file);

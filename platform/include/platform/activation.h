@@ -58,7 +58,9 @@ void setPluginFolder(const QString& folder);
 QString pluginFolder();
 // Why the plug-in library at path, found in folder, must not be loaded, or empty when
 // it may be: the library and every folder from it up to the program's folder (for a
-// library outside it: up to folder; reached through a link to elsewhere: up to "/")
+// library outside it: up to the folder that holds the program's folder, as the
+// installed tree's lib/mervanezuri/Plugins; else up to folder; reached through a link
+// to elsewhere: up to "/")
 // must be owned by root or this process's user and writable by no group and no other
 // user. create() refuses such a library.
 QString unsafePluginReason(const QString& path, const QString& folder);

@@ -11,9 +11,16 @@ QString windowsDir();
 QString configFile();
 // Folder of the running executable (from /proc/self/exe).
 QString appDir();
-// "Plugins" folder beside the running executable.
+// The folders the programs bring with them.
+enum class Bundled { Plugins, Help, Credits, Icons };
+// Where one of them lies for the program in programFolder: beside the program when it
+// is there (the build tree), else in the installed tree relative to the program's
+// folder: <bin>/../lib/mervanezuri/Plugins, <bin>/../share/mervanezuri/<help|credits|Icons>.
+// So a tree staged anywhere runs where it lies.
+QString bundledDir(Bundled which, const QString& programFolder = appDir());
+// The plug-in folder of the running program: bundledDir(Bundled::Plugins).
 QString pluginDir();
-// The HTML help installed beside the programs: help/index.html.
+// The HTML help of the running program: index.html in bundledDir(Bundled::Help).
 QString helpFile();
 // Machine-wide registry store: $MVNZ_REGISTRY_DIR, else /var/lib/mervanezuri/registry
 // when writable, else $XDG_CONFIG_HOME/mervanezuri/registry.

@@ -358,6 +358,8 @@ TEST(JobFileReader, SizesFromNothingToThousands) {
 
 TEST(JobFileReader, FileThatCannotBeReadIsAnError) {
   const QString dir = mvnz::test::makeDir("cfg");
+  // A pipe is refused at once: it is opened without waiting for a writer.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir + "/pipe.ini").constData(), 0644), 0);
   struct Case {
     QString path;
     ReadStatus status;
@@ -365,6 +367,7 @@ TEST(JobFileReader, FileThatCannotBeReadIsAnError) {
       {dir + "/none.ini", ReadStatus::Missing},
       {"", ReadStatus::Missing},
       {dir, ReadStatus::Unreadable},  // a folder
+      {dir + "/pipe.ini", ReadStatus::Unreadable},
   };
   for (const Case& c : cases) {
     const ReadResult r = ReadJobFile(c.path);

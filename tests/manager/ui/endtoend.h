@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QStringList>
+#include <sys/prctl.h>
+
 #include <functional>
 #include <optional>
 
@@ -95,6 +97,8 @@ class TestDisplay {
     QThread::msleep(300);
     return typed;
   }
+  // The text on this display's clipboard (copied there by the program), or nullopt.
+  std::optional<QString> clipboard() const { return tool("xclip", {"-o", "-selection", "clipboard"}); }
   bool keys(const QString& window, const QStringList& keys) const {
     if (!tool("xdotool", {"windowfocus", "--sync", window})) return false;
     for (const QString& k : keys) {
@@ -110,20 +114,34 @@ class TestDisplay {
   std::string why_;
 };
 
-inline void StartManager(QProcess& p, const QString& display) {
+// How the real program is started: its command line, and whether without any
+// capability (so file modes bind it even when the tests run as root).
+struct ManagerStart {
+  QStringList arguments;
+  bool withoutCapabilities = false;
+};
+
+inline void StartManager(QProcess& p, const QString& display, const ManagerStart& how = {}) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("DISPLAY", display);
   env.insert("QT_QPA_PLATFORM", "xcb");
   p.setProcessEnvironment(env);
   p.setProgram(QStringLiteral(MVNZ_BIN_DIR) + "/MervaneZuri");
+  p.setArguments(how.arguments);
+  if (how.withoutCapabilities) {
+    // An empty bounding set, so the program keeps none across its exec.
+    p.setChildProcessModifier([] {
+      for (int cap = 0; cap < 64; ++cap) ::prctl(PR_CAPBSET_DROP, cap, 0, 0, 0);
+    });
+  }
   p.start();
   ASSERT_TRUE(p.waitForStarted(30000));
 }
 
 // Starts the real MervaneZuri on display; the id of its main window, found by its exact
 // caption, or "" (the program's error output then goes into the failure).
-inline QString StartManagerWindow(QProcess& p, const TestDisplay& display) {
-  StartManager(p, display.name());
+inline QString StartManagerWindow(QProcess& p, const TestDisplay& display, const ManagerStart& how = {}) {
+  StartManager(p, display.name(), how);
   const QString window = display.waitForWindow(manager::MainCaption(manager::VersionText()));
   if (window.isEmpty()) ADD_FAILURE() << "no main window: " << p.readAllStandardError().toStdString();
   return window;

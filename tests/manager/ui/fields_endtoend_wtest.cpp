@@ -3,9 +3,7 @@
 // exactly the edits, and the real mvnd then runs the edited job on real files.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFile>
-#include <QTest>
 
 #include "endtoend.h"
 #include "managerrig.h"
@@ -18,31 +16,6 @@
 using namespace mvnz;
 using namespace mvnz::manager;
 using namespace mvnz::test;
-
-namespace {
-
-// How many Tab presses lead from the focus a freshly shown window starts with to each
-// of the fields, in order: found on the same window, loaded from the same file, here.
-QList<int> TabsToFields(const QString& config, const QStringList& fields) {
-  Session s;
-  const auto started = StartedManager(s, config);
-  ui::Manager& m = *started;
-  m.window().show();
-  m.window().activateWindow();
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&m.window()));
-  QList<int> tabs;
-  int pressed = 0;
-  for (const QString& field : fields) {
-    while (pressed < 200 && (!QApplication::focusWidget() || QApplication::focusWidget()->objectName() != field)) {
-      QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &m.window(), Qt::Key_Tab);
-      ++pressed;
-    }
-    tabs << pressed;
-  }
-  return tabs;
-}
-
-}  // namespace
 
 TEST(ManagerEndToEnd, FieldsEditedByKeysAreWhatTheDaemonRuns) {
   TestDisplay display;

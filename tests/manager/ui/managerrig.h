@@ -3,8 +3,11 @@
 // the preferences, then a configuration file written for the test.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QByteArray>
+#include <QKeyCombination>
 #include <QString>
+#include <QTest>
 #include <memory>
 
 #include "fixture.h"
@@ -30,6 +33,39 @@ inline std::unique_ptr<manager::ui::Manager> StartedManager(manager::Session& s,
                                                             const QByteArray& config) {
   PutFile(path, config);
   return StartedManager(s, path);
+}
+
+// How many Tab presses lead to each of the fields in order, from the focus that the
+// keys first (pressed one by one on the focused widget) leave on a freshly shown main
+// window started on config: found on the same windows, loaded from the same file,
+// here, for the same keys sent to the real program. 200 for a field never reached.
+inline QList<int> TabsToFields(const QString& config, const QStringList& fields,
+                               const QList<QKeyCombination>& first = {}) {
+  manager::Session s;
+  const auto started = StartedManager(s, config);
+  manager::ui::Manager& m = *started;
+  m.window().show();
+  m.window().activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&m.window()));
+  const auto focused = [&m]() -> QWidget* {
+    QWidget* w = QApplication::focusWidget();
+    return w ? w : QApplication::activeWindow() ? QApplication::activeWindow() : &m.window();
+  };
+  for (const QKeyCombination key : first) {
+    QTest::keyClick(focused(), key.key(), key.keyboardModifiers());
+    QTest::qWait(100);  // the side bar's links act through the event queue
+  }
+  QList<int> tabs;
+  int pressed = 0;
+  for (const QString& field : fields) {
+    while (pressed < 200 && (!QApplication::focusWidget() || QApplication::focusWidget()->objectName() != field)) {
+      QTest::keyClick(focused(), Qt::Key_Tab);
+      ++pressed;
+    }
+    tabs << pressed;
+  }
+  for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+  return tabs;
 }
 
 }  // namespace mvnz::test

@@ -6,6 +6,7 @@
 
 #include "fixture.h"
 #include "platform/activation.h"
+#include "platform/paths.h"
 #include "testenv.h"
 
 using namespace mvnz;
@@ -62,7 +63,7 @@ TEST_F(Activation, PluginFolderOverrideAndDefault) {
   activation::setPluginFolder(test::makeDir("empty-plugins"));
   EXPECT_EQ(activation::create("GoodZuri.Setup"), nullptr);
   activation::setPluginFolder(QString());
-  EXPECT_EQ(activation::pluginFolder(), QDir(MVNZ_TEST_BIN_DIR).absolutePath() + "/Plugins");
+  EXPECT_EQ(activation::pluginFolder(), paths::pluginDir());
 }
 
 TEST_F(Activation, InProcessClasses) {

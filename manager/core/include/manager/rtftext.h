@@ -21,7 +21,7 @@ std::optional<QString> RtfToText(const QByteArray& data);
 // The text of the credits file at path (a regular file, read up to kMaxCreditsBytes),
 // or nullopt when it is missing, unreadable or not RTF.
 std::optional<QString> ReadRtfFile(const QString& path);
-// The credits file beside the program: "credits/credits.rtf" in the program's folder.
+// The credits file: "credits.rtf" in the program's credits folder (paths::bundledDir).
 QString CreditsFilePath();
 
 }  // namespace mvnz::manager

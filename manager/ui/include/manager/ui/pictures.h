@@ -1,5 +1,5 @@
 #pragma once
-// The program's own pictures: the files of the "Icons" folder beside it, each holding
+// The program's own pictures: the files of its "Icons" folder (paths::bundledDir), each holding
 // a 16 and a 32 pixel picture. The plug-ins name their modules' files themselves; the
 // windows ask for theirs by the key of the command, link or picture box that shows it.
 #include <QIcon>
