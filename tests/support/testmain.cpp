@@ -74,6 +74,12 @@ int main(int argc, char** argv) {
     QDir().mkpath(p);
     qputenv(d.var, p.toLocal8Bit());
   }
+  // Qt's own runtime folder (else it makes one in the shared temporary folder), private
+  // as Qt wants it.
+  const QString xdgRuntime = base + "/xdg-runtime";
+  QDir().mkpath(xdgRuntime);
+  mvnz::test::setMode(xdgRuntime, 0700);
+  qputenv("XDG_RUNTIME_DIR", xdgRuntime.toLocal8Bit());
   qputenv("MVNZ_POWER_DRYRUN", "1");
   // Configuration files written by a test are read at once; the settle rule's own
   // tests set their rule, and the real programs' race tests their environment.
